@@ -1,0 +1,72 @@
+#include "libraries.h"
+
+#include "message_box.h"
+#include "runtime_texts.h"
+
+namespace vl {
+namespace {
+
+// What each library keeps of the runtime between start and end.
+struct LibraryLink {
+  NotificationFunction runtime = nullptr;
+};
+LibraryLink g_links[kLibraryCount];
+
+template <int Library>
+std::intptr_t Notify(int code, std::intptr_t arg1, std::intptr_t /*arg2*/) noexcept {
+  switch (code) {
+    case kLibraryStartCode:
+      g_links[Library].runtime = reinterpret_cast<NotificationFunction>(arg1);
+      return 1;
+    case kLibraryEndCode:
+      g_links[Library].runtime = nullptr;
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+// Kernel data types 1 to 32; the unnamed slots are kinds of the wider runtime this program does
+// not carry.
+const DataTypeInfo kKernelTypes[] = {
+    {kWindowTypeName, 32}, {}, {}, {}, {kEditBoxTypeName, 29}, {kPicBoxTypeName, 15}, {}, {},
+    {kGroupBoxTypeName, 13}, {kLabelTypeName, 29}, {kButtonTypeName, 14}, {}, {}, {}, {}, {},
+    {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {kTimerTypeName, 9},
+};
+const DataTypeInfo kExtensionUiTypes[] = {{}, {}, {}, {}, {kTransLabelTypeName, 15}};
+const DataTypeInfo kAppInterfaceTypes[] = {{}, {}, {}, {kSystemInfoTypeName, 15}};
+
+// Kernel commands the program calls:
+//   ShowMessageBox(message: any, style: int, title: text opt, parent: page opt) -> int
+const CommandInfo kKernelCommands[] = {
+    {kShowMessageBoxName, &ShowMessageBoxCommand},
+};
+
+template <class T, std::size_t N>
+constexpr std::uint32_t CountOf(const T (&)[N]) {
+  return static_cast<std::uint32_t>(N);
+}
+
+const LibraryRecord kKernelLibraryRecord = {
+    kLibraryFormat, kKernelLibraryId, 2, 6, 1, 3, 0, kKernelLibraryName, 1, 0,
+    CountOf(kKernelTypes), kKernelTypes, CountOf(kKernelCommands), kKernelCommands, &Notify<kKernelLibrary>};
+const LibraryRecord kExtensionUiLibraryRecord = {
+    kLibraryFormat, kExtensionUiLibraryId, 2, 6, 1, 3, 0, kExtensionUiLibraryName, 1, 0,
+    CountOf(kExtensionUiTypes), kExtensionUiTypes, 0, nullptr, &Notify<kExtensionUiLibrary>};
+const LibraryRecord kShellLibraryRecord = {
+    kLibraryFormat, kShellLibraryId, 2, 6, 1, 3, 0, kShellLibraryName, 1, 0,
+    0, nullptr, 0, nullptr, &Notify<kShellLibrary>};
+const LibraryRecord kAppInterfaceLibraryRecord = {
+    kLibraryFormat, kAppInterfaceLibraryId, 2, 6, 1, 3, 0, kAppInterfaceLibraryName, 1, 0,
+    CountOf(kAppInterfaceTypes), kAppInterfaceTypes, 0, nullptr, &Notify<kAppInterfaceLibrary>};
+
+}  // namespace
+
+const LibraryRecord* const kLibraryTable[kLibraryCount] = {
+    &kKernelLibraryRecord, &kExtensionUiLibraryRecord, &kShellLibraryRecord, &kAppInterfaceLibraryRecord};
+
+bool LibraryStarted(int library) noexcept {
+  return library >= 0 && library < kLibraryCount && g_links[library].runtime != nullptr;
+}
+
+}  // namespace vl

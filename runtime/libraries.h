@@ -1,0 +1,20 @@
+#pragma once
+// The runtime's four libraries: kernel, extension UI, shell and application interface, in the
+// order of the program's library table.
+#include "library_record.h"
+
+namespace vl {
+
+inline constexpr int kKernelLibrary = 0;
+inline constexpr int kExtensionUiLibrary = 1;
+inline constexpr int kShellLibrary = 2;
+inline constexpr int kAppInterfaceLibrary = 3;
+inline constexpr int kLibraryCount = 4;
+
+// The table a program's header points at.
+extern const LibraryRecord* const kLibraryTable[kLibraryCount];
+
+// Whether a library has been told that the program started (code 1) and not yet that it ends.
+bool LibraryStarted(int library) noexcept;
+
+}  // namespace vl

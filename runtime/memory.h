@@ -1,0 +1,29 @@
+#pragma once
+// The runtime's allocator: the process heap, taken once at start-up. Texts and byte sets made at
+// run time come from here and go back through FreeMemory, which ignores the program's constants.
+#include <cstddef>
+
+namespace vl {
+
+// Takes the process heap for all later allocations (start-up step 1). Until then the allocator
+// takes it on first use.
+void InitialiseHeap() noexcept;
+
+// Exactly `size` bytes; never null: an allocation the heap refuses is a fatal runtime error
+// whose message carries the size.
+void* AllocateMemory(std::size_t size) noexcept;
+
+// The runtime-internal variant: null when the heap refuses.
+void* TryAllocateMemory(std::size_t size) noexcept;
+
+// Ignores null and every pointer inside a registered constant range; all else goes back to the
+// heap.
+void FreeMemory(const void* p) noexcept;
+
+// Registers [start, start + length) as never freed. Returns false when the list is full.
+bool RegisterConstantRange(const void* start, std::size_t length) noexcept;
+bool IsInConstantRange(const void* p) noexcept;
+// Forgets every registered range (end of the program, and tests).
+void ClearConstantRanges() noexcept;
+
+}  // namespace vl

@@ -1,0 +1,16 @@
+// The process entry of every program built on the runtime: the framework's start, the program's
+// entry routine, and the exit processing once it returns.
+#include <windows.h>
+
+#include "dll_search.h"
+#include "frame.h"
+#include "startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything can load a DLL: the program's folder is about to become the current one.
+  vl::RestrictDllSearch();
+  ProgramEntry();
+  // ProgramEntry returns once its message loop has ended: the program ends normally.
+  vl::RunEndRoutine(0);
+  ExitProcess(0);
+}

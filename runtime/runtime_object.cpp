@@ -1,0 +1,62 @@
+#include "runtime_object.h"
+
+#include <algorithm>
+
+namespace vl {
+
+Runtime& TheRuntime() noexcept {
+  static Runtime runtime;
+  return runtime;
+}
+
+void Runtime::SetHeader(const ProgramHeader& header) noexcept {
+  m_header = header;
+  m_headerVersion = header.version;
+  m_headerReserved = header.reserved;
+  m_nextIdNumber = header.lastIdNumber + 1;
+}
+
+void Runtime::SetProgramLocation(std::string folder, std::string file) {
+  m_programFolder = std::move(folder);
+  m_programFile = std::move(file);
+}
+
+CleanupRoutine Runtime::TakeCleanupRoutine() noexcept {
+  return std::exchange(m_cleanup, nullptr);
+}
+
+void Runtime::AddIdleCallback(HWND window, IdleCallback callback) {
+  m_idleCallbacks.emplace_back(window, callback);
+}
+
+void Runtime::RunIdleCallbacks() {
+  std::erase_if(m_idleCallbacks, [](const auto& entry) { return !IsWindow(entry.first); });
+  // A callback may add or clear callbacks: walk a copy.
+  const auto callbacks = m_idleCallbacks;
+  for (const auto& [window, callback] : callbacks) {
+    if (IsWindow(window)) callback(window);
+  }
+}
+
+std::vector<HWND> Runtime::PageWindows() const { return m_pageWindows; }
+
+bool Runtime::AnyPageWindowAlive() const {
+  return std::any_of(m_pageWindows.begin(), m_pageWindows.end(), [](HWND w) { return IsWindow(w) != FALSE; });
+}
+
+void Runtime::AddPageWindow(HWND window) { m_pageWindows.push_back(window); }
+
+void Runtime::RemovePageWindow(HWND window) noexcept { std::erase(m_pageWindows, window); }
+
+void Runtime::DestroyAllPages() noexcept {
+  // Destroying a page removes it from the list through its window procedure: walk a copy.
+  const auto windows = m_pageWindows;
+  for (HWND window : windows) {
+    if (IsWindow(window)) DestroyWindow(window);
+  }
+  m_pageWindows.clear();
+}
+
+void Runtime::KeepLibrary(UniqueModule module) { m_loadedLibraries.push_back(std::move(module)); }
+
+}  // namespace vl

@@ -1,0 +1,102 @@
+#pragma once
+// The one process-wide runtime object: what the start-up learnt (header, program location,
+// libraries), the hidden request window, the GUI thread, the pages, and the flags that govern
+// event dispatch and the end of the program.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "program_header.h"
+#include "unique_handle.h"
+
+namespace vl {
+
+using CleanupRoutine = void (*)();
+using IdleCallback = void (*)(HWND window);
+
+class Runtime {
+ public:
+  Runtime(const Runtime&) = delete;
+  Runtime& operator=(const Runtime&) = delete;
+
+  // Start-up facts.
+  const ProgramHeader& Header() const noexcept { return m_header; }
+  void SetHeader(const ProgramHeader& header) noexcept;
+  std::uint32_t HeaderVersion() const noexcept { return m_headerVersion; }
+  // A new identifier number, after the last one the program uses.
+  std::uint32_t TakeIdNumber() noexcept { return m_nextIdNumber++; }
+
+  // The program's folder with its trailing backslash, and its file name.
+  const std::string& ProgramFolder() const noexcept { return m_programFolder; }
+  const std::string& ProgramFile() const noexcept { return m_programFile; }
+  void SetProgramLocation(std::string folder, std::string file);
+
+  HWND HiddenWindow() const noexcept { return m_hiddenWindow.Get(); }
+  void SetHiddenWindow(HWND window) noexcept { m_hiddenWindow.Reset(window); }
+  DWORD GuiThreadId() const noexcept { return m_guiThreadId; }
+  void SetGuiThreadId(DWORD id) noexcept { m_guiThreadId = id; }
+  bool OnGuiThread() const noexcept { return m_guiThreadId == 0 || GetCurrentThreadId() == m_guiThreadId; }
+
+  void SetOleInitialised(bool value) noexcept { m_oleInitialised = value; }
+  bool OleInitialised() const noexcept { return m_oleInitialised; }
+
+  // Event dispatch is suspended while the counter is above zero.
+  void SuspendEvents() noexcept { ++m_suspendCount; }
+  void ResumeEvents() noexcept { if (m_suspendCount > 0) --m_suspendCount; }
+  bool EventsSuspended() const noexcept { return m_suspendCount > 0; }
+
+  void SetLoopStarted() noexcept { m_loopStarted = true; }
+  bool LoopStarted() const noexcept { return m_loopStarted; }
+  // Set by the end routine; from then on no handler runs.
+  bool Ending() const noexcept { return m_ending; }
+  void SetEnding() noexcept { m_ending = true; }
+
+  // At most one clean-up routine; a second registration replaces the first.
+  void SetCleanupRoutine(CleanupRoutine routine) noexcept { m_cleanup = routine; }
+  CleanupRoutine TakeCleanupRoutine() noexcept;
+  void ForgetCleanupRoutine() noexcept { m_cleanup = nullptr; }
+
+  // Called while the message queue is empty, for as long as their window exists.
+  void AddIdleCallback(HWND window, IdleCallback callback);
+  void RunIdleCallbacks();
+  void ClearIdleCallbacks() noexcept { m_idleCallbacks.clear(); }
+
+  // Top-level windows of the loaded pages, in page-list order.
+  std::vector<HWND> PageWindows() const;
+  bool AnyPageWindowAlive() const;
+  void AddPageWindow(HWND window);
+  void RemovePageWindow(HWND window) noexcept;
+  // Destroys every page window (events stay as they are: the caller suspends them).
+  void DestroyAllPages() noexcept;
+
+  // DLLs the runtime loaded itself; freed when the program ends.
+  void KeepLibrary(UniqueModule module);
+  void ReleaseLoadedLibraries() noexcept { m_loadedLibraries.clear(); }
+
+ private:
+  Runtime() = default;
+  friend Runtime& TheRuntime() noexcept;
+
+  ProgramHeader m_header;
+  std::uint32_t m_headerVersion = 0;
+  std::uint32_t m_headerReserved = 0;
+  std::uint32_t m_nextIdNumber = 1;
+  std::string m_programFolder;
+  std::string m_programFile;
+  UniqueWindow m_hiddenWindow;
+  DWORD m_guiThreadId = 0;
+  bool m_oleInitialised = false;
+  int m_suspendCount = 0;
+  bool m_loopStarted = false;
+  bool m_ending = false;
+  CleanupRoutine m_cleanup = nullptr;
+  std::vector<std::pair<HWND, IdleCallback>> m_idleCallbacks;
+  std::vector<HWND> m_pageWindows;
+  std::vector<UniqueModule> m_loadedLibraries;
+};
+
+Runtime& TheRuntime() noexcept;
+
+}  // namespace vl

@@ -1,0 +1,90 @@
+#include "startup.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <string>
+
+#include "fatal_error.h"
+#include "frame.h"
+#include "hidden_window.h"
+#include "memory.h"
+#include "runtime_object.h"
+#include "runtime_texts.h"
+
+namespace vl {
+namespace {
+
+std::string ModuleFileName() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+// Step 4: the program's folder (with its backslash) and file name; the folder becomes current.
+void TakeProgramLocation(Runtime& runtime) {
+  const std::string path = ModuleFileName();
+  const char* slash = FindLastBackslash(path.c_str());
+  const std::size_t cut = slash == nullptr ? 0 : static_cast<std::size_t>(slash - path.c_str()) + 1;
+  runtime.SetProgramLocation(path.substr(0, cut), path.substr(cut));
+  if (!runtime.ProgramFolder().empty()) SetCurrentDirectoryA(runtime.ProgramFolder().c_str());
+}
+
+ProgramHeader ReadHeaderOrDie() {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&kProgramHeader);
+  auto header = ReadProgramHeader({bytes, sizeof kProgramHeader});
+  if (!header) FatalRuntimeError(kBadProgramHeader);
+  return *header;
+}
+
+}  // namespace
+
+void StartRuntime() noexcept {
+  Runtime& runtime = TheRuntime();
+  InitialiseHeap();                                          // 1
+  runtime.SetHeader(ReadHeaderOrDie());                      // 2
+  if (!runtime.OleInitialised() && SUCCEEDED(OleInitialize(nullptr))) runtime.SetOleInitialised(true);  // 3
+  TakeProgramLocation(runtime);                              // 4
+  if (runtime.HiddenWindow() == nullptr) runtime.SetHiddenWindow(CreateHiddenRequestWindow());  // 5
+  runtime.SetGuiThreadId(GetCurrentThreadId());              // 6
+  const auto& segment = runtime.Header().constSegment;       // 7
+  if (!segment.empty() && !IsInConstantRange(segment.data())) RegisterConstantRange(segment.data(), segment.size());
+  NotifyLibraries(kLibraryStartCode);                        // 8
+  // 9: the page descriptions. This build has no reader for them yet, so a program that carries
+  // any cannot start.
+  if (!runtime.Header().pageSegment.empty()) FatalRuntimeError(kLoadPageDataFailed);
+}
+
+void NotifyLibraries(int code) noexcept {
+  const std::intptr_t runtimeEntry =
+      code == kLibraryStartCode ? reinterpret_cast<std::intptr_t>(&RuntimeNotification) : 0;
+  for (const LibraryRecord* library : TheRuntime().Header().libraries) {
+    if (library->notify != nullptr) library->notify(code, runtimeEntry, 0);
+  }
+}
+
+std::intptr_t RuntimeNotification(int request, std::intptr_t arg1, std::intptr_t /*arg2*/) noexcept {
+  switch (request) {
+    case kRuntimeAllocate: return reinterpret_cast<std::intptr_t>(TryAllocateMemory(static_cast<std::size_t>(arg1)));
+    case kRuntimeFree: FreeMemory(reinterpret_cast<const void*>(arg1)); return 1;
+    case kRuntimeFatal: FatalRuntimeError(reinterpret_cast<const char*>(arg1));
+    default: return 0;
+  }
+}
+
+void CallService(int service, std::uintptr_t argument) noexcept {
+  switch (service) {
+    case kServiceStartRuntime: StartRuntime(); break;
+    case kServiceRegisterCleanup: TheRuntime().SetCleanupRoutine(reinterpret_cast<CleanupRoutine>(argument)); break;
+    default: break;
+  }
+}
+
+}  // namespace vl

@@ -1,0 +1,40 @@
+#pragma once
+// Text values: pointers to NUL-terminated bytes in the ANSI code page. Null and "" are both the
+// empty text. A text made at run time belongs to whoever receives it and is released once with
+// FreeMemory; the program's constant texts are never released.
+#include <cstddef>
+#include <initializer_list>
+
+namespace vl {
+
+using Text = const char*;
+
+// Bytes before the NUL; 0 for null.
+int TextLength(Text text) noexcept;
+bool IsEmptyText(Text text) noexcept;
+
+// A new text of all `texts` joined in order; never null, even when every input is empty (then a
+// one-byte allocation holding NUL). The inputs are not released.
+char* ConcatTexts(std::initializer_list<Text> texts) noexcept;
+
+// Byte-wise, unsigned: -1, 0 or 1. Null equals the empty text.
+int CompareTexts(Text a, Text b) noexcept;
+
+// A new allocation holding a copy of `text` (the empty text when null); never null.
+char* CopyText(Text text) noexcept;
+// A new allocation holding `length` bytes of `bytes` and a NUL; never null.
+char* CopyTextBytes(const char* bytes, std::size_t length) noexcept;
+
+// `text`, or the constant empty text when it is null: a text passed to a command is never null.
+Text NonNullText(Text text) noexcept;
+
+}  // namespace vl
+
+namespace vl {
+
+// The last single-byte backslash of `text`, reading it as double-byte (GBK): a byte with the
+// high bit set starts a two-byte character whose second byte is never taken for a separator.
+// Null when there is none.
+const char* FindLastBackslash(Text text) noexcept;
+
+}  // namespace vl

@@ -1,0 +1,45 @@
+# Checks the installer executable as Windows' loader will see it, with the toolchain's objdump:
+#   cmake -DEXE=<file> -DOBJDUMP=<objdump> -P executable_check.cmake
+# - a 32-bit x86 image for the Windows GUI subsystem;
+# - every imported DLL is one Windows always takes from the system folder (the loader resolves
+#   imports before any of the program's code can restrict the DLL search);
+# - the application manifest asks for administrator rights and names the supported systems.
+# Windows' KnownDLLs (and ntdll, which is always the system's). comctl32 is not among them.
+set(known_dlls advapi32 combase comdlg32 gdi32 imagehlp imm32 kernel32 msvcrt normaliz nsi ntdll
+    ole32 oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 wldap32 ws2_32)
+
+execute_process(COMMAND "${OBJDUMP}" -p "${EXE}" OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "objdump could not read ${EXE}")
+endif()
+
+if(NOT dump MATCHES "file format pei-i386")
+  message(FATAL_ERROR "not a 32-bit x86 Windows image")
+endif()
+if(NOT dump MATCHES "Subsystem[ \t]+00000002[ \t]+\\(Windows GUI\\)")
+  message(FATAL_ERROR "not built for the Windows GUI subsystem")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+if(NOT imports)
+  message(FATAL_ERROR "no import table found")
+endif()
+foreach(entry IN LISTS imports)
+  string(REGEX REPLACE "DLL Name: ([^ \t\r]+).*" "\\1" dll "${entry}")
+  string(TOLOWER "${dll}" dll)
+  string(REGEX REPLACE "\\.dll$" "" name "${dll}")
+  if(NOT name IN_LIST known_dlls)
+    message(FATAL_ERROR "imports ${dll}, which Windows does not always take from the system folder")
+  endif()
+  message(STATUS "import: ${dll}")
+endforeach()
+
+file(STRINGS "${EXE}" manifest_lines REGEX "requestedExecutionLevel|supportedOS")
+string(JOIN "\n" manifest "${manifest_lines}")
+if(NOT manifest MATCHES "level=\"requireAdministrator\"")
+  message(FATAL_ERROR "the manifest does not ask for administrator rights")
+endif()
+if(NOT manifest MATCHES "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a")
+  message(FATAL_ERROR "the manifest does not declare the supported Windows versions")
+endif()
+message(STATUS "installer image, imports and manifest are as they must be")

@@ -1,0 +1,69 @@
+#include "command_line.h"
+
+#include <cstddef>
+#include <optional>
+
+namespace constgen {
+namespace {
+
+Error usage_error(std::string message) {
+  return Error{"constgen", 0, std::move(message) + "\n" + usage()};
+}
+
+Result<Command> parse_declare(const std::vector<std::string>& arguments) {
+  if (arguments.size() != 3) return usage_error("declare takes a texts.txt and an output header");
+  return Command(DeclareCommand{arguments[1], arguments[2]});
+}
+
+Result<Command> parse_segment(const std::vector<std::string>& arguments) {
+  SegmentCommand command;
+  std::optional<std::string> format;
+  std::optional<std::string> assembly;
+  std::optional<std::string> layout;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (!argument.starts_with("--")) {
+      command.sources.push_back(argument);
+      continue;
+    }
+    std::optional<std::string>* option = nullptr;
+    if (argument == "--format") option = &format;
+    if (argument == "--asm") option = &assembly;
+    if (argument == "--layout") option = &layout;
+    if (option == nullptr) return usage_error("unknown option '" + argument + "'");
+    if (option->has_value()) return usage_error("the option " + argument + " is given twice");
+    if (i + 1 >= arguments.size()) return usage_error("the option " + argument + " needs a value");
+    *option = arguments[++i];
+  }
+  if (!format || !assembly || !layout) {
+    return usage_error("segment needs --format, --asm and --layout");
+  }
+  if (*format == "coff") {
+    command.format = AsmFormat::coff;
+  } else if (*format == "elf") {
+    command.format = AsmFormat::elf;
+  } else {
+    return usage_error("unknown format '" + *format + "' (coff or elf)");
+  }
+  if (command.sources.empty()) return usage_error("segment needs at least one texts.txt");
+  command.assembly = *assembly;
+  command.layout = *layout;
+  return Command(std::move(command));
+}
+
+}  // namespace
+
+Result<Command> parse_command_line(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return usage_error("no command");
+  if (arguments[0] == "declare") return parse_declare(arguments);
+  if (arguments[0] == "segment") return parse_segment(arguments);
+  return usage_error("unknown command '" + arguments[0] + "'");
+}
+
+std::string usage() {
+  return "usage: constgen declare <texts.txt> <out.h>\n"
+         "       constgen segment --format coff|elf --asm <out.S> --layout <layout.h>"
+         " <texts.txt>...";
+}
+
+}  // namespace constgen

@@ -1,0 +1,78 @@
+#include "commands.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <type_traits>
+#include <variant>
+
+#include "declaration_writer.h"
+#include "file_io.h"
+#include "gbk_encoding.h"
+#include "segment_builder.h"
+#include "segment_writer.h"
+#include "texts_parser.h"
+
+namespace constgen {
+namespace {
+
+Result<std::vector<TextDefinition>> read_texts(const std::string& path) {
+  const Result<std::string> content = read_file(path);
+  if (!content.ok()) return content.error();
+  return parse_texts(content.value(), path);
+}
+
+}  // namespace
+
+Status run_declare(const DeclareCommand& command) {
+  const Result<std::vector<TextDefinition>> texts = read_texts(command.source);
+  if (!texts.ok()) return texts.error();
+  const std::string source_name = std::filesystem::path(command.source).filename().string();
+  return write_file_if_changed(command.header, render_declarations(texts.value(), source_name));
+}
+
+Status run_segment(const SegmentCommand& command) {
+  std::vector<SourceTexts> sources;
+  for (const std::string& path : command.sources) {
+    Result<std::vector<TextDefinition>> texts = read_texts(path);
+    if (!texts.ok()) return texts.error();
+    sources.push_back(SourceTexts{path, std::move(texts.value())});
+  }
+  Result<GbkEncoder> encoder = GbkEncoder::open();
+  if (!encoder.ok()) return encoder.error();
+  const Result<Segment> segment = build_text_segment(sources, encoder.value());
+  if (!segment.ok()) return segment.error();
+  const std::uint64_t length = segment_length(segment.value());
+  if (length > std::numeric_limits<std::uint32_t>::max()) {
+    return Error{command.assembly, 0, "the constant segment is larger than 4 GiB"};
+  }
+  const std::string assembly = render_assembly(segment.value(), command.format);
+  const std::string layout = render_layout(static_cast<std::uint32_t>(length));
+  const Status written = write_file_if_changed(command.assembly, assembly);
+  if (!written.ok()) return written;
+  return write_file_if_changed(command.layout, layout);
+}
+
+int run(const std::vector<std::string>& arguments, std::ostream& errors) {
+  const Result<Command> command = parse_command_line(arguments);
+  if (!command.ok()) {
+    errors << command.error().describe() << '\n';
+    return 2;
+  }
+  const Status status = std::visit(
+      [](const auto& chosen) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(chosen)>, DeclareCommand>) {
+          return run_declare(chosen);
+        } else {
+          return run_segment(chosen);
+        }
+      },
+      command.value());
+  if (!status.ok()) {
+    errors << status.error().describe() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace constgen

@@ -1,0 +1,22 @@
+#pragma once
+
+// What constgen does for each command: read and check every input first, then write the
+// outputs. On any error nothing is written and the error is reported as "file:line: message".
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "result.h"
+
+namespace constgen {
+
+Status run_declare(const DeclareCommand& command);
+Status run_segment(const SegmentCommand& command);
+
+// The whole program: `arguments` without the program name; errors go to `errors`. Returns the
+// process exit code.
+int run(const std::vector<std::string>& arguments, std::ostream& errors);
+
+}  // namespace constgen

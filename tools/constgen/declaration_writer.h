@@ -1,0 +1,18 @@
+#pragma once
+
+// Emits the header that declares the texts of one texts.txt.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "texts_parser.h"
+
+namespace constgen {
+
+// `source_name` is the source's file name only (no folder), so the header is the same on
+// every machine.
+std::string render_declarations(const std::vector<TextDefinition>& texts,
+                                std::string_view source_name);
+
+}  // namespace constgen

@@ -1,0 +1,59 @@
+#include "file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace constgen {
+namespace {
+
+Error io_error(const std::string& path, const std::string& what, int error_number) {
+  return Error{path, 0, what + ": " + std::strerror(error_number)};
+}
+
+}  // namespace
+
+Result<std::string> read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return io_error(path, "cannot open", errno);
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return io_error(path, "cannot read", errno);
+  return content;
+}
+
+Status write_file_if_changed(const std::string& path, std::string_view content) {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(path, error)) {
+    const Result<std::string> existing = read_file(path);
+    if (existing.ok() && existing.value() == content) return Done{};
+  }
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  if (!parent.empty()) {
+    std::filesystem::create_directories(parent, error);
+    if (error) return Error{path, 0, "cannot create its folder: " + error.message()};
+  }
+  const std::string temporary = path + ".constgen-tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return io_error(temporary, "cannot create", errno);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (!out) {
+      const int write_error = errno;
+      std::filesystem::remove(temporary, error);
+      return io_error(temporary, "cannot write", write_error);
+    }
+  }
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    const std::string message = "cannot replace it: " + error.message();
+    std::filesystem::remove(temporary, error);
+    return Error{path, 0, message};
+  }
+  return Done{};
+}
+
+}  // namespace constgen

@@ -1,0 +1,81 @@
+#include "gbk_encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+
+#include "utf8.h"
+
+namespace constgen {
+namespace {
+
+static_assert(std::is_same_v<iconv_t, void*>, "GbkEncoder keeps the iconv_t as a void*");
+const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
+
+// A UTF-8 character takes at most 4 bytes, a GBK character 2.
+constexpr std::size_t kMaxBytesPerCharacter = 4;
+
+EncodingFailure failure_at(std::string_view utf8, std::size_t offset) {
+  const std::string_view rest = utf8.substr(offset);
+  const std::size_t length = utf8_sequence_length(rest);
+  if (length == 0) return {offset, std::string(rest.substr(0, 1)), 0};
+  return {offset, std::string(rest.substr(0, length)), decode_utf8(rest)};
+}
+
+}  // namespace
+
+Result<GbkEncoder> GbkEncoder::open() {
+  const iconv_t descriptor = iconv_open("GBK", "UTF-8");
+  if (descriptor == kNoDescriptor) {
+    return Error{"iconv", 0,
+                 std::string("no conversion from UTF-8 to GBK: ") + std::strerror(errno)};
+  }
+  return GbkEncoder(descriptor);
+}
+
+GbkEncoder::GbkEncoder(GbkEncoder&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, kNoDescriptor)) {}
+
+GbkEncoder& GbkEncoder::operator=(GbkEncoder&& other) noexcept {
+  if (this != &other) {
+    if (descriptor_ != kNoDescriptor) iconv_close(descriptor_);
+    descriptor_ = std::exchange(other.descriptor_, kNoDescriptor);
+  }
+  return *this;
+}
+
+GbkEncoder::~GbkEncoder() {
+  if (descriptor_ != kNoDescriptor) iconv_close(descriptor_);
+}
+
+Result<std::string, EncodingFailure> GbkEncoder::encode(std::string_view utf8) {
+  // One character at a time, so that a failure names its character, and a character that
+  // iconv could only convert irreversibly (a non-zero return) is refused as well.
+  std::string gbk;
+  std::size_t offset = 0;
+  while (offset < utf8.size()) {
+    const std::size_t length = utf8_sequence_length(utf8.substr(offset));
+    if (length == 0) return failure_at(utf8, offset);
+    iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);  // the initial state
+    char input[kMaxBytesPerCharacter];
+    std::memcpy(input, utf8.data() + offset, length);
+    char output[kMaxBytesPerCharacter];
+    char* in = input;
+    std::size_t in_left = length;
+    char* out = output;
+    std::size_t out_left = sizeof output;
+    const std::size_t converted = iconv(descriptor_, &in, &in_left, &out, &out_left);
+    if (converted != 0 || in_left != 0 ||
+        iconv(descriptor_, nullptr, nullptr, &out, &out_left) == static_cast<std::size_t>(-1)) {
+      return failure_at(utf8, offset);
+    }
+    gbk.append(output, sizeof output - out_left);
+    offset += length;
+  }
+  return gbk;
+}
+
+}  // namespace constgen

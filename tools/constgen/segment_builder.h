@@ -1,0 +1,30 @@
+#pragma once
+
+// Turns the parsed texts of one invocation's sources into the items of the constant segment.
+
+#include <string>
+#include <vector>
+
+#include "gbk_encoding.h"
+#include "result.h"
+#include "segment_model.h"
+#include "texts_parser.h"
+
+namespace constgen {
+
+// The texts of one texts.txt; `file` names it in errors.
+struct SourceTexts {
+  std::string file;
+  std::vector<TextDefinition> texts;
+};
+
+// The GBK bytes of one text: its UTF-8 chunks converted, its raw chunks unchanged. Fails on a
+// character that GBK cannot represent.
+Result<std::string> encode_text(const TextDefinition& text, const std::string& file,
+                                GbkEncoder& encoder);
+
+// One text item per text, sources in the given order, texts in source order. Fails on a name
+// defined in two sources (or twice in one) and on text that has no GBK form.
+Result<Segment> build_text_segment(const std::vector<SourceTexts>& sources, GbkEncoder& encoder);
+
+}  // namespace constgen

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a Debian 12 machine.
+# Idempotent: when every piece is present it only checks and returns.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build make g++ pkg-config
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  wine wine32:i386 xvfb x11-utils imagemagick
+  locales fonts-wqy-microhei
+  googletest dpkg-dev
+)
+
+if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
+
+missing_packages() {
+  local p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+  done
+}
+
+deb_src_present() {
+  grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ || grep -qs '^deb-src ' /etc/apt/sources.list
+}
+
+locale_present() {
+  locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'
+}
+
+need_update=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+  need_update=1
+fi
+
+# Source packages (libjpeg-turbo) are cross-built from Debian's sources: add a deb-src entry
+# that mirrors the main deb entry.
+if ! deb_src_present; then
+  src=/etc/apt/sources.list.d/debian-src.sources
+  main=$(grep -ls 'Suites:.*bookworm' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n 1 || true)
+  if [ -n "$main" ]; then
+    sed 's/^Types:.*/Types: deb-src/' "$main" | "${sudo[@]}" tee "$src" >/dev/null
+  else
+    "${sudo[@]}" tee "$src" >/dev/null <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  fi
+  need_update=1
+fi
+
+todo=$(missing_packages)
+if [ -n "$todo" ] || [ "$need_update" -eq 1 ]; then
+  "${sudo[@]}" apt-get update -q
+  todo=$(missing_packages)
+fi
+if [ -n "$todo" ]; then
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends $todo
+fi
+
+if ! locale_present; then
+  "${sudo[@]}" sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo[@]}" locale-gen
+fi
+
+echo "setup: all build and test dependencies present"
