@@ -20,3 +20,36 @@ function(vl_add_windows_test name)
   add_test(NAME ${name} COMMAND ${name} ${ARG_ARGS})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240)
 endfunction()
+
+# vl_add_runtime_program(<name> [WIN32] SOURCES <files>... LIBS <targets>... [TEXTS <texts.txt>...]
+#                        [HEADER <program-header.cpp>])
+# A program on the runtime: it gets a program header (by default the test programs' header in
+# tests/runtime/test_program_header.cpp: no page descriptions, the four libraries) and its own
+# constant segment holding the runtime's and the installer's texts and any further TEXTS.
+function(vl_add_runtime_program name)
+  cmake_parse_arguments(ARG "WIN32" "HEADER" "SOURCES;LIBS;TEXTS" ${ARGN})
+  if(NOT ARG_HEADER)
+    set(ARG_HEADER "${CMAKE_SOURCE_DIR}/tests/runtime/test_program_header.cpp")
+  endif()
+  vl_add_constant_segment(${name}_constants SOURCES
+    "${CMAKE_SOURCE_DIR}/runtime/texts.txt" "${CMAKE_SOURCE_DIR}/app/texts.txt" ${ARG_TEXTS})
+  if(ARG_WIN32)
+    add_executable(${name} WIN32 ${ARG_SOURCES} "${ARG_HEADER}")
+  else()
+    add_executable(${name} ${ARG_SOURCES} "${ARG_HEADER}")
+  endif()
+  target_link_libraries(${name} PRIVATE ${name}_constants ${ARG_LIBS} vl_runtime vl_options)
+endfunction()
+
+# vl_add_runtime_test(<name> SOURCES <files>... LIBS <targets>... [TEXTS ...] [HEADER ...])
+# A GoogleTest program on the runtime, run under Wine.
+function(vl_add_runtime_test name)
+  cmake_parse_arguments(ARG "" "HEADER" "SOURCES;LIBS;TEXTS" ${ARGN})
+  set(header)
+  if(ARG_HEADER)
+    set(header HEADER "${ARG_HEADER}")
+  endif()
+  vl_add_runtime_program(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} GTest::gtest TEXTS ${ARG_TEXTS} ${header})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240)
+endfunction()

@@ -9,6 +9,8 @@ packages=(
   wine wine32:i386 xvfb x11-utils imagemagick
   locales fonts-wqy-microhei
   googletest dpkg-dev
+  clang libclang-rt-14-dev
+  libjpeg62-turbo-dev mdbtools liblnk-utils
 )
 
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi

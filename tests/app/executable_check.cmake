@@ -4,6 +4,8 @@
 # - every imported DLL is one Windows always takes from the system folder (the loader resolves
 #   imports before any of the program's code can restrict the DLL search);
 # - the application manifest asks for administrator rights and names the supported systems.
+cmake_minimum_required(VERSION 3.25)
+
 # Windows' KnownDLLs (and ntdll, which is always the system's). comctl32 is not among them.
 set(known_dlls advapi32 combase comdlg32 gdi32 imagehlp imm32 kernel32 msvcrt normaliz nsi ntdll
     ole32 oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 wldap32 ws2_32)

@@ -2,6 +2,7 @@
 // by its first argument; what happens is appended to the log file named by its second argument.
 // The runtime tests start it as a child process and watch its windows and exit code.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
