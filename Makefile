@@ -1,8 +1,10 @@
 # Two commands on a fresh Debian 12 machine:
 #   make run    builds the installer and runs it (on $DISPLAY, or headless under Xvfb with
 #               a screenshot of each window in build/screens/)
-#   make test   builds everything and runs every test (host, then Windows under Wine)
-.PHONY: all setup host win32 build test test-host test-win32 run clean
+#   make test   builds everything and runs every test (host, then Windows under Wine); the
+#               page segment fuzzer runs for 60 seconds among the host tests
+#   make fuzz   runs the page segment fuzzer alone, FUZZ_SECONDS long (default 600)
+.PHONY: all setup host win32 build test test-host test-win32 fuzz run clean
 
 all: build
 
@@ -28,6 +30,12 @@ test-win32: win32
 test: build
 	ctest --preset host
 	ctest --preset win32
+
+FUZZ_SECONDS ?= 600
+FUZZ_DIR = build/host/tests/pages
+fuzz: host
+	$(FUZZ_DIR)/fuzz/page_segment_fuzzer -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	  -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/fuzz_ $(FUZZ_DIR)/fuzz_corpus $(FUZZ_DIR)/fuzz_seeds
 
 run: build
 	bash tools/run-installer.sh

@@ -38,7 +38,7 @@ function(vl_add_runtime_program name)
   else()
     add_executable(${name} ${ARG_SOURCES} "${ARG_HEADER}")
   endif()
-  target_link_libraries(${name} PRIVATE ${name}_constants ${ARG_LIBS} vl_runtime vl_options)
+  target_link_libraries(${name} PRIVATE ${name}_constants ${ARG_LIBS} vl_libraries vl_options)
 endfunction()
 
 # vl_add_runtime_test(<name> SOURCES <files>... LIBS <targets>... [TEXTS ...] [HEADER ...])

@@ -32,6 +32,7 @@ void RunEndRoutine(int exitCode) noexcept {
   runtime.SetEnding();                                                     // 3
   runtime.ClearIdleCallbacks();                                            // 4
   runtime.DestroyAllPages();                                               // 5
+  runtime.ReleasePages();
   if (CleanupRoutine cleanup = runtime.TakeCleanupRoutine()) cleanup();    // 6
   NotifyLibraries(kLibraryEndCode);                                        // 7
   runtime.ReleaseLoadedLibraries();                                        // 8

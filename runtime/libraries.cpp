@@ -2,6 +2,12 @@
 
 #include "message_box.h"
 #include "runtime_texts.h"
+#include "services/file_commands.h"
+#include "services/folder_browser.h"
+#include "services/registry_commands.h"
+#include "services/shell_link.h"
+#include "services/special_folders.h"
+#include "services/system_info.h"
 
 namespace vl {
 namespace {
@@ -38,8 +44,35 @@ const DataTypeInfo kAppInterfaceTypes[] = {{}, {}, {}, {kSystemInfoTypeName, 15}
 
 // Kernel commands the program calls:
 //   ShowMessageBox(message: any, style: int, title: text opt, parent: page opt) -> int
+//   MakeDirectory(path: text) -> bool
+//   WriteBytesToFile(path: text, byte set...) -> bool
+//   ChangeFileAttributes(path: text, codes: int) -> bool
+//   RegistryValueExists(root: int, value path: text) -> bool
+//   WriteRegistryValue(root: int, value path: text, value: number, text or byte set) -> bool
 const CommandInfo kKernelCommands[] = {
     {kShowMessageBoxName, &ShowMessageBoxCommand},
+    {kMakeDirectoryName, &MakeDirectoryCommand},
+    {kWriteBytesToFileName, &WriteBytesToFileCommand},
+    {kChangeFileAttributesName, &ChangeFileAttributesCommand},
+    {kRegistryValueExistsName, &RegistryValueExistsCommand},
+    {kWriteRegistryValueName, &WriteRegistryValueCommand},
+};
+
+// Shell commands:
+//   BrowseForFolder(title: text, include files: bool opt) -> text
+//   GetSpecialFolderPath(code: int) -> text
+//   CreateShortCut(link: text, target: text, description: text opt, arguments: text opt,
+//                  working folder: text opt) -> bool
+const CommandInfo kShellCommands[] = {
+    {kBrowseForFolderName, &BrowseForFolderCommand},
+    {kGetSpecialFolderPathName, &GetSpecialFolderPathCommand},
+    {kCreateShortCutName, &CreateShortCutCommand},
+};
+
+// Application-interface commands:
+//   GetSystemInfo(record: SystemInfo) -> none
+const CommandInfo kAppInterfaceCommands[] = {
+    {kGetSystemInfoName, &GetSystemInfoCommand},
 };
 
 template <class T, std::size_t N>
@@ -55,10 +88,11 @@ const LibraryRecord kExtensionUiLibraryRecord = {
     CountOf(kExtensionUiTypes), kExtensionUiTypes, 0, nullptr, &Notify<kExtensionUiLibrary>};
 const LibraryRecord kShellLibraryRecord = {
     kLibraryFormat, kShellLibraryId, 2, 6, 1, 3, 0, kShellLibraryName, 1, 0,
-    0, nullptr, 0, nullptr, &Notify<kShellLibrary>};
+    0, nullptr, CountOf(kShellCommands), kShellCommands, &Notify<kShellLibrary>};
 const LibraryRecord kAppInterfaceLibraryRecord = {
     kLibraryFormat, kAppInterfaceLibraryId, 2, 6, 1, 3, 0, kAppInterfaceLibraryName, 1, 0,
-    CountOf(kAppInterfaceTypes), kAppInterfaceTypes, 0, nullptr, &Notify<kAppInterfaceLibrary>};
+    CountOf(kAppInterfaceTypes), kAppInterfaceTypes, CountOf(kAppInterfaceCommands), kAppInterfaceCommands,
+    &Notify<kAppInterfaceLibrary>};
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/page_segment.h"
 #include "program_header.h"
 #include "unique_handle.h"
 
@@ -71,6 +72,11 @@ class Runtime {
   // Destroys every page window (events stay as they are: the caller suspends them).
   void DestroyAllPages() noexcept;
 
+  // The page descriptions, read once at start-up and kept for the whole run.
+  pages::PageList& Pages() noexcept { return m_pages; }
+  void SetPages(pages::PageList pages) noexcept { m_pages = std::move(pages); }
+  void ReleasePages() noexcept { m_pages.Clear(); }
+
   // DLLs the runtime loaded itself; freed when the program ends.
   void KeepLibrary(UniqueModule module);
   void ReleaseLoadedLibraries() noexcept { m_loadedLibraries.clear(); }
@@ -94,6 +100,7 @@ class Runtime {
   CleanupRoutine m_cleanup = nullptr;
   std::vector<std::pair<HWND, IdleCallback>> m_idleCallbacks;
   std::vector<HWND> m_pageWindows;
+  pages::PageList m_pages;
   std::vector<UniqueModule> m_loadedLibraries;
 };
 

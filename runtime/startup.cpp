@@ -9,6 +9,7 @@
 #include "frame.h"
 #include "hidden_window.h"
 #include "memory.h"
+#include "pages/page_segment.h"
 #include "runtime_object.h"
 #include "runtime_texts.h"
 
@@ -44,6 +45,21 @@ ProgramHeader ReadHeaderOrDie() {
   return *header;
 }
 
+// Step 9: the page descriptions, read once, with every stored handler offset turned into its
+// routine's address. The segment lies in the program's writable data: the handler fields are
+// rewritten in place.
+void LoadPageDescriptions(Runtime& runtime) noexcept {
+  const auto stored = runtime.Header().pageSegment;
+  // Read once: a second start-up must not turn the rewritten handlers over again.
+  if (stored.empty() || !runtime.Pages().Empty()) return;
+  const std::span<std::uint8_t> segment(const_cast<std::uint8_t*>(stored.data()), stored.size());
+  auto pages = pages::ReadPageSegment(segment);
+  if (!pages) FatalRuntimeError(kLoadPageDataFailed);
+  const auto codeStart = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(runtime.Header().codeStart));
+  if (!pages::FixUpHandlers(pages.Value(), codeStart)) FatalRuntimeError(kLoadPageDataFailed);
+  runtime.SetPages(std::move(pages.Value()));
+}
+
 }  // namespace
 
 void StartRuntime() noexcept {
@@ -57,9 +73,7 @@ void StartRuntime() noexcept {
   const auto& segment = runtime.Header().constSegment;       // 7
   if (!segment.empty() && !IsInConstantRange(segment.data())) RegisterConstantRange(segment.data(), segment.size());
   NotifyLibraries(kLibraryStartCode);                        // 8
-  // 9: the page descriptions. This build has no reader for them yet, so a program that carries
-  // any cannot start.
-  if (!runtime.Header().pageSegment.empty()) FatalRuntimeError(kLoadPageDataFailed);
+  LoadPageDescriptions(runtime);                             // 9
 }
 
 void NotifyLibraries(int code) noexcept {

@@ -44,9 +44,9 @@ installer=$!
 
 # The installer asks whether to leave; the script says No, and the installer ends normally.
 box=$(drive wait '#32770' '提示' 20000) || { echo "run: no window appeared" >&2; kill "$installer"; exit 1; }
-echo "run: message box \"$(drive text "$box" | tr -d '\r')\""
+echo "run: message box \"$(drive msgtext "$box" | tr -d "\r")\""
 shoot "$box" 01-confirm-exit
-drive answer "$box" 7 >/dev/null
+drive answer "$box" no >/dev/null
 
 set +e
 wait "$installer"

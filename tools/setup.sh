@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build make g++ pkg-config
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 xvfb x11-utils imagemagick
-  locales fonts-wqy-microhei
+  locales fonts-wqy-microhei fonts-wine
   googletest dpkg-dev
   clang libclang-rt-14-dev
   libjpeg62-turbo-dev mdbtools liblnk-utils

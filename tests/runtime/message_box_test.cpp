@@ -40,13 +40,13 @@ enum class Action { Button, TitleBarClose };
 // Shows a box through the command while a second thread finds it, records it and answers it.
 int ShowAndAnswer(const ArgList& args, Action action, int buttonId, Seen* seen) {
   auto answer = std::async(std::launch::async, [=] {
-    HWND box = test::WaitForTopWindow(L"#32770", nullptr, 5000, GetCurrentProcessId());
+    HWND box = test::WaitForWindow({test::kDialogClass, nullptr, GetCurrentProcessId()}, 5000);
     if (box == nullptr) return;
     seen->found = true;
-    seen->title = test::GetText(box);
-    seen->text = test::MessageBoxText(box);
-    if (action == Action::Button) test::AnswerMessageBox(box, buttonId);
-    else test::CloseByTitleBar(box);
+    seen->title = test::WindowCaption(box);
+    seen->text = test::MessageBoxText(box).value_or(L"<no text>");
+    if (action == Action::Button) test::AnswerDialog(box, buttonId);
+    else test::RequestClose(box);
   });
   const int result = IntResult(CallCommand(ShowMessageBoxCommand, args));
   answer.get();
@@ -107,9 +107,9 @@ TEST_F(RuntimeStarted, TheBoxIsTaskModalUnlessSystemModalIsAsked) {
   ASSERT_NE(other, nullptr);
   bool enabledWhileOpen = true;
   auto answer = std::async(std::launch::async, [&] {
-    HWND box = test::WaitForTopWindow(L"#32770", nullptr, 5000, GetCurrentProcessId());
+    HWND box = test::WaitForWindow({test::kDialogClass, nullptr, GetCurrentProcessId()}, 5000);
     enabledWhileOpen = IsWindowEnabled(other) != FALSE;
-    test::AnswerMessageBox(box, IDOK);
+    test::AnswerDialog(box, IDOK);
   });
   CallCommand(ShowMessageBoxCommand, ArgList{TextArg("modal"), IntArg(0)});
   answer.get();

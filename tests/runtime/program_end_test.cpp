@@ -123,10 +123,10 @@ TEST_F(ProgramEnd, EndProgramFromAnotherThreadEndsTheProgramOnTheGuiThread) {
 
 // A fatal error shows its box; the test reads it, answers it and returns its text.
 std::wstring AnswerFatalBox(const Child& child) {
-  HWND box = vl::test::WaitForTopWindow(L"#32770", L"错误", 10000, child.Id());
+  HWND box = vl::test::WaitForWindow({vl::test::kDialogClass, L"错误", child.Id()}, 10000);
   if (box == nullptr) return L"<no box>";
-  std::wstring text = vl::test::MessageBoxText(box);
-  vl::test::AnswerMessageBox(box, IDOK);
+  std::wstring text = vl::test::MessageBoxText(box).value_or(L"<no text>");
+  vl::test::AnswerDialog(box, IDOK);
   return text;
 }
 

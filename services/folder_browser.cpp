@@ -1,0 +1,69 @@
+#include "folder_browser.h"
+
+#include <shlobj.h>
+
+#include "com_ptr.h"
+#include "runtime/runtime_object.h"
+
+namespace vl {
+namespace {
+
+// Gives the item the picker returned back to the shell's allocator.
+void FreeShellItem(LPITEMIDLIST item) noexcept {
+  ComPtr<IMalloc> allocator;
+  if (SUCCEEDED(SHGetMalloc(allocator.Put())) && allocator) allocator->Free(item);
+}
+
+// A page window owned by another window is still top-level: GetParent names the owner of a
+// popup window, so only a child window counts as having a parent.
+bool HasParent(HWND window) noexcept {
+  return (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 && GetParent(window) != nullptr;
+}
+
+}  // namespace
+
+void WindowStateList::SaveAndDisable(const std::vector<HWND>& programWindows) noexcept {
+  const HWND active = GetActiveWindow();
+  m_active = IsWindow(active) ? active : nullptr;
+  m_foreground = GetForegroundWindow();
+  m_windows.clear();
+  for (HWND window : programWindows) {
+    if (window == nullptr || HasParent(window)) continue;
+    m_windows.push_back(SavedWindow{window, IsWindowEnabled(window) != FALSE});
+    EnableWindow(window, FALSE);
+  }
+}
+
+void WindowStateList::Restore() const noexcept {
+  for (const SavedWindow& saved : m_windows) EnableWindow(saved.window, saved.enabled ? TRUE : FALSE);
+  if (IsWindow(m_foreground)) SetForegroundWindow(m_foreground);
+  if (IsWindow(m_active)) SetActiveWindow(m_active);
+}
+
+void BrowseForFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
+  char displayName[MAX_PATH] = "";
+  const bool includeFiles = AsBool(ArgAt(count, args, 1)).value_or(false);
+
+  WindowStateList states;
+  states.SaveAndDisable(TheRuntime().PageWindows());
+
+  BROWSEINFOA info = {};
+  info.hwndOwner = states.Owner();
+  info.pidlRoot = nullptr;
+  info.pszDisplayName = displayName;
+  info.lpszTitle = NonNullText(AsText(ArgAt(count, args, 0)).value_or(nullptr));
+  info.ulFlags = BIF_EDITBOX | (includeFiles ? BIF_BROWSEINCLUDEFILES : 0);
+  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+
+  states.Restore();
+
+  char* path = nullptr;
+  if (chosen != nullptr) {
+    char buffer[MAX_PATH] = "";
+    if (SHGetPathFromIDListA(chosen, buffer)) path = CopyText(buffer);
+    FreeShellItem(chosen);
+  }
+  SetTextResult(result, path != nullptr ? path : CopyText(nullptr));
+}
+
+}  // namespace vl

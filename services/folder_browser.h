@@ -1,0 +1,42 @@
+#pragma once
+// The system's folder picker, shown modal to the whole program.
+#include <windows.h>
+
+#include <vector>
+
+#include "runtime/command_call.h"
+
+namespace vl {
+
+// What a modal system dialog changes about the program's windows, saved before it is shown and
+// put back after: the active and foreground windows, and the enabled state of each top-level
+// page window.
+class WindowStateList {
+ public:
+  // Saves the active window (null when it is not a window) and the foreground window, then, in
+  // the given order, saves and disables each window that is not null and has no parent.
+  void SaveAndDisable(const std::vector<HWND>& programWindows) noexcept;
+  // Enables or disables each saved window again as it was, in list order; then brings back the
+  // foreground window and the active window, each only if it still exists.
+  void Restore() const noexcept;
+
+  // The owner for the dialog: the window that was active.
+  HWND Owner() const noexcept { return m_active; }
+
+ private:
+  struct SavedWindow {
+    HWND window;
+    bool enabled;
+  };
+  HWND m_active = nullptr;
+  HWND m_foreground = nullptr;
+  std::vector<SavedWindow> m_windows;
+};
+
+// BrowseForFolder(title: text, include files: bool opt) -> text: the path of the chosen folder (a
+// drive root keeps its backslash, "C:\"); the empty text on cancel or for an item that is not
+// in the file system. Every program window is disabled while the picker is open and restored
+// afterwards. COM must be initialised on the thread.
+void BrowseForFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
+
+}  // namespace vl

@@ -1,0 +1,79 @@
+// The page source parser: what it refuses, and the values it gives the writer.
+#include "page_source.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pages/page_format.h"
+#include "segment_writer.h"
+
+namespace pagegen {
+namespace {
+
+const std::vector<std::string> kRoutines = {"First", "Second"};
+
+ParsedSource Parse(const std::string& text) {
+  return ParsePageSource(std::string(VL_TEST_DATA_DIR) + "/inline.pages", text, kRoutines, kEntrySize, {});
+}
+
+std::string ErrorOf(const std::string& text) {
+  try {
+    Parse(text);
+  } catch (const SourceError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST(PageSource, MistakesAreReportedWithTheirLine) {
+  const std::string head = "page 0x52010001\nunit 0x06010000 window \"\"\n";
+  EXPECT_NE(ErrorOf(head + "  on 0 Missing\n").find("inline.pages:3: routine 'Missing'"), std::string::npos);
+  EXPECT_NE(ErrorOf(head + "properties 6\n  colour 1\n").find(":4: 'colour' is not a field of window"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf(head + "geometry 1 2 3\n").find(":3:"), std::string::npos);
+  EXPECT_NE(ErrorOf(head + "tag \"open\n").find(":3: text without its closing quote"), std::string::npos);
+  EXPECT_NE(ErrorOf(head + "geometry 1 2 3 0x1FFFFFFFF\n").find("bad number"), std::string::npos);
+  EXPECT_NE(ErrorOf("unit 0x06010000 window \"\"\n").find(":1: a unit outside any page"), std::string::npos);
+  EXPECT_NE(ErrorOf(head + "properties 6\n icon file \"no-such-file\"\n").find("file not found"), std::string::npos);
+  EXPECT_NE(ErrorOf(head + "tag \"\xF0\x9F\x98\x80\"\n").find("GBK cannot store"), std::string::npos);
+  EXPECT_EQ(ErrorOf(head + "  on 0 Second\n"), "");
+}
+
+TEST(PageSource, ValuesAndEscapesBecomeTheStoredBytes) {
+  const auto parsed = Parse(
+      "page 0x52010001 reserved 0x00CFA920 module 0x19010029\n"
+      "unit 0x06010000 window \"\"\n"
+      "  tag \"a\\x00b\\r\\n\\\"\\\\\"\n"
+      "  on 0 Second\n  on 1 -\n  on 2 offset 0\n"
+      "  state visible 0x100\n"
+      "  pointer -1 hex \"41 42\"\n"
+      "unit 0x16010001 Timer \"t\"\n"
+      "  properties 1\n    period -1\n");
+  ASSERT_EQ(parsed.pages.size(), 1u);
+  const PageSpec& page = parsed.pages[0];
+  EXPECT_EQ(page.reserved, 0x00CFA920u);
+  const UnitSpec& window = page.units[0];
+  EXPECT_EQ(window.tag, std::string("a\0b\r\n\"\\", 7));
+  ASSERT_EQ(window.events.size(), 3u);
+  EXPECT_EQ(window.events[0].handler, kEntrySize);
+  EXPECT_EQ(window.events[1].handler, 0xFFFFFFFFu);
+  EXPECT_EQ(window.events[2].handler, 0u);
+  EXPECT_EQ(window.state, 0x101u);
+  EXPECT_EQ(window.pointer, std::string("\xFF\xFF\xFF\xFF" "AB", 6));
+  EXPECT_EQ(page.units[1].fields.at(0).number, 0xFFFFFFFFu);
+  // The timer's block: its version, then the period.
+  const std::string record = BuildUnitRecord(page.units[1]);
+  EXPECT_EQ(record.substr(record.size() - 8), std::string("\x01\x00\x00\x00\xFF\xFF\xFF\xFF", 8));
+}
+
+TEST(RoutineList, NamesAreIdentifiersListedOnce) {
+  EXPECT_EQ(ParseRoutineList("r", "# entries\nA\n\n  B  # second\n"), (std::vector<std::string>{"A", "B"}));
+  EXPECT_THROW(ParseRoutineList("r", "A\nA\n"), SourceError);
+  EXPECT_THROW(ParseRoutineList("r", "A B\n"), SourceError);
+  EXPECT_THROW(ParseRoutineList("r", "9A\n"), SourceError);
+}
+
+}  // namespace
+}  // namespace pagegen

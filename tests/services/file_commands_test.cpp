@@ -1,0 +1,235 @@
+// The file-system commands against the real file system: throwaway folders under the temporary
+// folder, a second process holding a file, and a 1 MiB drive of the test's own for a full disk.
+#include "services/file_commands.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "service_test_support.h"
+
+namespace vl {
+namespace {
+
+using test::OwnedByteSet;
+using test::PathExists;
+using test::ScratchFolder;
+
+bool MakeDirectory(const std::string& path) {
+  return BoolResult(CallCommand(MakeDirectoryCommand, ArgList{TextArg(path.c_str())}));
+}
+
+bool ChangeAttributes(const std::string& path, std::int32_t codes) {
+  return BoolResult(CallCommand(ChangeFileAttributesCommand, ArgList{TextArg(path.c_str()), IntArg(codes)}));
+}
+
+std::vector<std::uint8_t> Bytes(std::size_t count, std::uint8_t seed) {
+  std::vector<std::uint8_t> bytes(count);
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
+  return bytes;
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void PutFile(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+// Wine reports every file as archived whatever was set, so the tests look at the other three
+// settable attributes.
+constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+TEST(MakeDirectory, CreatesOnlyTheLastComponentAndNeverAnExistingOne) {
+  ScratchFolder scratch;
+  EXPECT_FALSE(MakeDirectory(scratch / "missing\\child"));
+  EXPECT_FALSE(PathExists(scratch / "missing"));
+
+  EXPECT_TRUE(MakeDirectory(scratch / "made"));
+  EXPECT_NE(Attributes(scratch / "made") & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  PutFile(scratch / "made\\kept.txt", "kept");
+  EXPECT_FALSE(MakeDirectory(scratch / "made"));
+  EXPECT_TRUE(PathExists(scratch / "made\\kept.txt"));
+
+  EXPECT_FALSE(BoolResult(CallCommand(MakeDirectoryCommand, ArgList{IntArg(5)})));
+}
+
+TEST(WriteBytesToFile, OnlyAPathMakesOrEmptiesTheFile) {
+  ScratchFolder scratch;
+  const std::string path = scratch / "empty.bin";
+  EXPECT_TRUE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str())})));
+  ASSERT_TRUE(PathExists(path));
+  EXPECT_TRUE(ReadFileBytes(path).empty());
+
+  PutFile(path, "old content");
+  EXPECT_TRUE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str())})));
+  EXPECT_TRUE(ReadFileBytes(path).empty());
+}
+
+TEST(WriteBytesToFile, AnEmptyPathOrAMissingFolderTouchesNothing) {
+  ScratchFolder scratch;
+  const OwnedByteSet bytes(Bytes(10, 1));
+  // An empty path would otherwise be handed to the system, relative to the current folder.
+  EXPECT_FALSE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(""), ByteSetArg(bytes.Block())})));
+  EXPECT_FALSE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(nullptr)})));
+  EXPECT_FALSE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{})));
+
+  const std::string inMissing = scratch / "missing\\file.bin";
+  EXPECT_FALSE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(inMissing.c_str()), ByteSetArg(bytes.Block())})));
+  EXPECT_FALSE(PathExists(scratch / "missing"));
+}
+
+TEST(WriteBytesToFile, WritesEveryByteSetInArgumentOrder) {
+  ScratchFolder scratch;
+  const std::string path = scratch / "joined.bin";
+  PutFile(path, std::string(5000, 'x'));  // longer than what follows: the file must be truncated
+  const auto first = Bytes(1000, 3);
+  const auto second = Bytes(1, 200);
+  const auto third = Bytes(2500, 9);
+  const OwnedByteSet a(first), b(second), empty(std::vector<std::uint8_t>{}), c(third);
+  ArgList args{TextArg(path.c_str()), ByteSetArg(a.Block()), ByteSetArg(empty.Block()), ByteSetArg(b.Block())};
+  args.PadOmittedArguments(3).Add(ByteSetArg(c.Block()));
+  EXPECT_TRUE(BoolResult(CallCommand(WriteBytesToFileCommand, args)));
+
+  std::vector<std::uint8_t> expected;
+  for (const auto* part : {&first, &second, &third}) {
+    for (std::uint8_t byte : *part) expected.push_back(byte);
+  }
+  EXPECT_EQ(ReadFileBytes(path), expected);
+  EXPECT_EQ(Attributes(path) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY), 0u);
+}
+
+TEST(WriteBytesToFile, AHiddenOrSystemFileIsRefusedAndKept) {
+  if (test::RunningUnderWine()) {
+    GTEST_SKIP() << "Windows refuses CREATE_ALWAYS with FILE_ATTRIBUTE_NORMAL over a hidden or system "
+                    "file (access denied, file unchanged); Wine truncates it and keeps the attributes";
+  }
+  ScratchFolder scratch;
+  const OwnedByteSet bytes(Bytes(4, 1));
+  for (DWORD attributes : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}) {
+    const std::string path = scratch / ("marked" + std::to_string(attributes));
+    PutFile(path, "original");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes));
+    EXPECT_FALSE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str()), ByteSetArg(bytes.Block())})))
+        << attributes;
+    const auto kept = ReadFileBytes(path);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "original") << attributes;
+  }
+}
+
+// The holder program beside this test opens a file without sharing and keeps it open until told.
+class HeldFile {
+ public:
+  explicit HeldFile(const std::string& path) {
+    const std::string tag = std::to_string(GetCurrentProcessId());
+    m_ready = CreateEventA(nullptr, TRUE, FALSE, ("vl_services_held_" + tag).c_str());
+    m_release = CreateEventA(nullptr, TRUE, FALSE, ("vl_services_release_" + tag).c_str());
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string holder = self;
+    holder = holder.substr(0, holder.find_last_of('\\') + 1) + "file_holder.exe";
+    std::string commandLine = "\"" + holder + "\" \"" + path + "\" " + tag;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (CreateProcessA(holder.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process)) {
+      m_holding = WaitForSingleObject(m_ready, 10000) == WAIT_OBJECT_0;
+    }
+  }
+  ~HeldFile() {
+    SetEvent(m_release);
+    if (m_process.hProcess != nullptr) {
+      WaitForSingleObject(m_process.hProcess, 10000);
+      CloseHandle(m_process.hProcess);
+      CloseHandle(m_process.hThread);
+    }
+    CloseHandle(m_ready);
+    CloseHandle(m_release);
+  }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool Holding() const { return m_holding; }
+
+ private:
+  HANDLE m_ready = nullptr;
+  HANDLE m_release = nullptr;
+  PROCESS_INFORMATION m_process = {};
+  bool m_holding = false;
+};
+
+TEST(WriteBytesToFile, AFileHeldOpenByAnotherProcessIsRefused) {
+  ScratchFolder scratch;
+  const std::string path = scratch / "held.txt";
+  PutFile(path, "held");
+  const OwnedByteSet bytes(Bytes(64, 1));
+  {
+    const HeldFile held(path);
+    ASSERT_TRUE(held.Holding()) << "file_holder.exe did not open the file";
+    EXPECT_FALSE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str()), ByteSetArg(bytes.Block())})));
+  }
+  const auto kept = ReadFileBytes(path);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "held");
+  // Once released, the same call succeeds.
+  EXPECT_TRUE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str()), ByteSetArg(bytes.Block())})));
+  EXPECT_EQ(ReadFileBytes(path).size(), 64u);
+}
+
+// Drive Q: is a 1 MiB filesystem mapped by the test run's fixture (tests/services/full_disk.sh).
+TEST(WriteBytesToFileFullDisk, AFullDiskGivesFalseAndKeepsWhatWasWritten) {
+  ULARGE_INTEGER available, total, free;
+  if (!GetDiskFreeSpaceExA("Q:\\", &available, &total, &free)) {
+    GTEST_SKIP() << "drive Q: is not mapped: the full-disk fixture could not mount its 1 MiB tmpfs "
+                    "(mounting needs root; see full_disk_setup in the ctest log)";
+  }
+  ASSERT_LT(total.QuadPart, 4u * 1024 * 1024) << "Q: is not the fixture's small filesystem";
+  ScratchFolder scratch("Q:\\");
+  ASSERT_TRUE(PathExists(scratch.Path()));
+  const std::string path = scratch / "too_big.bin";
+  const auto first = Bytes(600 * 1024, 11);
+  const auto second = Bytes(900 * 1024, 13);
+  const OwnedByteSet a(first), b(second);
+  EXPECT_FALSE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str()), ByteSetArg(a.Block()), ByteSetArg(b.Block())})));
+  // The file was closed (it can be opened again) and holds at least the first byte set in full.
+  const auto written = ReadFileBytes(path);
+  ASSERT_GE(written.size(), first.size());
+  EXPECT_TRUE(std::equal(first.begin(), first.end(), written.begin()));
+  EXPECT_TRUE(DeleteFileA(path.c_str()));
+}
+
+TEST(ChangeFileAttributes, SetsTheMaskedCodesAndClearsWithTheOthers) {
+  ScratchFolder scratch;
+  const std::string path = scratch / "marked.dll";
+  PutFile(path, "x");
+  EXPECT_TRUE(ChangeAttributes(path, 6));
+  EXPECT_EQ(Attributes(path) & kSettable, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+
+  // The directory bit is not settable: 16 passes 0 and clears the settable attributes.
+  EXPECT_TRUE(ChangeAttributes(path, 16));
+  EXPECT_EQ(Attributes(path) & kSettable, 0u);
+  EXPECT_EQ(Attributes(path) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+
+  EXPECT_TRUE(ChangeAttributes(path, 6));
+  EXPECT_TRUE(ChangeAttributes(path, 128));
+  EXPECT_EQ(Attributes(path) & kSettable, 0u);
+
+  // Every bit above the mask is dropped; read-only, hidden, system and archive stay.
+  EXPECT_TRUE(ChangeAttributes(path, -1));
+  EXPECT_EQ(Attributes(path) & kSettable, kSettable);
+  EXPECT_NE(Attributes(path) & FILE_ATTRIBUTE_ARCHIVE, 0u);
+  EXPECT_EQ(Attributes(path) & (FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE), 0u);
+  EXPECT_TRUE(ChangeAttributes(path, 0));
+  EXPECT_EQ(Attributes(path) & kSettable, 0u);
+
+  EXPECT_FALSE(ChangeAttributes(scratch / "missing.dll", 6));
+  EXPECT_FALSE(PathExists(scratch / "missing.dll"));
+}
+
+}  // namespace
+}  // namespace vl

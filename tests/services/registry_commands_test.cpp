@@ -1,0 +1,201 @@
+// The registry commands under throwaway keys, every value read back through the registry itself.
+#include "services/registry_commands.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "service_test_support.h"
+
+namespace vl {
+namespace {
+
+using test::OwnedByteSet;
+
+struct StoredValue {
+  bool present = false;
+  DWORD type = 0;
+  std::vector<std::uint8_t> data;
+
+  std::uint32_t Dword() const {
+    std::uint32_t value = 0xDEADBEEF;
+    if (data.size() == 4) std::memcpy(&value, data.data(), 4);
+    return value;
+  }
+};
+
+StoredValue ReadBack(HKEY root, const std::string& key, const std::string& name) {
+  StoredValue value;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return value;
+  DWORD size = 0;
+  if (RegQueryValueExA(opened, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+    value.data.resize(size);
+    value.present = RegQueryValueExA(opened, name.c_str(), nullptr, &value.type, value.data.data(), &size) == ERROR_SUCCESS;
+    value.data.resize(size);
+  }
+  RegCloseKey(opened);
+  return value;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  RegCloseKey(opened);
+  return true;
+}
+
+bool Write(std::int32_t root, const std::string& path, const ArgRecord& value) {
+  return BoolResult(CallCommand(WriteRegistryValueCommand, ArgList{IntArg(root), TextArg(path.c_str()), value}));
+}
+
+bool Exists(std::int32_t root, const std::string& path) {
+  return BoolResult(CallCommand(RegistryValueExistsCommand, ArgList{IntArg(root), TextArg(path.c_str())}));
+}
+
+// Every test works below its own key, deleted with everything under it afterwards.
+class Registry : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_base = "Software\\VorlaneServicesTest\\" + std::to_string(GetCurrentProcessId()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  }
+  void TearDown() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, m_base.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VorlaneServicesTest");
+  }
+  std::string m_base;
+};
+
+TEST_F(Registry, ValuePathsSplitAtTheLastSingleByteBackslash) {
+  // The value name holds a double-byte character whose trail byte is a backslash (0x81 0x5C).
+  const std::string gbkName = "x\x81\x5Cname";
+  EXPECT_TRUE(Write(3, m_base + "\\" + gbkName, IntArg(7)));
+  EXPECT_EQ(ReadBack(HKEY_CURRENT_USER, m_base, gbkName).Dword(), 7u);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, m_base + "\\x\x81"));
+  EXPECT_TRUE(Exists(3, m_base + "\\" + gbkName));
+
+  // A trailing backslash names the key's default value.
+  EXPECT_FALSE(Exists(3, m_base + "\\"));
+  EXPECT_TRUE(Write(3, m_base + "\\", TextArg("default")));
+  const StoredValue unnamed = ReadBack(HKEY_CURRENT_USER, m_base, "");
+  EXPECT_EQ(unnamed.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(std::string(unnamed.data.begin(), unnamed.data.end()), std::string("default", 8));
+  EXPECT_TRUE(Exists(3, m_base + "\\"));
+}
+
+TEST_F(Registry, APathWithoutBackslashNamesAValueOfTheRootKey) {
+  const std::string name = "VorlaneServicesTestValue" + std::to_string(GetCurrentProcessId());
+  EXPECT_TRUE(Write(3, name, IntArg(1)));
+  EXPECT_TRUE(ReadBack(HKEY_CURRENT_USER, "", name).present);
+  EXPECT_TRUE(Exists(3, name));
+  RegDeleteValueA(HKEY_CURRENT_USER, name.c_str());
+  EXPECT_FALSE(Exists(3, name));
+}
+
+TEST_F(Registry, MissingKeysAreCreatedOnTheWay) {
+  const std::string path = m_base + "\\a\\b\\c\\Value";
+  EXPECT_TRUE(Write(3, path, TextArg("deep")));
+  EXPECT_TRUE(ReadBack(HKEY_CURRENT_USER, m_base + "\\a\\b\\c", "Value").present);
+  // An existing key is opened and written again.
+  EXPECT_TRUE(Write(3, path, TextArg("again")));
+  const StoredValue again = ReadBack(HKEY_CURRENT_USER, m_base + "\\a\\b\\c", "Value");
+  EXPECT_EQ(std::string(again.data.begin(), again.data.end()), std::string("again", 6));
+}
+
+TEST_F(Registry, NumbersAreStoredAsDwordsTruncatedTowardZero) {
+  struct Case {
+    const char* name;
+    ArgRecord value;
+    std::uint32_t stored;
+  } cases[] = {
+      {"int", IntArg(-5), 0xFFFFFFFBu},
+      {"byte", ByteArg(200), 200u},
+      {"short", ShortArg(-1), 4294967295u},
+      {"int64", Int64Arg(0x100000005LL), 5u},
+      {"float", FloatArg(3.75f), 3u},
+      {"double", DoubleArg(2.9), 2u},
+      {"doubleNegative", DoubleArg(-2.9), static_cast<std::uint32_t>(-2)},
+      {"doubleWide", DoubleArg(4294967298.0), 2u},  // 2^32 + 2: the low 32 bits of the integer
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(Write(3, m_base + "\\" + c.name, c.value)) << c.name;
+    const StoredValue stored = ReadBack(HKEY_CURRENT_USER, m_base, c.name);
+    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_DWORD)) << c.name;
+    EXPECT_EQ(stored.Dword(), c.stored) << c.name;
+  }
+}
+
+TEST_F(Registry, TextsKeepTheirNulAndByteSetsTheirBytes) {
+  const std::string chinese = test::Ansi(L"卸载程序");
+  EXPECT_TRUE(Write(3, m_base + "\\Text", TextArg(chinese.c_str())));
+  StoredValue text = ReadBack(HKEY_CURRENT_USER, m_base, "Text");
+  EXPECT_EQ(text.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(std::string(text.data.begin(), text.data.end()), std::string(chinese.c_str(), chinese.size() + 1));
+
+  EXPECT_TRUE(Write(3, m_base + "\\Empty", TextArg("")));
+  text = ReadBack(HKEY_CURRENT_USER, m_base, "Empty");
+  EXPECT_EQ(text.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(text.data, std::vector<std::uint8_t>{0});
+
+  const std::vector<std::uint8_t> bytes = {0, 1, 0x5C, 0xFF, 0};
+  const OwnedByteSet block(bytes);
+  EXPECT_TRUE(Write(3, m_base + "\\Binary", ByteSetArg(block.Block())));
+  const StoredValue binary = ReadBack(HKEY_CURRENT_USER, m_base, "Binary");
+  EXPECT_EQ(binary.type, static_cast<DWORD>(REG_BINARY));
+  EXPECT_EQ(binary.data, bytes);
+}
+
+TEST_F(Registry, ValuesWithoutARegistryFormWriteNothing) {
+  EXPECT_FALSE(Write(3, m_base + "\\Flag\\Bool", BoolArg(true)));
+  EXPECT_FALSE(Write(3, m_base + "\\Flag\\Date", DateTimeArg(45000.5)));
+  EXPECT_FALSE(Write(3, m_base + "\\Flag\\Omitted", ArgRecord{}));
+  EXPECT_FALSE(ReadBack(HKEY_CURRENT_USER, m_base + "\\Flag", "Bool").present);
+  EXPECT_FALSE(ReadBack(HKEY_CURRENT_USER, m_base + "\\Flag", "Date").present);
+  // Nothing to write means no key either.
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, m_base + "\\Flag"));
+}
+
+TEST_F(Registry, ExistsNeedsBothTheKeyAndTheValue) {
+  EXPECT_FALSE(Exists(3, m_base + "\\Missing\\DisplayIcon"));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, m_base + "\\Missing"));  // looking creates nothing
+  ASSERT_TRUE(Write(3, m_base + "\\Product\\DisplayName", TextArg("Vorlane")));
+  EXPECT_FALSE(Exists(3, m_base + "\\Product\\DisplayIcon"));
+  ASSERT_TRUE(Write(3, m_base + "\\Product\\DisplayIcon", TextArg("")));
+  EXPECT_TRUE(Exists(3, m_base + "\\Product\\DisplayIcon"));
+}
+
+TEST_F(Registry, RootCodesOutsideOneToFiveMeanTheCurrentUser) {
+  for (std::int32_t code : {0, 6, -1, 1000}) {
+    const std::string name = "Code" + std::to_string(code);
+    EXPECT_TRUE(Write(code, m_base + "\\" + name, IntArg(code))) << code;
+    EXPECT_EQ(ReadBack(HKEY_CURRENT_USER, m_base, name).Dword(), static_cast<std::uint32_t>(code)) << code;
+    EXPECT_TRUE(Exists(code, m_base + "\\" + name)) << code;
+  }
+  // A root code that is not an integer at all also falls back to the current user.
+  EXPECT_TRUE(BoolResult(CallCommand(RegistryValueExistsCommand, ArgList{ArgRecord{}, TextArg((m_base + "\\Code0").c_str())})));
+}
+
+TEST_F(Registry, EachRootCodeReachesItsRootKey) {
+  const std::string machineBase = "Software\\VorlaneServicesTest" + std::to_string(GetCurrentProcessId());
+  HKEY probe = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, machineBase.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &probe, nullptr) != ERROR_SUCCESS) {
+    GTEST_SKIP() << "writing under HKEY_LOCAL_MACHINE needs administrator rights";
+  }
+  RegCloseKey(probe);
+  EXPECT_TRUE(Write(4, machineBase + "\\Machine", IntArg(4)));
+  EXPECT_EQ(ReadBack(HKEY_LOCAL_MACHINE, machineBase, "Machine").Dword(), 4u);
+  EXPECT_TRUE(Exists(4, machineBase + "\\Machine"));
+  EXPECT_FALSE(Exists(3, machineBase + "\\Machine"));
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, machineBase.c_str());
+
+  EXPECT_TRUE(Write(3, m_base + "\\User", IntArg(3)));
+  EXPECT_TRUE(Exists(3, m_base + "\\User"));
+  EXPECT_FALSE(Exists(4, m_base + "\\User"));
+}
+
+}  // namespace
+}  // namespace vl

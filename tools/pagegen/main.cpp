@@ -1,0 +1,129 @@
+// pagegen: turns the readable page source into the page-description segment in its stored
+// format, and the routine list into the routine entries that the stored handlers point at.
+//
+//   pagegen --source <pages> --routines <list> --binary <out.bin>
+//           [--asm <out.S> --layout <out.h> --format coff|elf] [--include-dir <dir>]...
+//           [--depfile <out.d>]
+//
+// The segment is read back with the runtime's own reader before anything is written: a source
+// that the program could not load fails the build.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "page_source.h"
+#include "pages/page_segment.h"
+#include "pages/property_block.h"
+#include "segment_writer.h"
+
+namespace {
+
+struct Options {
+  std::string source, routines, binary, assembly, layout, depfile;
+  std::vector<std::string> includeDirs;
+  pagegen::AsmFormat format = pagegen::AsmFormat::Coff;
+};
+
+bool ParseOptions(const std::vector<std::string>& args, Options& options) {
+  for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
+    const std::string& key = args[i];
+    const std::string& value = args[i + 1];
+    if (key == "--source") options.source = value;
+    else if (key == "--routines") options.routines = value;
+    else if (key == "--binary") options.binary = value;
+    else if (key == "--asm") options.assembly = value;
+    else if (key == "--layout") options.layout = value;
+    else if (key == "--depfile") options.depfile = value;
+    else if (key == "--include-dir") options.includeDirs.push_back(value);
+    else if (key == "--format" && (value == "coff" || value == "elf")) {
+      options.format = value == "coff" ? pagegen::AsmFormat::Coff : pagegen::AsmFormat::Elf;
+    } else {
+      return false;
+    }
+  }
+  return args.size() % 2 == 0 && !options.source.empty() && !options.routines.empty() && !options.binary.empty();
+}
+
+// Keeps the time stamp of an output whose content did not change.
+void WriteIfChanged(const std::string& path, const std::string& content) {
+  if (path.empty()) return;
+  {
+    std::ifstream in(path, std::ios::binary);
+    if (in && std::string(std::istreambuf_iterator<char>(in), {}) == content) return;
+  }
+  if (const auto parent = std::filesystem::path(path).parent_path(); !parent.empty()) {
+    std::filesystem::create_directories(parent);
+  }
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out) throw std::runtime_error(path + ": cannot write");
+  }
+  std::filesystem::rename(temporary, path);
+}
+
+std::string DepfileEscape(const std::string& path) {
+  std::string out;
+  for (char c : path) {
+    if (c == ' ' || c == '#' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+// The segment as the runtime will see it: every page, record and property block readable.
+void CheckReadable(const std::string& segment) {
+  std::vector<std::uint8_t> bytes(segment.begin(), segment.end());
+  auto pages = vl::pages::ReadPageSegment(bytes);
+  if (!pages) {
+    throw std::runtime_error(std::string("the written segment does not read back: ") + pages.GetError().what +
+                             " at " + std::to_string(pages.GetError().offset));
+  }
+  for (auto& page : pages.Value().Pages()) {
+    for (auto& unit : page.Units()) {
+      const auto view = unit.View();
+      if (unit.IsMenuEntry() || vl::pages::FindKind(view.Kind()) == nullptr) continue;
+      auto block = vl::pages::ReadPropertyBlock(view.Kind(), view.PropertyBlock());
+      if (!block) {
+        throw std::runtime_error("unit " + std::to_string(unit.Id()) + ": property block unreadable: " +
+                                 block.GetError().what);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions({argv + 1, argv + argc}, options)) {
+    std::cerr << "usage: pagegen --source <pages> --routines <list> --binary <out.bin> [--asm <out.S> --layout <out.h>"
+                 " --format coff|elf] [--include-dir <dir>]... [--depfile <out.d>]\n";
+    return 2;
+  }
+  try {
+    const auto routines = pagegen::ParseRoutineList(options.routines, pagegen::ReadWholeFile(options.routines));
+    const auto parsed = pagegen::ParsePageSource(options.source, pagegen::ReadWholeFile(options.source), routines,
+                                                 pagegen::kEntrySize, options.includeDirs);
+    const std::string segment = pagegen::BuildSegment(parsed.pages);
+    CheckReadable(segment);
+    WriteIfChanged(options.binary, segment);
+    if (!options.assembly.empty()) WriteIfChanged(options.assembly, pagegen::RenderAssembly(segment, routines, options.format));
+    if (!options.layout.empty()) {
+      WriteIfChanged(options.layout, pagegen::RenderLayout(static_cast<std::uint32_t>(segment.size()), routines));
+    }
+    if (!options.depfile.empty()) {
+      std::string deps = DepfileEscape(options.binary) + ":";
+      deps += " " + DepfileEscape(options.source) + " " + DepfileEscape(options.routines);
+      for (const std::string& file : parsed.filesRead) deps += " " + DepfileEscape(file);
+      WriteIfChanged(options.depfile, deps + "\n");
+    }
+  } catch (const std::exception& error) {
+    std::cerr << "pagegen: " << error.what() << "\n";
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,433 @@
+#include "page_source.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+#include "gbk_encoding.h"
+#include "pages/page_format.h"
+
+namespace pagegen {
+namespace {
+
+using vl::pages::FieldType;
+
+struct Token {
+  std::string text;  // a quoted token: what stood between the quotes, escapes not yet applied
+  bool quoted = false;
+};
+
+class Parser {
+ public:
+  Parser(std::string path, const std::vector<std::string>& routines, std::uint32_t entrySize,
+         const std::vector<std::string>& includeDirs)
+      : m_path(std::move(path)), m_routines(routines), m_entrySize(entrySize), m_includeDirs(includeDirs) {
+    auto encoder = constgen::GbkEncoder::open();
+    if (!encoder.ok()) throw SourceError(m_path, 0, "no UTF-8 to GBK conversion in this C library");
+    m_encoder.emplace(std::move(encoder.value()));
+    m_includeDirs.insert(m_includeDirs.begin(), std::filesystem::path(m_path).parent_path().string());
+  }
+
+  ParsedSource Parse(const std::string& text) {
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+      ++m_line;
+      auto tokens = Tokenize(line);
+      if (!tokens.empty()) Statement(tokens);
+    }
+    return std::move(m_result);
+  }
+
+ private:
+  [[noreturn]] void Fail(const std::string& message) const { throw SourceError(m_path, m_line, message); }
+
+  std::vector<Token> Tokenize(const std::string& line) const {
+    std::vector<Token> tokens;
+    std::size_t i = 0;
+    while (i < line.size()) {
+      const char c = line[i];
+      if (c == ' ' || c == '\t' || c == '\r') {
+        ++i;
+      } else if (c == '#') {
+        break;
+      } else if (c == '"') {
+        std::string raw;
+        ++i;
+        while (i < line.size() && line[i] != '"') {
+          if (line[i] == '\\' && i + 1 < line.size()) raw += line[i++];
+          raw += line[i++];
+        }
+        if (i >= line.size()) Fail("text without its closing quote");
+        ++i;
+        tokens.push_back({raw, true});
+      } else {
+        std::size_t end = line.find_first_of(" \t\r\"#", i);
+        if (end == std::string::npos) end = line.size();
+        tokens.push_back({line.substr(i, end - i), false});
+        i = end;
+      }
+    }
+    return tokens;
+  }
+
+  // The bytes of a quoted token: UTF-8 runs in GBK, escapes as they say.
+  std::string Text(const Token& token, bool gbk = true) {
+    if (!token.quoted) Fail("a quoted text was expected, not '" + token.text + "'");
+    std::string out, run;
+    auto flush = [&] {
+      if (run.empty()) return;
+      if (!gbk) {
+        out += run;
+      } else {
+        auto encoded = m_encoder->encode(run);
+        if (!encoded.ok()) Fail("text with a character that GBK cannot store");
+        out += encoded.value();
+      }
+      run.clear();
+    };
+    const std::string& raw = token.text;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+      if (raw[i] != '\\') {
+        run += raw[i];
+        continue;
+      }
+      const char e = raw[++i];
+      switch (e) {
+        case 'r': run += '\r'; break;
+        case 'n': run += '\n'; break;
+        case 't': run += '\t'; break;
+        case '\\': run += '\\'; break;
+        case '"': run += '"'; break;
+        case 'x': {
+          if (i + 2 >= raw.size()) Fail("\\x needs two hex digits");
+          flush();
+          out += static_cast<char>(HexByte(raw.substr(i + 1, 2)));
+          i += 2;
+          break;
+        }
+        default: Fail(std::string("unknown escape \\") + e);
+      }
+    }
+    flush();
+    return out;
+  }
+
+  std::uint8_t HexByte(const std::string& digits) const {
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+    if (error != std::errc{} || end != digits.data() + digits.size() || digits.size() != 2) Fail("bad hex byte '" + digits + "'");
+    return static_cast<std::uint8_t>(value);
+  }
+
+  std::int64_t Number(const Token& token) const {
+    if (token.quoted) Fail("a number was expected");
+    std::string_view s = token.text;
+    bool negative = false;
+    if (!s.empty() && s[0] == '-') {
+      negative = true;
+      s.remove_prefix(1);
+    }
+    int base = 10;
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+      base = 16;
+      s.remove_prefix(2);
+    }
+    std::uint64_t value = 0;
+    auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value, base);
+    if (error != std::errc{} || end != s.data() + s.size() || s.empty() || value > 0xFFFFFFFFull) {
+      Fail("bad number '" + token.text + "'");
+    }
+    return negative ? -static_cast<std::int64_t>(value) : static_cast<std::int64_t>(value);
+  }
+  std::uint32_t Dword(const Token& token) const { return static_cast<std::uint32_t>(Number(token)); }
+
+  std::string FileBytes(const Token& token) {
+    const std::string name = Text(token, false);
+    for (const std::string& dir : m_includeDirs) {
+      const std::filesystem::path candidate = std::filesystem::path(dir) / name;
+      if (std::filesystem::is_regular_file(candidate)) {
+        m_result.filesRead.insert(std::filesystem::absolute(candidate).lexically_normal().string());
+        return ReadWholeFile(candidate.string());
+      }
+    }
+    Fail("file not found: " + name);
+  }
+
+  // A UTF-8 text file as GBK with CR LF line ends and no line end after the last line.
+  std::string TextFile(const Token& token) {
+    std::string content = FileBytes(token);
+    std::string lines;
+    for (char c : content) {
+      if (c == '\r') continue;
+      if (c == '\n') lines += "\r\n";
+      else lines += c;
+    }
+    if (lines.size() >= 2 && lines.ends_with("\r\n")) lines.resize(lines.size() - 2);
+    auto encoded = m_encoder->encode(lines);
+    if (!encoded.ok()) Fail("text file with a character that GBK cannot store");
+    return encoded.value();
+  }
+
+  std::string HexBytes(const Token& token) {
+    const std::string digits = Text(token, false);
+    std::string out, pair;
+    for (char c : digits) {
+      if (c == ' ' || c == '\n' || c == '\t') continue;
+      pair += c;
+      if (pair.size() == 2) {
+        out += static_cast<char>(HexByte(pair));
+        pair.clear();
+      }
+    }
+    if (!pair.empty()) Fail("odd number of hex digits");
+    return out;
+  }
+
+  // A byte value starting at tokens[at]: "text", file, text-file, hex, none.
+  std::string ByteValue(const std::vector<Token>& tokens, std::size_t at) {
+    if (at >= tokens.size()) Fail("a value is missing");
+    const Token& first = tokens[at];
+    if (first.quoted) return Text(first);
+    if (first.text == "none") return {};
+    if (at + 1 >= tokens.size()) Fail("'" + first.text + "' needs a quoted argument");
+    if (first.text == "file") return FileBytes(tokens[at + 1]);
+    if (first.text == "text-file") return TextFile(tokens[at + 1]);
+    if (first.text == "hex") return HexBytes(tokens[at + 1]);
+    Fail("unknown value '" + first.text + "'");
+  }
+
+  std::string FontValue(const std::vector<Token>& tokens, std::size_t at) {
+    if (at >= tokens.size() || !tokens[at].quoted) return ByteValue(tokens, at);
+    const std::string face = Text(tokens[at]);
+    if (face.size() >= vl::pages::kFaceNameLength) Fail("face name longer than 31 bytes");
+    static const char* const kKeys[] = {"height", "width", "escapement", "orientation", "weight",
+                                        "italic", "underline", "strike-out", "charset", "out-precision",
+                                        "clip-precision", "quality", "pitch-and-family"};
+    std::int64_t values[13] = {};
+    for (std::size_t i = at + 1; i < tokens.size(); ++i) {
+      const auto eq = tokens[i].text.find('=');
+      if (tokens[i].quoted || eq == std::string::npos) Fail("font settings are key=value");
+      const std::string key = tokens[i].text.substr(0, eq);
+      const auto k = std::find(std::begin(kKeys), std::end(kKeys), key);
+      if (k == std::end(kKeys)) Fail("unknown font setting '" + key + "'");
+      values[k - std::begin(kKeys)] = Number({tokens[i].text.substr(eq + 1), false});
+    }
+    std::string record;
+    for (int i = 0; i < 5; ++i) AppendDword(record, static_cast<std::uint32_t>(values[i]));
+    for (int i = 5; i < 13; ++i) record += static_cast<char>(values[i]);
+    record += face;
+    record.resize(vl::pages::kFontBlockLength, '\0');
+    return record;
+  }
+
+  static void AppendDword(std::string& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  }
+
+  PageSpec& CurrentPage() {
+    if (m_result.pages.empty()) Fail("a unit outside any page");
+    return m_result.pages.back();
+  }
+  UnitSpec& CurrentUnit() {
+    if (CurrentPage().units.empty()) Fail("a unit setting outside any unit");
+    return CurrentPage().units.back();
+  }
+
+  void Need(const std::vector<Token>& tokens, std::size_t count) const {
+    if (tokens.size() < count) Fail("'" + tokens[0].text + "' needs " + std::to_string(count - 1) + " values");
+  }
+
+  void Statement(const std::vector<Token>& t) {
+    const std::string& word = t[0].text;
+    if (t[0].quoted) Fail("a line must start with a keyword");
+    if (m_inProperties && word != "page" && word != "unit" && word != "menu") return Field(t);
+    if (word == "page") return Page(t);
+    if (word == "unit" || word == "menu") return NewUnit(t);
+    if (word == "texts") {
+      Need(t, 3);
+      CurrentPage().firstText = Text(t[1]);
+      CurrentPage().secondText = Text(t[2]);
+      return;
+    }
+    UnitSpec& unit = CurrentUnit();
+    if (word == "remark") {
+      Need(t, 2);
+      unit.remark = Text(t[1]);
+    } else if (word == "geometry") {
+      Need(t, 5);
+      unit.left = static_cast<std::int32_t>(Number(t[1]));
+      unit.top = static_cast<std::int32_t>(Number(t[2]));
+      unit.width = static_cast<std::int32_t>(Number(t[3]));
+      unit.height = static_cast<std::int32_t>(Number(t[4]));
+    } else if (word == "container") {
+      Need(t, 2);
+      unit.container = Dword(t[1]);
+    } else if (word == "children") {
+      for (std::size_t i = 1; i < t.size(); ++i) unit.children.push_back(Dword(t[i]));
+    } else if (word == "tag") {
+      Need(t, 2);
+      unit.tag = Text(t[1]);
+    } else if (word == "pointer") {
+      Need(t, 2);
+      if (!t[1].quoted && t[1].text != "none" && t[1].text != "file" && t[1].text != "hex" && t[1].text != "text-file") {
+        unit.pointer.clear();
+        AppendDword(unit.pointer, Dword(t[1]));
+        if (t.size() > 2) unit.pointer += ByteValue(t, 2);  // -1 file "x.cur"
+      } else {
+        unit.pointer = ByteValue(t, 1);
+      }
+    } else if (word == "state") {
+      unit.state = 0;
+      for (std::size_t i = 1; i < t.size(); ++i) unit.state |= StateWord(t[i]);
+    } else if (word == "tab-order") {
+      Need(t, 2);
+      unit.tabOrder = static_cast<std::int32_t>(Number(t[1]));
+    } else if (word == "shortcut") {
+      Need(t, 2);
+      unit.shortcut = Dword(t[1]);
+    } else if (word == "on") {
+      Event(unit, t);
+    } else if (word == "properties") {
+      Need(t, 2);
+      if (unit.menuEntry || vl::pages::FindKind(unit.kind) == nullptr) Fail("this unit's kind has no known property block");
+      unit.hasProperties = true;
+      unit.version = Dword(t[1]);
+      m_inProperties = true;
+    } else if (word == "block") {
+      unit.hasRawBlock = true;
+      unit.rawBlock = ByteValue(t, 1);
+    } else {
+      Fail("unknown keyword '" + word + "'");
+    }
+  }
+
+  void Page(const std::vector<Token>& t) {
+    Need(t, 2);
+    m_inProperties = false;
+    PageSpec page;
+    page.id = Dword(t[1]);
+    for (std::size_t i = 2; i + 1 < t.size(); i += 2) {
+      if (t[i].text == "reserved") page.reserved = Dword(t[i + 1]);
+      else if (t[i].text == "module") page.moduleId = Dword(t[i + 1]);
+      else Fail("unknown page setting '" + t[i].text + "'");
+    }
+    if ((t.size() - 2) % 2 != 0) Fail("page settings come in pairs");
+    m_result.pages.push_back(std::move(page));
+  }
+
+  void NewUnit(const std::vector<Token>& t) {
+    m_inProperties = false;
+    UnitSpec unit;
+    if (t[0].text == "menu") {
+      Need(t, 3);
+      unit.id = Dword(t[1]);
+      unit.menuEntry = true;
+      unit.name = Text(t[2]);
+    } else {
+      Need(t, 4);
+      unit.id = Dword(t[1]);
+      if (const auto* kind = vl::pages::FindKindByName(t[2].text); kind != nullptr) unit.kind = kind->kind;
+      else unit.kind = Dword(t[2]);
+      unit.name = Text(t[3]);
+    }
+    CurrentPage().units.push_back(std::move(unit));
+  }
+
+  std::uint32_t StateWord(const Token& token) const {
+    if (token.text == "visible") return vl::pages::kStateVisible;
+    if (token.text == "disabled") return vl::pages::kStateDisabled;
+    if (token.text == "focus-stop") return vl::pages::kStateFocusStop;
+    if (token.text == "control") return vl::pages::kStateControl;
+    return Dword(token);
+  }
+
+  void Event(UnitSpec& unit, const std::vector<Token>& t) {
+    Need(t, 3);
+    EventSpec event;
+    event.number = static_cast<std::int32_t>(Number(t[1]));
+    if (t[2].text == "-") {
+      event.handler = vl::pages::kNoHandler;
+    } else if (t[2].text == "offset") {
+      Need(t, 4);
+      event.handler = Dword(t[3]);
+    } else {
+      const auto found = std::find(m_routines.begin(), m_routines.end(), t[2].text);
+      if (found == m_routines.end()) Fail("routine '" + t[2].text + "' is not in the routine list");
+      event.handler = static_cast<std::uint32_t>(found - m_routines.begin()) * m_entrySize;
+    }
+    unit.events.push_back(event);
+  }
+
+  void Field(const std::vector<Token>& t) {
+    UnitSpec& unit = CurrentUnit();
+    const vl::pages::KindInfo& kind = *vl::pages::FindKind(unit.kind);
+    const int index = vl::pages::FindField(kind, t[0].text);
+    if (index < 0) Fail("'" + t[0].text + "' is not a field of " + std::string(kind.name));
+    const vl::pages::FieldDef& def = kind.fields[static_cast<std::size_t>(index)];
+    FieldSetting setting;
+    if (def.type == FieldType::Font) {
+      setting.bytes = FontValue(t, 1);
+    } else if (vl::pages::IsBlockType(def.type)) {
+      setting.bytes = ByteValue(t, 1);
+    } else {
+      Need(t, 2);
+      setting.number = Dword(t[1]);
+    }
+    unit.fields[index] = std::move(setting);
+  }
+
+  std::string m_path;
+  const std::vector<std::string>& m_routines;
+  std::uint32_t m_entrySize;
+  std::vector<std::string> m_includeDirs;
+  std::optional<constgen::GbkEncoder> m_encoder;
+  ParsedSource m_result;
+  int m_line = 0;
+  bool m_inProperties = false;
+};
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw SourceError(path, 0, "cannot read the file");
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> ParseRoutineList(const std::string& path, const std::string& text) {
+  std::vector<std::string> routines;
+  std::istringstream in(text);
+  std::string line;
+  int lineNumber = 0;
+  while (std::getline(in, line)) {
+    ++lineNumber;
+    if (const auto hash = line.find('#'); hash != std::string::npos) line.resize(hash);
+    std::istringstream words(line);
+    std::string name, extra;
+    if (!(words >> name)) continue;
+    if (words >> extra) throw SourceError(path, lineNumber, "one routine name per line");
+    const bool identifier = std::all_of(name.begin(), name.end(), [](char c) {
+      return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    });
+    if (!identifier || (name[0] >= '0' && name[0] <= '9')) throw SourceError(path, lineNumber, "not a routine name: " + name);
+    if (std::find(routines.begin(), routines.end(), name) != routines.end()) {
+      throw SourceError(path, lineNumber, "routine listed twice: " + name);
+    }
+    routines.push_back(name);
+  }
+  return routines;
+}
+
+ParsedSource ParsePageSource(const std::string& path, const std::string& text,
+                             const std::vector<std::string>& routines, std::uint32_t entrySize,
+                             const std::vector<std::string>& includeDirs) {
+  Parser parser(path, routines, entrySize, includeDirs);
+  return parser.Parse(text);
+}
+
+}  // namespace pagegen
