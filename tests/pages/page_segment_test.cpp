@@ -28,7 +28,7 @@ std::string ReadFile(const std::string& path) {
 Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 std::string ToString(std::span<const std::uint8_t> b) { return std::string(b.begin(), b.end()); }
 
-std::vector<pagegen::PageSpec> ParseEveryKind() {
+std::vector<pagegen::PageSource> ParseEveryKind() {
   const std::string dir = VL_TEST_DATA_DIR;
   const auto routines = pagegen::ParseRoutineList("routines", ReadFile(dir + "/test_routines.txt"));
   return pagegen::ParsePageSource(dir + "/every_kind.pages", ReadFile(dir + "/every_kind.pages"), routines,
@@ -39,12 +39,12 @@ std::vector<pagegen::PageSpec> ParseEveryKind() {
 // The segment the build generated from every_kind.pages.
 Bytes GeneratedSegment() { return ToBytes(ReadFile(VL_EVERY_KIND_SEGMENT)); }
 
-void ExpectFieldsMatch(const pagegen::UnitSpec& spec, const PropertyValues& values) {
+void ExpectFieldsMatch(const pagegen::UnitSource& source, const PropertyValues& values) {
   const KindInfo& kind = values.Kind();
   for (std::size_t i = 0; i < kind.fields.size(); ++i) {
     const FieldDef& def = kind.fields[i];
-    const auto given = spec.fields.find(static_cast<int>(i));
-    const bool present = spec.hasProperties && def.minVersion <= spec.version && given != spec.fields.end();
+    const auto given = source.fields.find(static_cast<int>(i));
+    const bool present = source.hasProperties && def.minVersion <= source.version && given != source.fields.end();
     SCOPED_TRACE(std::string(kind.name) + "." + std::string(def.name));
     if (IsBlockType(def.type)) {
       EXPECT_EQ(ToString(values.At(static_cast<int>(i)).bytes), present ? given->second.bytes : std::string(def.defaultText));
@@ -55,60 +55,60 @@ void ExpectFieldsMatch(const pagegen::UnitSpec& spec, const PropertyValues& valu
 }
 
 TEST(PageSegment, EveryWrittenFieldOfEveryUnitReadsBack) {
-  const auto specs = ParseEveryKind();
+  const auto sources = ParseEveryKind();
   Bytes segment = GeneratedSegment();
   auto pages = ReadPageSegment(segment);
   ASSERT_TRUE(pages) << pages.GetError().what << " at " << pages.GetError().offset;
-  ASSERT_EQ(pages->Count(), specs.size());
+  ASSERT_EQ(pages->Count(), sources.size());
   std::size_t kindsSeen = 0;
-  for (const pagegen::PageSpec& pageSpec : specs) {
-    PageDescription* page = pages.Value().Find(pageSpec.id);
+  for (const pagegen::PageSource& pageSource : sources) {
+    PageDescription* page = pages.Value().Find(pageSource.id);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->Reserved(), pageSpec.reserved);
-    EXPECT_EQ(page->ModuleId(), pageSpec.moduleId);
-    EXPECT_EQ(ToString(page->FirstText()), pageSpec.firstText);
-    EXPECT_EQ(ToString(page->SecondText()), pageSpec.secondText);
-    ASSERT_EQ(page->Units().size(), pageSpec.units.size());
-    EXPECT_EQ(page->WindowUnit().Id(), pageSpec.units.front().id);
-    for (const pagegen::UnitSpec& spec : pageSpec.units) {
-      SCOPED_TRACE("unit " + std::to_string(spec.id));
-      Unit* unit = page->FindUnit(spec.id);
+    EXPECT_EQ(page->Reserved(), pageSource.reserved);
+    EXPECT_EQ(page->ModuleId(), pageSource.moduleId);
+    EXPECT_EQ(ToString(page->FirstText()), pageSource.firstText);
+    EXPECT_EQ(ToString(page->SecondText()), pageSource.secondText);
+    ASSERT_EQ(page->Units().size(), pageSource.units.size());
+    EXPECT_EQ(page->WindowUnit().Id(), pageSource.units.front().id);
+    for (const pagegen::UnitSource& source : pageSource.units) {
+      SCOPED_TRACE("unit " + std::to_string(source.id));
+      Unit* unit = page->FindUnit(source.id);
       ASSERT_NE(unit, nullptr);
       const UnitView view = unit->View();
       ASSERT_TRUE(view.Valid());
-      EXPECT_EQ(view.Kind(), spec.kind);
-      EXPECT_EQ(ToString(view.Name()), spec.name);
-      EXPECT_EQ(view.StateFlags(), spec.state);
-      ASSERT_EQ(view.EventCount(), spec.events.size());
+      EXPECT_EQ(view.Kind(), source.kind);
+      EXPECT_EQ(ToString(view.Name()), source.name);
+      EXPECT_EQ(view.StateFlags(), source.state);
+      ASSERT_EQ(view.EventCount(), source.events.size());
       for (std::uint32_t i = 0; i < view.EventCount(); ++i) {
-        EXPECT_EQ(view.Event(i).number, spec.events[i].number);
-        EXPECT_EQ(view.Event(i).handler, spec.events[i].handler);
+        EXPECT_EQ(view.Event(i).number, source.events[i].number);
+        EXPECT_EQ(view.Event(i).handler, source.events[i].handler);
       }
-      if (spec.menuEntry) {
-        EXPECT_EQ(view.Shortcut(), spec.shortcut);
+      if (source.menuEntry) {
+        EXPECT_EQ(view.Shortcut(), source.shortcut);
         continue;
       }
-      EXPECT_EQ(ToString(view.Remark()), spec.remark);
+      EXPECT_EQ(ToString(view.Remark()), source.remark);
       EXPECT_EQ(view.WindowSlot(), 0u);
-      EXPECT_EQ(view.Left(), spec.left);
-      EXPECT_EQ(view.Top(), spec.top);
-      EXPECT_EQ(view.Width(), spec.width);
-      EXPECT_EQ(view.Height(), spec.height);
+      EXPECT_EQ(view.Left(), source.left);
+      EXPECT_EQ(view.Top(), source.top);
+      EXPECT_EQ(view.Width(), source.width);
+      EXPECT_EQ(view.Height(), source.height);
       EXPECT_EQ(view.PointerSlot(), 0u);
-      EXPECT_EQ(view.ContainerId(), spec.container);
-      ASSERT_EQ(view.ChildCount(), spec.children.size());
-      for (std::uint32_t i = 0; i < view.ChildCount(); ++i) EXPECT_EQ(view.ChildId(i), spec.children[i]);
-      EXPECT_EQ(ToString(view.MousePointerBlock()), spec.pointer);
-      EXPECT_EQ(ToString(view.Tag()), spec.tag);
-      EXPECT_EQ(view.TabOrder(), spec.tabOrder);
-      if (FindKind(spec.kind) == nullptr) {
-        EXPECT_EQ(ToString(view.PropertyBlock()), spec.rawBlock);
+      EXPECT_EQ(view.ContainerId(), source.container);
+      ASSERT_EQ(view.ChildCount(), source.children.size());
+      for (std::uint32_t i = 0; i < view.ChildCount(); ++i) EXPECT_EQ(view.ChildId(i), source.children[i]);
+      EXPECT_EQ(ToString(view.MousePointerBlock()), source.pointer);
+      EXPECT_EQ(ToString(view.Tag()), source.tag);
+      EXPECT_EQ(view.TabOrder(), source.tabOrder);
+      if (FindKind(source.kind) == nullptr) {
+        EXPECT_EQ(ToString(view.PropertyBlock()), source.rawBlock);
         continue;
       }
       auto values = ReadPropertyBlock(view.Kind(), view.PropertyBlock());
       ASSERT_TRUE(values) << values.GetError().what;
-      EXPECT_EQ(values->Version(), spec.hasProperties ? spec.version : 0u);
-      ExpectFieldsMatch(spec, *values);
+      EXPECT_EQ(values->Version(), source.hasProperties ? source.version : 0u);
+      ExpectFieldsMatch(source, *values);
       ++kindsSeen;
     }
   }
@@ -275,16 +275,16 @@ struct SmallSegment {
 };
 
 SmallSegment BuildSmallSegment() {
-  pagegen::UnitSpec window;
+  pagegen::UnitSource window;
   window.id = 0x06010000;
   window.kind = kKindWindow;
-  pagegen::UnitSpec button;
+  pagegen::UnitSource button;
   button.id = 0x16010001;
   button.kind = kKindButton;
   button.name = "b";
   button.children = {0x16010002};
   button.events = {{0, 8}};
-  pagegen::PageSpec page;
+  pagegen::PageSource page;
   page.id = 0x52010001;
   page.units = {window, button};
   SmallSegment s;

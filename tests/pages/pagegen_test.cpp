@@ -52,9 +52,9 @@ TEST(PageSource, ValuesAndEscapesBecomeTheStoredBytes) {
       "unit 0x16010001 Timer \"t\"\n"
       "  properties 1\n    period -1\n");
   ASSERT_EQ(parsed.pages.size(), 1u);
-  const PageSpec& page = parsed.pages[0];
+  const PageSource& page = parsed.pages[0];
   EXPECT_EQ(page.reserved, 0x00CFA920u);
-  const UnitSpec& window = page.units[0];
+  const UnitSource& window = page.units[0];
   EXPECT_EQ(window.tag, std::string("a\0b\r\n\"\\", 7));
   ASSERT_EQ(window.events.size(), 3u);
   EXPECT_EQ(window.events[0].handler, kEntrySize);

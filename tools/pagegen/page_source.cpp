@@ -229,11 +229,11 @@ class Parser {
     for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
   }
 
-  PageSpec& CurrentPage() {
+  PageSource& CurrentPage() {
     if (m_result.pages.empty()) Fail("a unit outside any page");
     return m_result.pages.back();
   }
-  UnitSpec& CurrentUnit() {
+  UnitSource& CurrentUnit() {
     if (CurrentPage().units.empty()) Fail("a unit setting outside any unit");
     return CurrentPage().units.back();
   }
@@ -254,7 +254,7 @@ class Parser {
       CurrentPage().secondText = Text(t[2]);
       return;
     }
-    UnitSpec& unit = CurrentUnit();
+    UnitSource& unit = CurrentUnit();
     if (word == "remark") {
       Need(t, 2);
       unit.remark = Text(t[1]);
@@ -309,7 +309,7 @@ class Parser {
   void Page(const std::vector<Token>& t) {
     Need(t, 2);
     m_inProperties = false;
-    PageSpec page;
+    PageSource page;
     page.id = Dword(t[1]);
     for (std::size_t i = 2; i + 1 < t.size(); i += 2) {
       if (t[i].text == "reserved") page.reserved = Dword(t[i + 1]);
@@ -322,7 +322,7 @@ class Parser {
 
   void NewUnit(const std::vector<Token>& t) {
     m_inProperties = false;
-    UnitSpec unit;
+    UnitSource unit;
     if (t[0].text == "menu") {
       Need(t, 3);
       unit.id = Dword(t[1]);
@@ -346,9 +346,9 @@ class Parser {
     return Dword(token);
   }
 
-  void Event(UnitSpec& unit, const std::vector<Token>& t) {
+  void Event(UnitSource& unit, const std::vector<Token>& t) {
     Need(t, 3);
-    EventSpec event;
+    EventSource event;
     event.number = static_cast<std::int32_t>(Number(t[1]));
     if (t[2].text == "-") {
       event.handler = vl::pages::kNoHandler;
@@ -364,7 +364,7 @@ class Parser {
   }
 
   void Field(const std::vector<Token>& t) {
-    UnitSpec& unit = CurrentUnit();
+    UnitSource& unit = CurrentUnit();
     const vl::pages::KindInfo& kind = *vl::pages::FindKind(unit.kind);
     const int index = vl::pages::FindField(kind, t[0].text);
     if (index < 0) Fail("'" + t[0].text + "' is not a field of " + std::string(kind.name));

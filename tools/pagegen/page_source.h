@@ -50,12 +50,12 @@ struct FieldSetting {
   std::string bytes;
 };
 
-struct EventSpec {
+struct EventSource {
   std::int32_t number = 0;
   std::uint32_t handler = 0;  // the stored value: an entry offset or 0xFFFFFFFF
 };
 
-struct UnitSpec {
+struct UnitSource {
   std::uint32_t id = 0;
   std::uint32_t kind = 0;
   bool menuEntry = false;
@@ -69,7 +69,7 @@ struct UnitSpec {
   std::uint32_t state = 0;
   std::int32_t tabOrder = 0;
   std::uint32_t shortcut = 0;
-  std::vector<EventSpec> events;
+  std::vector<EventSource> events;
   bool hasProperties = false;
   std::uint32_t version = 0;
   std::map<int, FieldSetting> fields;
@@ -77,20 +77,20 @@ struct UnitSpec {
   std::string rawBlock;
 };
 
-struct PageSpec {
+struct PageSource {
   std::uint32_t id = 0;
   std::uint32_t reserved = 0;
   std::uint32_t moduleId = 0;
   std::string firstText;
   std::string secondText;
-  std::vector<UnitSpec> units;
+  std::vector<UnitSource> units;
 };
 
 // One routine name per line ('#' comments); each routine's entry lies at (position x entry size).
 std::vector<std::string> ParseRoutineList(const std::string& path, const std::string& text);
 
 struct ParsedSource {
-  std::vector<PageSpec> pages;
+  std::vector<PageSource> pages;
   std::set<std::string> filesRead;  // every file a value named
 };
 

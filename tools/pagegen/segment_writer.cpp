@@ -21,7 +21,7 @@ void Terminated(std::string& out, const std::string& text) {
   out += '\0';
 }
 
-std::string PropertyBlock(const UnitSpec& unit) {
+std::string PropertyBlock(const UnitSource& unit) {
   if (unit.hasRawBlock) return unit.rawBlock;
   if (!unit.hasProperties) return {};
   const vl::pages::KindInfo& kind = *vl::pages::FindKind(unit.kind);
@@ -46,9 +46,9 @@ std::string PropertyBlock(const UnitSpec& unit) {
   return block;
 }
 
-void Events(std::string& out, const UnitSpec& unit) {
+void Events(std::string& out, const UnitSource& unit) {
   Dword(out, static_cast<std::uint32_t>(unit.events.size()));
-  for (const EventSpec& event : unit.events) {
+  for (const EventSource& event : unit.events) {
     Dword(out, static_cast<std::uint32_t>(event.number));
     Dword(out, event.handler);
   }
@@ -56,7 +56,7 @@ void Events(std::string& out, const UnitSpec& unit) {
 
 }  // namespace
 
-std::string BuildUnitRecord(const UnitSpec& unit) {
+std::string BuildUnitRecord(const UnitSource& unit) {
   std::string out;
   if (unit.menuEntry) {
     Terminated(out, unit.name);
@@ -89,19 +89,19 @@ std::string BuildUnitRecord(const UnitSpec& unit) {
   return out;
 }
 
-std::string BuildSegment(const std::vector<PageSpec>& pages) {
+std::string BuildSegment(const std::vector<PageSource>& pages) {
   std::string out;
   Dword(out, static_cast<std::uint32_t>(8 * pages.size()));
-  for (const PageSpec& page : pages) Dword(out, page.id);
+  for (const PageSource& page : pages) Dword(out, page.id);
   for (std::size_t i = 0; i < pages.size(); ++i) Dword(out, 0);  // page slots, filled at run time
-  for (const PageSpec& page : pages) {
+  for (const PageSource& page : pages) {
     Dword(out, page.reserved);
     Dword(out, page.moduleId);
     Counted(out, page.firstText);
     Counted(out, page.secondText);
     std::string table, records;
-    for (const UnitSpec& unit : page.units) Dword(table, unit.id);
-    for (const UnitSpec& unit : page.units) {
+    for (const UnitSource& unit : page.units) Dword(table, unit.id);
+    for (const UnitSource& unit : page.units) {
       Dword(table, static_cast<std::uint32_t>(records.size()));
       Counted(records, BuildUnitRecord(unit));
     }

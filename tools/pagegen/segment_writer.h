@@ -10,9 +10,9 @@
 namespace pagegen {
 
 // The bytes of one stored unit record's data (without its length dword).
-std::string BuildUnitRecord(const UnitSpec& unit);
+std::string BuildUnitRecord(const UnitSource& unit);
 // The whole segment: page index, page records, unit blocks.
-std::string BuildSegment(const std::vector<PageSpec>& pages);
+std::string BuildSegment(const std::vector<PageSource>& pages);
 
 enum class AsmFormat { Coff, Elf };
 
