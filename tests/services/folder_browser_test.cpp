@@ -27,6 +27,7 @@ struct Seen {
   bool childEnabled = false;
   HWND owner = nullptr;
   bool titleShown = false;
+  bool selectionApplied = true;
 };
 
 // What the driver does with the picker: select a path (or nothing) and press OK or Cancel.
@@ -88,9 +89,12 @@ class BrowseForFolder : public test::RuntimeStarted {
       seen->owner = GetWindow(picker, GW_OWNER);
       seen->titleShown = test::FindChild(picker, kTitle, nullptr) != nullptr;
       if (!answer.select.empty()) {
+        // Selecting a deep path expands every folder above it; on a loaded machine that can take
+        // seconds, and a selection that did not happen would read as a wrong answer.
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(picker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(answer.select.c_str()),
-                            SMTO_NORMAL, 5000, &ignored);
+        seen->selectionApplied =
+            SendMessageTimeoutA(picker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(answer.select.c_str()),
+                                SMTO_NORMAL, 60000, &ignored) != 0;
       }
       test::AnswerDialog(picker, answer.button);
     });
@@ -104,6 +108,7 @@ class BrowseForFolder : public test::RuntimeStarted {
 
   void ExpectOpenedModalAndRestored(const Seen& seen) {
     ASSERT_TRUE(seen.found) << "the picker did not appear";
+    EXPECT_TRUE(seen.selectionApplied) << "the picker did not take the selection in time";
     EXPECT_FALSE(seen.firstEnabled);
     EXPECT_FALSE(seen.secondEnabled);
     EXPECT_FALSE(seen.thirdEnabled);

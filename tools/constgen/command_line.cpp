@@ -20,6 +20,7 @@ Result<Command> parse_segment(const std::vector<std::string>& arguments) {
   std::optional<std::string> format;
   std::optional<std::string> assembly;
   std::optional<std::string> layout;
+  std::optional<std::string> payload;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (!argument.starts_with("--")) {
@@ -30,6 +31,7 @@ Result<Command> parse_segment(const std::vector<std::string>& arguments) {
     if (argument == "--format") option = &format;
     if (argument == "--asm") option = &assembly;
     if (argument == "--layout") option = &layout;
+    if (argument == "--payload") option = &payload;
     if (option == nullptr) return usage_error("unknown option '" + argument + "'");
     if (option->has_value()) return usage_error("the option " + argument + " is given twice");
     if (i + 1 >= arguments.size()) return usage_error("the option " + argument + " needs a value");
@@ -48,6 +50,7 @@ Result<Command> parse_segment(const std::vector<std::string>& arguments) {
   if (command.sources.empty()) return usage_error("segment needs at least one texts.txt");
   command.assembly = *assembly;
   command.layout = *layout;
+  command.payload = payload.value_or("");
   return Command(std::move(command));
 }
 
@@ -63,7 +66,7 @@ Result<Command> parse_command_line(const std::vector<std::string>& arguments) {
 std::string usage() {
   return "usage: constgen declare <texts.txt> <out.h>\n"
          "       constgen segment --format coff|elf --asm <out.S> --layout <layout.h>"
-         " <texts.txt>...";
+         " [--payload <list>] <texts.txt>...";
 }
 
 }  // namespace constgen

@@ -2,7 +2,9 @@
 
 // The command line of constgen:
 //   constgen declare <texts.txt> <out.h>
-//   constgen segment --format coff|elf --asm <out.S> --layout <layout.h> <texts.txt>...
+//   constgen segment --format coff|elf --asm <out.S> --layout <layout.h> [--payload <list>]
+//                    <texts.txt>...
+// The payload list (see payload_list.h), when given, is laid out after every text.
 
 #include <string>
 #include <variant>
@@ -23,6 +25,7 @@ struct SegmentCommand {
   std::string assembly;
   std::string layout;
   std::vector<std::string> sources;  // in segment order
+  std::string payload;               // empty: no payload
 };
 
 using Command = std::variant<DeclareCommand, SegmentCommand>;

@@ -9,6 +9,7 @@
 #include "declaration_writer.h"
 #include "file_io.h"
 #include "gbk_encoding.h"
+#include "payload_list.h"
 #include "segment_builder.h"
 #include "segment_writer.h"
 #include "texts_parser.h"
@@ -40,8 +41,17 @@ Status run_segment(const SegmentCommand& command) {
   }
   Result<GbkEncoder> encoder = GbkEncoder::open();
   if (!encoder.ok()) return encoder.error();
-  const Result<Segment> segment = build_text_segment(sources, encoder.value());
+  Result<Segment> segment = build_text_segment(sources, encoder.value());
   if (!segment.ok()) return segment.error();
+  if (!command.payload.empty()) {
+    const Result<std::string> list = read_file(command.payload);
+    if (!list.ok()) return list.error();
+    const Result<std::vector<PayloadLine>> lines = parse_payload_list(list.value(), command.payload);
+    if (!lines.ok()) return lines.error();
+    const Status appended =
+        append_payload(segment.value(), lines.value(), command.payload, encoder.value());
+    if (!appended.ok()) return appended;
+  }
   const std::uint64_t length = segment_length(segment.value());
   if (length > std::numeric_limits<std::uint32_t>::max()) {
     return Error{command.assembly, 0, "the constant segment is larger than 4 GiB"};

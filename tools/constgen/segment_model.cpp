@@ -4,6 +4,7 @@ namespace constgen {
 namespace {
 
 std::uint64_t length_of(const TextItem& text) { return text.bytes.size() + 1; }
+std::uint64_t length_of(const ByteSetItem& set) { return kByteSetHeaderLength + set.length; }
 
 }  // namespace
 

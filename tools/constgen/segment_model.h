@@ -4,9 +4,8 @@
 // labels kConstSegmentStart and kConstSegmentEnd. Every item has a global label at its
 // first byte; items follow each other with no padding.
 //
-// Binary entries (bytes read from a generated file, emitted with .incbin right after the
-// text holding that file's path) are meant to become a second alternative of SegmentItem;
-// the emitter visits every alternative, so adding one is a compile error until it is emitted.
+// Besides texts the segment holds byte sets whose bytes come from generated files (the
+// carried payload): each is laid out right after the text item holding its target path.
 
 #include <cstdint>
 #include <string>
@@ -21,7 +20,17 @@ struct TextItem {
   std::string bytes;  // without the terminator; never holds a zero byte
 };
 
-using SegmentItem = std::variant<TextItem>;
+// A byte set: the 32-bit words 1 and the length, then the bytes of a file, which the
+// assembler reads itself (.incbin); the length is the file's size when the segment was made.
+struct ByteSetItem {
+  std::string label;
+  std::string file;  // as the assembler will open it
+  std::uint32_t length = 0;
+};
+
+inline constexpr std::uint64_t kByteSetHeaderLength = 8;
+
+using SegmentItem = std::variant<TextItem, ByteSetItem>;
 
 struct Segment {
   std::vector<SegmentItem> items;

@@ -31,6 +31,16 @@ class AssemblyEmitter {
     emit_bytes(bytes);
   }
 
+  void operator()(const ByteSetItem& set) {
+    label(set.label);
+    out_ += "\t.long 1\n\t.long " + std::to_string(set.length) + "\n\t.incbin \"";
+    for (const char c : set.file) {
+      if (c == '\\' || c == '"') out_ += '\\';
+      out_ += c;
+    }
+    out_ += "\"" + std::string(",0,") + std::to_string(set.length) + "\n";
+  }
+
   std::string take() { return std::move(out_); }
 
  private:

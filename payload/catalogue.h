@@ -1,0 +1,30 @@
+#pragma once
+// The payload catalogue: the files the installer carries, read-only, in the orders in which the
+// installation uses them. Every text and byte set lies in the program's constant segment and
+// lives as long as the process; nothing is copied.
+#include <span>
+
+namespace vl::payload {
+
+struct PayloadEntry {
+  // The target path relative to the install root, GBK, starting with "\Vorlane".
+  const char* path;
+  // The file's content as a byte set in place (dword 1, dword length, the bytes): handed to the
+  // write command unchanged.
+  const void* content;
+  // Whether the file becomes hidden and system once every file is written.
+  bool hiddenSystem;
+};
+
+// The 34 entries in write order. Cannot fail.
+std::span<const PayloadEntry> Entries() noexcept;
+
+// The 13 folder texts (GBK, relative to the install root, no leading backslash) in creation
+// order. Cannot fail.
+std::span<const char* const> Folders() noexcept;
+
+// The marked entries in the order their attributes are set: 19 to 34, then 5, 6 and 7. Each
+// points into Entries(). Cannot fail.
+std::span<const PayloadEntry* const> MarkedEntries() noexcept;
+
+}  // namespace vl::payload

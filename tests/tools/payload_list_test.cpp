@@ -1,0 +1,111 @@
+// The payload list: parsing it, turning it into segment items, and emitting byte sets.
+
+#include "payload_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "segment_writer.h"
+
+namespace constgen {
+namespace {
+
+std::string temporary_file(const std::string& name, const std::string& content) {
+  const std::string path = (std::filesystem::temp_directory_path() / name).string();
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+TEST(PayloadListTest, ReadsPathsAndContentsInOrder) {
+  const Result<std::vector<PayloadLine>> lines = parse_payload_list(
+      "# generated\n\npath kPath01 \\Vorlane\\卸载.exe\r\ncontent kContent01 /tmp/a b/01\n"
+      "path kPath02 \\Vorlane\\x y.txt\n",
+      "p.list");
+  ASSERT_TRUE(lines.ok()) << lines.error().describe();
+  ASSERT_EQ(lines.value().size(), 3u);
+  EXPECT_EQ(lines.value()[0].kind, PayloadLine::Kind::path);
+  EXPECT_EQ(lines.value()[0].value, "\\Vorlane\\卸载.exe");
+  EXPECT_EQ(lines.value()[1].kind, PayloadLine::Kind::content);
+  EXPECT_EQ(lines.value()[1].value, "/tmp/a b/01");  // spaces belong to the value
+  EXPECT_EQ(lines.value()[1].line, 4);
+  EXPECT_EQ(lines.value()[2].value, "\\Vorlane\\x y.txt");
+}
+
+TEST(PayloadListTest, RefusesMalformedLinesNamingThem) {
+  const struct {
+    const char* list;
+    int line;
+  } cases[] = {
+      {"content kContent01 /tmp/x\n", 1},             // no path before it
+      {"path kPath01 a\ncontent kC1 /x\ncontent kC2 /y\n", 3},  // two contents for one path
+      {"path kPath01\n", 1},                          // no text
+      {"path kPath01 \n", 1},                         // empty text
+      {"file kPath01 a\n", 1},                        // unknown kind
+      {"path Path01 a\n", 1},                         // not a k-name
+      {"path kPath-1 a\n", 1},                        // not an identifier
+      {"path kConstSegmentEnd a\n", 1},               // reserved
+  };
+  for (const auto& c : cases) {
+    const Result<std::vector<PayloadLine>> lines = parse_payload_list(c.list, "p.list");
+    ASSERT_FALSE(lines.ok()) << c.list;
+    EXPECT_EQ(lines.error().line, c.line) << c.list;
+  }
+}
+
+TEST(PayloadListTest, AppendsGbkPathsAndByteSetsWithTheFilesSizes) {
+  Result<GbkEncoder> encoder = GbkEncoder::open();
+  ASSERT_TRUE(encoder.ok());
+  const std::string file = temporary_file("constgen_payload_content", "0123456789");
+  Segment segment;
+  segment.items.emplace_back(TextItem{"kTitle", "t"});
+  const std::vector<PayloadLine> lines = {
+      {PayloadLine::Kind::path, "kPath01", "\\卸载.exe", 1},
+      {PayloadLine::Kind::content, "kContent01", file, 2},
+  };
+  ASSERT_TRUE(append_payload(segment, lines, "p.list", encoder.value()).ok());
+  ASSERT_EQ(segment.items.size(), 3u);
+  EXPECT_EQ(std::get<TextItem>(segment.items[1]).bytes, "\\\xD0\xB6\xD4\xD8.exe");
+  EXPECT_EQ(std::get<ByteSetItem>(segment.items[2]).length, 10u);
+  EXPECT_EQ(segment_length(segment), 2u + 10u + 18u);
+
+  const std::string assembly = render_assembly(segment, AsmFormat::coff);
+  EXPECT_NE(assembly.find("_kContent01:\n\t.long 1\n\t.long 10\n\t.incbin \"" + file + "\",0,10\n"),
+            std::string::npos)
+      << assembly;
+}
+
+TEST(PayloadListTest, RefusesClashingLabelsUnreadableFilesAndUnencodablePaths) {
+  Result<GbkEncoder> encoder = GbkEncoder::open();
+  ASSERT_TRUE(encoder.ok());
+  const std::string file = temporary_file("constgen_payload_small", "x");
+  const struct {
+    std::vector<PayloadLine> lines;
+    const char* message;
+  } cases[] = {
+      {{{PayloadLine::Kind::path, "kTitle", "a", 4}}, "defined twice"},
+      {{{PayloadLine::Kind::path, "kP", "a", 1}, {PayloadLine::Kind::path, "kP", "b", 2}}, "defined twice"},
+      {{{PayloadLine::Kind::path, "kP", "a", 1},
+        {PayloadLine::Kind::content, "kC", "/nonexistent/constgen/file", 2}}, "cannot read its size"},
+      {{{PayloadLine::Kind::path, "kP", "\\\xF0\x9F\x8E\xB5", 1}}, "GBK cannot represent"},
+  };
+  for (const auto& c : cases) {
+    Segment segment;
+    segment.items.emplace_back(TextItem{"kTitle", "t"});
+    const Status status = append_payload(segment, c.lines, "p.list", encoder.value());
+    ASSERT_FALSE(status.ok()) << c.message;
+    EXPECT_NE(status.error().message.find(c.message), std::string::npos) << status.error().message;
+  }
+}
+
+TEST(PayloadListTest, FilePathsAreQuotedForTheAssembler) {
+  Segment segment;
+  segment.items.emplace_back(ByteSetItem{"kC", "/tmp/a\"b\\c", 3});
+  EXPECT_NE(render_assembly(segment, AsmFormat::elf).find("\t.incbin \"/tmp/a\\\"b\\\\c\",0,3\n"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace constgen

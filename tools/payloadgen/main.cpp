@@ -1,0 +1,164 @@
+// payloadgen: makes the installer's payload from the readable catalogue and sources in payload/.
+//
+//   payloadgen generate --catalogue <catalogue.txt> --content <folder> --texts <texts.txt>
+//                       --out <folder>
+//       writes every stored content that is not a Windows image, as <out>/<two-digit number>
+//   payloadgen pad --catalogue <catalogue.txt> --entry <number> <image> <out>
+//       writes the linked image padded inside itself to the entry's size
+//   payloadgen assemble --catalogue <catalogue.txt> --contents <folder> --list <out>
+//                       --run <out> --folders <out> --declarations <out> --views <out>
+//       checks every stored content and writes the payload list for constgen, the run as a
+//       file, the folder texts, the label declarations and the catalogue views
+//
+// Every command reads and checks all its inputs before it writes anything; errors go to stderr
+// as "file:line: message" and the exit code is 1 (2 for a wrong command line).
+
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "catalogue.h"
+#include "contents.h"
+#include "file_io.h"
+#include "outputs.h"
+#include "pe_padding.h"
+
+namespace payloadgen {
+namespace {
+
+using Options = std::map<std::string, std::string>;
+
+constexpr const char* kUsage =
+    "usage: payloadgen generate --catalogue <file> --content <folder> --texts <file> --out <folder>\n"
+    "       payloadgen pad --catalogue <file> --entry <number> <image> <out>\n"
+    "       payloadgen assemble --catalogue <file> --contents <folder> --list <out> --run <out>\n"
+    "                           --folders <out> --declarations <out> --views <out>\n";
+
+// "--name value" pairs and the remaining plain arguments.
+bool SplitArguments(const std::vector<std::string>& arguments, Options& options,
+                    std::vector<std::string>& plain) {
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    if (!arguments[i].starts_with("--")) {
+      plain.push_back(arguments[i]);
+      continue;
+    }
+    if (i + 1 >= arguments.size() || options.contains(arguments[i])) return false;
+    options[arguments[i]] = arguments[i + 1];
+    ++i;
+  }
+  return true;
+}
+
+bool Has(const Options& options, std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    if (!options.contains(name)) return false;
+  }
+  return options.size() == names.size();
+}
+
+Result<Catalogue> LoadCatalogue(const std::string& path) {
+  const Result<std::string> text = constgen::read_file(path);
+  if (!text.ok()) return text.error();
+  return ParseCatalogue(text.value(), path);
+}
+
+constgen::Status Generate(const Options& options) {
+  const std::string& catalogueFile = options.at("--catalogue");
+  const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
+  if (!catalogue.ok()) return catalogue.error();
+  Result<constgen::GbkEncoder> encoder = constgen::GbkEncoder::open();
+  if (!encoder.ok()) return encoder.error();
+  Result<NamedTexts> texts = LoadNamedTexts(options.at("--texts"), encoder.value());
+  if (!texts.ok()) return texts.error();
+  const ContentSources sources{options.at("--content"), std::move(texts.value())};
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const CatalogueEntry& entry : catalogue.value().entries) {
+    if (!StoresContent(entry) || IsImage(entry)) continue;
+    Result<std::string> content = MakeContent(entry, sources, encoder.value(), catalogueFile);
+    if (!content.ok()) return content.error();
+    files.emplace_back(options.at("--out") + "/" + ContentFileName(entry),
+                       std::move(content.value()));
+  }
+  for (const auto& [path, content] : files) {
+    const constgen::Status written = constgen::write_file_if_changed(path, content);
+    if (!written.ok()) return written;
+  }
+  return constgen::Done{};
+}
+
+constgen::Status Pad(const Options& options, const std::vector<std::string>& plain) {
+  const Result<Catalogue> catalogue = LoadCatalogue(options.at("--catalogue"));
+  if (!catalogue.ok()) return catalogue.error();
+  const std::string& number = options.at("--entry");
+  const CatalogueEntry* chosen = nullptr;
+  for (const CatalogueEntry& entry : catalogue.value().entries) {
+    if (std::to_string(entry.ordinal) == number) chosen = &entry;
+  }
+  if (chosen == nullptr || !IsImage(*chosen)) {
+    return Error{options.at("--catalogue"), 0, "entry " + number + " is not a Windows image"};
+  }
+  const Result<std::string> image = constgen::read_file(plain[0]);
+  if (!image.ok()) return image.error();
+  const Result<std::string> padded = PadImage(image.value(), chosen->size, ".pad", plain[0]);
+  if (!padded.ok()) return padded.error();
+  return constgen::write_file_if_changed(plain[1], padded.value());
+}
+
+constgen::Status Assemble(const Options& options) {
+  const std::string& catalogueFile = options.at("--catalogue");
+  const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
+  if (!catalogue.ok()) return catalogue.error();
+  Result<constgen::GbkEncoder> encoder = constgen::GbkEncoder::open();
+  if (!encoder.ok()) return encoder.error();
+  const std::string name = std::filesystem::path(catalogueFile).filename().string();
+  const Result<PayloadOutputs> outputs =
+      AssemblePayload(catalogue.value(), options.at("--contents"), name, encoder.value());
+  if (!outputs.ok()) return outputs.error();
+  const PayloadOutputs& out = outputs.value();
+  for (const auto& [option, content] :
+       {std::pair{"--list", &out.list}, std::pair{"--run", &out.run},
+        std::pair{"--folders", &out.folderTexts}, std::pair{"--declarations", &out.declarations},
+        std::pair{"--views", &out.views}}) {
+    const constgen::Status written = constgen::write_file_if_changed(options.at(option), *content);
+    if (!written.ok()) return written;
+  }
+  return constgen::Done{};
+}
+
+int Run(const std::vector<std::string>& arguments) {
+  Options options;
+  std::vector<std::string> plain;
+  if (arguments.empty() || !SplitArguments(arguments, options, plain)) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  const std::string& command = arguments[0];
+  constgen::Status status = constgen::Done{};
+  if (command == "generate" && plain.empty() &&
+      Has(options, {"--catalogue", "--content", "--texts", "--out"})) {
+    status = Generate(options);
+  } else if (command == "pad" && plain.size() == 2 && Has(options, {"--catalogue", "--entry"})) {
+    status = Pad(options, plain);
+  } else if (command == "assemble" && plain.empty() &&
+             Has(options, {"--catalogue", "--contents", "--list", "--run", "--folders",
+                           "--declarations", "--views"})) {
+    status = Assemble(options);
+  } else {
+    std::cerr << kUsage;
+    return 2;
+  }
+  if (!status.ok()) {
+    std::cerr << status.error().describe() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace payloadgen
+
+int main(int argc, char** argv) {
+  return payloadgen::Run(std::vector<std::string>(argv + 1, argv + argc));
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+// What the build makes from the catalogue once every content exists:
+//   - the payload list, from which constgen lays out the payload run in the constant segment;
+//   - the run itself as a file (the same bytes, for the tests that check it);
+//   - the folder texts as a texts.txt source of the constant segment;
+//   - the C++ declarations of every path, content and folder label, and the C++ source of the
+//     catalogue's three views.
+
+#include <string>
+
+#include "catalogue.h"
+#include "gbk_encoding.h"
+
+namespace payloadgen {
+
+struct PayloadOutputs {
+  std::string list;
+  std::string run;
+  std::string folderTexts;
+  std::string declarations;
+  std::string views;
+};
+
+// Reads each stored content from `contentsFolder` (under ContentFileName) and checks its size.
+// `catalogueName` (a file name only) appears in the generated files. Fails on a missing or
+// wrongly sized content and on a path or folder text GBK cannot represent.
+Result<PayloadOutputs> AssemblePayload(const Catalogue& catalogue,
+                                       const std::string& contentsFolder,
+                                       const std::string& catalogueName,
+                                       constgen::GbkEncoder& encoder);
+
+// The label names, with the entry or folder number in two digits.
+std::string PathLabel(int ordinal);
+std::string ContentLabel(int ordinal);
+std::string FolderLabel(int number);
+
+}  // namespace payloadgen

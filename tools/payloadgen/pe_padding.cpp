@@ -1,0 +1,170 @@
+#include "pe_padding.h"
+
+#include <algorithm>
+
+#include "bytes_out.h"
+
+namespace payloadgen {
+namespace {
+
+constexpr std::uint16_t kMachineI386 = 0x014C;
+constexpr std::uint16_t kSubsystemGui = 2;
+constexpr std::uint16_t kPe32Magic = 0x010B;
+constexpr std::uint32_t kSectionHeaderSize = 40;
+constexpr std::uint32_t kCoffHeaderSize = 20;
+// Optional-header fields (offsets from its start).
+constexpr std::uint32_t kSizeOfInitializedData = 8;
+constexpr std::uint32_t kSectionAlignment = 32;
+constexpr std::uint32_t kFileAlignment = 36;
+constexpr std::uint32_t kSizeOfImage = 56;
+constexpr std::uint32_t kSizeOfHeaders = 60;
+constexpr std::uint32_t kChecksum = 64;
+constexpr std::uint32_t kSubsystem = 68;
+constexpr std::uint32_t kExportDirectory = 96;
+// Section-header fields.
+constexpr std::uint32_t kVirtualSize = 8;
+constexpr std::uint32_t kVirtualAddress = 12;
+constexpr std::uint32_t kRawSize = 16;
+constexpr std::uint32_t kRawPointer = 20;
+// Initialised data, readable, discardable: nothing maps or runs it, the loader keeps it out of
+// the working set.
+constexpr std::uint32_t kPaddingFlags = 0x00000040 | 0x40000000 | 0x02000000;
+
+std::uint32_t AlignUp(std::uint32_t value, std::uint32_t alignment) {
+  return (value + alignment - 1) / alignment * alignment;
+}
+
+constgen::Error Fail(const std::string& file, const std::string& message) {
+  return constgen::Error{file, 0, message};
+}
+
+}  // namespace
+
+std::uint32_t ImageChecksum(std::string_view image, std::uint32_t checksumOffset) {
+  std::uint64_t sum = 0;
+  for (std::size_t at = 0; at < image.size(); at += 2) {
+    std::uint32_t word = static_cast<std::uint8_t>(image[at]);
+    if (at + 1 < image.size()) word |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(image[at + 1])) << 8;
+    if (at == checksumOffset || at == checksumOffset + 2) word = 0;
+    sum += word;
+    sum = (sum & 0xFFFF) + (sum >> 16);
+  }
+  sum = (sum & 0xFFFF) + (sum >> 16);
+  return static_cast<std::uint32_t>(sum) + static_cast<std::uint32_t>(image.size());
+}
+
+constgen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string& file) {
+  if (image.size() < 64 || image.substr(0, 2) != "MZ") return Fail(file, "not an MZ file");
+  const std::uint32_t peOffset = GetU32(image, 60);
+  if (peOffset > image.size() || image.size() - peOffset < 4 + kCoffHeaderSize ||
+      image.substr(peOffset, 4) != std::string_view("PE\0\0", 4)) {
+    return Fail(file, "no PE header");
+  }
+  ImageFacts facts;
+  const std::uint32_t coff = peOffset + 4;
+  facts.machine = GetU16(image, coff);
+  facts.sectionCount = GetU16(image, coff + 2);
+  const std::uint16_t optionalSize = GetU16(image, coff + 16);
+  facts.characteristics = GetU16(image, coff + 18);
+  facts.optionalHeaderOffset = coff + kCoffHeaderSize;
+  const std::uint32_t optional = facts.optionalHeaderOffset;
+  if (optionalSize < kExportDirectory + 8 || image.size() - optional < optionalSize) {
+    return Fail(file, "the optional header is cut short");
+  }
+  if (GetU16(image, optional) != kPe32Magic) return Fail(file, "not a 32-bit (PE32) image");
+  facts.sectionAlignment = GetU32(image, optional + kSectionAlignment);
+  facts.fileAlignment = GetU32(image, optional + kFileAlignment);
+  facts.sizeOfImage = GetU32(image, optional + kSizeOfImage);
+  facts.sizeOfHeaders = GetU32(image, optional + kSizeOfHeaders);
+  facts.checksum = GetU32(image, optional + kChecksum);
+  facts.subsystem = GetU16(image, optional + kSubsystem);
+  facts.exportDirectorySize = GetU32(image, optional + kExportDirectory + 4);
+  if (facts.fileAlignment == 0 || facts.sectionAlignment == 0) {
+    return Fail(file, "an alignment of zero");
+  }
+  facts.sectionTableOffset = optional + optionalSize;
+  const std::uint64_t tableEnd =
+      static_cast<std::uint64_t>(facts.sectionTableOffset) + facts.sectionCount * kSectionHeaderSize;
+  if (tableEnd > image.size()) return Fail(file, "the section table is cut short");
+  facts.headerEnd = static_cast<std::uint32_t>(tableEnd);
+  for (std::uint32_t i = 0; i < facts.sectionCount; ++i) {
+    const std::uint32_t header = facts.sectionTableOffset + i * kSectionHeaderSize;
+    const std::uint32_t rawSize = GetU32(image, header + kRawSize);
+    const std::uint32_t rawPointer = GetU32(image, header + kRawPointer);
+    const std::uint32_t virtualSize = GetU32(image, header + kVirtualSize);
+    const std::uint32_t virtualAddress = GetU32(image, header + kVirtualAddress);
+    if (rawSize > 0) {
+      if (static_cast<std::uint64_t>(rawPointer) + rawSize > image.size()) {
+        return Fail(file, "a section's data lies beyond the end of the file");
+      }
+      facts.endOfSections = std::max(facts.endOfSections, rawPointer + rawSize);
+      if (facts.firstRawData == 0 || rawPointer < facts.firstRawData) facts.firstRawData = rawPointer;
+    }
+    const std::uint64_t virtualEnd = static_cast<std::uint64_t>(virtualAddress) +
+                                     AlignUp(std::max(virtualSize, rawSize), facts.sectionAlignment);
+    if (virtualEnd > 0xFFFFFFFFu) return Fail(file, "a section lies beyond 4 GiB");
+    facts.endOfVirtualImage = std::max(facts.endOfVirtualImage, static_cast<std::uint32_t>(virtualEnd));
+  }
+  return facts;
+}
+
+constgen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
+                                       std::string_view sectionName, const std::string& file) {
+  const constgen::Result<ImageFacts> read = ReadImageFacts(image, file);
+  if (!read.ok()) return read.error();
+  const ImageFacts& facts = read.value();
+  if (facts.machine != kMachineI386) return Fail(file, "not an i386 image");
+  if (facts.subsystem != kSubsystemGui) return Fail(file, "not built for the GUI subsystem");
+  if (facts.endOfSections != image.size()) {
+    return Fail(file, "the file carries " + std::to_string(image.size() - facts.endOfSections) +
+                          " bytes after its last section (link it stripped)");
+  }
+  if (size <= image.size()) {
+    return Fail(file, "the image has " + std::to_string(image.size()) +
+                          " bytes, no fewer than the " + std::to_string(size) + " wanted");
+  }
+  const std::uint32_t padding = size - static_cast<std::uint32_t>(image.size());
+  if (image.size() % facts.fileAlignment != 0 || padding % facts.fileAlignment != 0) {
+    return Fail(file, "the size " + std::to_string(size) + " is not a whole number of " +
+                          std::to_string(facts.fileAlignment) + "-byte file units");
+  }
+  const std::uint32_t room = (facts.firstRawData == 0 ? facts.sizeOfHeaders : facts.firstRawData);
+  if (facts.headerEnd + kSectionHeaderSize > std::min(room, facts.sizeOfHeaders)) {
+    return Fail(file, "no room for one more section header");
+  }
+  if (sectionName.empty() || sectionName.size() > 8) return Fail(file, "a section name has 1 to 8 characters");
+
+  std::string out(image);
+  ByteWriter header;
+  std::string name(sectionName);
+  name.resize(8, '\0');
+  header.Bytes(name);
+  header.U32(padding);                        // virtual size
+  header.U32(facts.endOfVirtualImage);        // virtual address
+  header.U32(padding);                        // raw size
+  header.U32(static_cast<std::uint32_t>(image.size()));  // raw pointer
+  header.Zeros(12);                           // relocations, line numbers and their counts
+  header.U32(kPaddingFlags);
+  out.replace(facts.headerEnd, kSectionHeaderSize, header.View());
+  out.append(padding, '\0');
+
+  const std::uint32_t coff = facts.optionalHeaderOffset - kCoffHeaderSize;
+  auto patch16 = [&out](std::uint32_t at, std::uint16_t value) {
+    out[at] = static_cast<char>(value);
+    out[at + 1] = static_cast<char>(value >> 8);
+  };
+  auto patch32 = [&patch16](std::uint32_t at, std::uint32_t value) {
+    patch16(at, static_cast<std::uint16_t>(value));
+    patch16(at + 2, static_cast<std::uint16_t>(value >> 16));
+  };
+  patch16(coff + 2, static_cast<std::uint16_t>(facts.sectionCount + 1));
+  const std::uint32_t optional = facts.optionalHeaderOffset;
+  patch32(optional + kSizeOfInitializedData,
+          GetU32(out, optional + kSizeOfInitializedData) + padding);
+  patch32(optional + kSizeOfImage,
+          AlignUp(facts.endOfVirtualImage + padding, facts.sectionAlignment));
+  patch32(optional + kChecksum, ImageChecksum(out, optional + kChecksum));
+  return out;
+}
+
+}  // namespace payloadgen

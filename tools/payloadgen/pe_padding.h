@@ -1,0 +1,49 @@
+#pragma once
+
+// Brings a linked Windows image to an exact file size inside the image: a section of zeros is
+// added after the last one, and the headers are fixed (section count, initialised data, image
+// size, checksum), so that the file still ends exactly where its last section ends.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "result.h"
+
+namespace payloadgen {
+
+// Facts about a 32-bit Windows image, as the loader reads them.
+struct ImageFacts {
+  std::uint16_t machine = 0;
+  std::uint16_t subsystem = 0;
+  std::uint16_t characteristics = 0;
+  std::uint16_t sectionCount = 0;
+  std::uint32_t sectionAlignment = 0;
+  std::uint32_t fileAlignment = 0;
+  std::uint32_t sizeOfImage = 0;
+  std::uint32_t sizeOfHeaders = 0;
+  std::uint32_t endOfSections = 0;        // the largest raw-data end of any section
+  std::uint32_t endOfVirtualImage = 0;    // the section-aligned end of the last section
+  std::uint32_t exportDirectorySize = 0;
+  std::uint32_t checksum = 0;
+  std::uint32_t headerEnd = 0;            // the first byte after the section table
+  std::uint32_t firstRawData = 0;         // the first section's raw data (0 when none)
+  std::uint32_t optionalHeaderOffset = 0;
+  std::uint32_t sectionTableOffset = 0;
+};
+
+// Reads the headers of a PE32 image. Fails on anything but a PE32 file with its headers and
+// section table inside the file.
+constgen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string& file);
+
+// The image padded to `size` bytes by a new last section named `sectionName` (up to 8
+// characters). Fails when the image is not an i386 GUI image, carries bytes after its last
+// section (symbols, appended data), has no room for one more section header, or when `size`
+// is not reachable: smaller than the image or not a whole number of file-alignment units.
+constgen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
+                                       std::string_view sectionName, const std::string& file);
+
+// The checksum Windows' image helper computes (the checksum field counted as zero).
+std::uint32_t ImageChecksum(std::string_view image, std::uint32_t checksumOffset);
+
+}  // namespace payloadgen

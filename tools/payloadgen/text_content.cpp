@@ -1,0 +1,75 @@
+#include "text_content.h"
+
+#include "file_io.h"
+#include "segment_builder.h"
+#include "texts_parser.h"
+
+namespace payloadgen {
+
+using constgen::Error;
+using constgen::Result;
+
+Result<std::string> MakeTextContent(std::string_view source, const NamedTexts& texts,
+                                    constgen::GbkEncoder& encoder, const std::string& file) {
+  if (source.starts_with("\xEF\xBB\xBF")) {
+    return Error{file, 1, "the carried texts have no byte order mark"};
+  }
+  std::string out;
+  int line = 1;
+  std::size_t at = 0;
+  while (at < source.size()) {
+    // The longest run without a line end or placeholder is converted in one piece.
+    const std::size_t stop = source.find_first_of("\r\n{", at);
+    const std::string_view run = source.substr(at, stop == std::string_view::npos
+                                                       ? std::string_view::npos
+                                                       : stop - at);
+    if (!run.empty()) {
+      Result<std::string, constgen::EncodingFailure> gbk = encoder.encode(run);
+      if (!gbk.ok()) {
+        return Error{file, line, "'" + gbk.error().character + "' has no GBK form"};
+      }
+      out += gbk.value();
+    }
+    if (stop == std::string_view::npos) break;
+    at = stop;
+    if (source[at] == '{') {
+      const std::size_t close = source.find('}', at);
+      if (close == std::string_view::npos) return Error{file, line, "a '{' is not closed"};
+      const std::string_view name = source.substr(at + 1, close - at - 1);
+      const auto text = texts.find(name);
+      if (text == texts.end()) {
+        return Error{file, line, "no text named '" + std::string(name) + "'"};
+      }
+      out += text->second;
+      at = close + 1;
+      continue;
+    }
+    if (source[at] == '\r') {
+      if (at + 1 >= source.size() || source[at + 1] != '\n') {
+        return Error{file, line, "a carriage return that does not end a line"};
+      }
+      ++at;
+    }
+    out += "\r\n";
+    ++at;
+    ++line;
+  }
+  return out;
+}
+
+Result<NamedTexts> LoadNamedTexts(const std::string& path, constgen::GbkEncoder& encoder) {
+  const Result<std::string> content = constgen::read_file(path);
+  if (!content.ok()) return content.error();
+  const Result<std::vector<constgen::TextDefinition>> definitions =
+      constgen::parse_texts(content.value(), path);
+  if (!definitions.ok()) return definitions.error();
+  NamedTexts texts;
+  for (const constgen::TextDefinition& definition : definitions.value()) {
+    Result<std::string> bytes = constgen::encode_text(definition, path, encoder);
+    if (!bytes.ok()) return bytes.error();
+    texts.emplace(definition.name, std::move(bytes.value()));
+  }
+  return texts;
+}
+
+}  // namespace payloadgen
