@@ -70,3 +70,20 @@ const char* FindLastBackslash(Text text) noexcept {
 }
 
 }  // namespace vl
+
+namespace vl {
+
+bool IsBlankText(Text text) noexcept {
+  if (text == nullptr) return true;
+  for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
+    if (*p == ' ' || *p == '\t') continue;
+    if (p[0] == 0xA1 && p[1] == 0xA1) {
+      ++p;
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vl

@@ -38,3 +38,11 @@ namespace vl {
 const char* FindLastBackslash(Text text) noexcept;
 
 }  // namespace vl
+
+namespace vl {
+
+// True for the empty text and for a text of blanks only: spaces, tabs and the ideographic
+// space of the GBK code page (0xA1 0xA1).
+bool IsBlankText(Text text) noexcept;
+
+}  // namespace vl

@@ -84,6 +84,18 @@ TEST(TextValue, LastBackslashSkipsTheSecondByteOfDoubleByteCharacters) {
   EXPECT_EQ(FindLastBackslash(cut), cut + 1);
 }
 
+TEST(TextValue, BlankTextsAreSpacesTabsAndIdeographicSpacesOnly) {
+  EXPECT_TRUE(IsBlankText(nullptr));
+  EXPECT_TRUE(IsBlankText(""));
+  EXPECT_TRUE(IsBlankText("  \t "));
+  EXPECT_TRUE(IsBlankText(" \xA1\xA1 "));
+  EXPECT_FALSE(IsBlankText(" a "));
+  EXPECT_FALSE(IsBlankText("\\"));
+  // 0xA1 0xA2 is a character, not a blank; a lone lead byte at the end is not a blank either.
+  EXPECT_FALSE(IsBlankText("\xA1\xA2"));
+  EXPECT_FALSE(IsBlankText(" \xA1"));
+}
+
 TEST(Memory, ConstantRangesAreNeverFreed) {
   static const char constants[] = "a constant message";
   ClearConstantRanges();

@@ -1,0 +1,55 @@
+// The install root in its sound form: absolute, an existing folder, exactly one separator.
+#include "services/folder_path.h"
+
+#include "service_test_support.h"
+
+namespace vl {
+namespace {
+
+class FolderPath : public test::RuntimeStarted {
+ protected:
+  static std::string Resolve(const std::string& path) {
+    return test::OwnedText(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(path.c_str())})).Value();
+  }
+};
+
+TEST_F(FolderPath, AnExistingFolderComesBackAbsoluteWithOneSeparator) {
+  test::ScratchFolder scratch;
+  const std::string folder = scratch / test::Ansi(L"应用");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  EXPECT_EQ(Resolve(folder), folder + "\\");
+  EXPECT_EQ(Resolve(folder + "\\"), folder + "\\");
+  EXPECT_EQ(Resolve(folder + "\\\\\\"), folder + "\\");
+  EXPECT_EQ(Resolve(folder + "\\.\\..\\" + test::Ansi(L"应用")), folder + "\\");
+  EXPECT_EQ(Resolve("C:\\"), "C:\\");
+  EXPECT_EQ(Resolve("c:\\windows"), "c:\\windows\\");
+}
+
+TEST_F(FolderPath, ARelativePathIsTakenAgainstTheCurrentFolder) {
+  test::ScratchFolder scratch;
+  ASSERT_TRUE(CreateDirectoryA((scratch / "apps").c_str(), nullptr));
+  char saved[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, saved);
+  ASSERT_TRUE(SetCurrentDirectoryA(scratch.Path().c_str()));
+  const std::string relative = Resolve("apps");
+  const std::string dot = Resolve(".");
+  SetCurrentDirectoryA(saved);
+  EXPECT_EQ(relative, scratch / "apps\\");
+  EXPECT_EQ(dot, scratch.Path() + "\\");
+}
+
+TEST_F(FolderPath, AMissingFolderAFileAndNothingAtAllAreRefused) {
+  test::ScratchFolder scratch;
+  const std::string file = scratch / "Vorlane";
+  HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+  CloseHandle(handle);
+  EXPECT_EQ(Resolve(file), "");
+  EXPECT_EQ(Resolve(scratch / "missing"), "");
+  EXPECT_EQ(Resolve(""), "");
+  EXPECT_EQ(Resolve("Q:\\" + std::string(300, 'x')), "");
+  EXPECT_TRUE(test::OwnedText(CallCommand(GetFullFolderPathCommand, ArgList{IntArg(1)})).IsText());
+}
+
+}  // namespace
+}  // namespace vl
