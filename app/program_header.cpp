@@ -1,18 +1,19 @@
-// The installer's program header: where its code, constants, page descriptions and libraries are.
+// The installer's program header: where its routine entries, constants, page descriptions and
+// libraries are.
 #include "constant_segment_layout.h"
-#include "runtime/frame.h"
+#include "page_segment_layout.h"
 #include "runtime/libraries.h"
 #include "runtime/program_header.h"
 
 extern "C" const vl::ProgramHeaderWords kProgramHeader = {
-    3,           // header version
+    3,           // header version: a page shown the first time honours its start position
     0,           // reserved
     0x0001013F,  // last identifier number in use
-    reinterpret_cast<const void*>(&ProgramEntry),
+    kCodeStart,
     kConstSegmentStart,
     kConstSegmentLength,
-    nullptr,     // page descriptions: none yet
-    0,
+    kPageSegmentStart,
+    kPageSegmentLength,
     vl::kLibraryCount,
     vl::kLibraryTable,
     0,

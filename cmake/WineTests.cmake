@@ -12,13 +12,15 @@ set_tests_properties(wine_teardown PROPERTIES FIXTURES_CLEANUP wine)
 
 # vl_add_windows_test(<name> SOURCES <files>... LIBS <targets>... [ARGS <args>...])
 # A GoogleTest program run once under Wine (one ctest entry per program: each Wine start costs
-# more than a whole test case).
+# more than a whole test case). Windowed tests take turns on the one desktop (resource lock
+# "desktop"): another program's window taking the foreground would upset their focus checks
+# and screenshots.
 function(vl_add_windows_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest vl_options)
   add_test(NAME ${name} COMMAND ${name} ${ARG_ARGS})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240 RESOURCE_LOCK desktop)
 endfunction()
 
 # vl_add_runtime_program(<name> [WIN32] SOURCES <files>... LIBS <targets>... [TEXTS <texts.txt>...]
@@ -51,5 +53,5 @@ function(vl_add_runtime_test name)
   endif()
   vl_add_runtime_program(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} GTest::gtest TEXTS ${ARG_TEXTS} ${header})
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240 RESOURCE_LOCK desktop)
 endfunction()

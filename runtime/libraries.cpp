@@ -1,9 +1,11 @@
 #include "libraries.h"
 
 #include "message_box.h"
+#include "runtime/pages/page_runtime.h"
 #include "runtime_texts.h"
 #include "services/file_commands.h"
 #include "services/folder_browser.h"
+#include "services/folder_path.h"
 #include "services/registry_commands.h"
 #include "services/shell_link.h"
 #include "services/special_folders.h"
@@ -44,18 +46,24 @@ const DataTypeInfo kAppInterfaceTypes[] = {{}, {}, {}, {kSystemInfoTypeName, 15}
 
 // Kernel commands the program calls:
 //   ShowMessageBox(message: any, style: int, title: text opt, parent: page opt) -> int
+//   LoadPage(page: page reference, parent: page reference opt, modal: bool opt) -> bool
+//   ClosePage(page: page reference, now: bool opt) -> none
 //   MakeDirectory(path: text) -> bool
 //   WriteBytesToFile(path: text, byte set...) -> bool
 //   ChangeFileAttributes(path: text, codes: int) -> bool
 //   RegistryValueExists(root: int, value path: text) -> bool
 //   WriteRegistryValue(root: int, value path: text, value: number, text or byte set) -> bool
+//   GetFullFolderPath(path: text) -> text
 const CommandInfo kKernelCommands[] = {
     {kShowMessageBoxName, &ShowMessageBoxCommand},
+    {kLoadPageName, &LoadPageCommand},
+    {kClosePageName, &ClosePageCommand},
     {kMakeDirectoryName, &MakeDirectoryCommand},
     {kWriteBytesToFileName, &WriteBytesToFileCommand},
     {kChangeFileAttributesName, &ChangeFileAttributesCommand},
     {kRegistryValueExistsName, &RegistryValueExistsCommand},
     {kWriteRegistryValueName, &WriteRegistryValueCommand},
+    {kGetFullFolderPathName, &GetFullFolderPathCommand},
 };
 
 // Shell commands:

@@ -3,15 +3,26 @@
 
 #include "fatal_error.h"
 #include "frame.h"
+#include "runtime/pages/page_runtime.h"
+#include "runtime/pages/page_window.h"
 #include "runtime_object.h"
 #include "runtime_texts.h"
 
 namespace vl {
+namespace {
 
-void LoadStartPage(std::uint32_t /*pageId*/) noexcept {
-  // The start page is looked up among the page descriptions read at start-up; this build reads
-  // none (a program carrying any stops at start-up), so every id is unknown here.
-  FatalRuntimeError(kLoadStartPageFailed);
+// Keyboard navigation inside a page: the page whose control has the message does it.
+bool PageKeyboardMessage(MSG& message) noexcept {
+  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || message.hwnd == nullptr) return false;
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  if (PageWindow::FromWindow(root) == nullptr) return false;
+  return IsDialogMessageA(root, &message) != FALSE;
+}
+
+}  // namespace
+
+void LoadStartPage(std::uint32_t pageId) noexcept {
+  if (!LoadPage(pageId, 0, false)) FatalRuntimeError(kLoadStartPageFailed);
 }
 
 void RunMessageLoop() noexcept {
@@ -25,6 +36,8 @@ void RunMessageLoop() noexcept {
       WaitMessage();
     }
     if (GetMessageA(&message, nullptr, 0, 0) <= 0) return;  // the quit message
+    // Tab and the arrow keys move the focus between a page's controls, as in a dialog.
+    if (PageKeyboardMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -71,4 +71,12 @@ if ! locale_present; then
   "${sudo[@]}" locale-gen
 fi
 
+# libjpeg for the Windows program is cross-built from Debian's own source package (the win32
+# tree builds it); the source is fetched once into build/deps/.
+jpeg_src="$(cd "$(dirname "$0")/.." && pwd)/build/deps/libjpeg-turbo"
+if ! ls "$jpeg_src"/libjpeg-turbo_*.dsc >/dev/null 2>&1; then
+  mkdir -p "$jpeg_src"
+  (cd "$jpeg_src" && apt-get source --download-only -q libjpeg-turbo)
+fi
+
 echo "setup: all build and test dependencies present"

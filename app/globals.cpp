@@ -1,0 +1,32 @@
+#include "globals.h"
+
+#include <cstring>
+
+#include "runtime/frame.h"
+
+namespace vl::installer {
+
+char* InstallRoot = nullptr;
+SystemInfo* MachineInfo = nullptr;
+int FailedWriteCount = 0;
+
+void InitGlobals() noexcept {
+  MachineInfo = static_cast<SystemInfo*>(AllocateMemory(sizeof(SystemInfo)));
+  std::memset(MachineInfo, 0, sizeof(SystemInfo));
+}
+
+void ReleaseGlobals() noexcept {
+  FreeMemory(InstallRoot);
+  InstallRoot = nullptr;
+  if (MachineInfo == nullptr) return;
+  for (char* text : {MachineInfo->OsName, MachineInfo->Version, MachineInfo->ServicePack, MachineInfo->CurUserName,
+                     MachineInfo->WindowsFolder, MachineInfo->SysFolder, MachineInfo->LocalLanguage,
+                     MachineInfo->Country, MachineInfo->Currency, MachineInfo->DateFormat, MachineInfo->TimeFormat,
+                     MachineInfo->TimeZone}) {
+    FreeMemory(text);
+  }
+  FreeMemory(MachineInfo);
+  MachineInfo = nullptr;
+}
+
+}  // namespace vl::installer

@@ -1,0 +1,22 @@
+#pragma once
+// The installer's program-wide variables: they live from the program entry to the clean-up
+// routine.
+#include "services/system_info.h"
+
+namespace vl::installer {
+
+// The install root the user accepted on LocationPage: absolute, ending in one backslash. Null
+// until the user leaves that page forward.
+extern char* InstallRoot;
+// Facts about the machine, filled at the start of the installation. Allocated by InitGlobals.
+extern SystemInfo* MachineInfo;
+// How many of the carried files the installation could not write; the report tells it.
+extern int FailedWriteCount;
+
+// Allocates MachineInfo with every member zero; InstallRoot starts absent.
+void InitGlobals() noexcept;
+// The program's clean-up routine: releases InstallRoot, the text members of MachineInfo in
+// member order, then the record.
+void ReleaseGlobals() noexcept;
+
+}  // namespace vl::installer

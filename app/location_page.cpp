@@ -1,0 +1,52 @@
+// LocationPage: the default install root, the folder browser and the check before the
+// installation.
+#include "app_texts.h"
+#include "globals.h"
+#include "handler_support.h"
+#include "page_segment_layout.h"
+#include "runtime/libraries.h"
+#include "runtime_texts.h"
+#include "services/folder_browser.h"
+#include "services/folder_path.h"
+
+using namespace vl;
+using namespace vl::installer;
+
+extern "C" void OnLocationOpened() { WriteText(kLocationPage, kInstallFolderBox, kDefaultInstallRoot); }
+
+extern "C" void OnBrowse() {
+  char* chosen = TextResult(CallLibraryCommand(kShellLibrary, BrowseForFolderCommand,
+                                               ArgList{TextArg(kEmptyText)}.PadOmittedArguments(3)));
+  // A cancelled browser leaves the box as it was; a drive root keeps its one separator.
+  if (!IsEmptyText(chosen)) {
+    const bool endsInSeparator = FindLastBackslash(chosen) == chosen + TextLength(chosen) - 1;
+    char* root = endsInSeparator ? CopyText(chosen) : ConcatTexts({chosen, kBackslash});
+    WriteText(kLocationPage, kInstallFolderBox, root);
+    FreeMemory(root);
+  }
+  FreeMemory(chosen);
+}
+
+extern "C" void OnLocationNext() {
+  char* typed = ReadText(kLocationPage, kInstallFolderBox);
+  if (IsBlankText(typed)) {
+    FreeMemory(typed);
+    AskUser(kEnterInstallPath, kOkButton, kPromptTitle);
+    return;
+  }
+  // The root the installation builds every path on: absolute, an existing folder, one
+  // separator at its end.
+  char* root = TextResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(typed)}));
+  FreeMemory(typed);
+  if (IsEmptyText(root)) {
+    FreeMemory(root);
+    AskUser(kInvalidInstallPath, kOkButton, kPromptTitle);
+    return;
+  }
+  WriteBool(kLocationPage, kLocationBackButton, kDisabled, true);
+  WriteBool(kLocationPage, kLocationNextButton, kDisabled, true);
+  WriteBool(kLocationPage, kBrowseButton, kDisabled, true);
+  FreeMemory(InstallRoot);
+  InstallRoot = root;
+  MovePage(kProgressPage, kLocationPage);
+}

@@ -1,0 +1,79 @@
+#include "progress.h"
+
+#include "app_texts.h"
+#include "globals.h"
+#include "handler_support.h"
+#include "page_segment_layout.h"
+#include "runtime/value_format.h"
+
+using namespace vl;
+using namespace vl::installer;
+
+namespace {
+
+constexpr double kStep = 5.0;
+constexpr double kMargin = 15.0;
+constexpr double kTolerance = 0.0000001;
+
+// The bar grows until its width reaches the frame's width less the margin.
+bool BarIsShort() {
+  const double limit = ReadNumber(kProgressPage, kProgressFrame, kWidth) - kMargin;
+  const double bar = ReadNumber(kProgressPage, kProgressBar, kWidth);
+  return bar - limit < -kTolerance;
+}
+
+void GrowBar() {
+  WriteNumber(kProgressPage, kProgressBar, kWidth, ReadNumber(kProgressPage, kProgressBar, kWidth) + kStep);
+}
+
+void AlignWithFrame(std::uint32_t line) {
+  WriteNumber(kProgressPage, line, kLeft, ReadNumber(kProgressPage, kProgressFrame, kLeft));
+  WriteNumber(kProgressPage, line, kWidth, ReadNumber(kProgressPage, kProgressFrame, kWidth));
+}
+
+// The fixed report: the install root before each of its 22 lines. Its last line tells how many
+// files could not be written, when any could not.
+char* BuildReport() {
+  const Text r = InstallRoot;
+  char* count = FailedWriteCount == 0 ? nullptr : DisplayText(IntArg(FailedWriteCount));
+  char* last = FailedWriteCount == 0 ? CopyText(kReportSuccess)
+                                     : ConcatTexts({kReportFailurePrefix, count, kReportFailureSuffix});
+  char* report = ConcatTexts({r, kReportLine01, r, kReportLine02, r, kReportLine03, r, kReportLine04, r, kReportLine05,
+                              r, kReportLine06, r, kReportLine07, r, kReportLine08, r, kReportLine09, r, kReportLine10,
+                              r, kReportLine11, r, kReportLine12, r, kReportLine13, r, kReportLine14, r, kReportLine15,
+                              r, kReportLine16, r, kReportLine17, r, kReportLine18, r, kReportLine19, r, kReportLine20,
+                              r, kReportLine21, r, last});
+  FreeMemory(last);
+  FreeMemory(count);
+  return report;
+}
+
+}  // namespace
+
+namespace vl::installer {
+
+void PrepareProgressDisplay() noexcept {
+  WriteBool(kProgressPage, kFinishButton, kDisabled, true);
+  AlignWithFrame(kUpperHyphenLine);
+  AlignWithFrame(kLowerHyphenLine);
+  WriteNumber(kProgressPage, kProgressBar, kLeft, ReadNumber(kProgressPage, kProgressFrame, kLeft) + kStep);
+  WriteNumber(kProgressPage, kProgressTimer, kContent, 1.0);
+}
+
+}  // namespace vl::installer
+
+extern "C" void OnProgressTick() {
+  if (BarIsShort()) {
+    GrowBar();
+  } else {
+    WriteNumber(kProgressPage, kProgressTimer, kContent, 0.0);
+  }
+  char* report = BuildReport();
+  WriteText(kProgressPage, kReportBox, report);
+  FreeMemory(report);
+  if (BarIsShort()) {
+    GrowBar();
+  } else {
+    WriteBool(kProgressPage, kFinishButton, kDisabled, false);
+  }
+}

@@ -1,0 +1,31 @@
+# The pages' pictures, drawn at build time by tools/picturegen (the same bytes on every build):
+#   vl_page_pictures(<out var>)
+#     generates page_icon.ico, small_icon.ico and banner.jpg into <binary dir>/page_pictures and
+#     sets <out var> to that folder (give it to vl_add_page_segment as an INCLUDE_DIRS entry) and
+#     <out var>_FILES to the three files (give them as DEPENDS).
+if(CMAKE_CROSSCOMPILING)
+  set(VL_PICTUREGEN "${VL_HOST_TOOLS_DIR}/picturegen")
+  set(VL_PICTUREGEN_DEPENDS "${VL_PICTUREGEN}")
+else()
+  set(VL_PICTUREGEN $<TARGET_FILE:picturegen>)
+  set(VL_PICTUREGEN_DEPENDS picturegen)
+endif()
+
+function(vl_page_pictures out)
+  set(dir "${CMAKE_CURRENT_BINARY_DIR}/page_pictures")
+  set(files)
+  foreach(pair "page-icon;page_icon.ico" "small-icon;small_icon.ico" "banner;banner.jpg")
+    list(GET pair 0 picture)
+    list(GET pair 1 name)
+    add_custom_command(
+      OUTPUT "${dir}/${name}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${dir}"
+      COMMAND "${VL_PICTUREGEN}" ${picture} "${dir}/${name}"
+      DEPENDS ${VL_PICTUREGEN_DEPENDS}
+      COMMENT "Drawing the picture ${name}"
+      VERBATIM)
+    list(APPEND files "${dir}/${name}")
+  endforeach()
+  set(${out} "${dir}" PARENT_SCOPE)
+  set(${out}_FILES "${files}" PARENT_SCOPE)
+endfunction()

@@ -1,0 +1,50 @@
+# libjpeg for the Windows program: cross-built from Debian's libjpeg-turbo source package, which
+# tools/setup.sh fetches into build/deps/libjpeg-turbo, and linked statically. Defines the
+# imported target vl_libjpeg.
+include(ExternalProject)
+
+set(VL_LIBJPEG_SOURCE_PACKAGE "${CMAKE_SOURCE_DIR}/build/deps/libjpeg-turbo" CACHE PATH
+    "Folder holding Debian's libjpeg-turbo source package (.dsc and tarballs)")
+file(GLOB vl_jpeg_dsc "${VL_LIBJPEG_SOURCE_PACKAGE}/libjpeg-turbo_*.dsc")
+if(NOT vl_jpeg_dsc)
+  message(FATAL_ERROR "libjpeg-turbo source package not found in ${VL_LIBJPEG_SOURCE_PACKAGE}: run tools/setup.sh")
+endif()
+list(GET vl_jpeg_dsc 0 vl_jpeg_dsc)
+
+# Unpacked (with Debian's patches) once per build tree.
+set(vl_jpeg_src "${CMAKE_BINARY_DIR}/deps/libjpeg-turbo-src")
+if(NOT EXISTS "${vl_jpeg_src}/CMakeLists.txt")
+  file(REMOVE_RECURSE "${vl_jpeg_src}")
+  file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/deps")
+  execute_process(COMMAND dpkg-source --no-check -x "${vl_jpeg_dsc}" "${vl_jpeg_src}"
+                  WORKING_DIRECTORY "${CMAKE_BINARY_DIR}/deps" RESULT_VARIABLE vl_jpeg_rc OUTPUT_QUIET)
+  if(NOT vl_jpeg_rc EQUAL 0)
+    message(FATAL_ERROR "could not unpack ${vl_jpeg_dsc}")
+  endif()
+endif()
+
+set(vl_jpeg_prefix "${CMAKE_BINARY_DIR}/deps/libjpeg-turbo")
+set(vl_jpeg_lib "${vl_jpeg_prefix}/lib/libjpeg.a")
+ExternalProject_Add(vl_libjpeg_build
+  SOURCE_DIR "${vl_jpeg_src}"
+  BINARY_DIR "${CMAKE_BINARY_DIR}/deps/libjpeg-turbo-build"
+  INSTALL_DIR "${vl_jpeg_prefix}"
+  CMAKE_ARGS
+    -G Ninja
+    "-DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-i686-mingw.cmake"
+    "-DCMAKE_INSTALL_PREFIX=${vl_jpeg_prefix}"
+    "-DCMAKE_INSTALL_LIBDIR=${vl_jpeg_prefix}/lib"
+    "-DCMAKE_INSTALL_INCLUDEDIR=${vl_jpeg_prefix}/include"
+    -DCMAKE_BUILD_TYPE=Release
+    -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF
+  BUILD_BYPRODUCTS "${vl_jpeg_lib}"
+  UPDATE_COMMAND ""
+  PATCH_COMMAND ""
+  LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON)
+
+file(MAKE_DIRECTORY "${vl_jpeg_prefix}/include")
+add_library(vl_libjpeg STATIC IMPORTED GLOBAL)
+set_target_properties(vl_libjpeg PROPERTIES
+  IMPORTED_LOCATION "${vl_jpeg_lib}"
+  INTERFACE_INCLUDE_DIRECTORIES "${vl_jpeg_prefix}/include")
+add_dependencies(vl_libjpeg vl_libjpeg_build)

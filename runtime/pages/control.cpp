@@ -1,0 +1,331 @@
+#include "control.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+#include "event_dispatch.h"
+#include "page_window.h"
+#include "pages/property_block.h"
+#include "runtime/byte_reader.h"
+#include "runtime/runtime_object.h"
+#include "runtime_texts.h"
+
+namespace vl {
+namespace {
+
+// Every attached control window of the program.
+std::unordered_map<HWND, Control*>& Controls() {
+  static std::unordered_map<HWND, Control*> controls;
+  return controls;
+}
+
+// A cursor file (type 2 directory): the first image with its hot spot, as the resource data that
+// CreateIconFromResourceEx takes (hot spot words, then the bitmap). Invalid when malformed.
+UniqueCursor CursorFromFile(std::span<const std::uint8_t> file) noexcept {
+  ByteReader reader(file);
+  auto reserved = reader.ReadU16();
+  auto type = reader.ReadU16();
+  auto count = reader.ReadU16();
+  if (!reserved || !type || !count || *reserved != 0 || *type != 2 || *count == 0) return {};
+  auto width = reader.ReadU8();
+  auto height = reader.ReadU8();
+  auto skipped = reader.Skip(2);
+  auto hotX = reader.ReadU16();
+  auto hotY = reader.ReadU16();
+  auto size = reader.ReadU32();
+  auto offset = reader.ReadU32();
+  if (!width || !height || !skipped || !hotX || !hotY || !size || !offset) return {};
+  if (*offset > file.size() || *size > file.size() - *offset || *size == 0) return {};
+  std::vector<BYTE> resource(4 + *size);
+  resource[0] = static_cast<BYTE>(*hotX & 0xFF);
+  resource[1] = static_cast<BYTE>(*hotX >> 8);
+  resource[2] = static_cast<BYTE>(*hotY & 0xFF);
+  resource[3] = static_cast<BYTE>(*hotY >> 8);
+  std::copy_n(file.begin() + *offset, *size, resource.begin() + 4);
+  return UniqueCursor(CreateIconFromResourceEx(resource.data(), static_cast<DWORD>(resource.size()), FALSE,
+                                               0x00030000, *width == 0 ? 256 : *width, *height == 0 ? 256 : *height,
+                                               LR_DEFAULTCOLOR));
+}
+
+bool IsReflectedNotification(UINT message) noexcept {
+  return message == WM_COMMAND || message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC ||
+         message == WM_CTLCOLORBTN || message == WM_CTLCOLORLISTBOX || message == WM_DRAWITEM ||
+         message == WM_NOTIFY;
+}
+
+HWND SenderOf(UINT message, LPARAM lParam) noexcept {
+  switch (message) {
+    case WM_DRAWITEM: return reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;
+    case WM_NOTIFY: return reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+    default: return reinterpret_cast<HWND>(lParam);
+  }
+}
+
+}  // namespace
+
+const char* PaintedControlClass() noexcept { return kPaintedControlClass; }
+const char* TimerClass() noexcept { return kTimerClass; }
+
+COLORREF ResolveColour(std::uint32_t colour) noexcept {
+  return colour == pages::kDefaultColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour & 0x00FFFFFF);
+}
+
+Control::Control(PageWindow& page, pages::Unit& unit, const KindDescriptor& kind) noexcept
+    : m_page(&page), m_unit(&unit), m_kind(&kind) {}
+
+Control::~Control() {
+  // The window normally went with its page; one that is somehow left must not keep a dangling
+  // control behind it.
+  if (m_window != nullptr && Controls().contains(m_window)) {
+    SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc ? m_baseProc : DefWindowProcA));
+    Controls().erase(m_window);
+  }
+}
+
+bool Control::ReadStoredValues() noexcept {
+  auto values = pages::ReadPropertyBlock(View().Kind(), View().PropertyBlock());
+  if (!values) return false;
+  for (std::size_t i = 0; i < values->Kind().fields.size() && i < m_fields.size(); ++i) {
+    const pages::FieldValue& value = values->At(static_cast<int>(i));
+    m_fields[i].number = value.number;
+    m_fields[i].bytes.assign(reinterpret_cast<const char*>(value.bytes.data()), value.bytes.size());
+  }
+  return true;
+}
+
+HWND Control::ParentWindow() const noexcept {
+  const std::uint32_t container = View().ContainerId();
+  if (container != 0) {
+    if (Control* holder = m_page->FindControl(container); holder != nullptr && holder != this) return holder->Window();
+  }
+  return m_page->Window();
+}
+
+DWORD Control::ChildStyle() const noexcept {
+  const pages::UnitView view = View();
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+  if (view.Visible()) style |= WS_VISIBLE;
+  if (view.Disabled()) style |= WS_DISABLED;
+  if (view.FocusStop()) style |= WS_TABSTOP;
+  return style;
+}
+
+bool Control::CreateControlWindow(const char* className, const char* text, DWORD style, DWORD exStyle,
+                                  bool systemClass) noexcept {
+  HWND parent = ParentWindow();
+  if (parent == nullptr) return false;
+  const pages::UnitView view = View();
+  const auto id = reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(pages::IdSerial(Id()) & 0xFFFF));
+  HWND window = CreateWindowExA(exStyle, className, text, style, view.Left(), view.Top(), view.Width(), view.Height(),
+                                parent, id, GetModuleHandleA(nullptr), systemClass ? nullptr : this);
+  if (window == nullptr) return false;
+  if (systemClass) {
+    Attach(window);
+    m_baseProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::SubclassProc)));
+  }
+  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  BuildCursor();
+  return true;
+}
+
+HFONT Control::Font() const noexcept {
+  return m_font ? m_font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void Control::BuildFont(std::span<const std::uint8_t> block) noexcept {
+  const pages::FontDescription stored = pages::DecodeFont(block);
+  if (stored.isDefault) {
+    m_font.Reset();
+    return;
+  }
+  const pages::FontDescription font = stored.ForCreation();
+  LOGFONTA record{};
+  record.lfHeight = font.height;
+  record.lfWidth = font.width;
+  record.lfEscapement = font.escapement;
+  record.lfOrientation = font.orientation;
+  record.lfWeight = font.weight;
+  record.lfItalic = font.italic;
+  record.lfUnderline = font.underline;
+  record.lfStrikeOut = font.strikeOut;
+  record.lfCharSet = font.charSet;
+  record.lfOutPrecision = font.outPrecision;
+  record.lfClipPrecision = font.clipPrecision;
+  record.lfQuality = font.quality;
+  record.lfPitchAndFamily = font.pitchAndFamily;
+  static_assert(sizeof record.lfFaceName == sizeof font.faceName);
+  std::copy(font.faceName.begin(), font.faceName.end(), record.lfFaceName);
+  m_font.Reset(CreateFontIndirectA(&record));
+}
+
+HBRUSH Control::MakeBrush(COLORREF colour) noexcept {
+  m_brush.Reset(CreateSolidBrush(colour));
+  return m_brush.Get();
+}
+
+void Control::SetCompanion(HWND window) noexcept {
+  if (m_companion != nullptr && m_companion != window && IsWindow(m_companion)) DestroyWindow(m_companion);
+  m_companion = window;
+}
+
+void Control::BuildCursor() noexcept {
+  const pages::MousePointer pointer = pages::DecodeMousePointer(View().MousePointerBlock());
+  m_ownedCursor.Reset();
+  m_cursor = nullptr;
+  if (!pointer.wholeBlock.empty()) m_ownedCursor = CursorFromFile(pointer.wholeBlock);
+  if (!m_ownedCursor) {
+    switch (pointer.source) {
+      case pages::PointerSource::System:
+        m_cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(pointer.systemId));
+        break;
+      case pages::PointerSource::ProgramHand:
+        // The program carries no cursor resources of its own; the system's hand is the same shape.
+        m_cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
+        break;
+      case pages::PointerSource::CursorFile:
+        m_ownedCursor = CursorFromFile(pointer.file);
+        break;
+      case pages::PointerSource::Default:
+        break;
+    }
+  }
+  if (m_ownedCursor) m_cursor = m_ownedCursor.Get();
+  View().SetPointerSlot(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(m_cursor)));
+}
+
+void Control::Repaint() noexcept {
+  if (m_window == nullptr) return;
+  if ((GetWindowLongA(m_window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0) {
+    // Nothing of its own behind the text: what lies beneath must be painted again first.
+    HWND parent = GetParent(m_window);
+    RECT area;
+    GetWindowRect(m_window, &area);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+    RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return;
+  }
+  InvalidateRect(m_window, nullptr, TRUE);
+}
+
+void Control::RepaintTransparentAbove(HRGN updated) const noexcept {
+  for (HWND above = GetWindow(m_window, GW_HWNDPREV); above != nullptr; above = GetWindow(above, GW_HWNDPREV)) {
+    if ((GetWindowLongA(above, GWL_EXSTYLE) & WS_EX_TRANSPARENT) == 0 || !IsWindowVisible(above)) continue;
+    RECT area;
+    GetWindowRect(above, &area);
+    MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&area), 2);
+    if (updated != nullptr && !RectInRegion(updated, &area)) continue;
+    InvalidateRect(above, nullptr, FALSE);
+  }
+}
+
+bool Control::Recreate() noexcept {
+  Runtime& runtime = TheRuntime();
+  runtime.SuspendEvents();
+  SetCompanion(nullptr);
+  if (m_window != nullptr) DestroyWindow(m_window);
+  bool ok = m_page->CreateControl(*this);
+  if (ok) {
+    m_page->PlaceInZOrder(*this);
+    // The controls that lay in it went with the old window.
+    for (auto& other : m_page->Controls()) {
+      if (other->View().ContainerId() == Id() && other->Window() == nullptr) {
+        ok = m_page->CreateControl(*other) && ok;
+        if (other->Window() != nullptr) m_page->PlaceInZOrder(*other);
+      }
+    }
+  }
+  runtime.ResumeEvents();
+  return ok;
+}
+
+Control* Control::FromWindow(HWND window) noexcept {
+  auto found = Controls().find(window);
+  return found == Controls().end() ? nullptr : found->second;
+}
+
+bool Control::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept {
+  if (!IsReflectedNotification(message) || lParam == 0) return false;
+  Control* sender = FromWindow(SenderOf(message, lParam));
+  if (sender == nullptr || sender->m_kind->message == nullptr) return false;
+  PageWindow::Use use(sender->m_page);
+  return sender->m_kind->message(*sender, kReflected + message, wParam, lParam, result);
+}
+
+bool Control::RegisterClasses() noexcept {
+  static bool registered = false;
+  if (registered) return true;
+  WNDCLASSA painted{};
+  painted.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  painted.lpfnWndProc = &Control::RuntimeClassProc;
+  painted.hInstance = GetModuleHandleA(nullptr);
+  painted.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
+  painted.lpszClassName = kPaintedControlClass;
+  WNDCLASSA timer = painted;
+  timer.style = CS_DBLCLKS;
+  timer.lpszClassName = kTimerClass;
+  registered = RegisterClassA(&painted) != 0 && RegisterClassA(&timer) != 0;
+  return registered;
+}
+
+void Control::Attach(HWND window) noexcept {
+  m_window = window;
+  Controls()[window] = this;
+  View().SetWindowSlot(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(this)));
+}
+
+void Control::Detach() noexcept {
+  Controls().erase(m_window);
+  if (m_baseProc != nullptr) SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc));
+  m_window = nullptr;
+  m_companion = nullptr;  // a sibling of the control: it goes with the page, or with Recreate
+  m_timerRunning = false;
+  View().SetWindowSlot(0);
+}
+
+LRESULT Control::CallBase(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  if (m_baseProc != nullptr) return CallWindowProcA(m_baseProc, m_window, message, wParam, lParam);
+  return DefWindowProcA(m_window, message, wParam, lParam);
+}
+
+LRESULT Control::Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  PageWindow::Use use(m_page);
+  HWND window = m_window;
+  LRESULT result = 0;
+  if (message == WM_NCDESTROY) {
+    const WNDPROC base = m_baseProc;
+    Detach();
+    m_baseProc = nullptr;
+    return base != nullptr ? CallWindowProcA(base, window, message, wParam, lParam)
+                           : DefWindowProcA(window, message, wParam, lParam);
+  }
+  if (message == WM_SETCURSOR && m_cursor != nullptr && LOWORD(lParam) == HTCLIENT &&
+      reinterpret_cast<HWND>(wParam) == window) {
+    SetCursor(m_cursor);
+    return TRUE;
+  }
+  if (Reflect(message, wParam, lParam, result)) return result;
+  if (m_kind->message != nullptr && m_kind->message(*this, message, wParam, lParam, result)) return result;
+  // The handler may have destroyed the window (its page closed at once).
+  if (!IsWindow(window)) return 0;
+  return CallBase(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Control::RuntimeClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* control = static_cast<Control*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    if (control != nullptr) control->Attach(window);
+  }
+  Control* control = FromWindow(window);
+  if (control == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  return control->Handle(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Control* control = FromWindow(window);
+  if (control == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  return control->Handle(message, wParam, lParam);
+}
+
+}  // namespace vl

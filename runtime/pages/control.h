@@ -1,0 +1,147 @@
+#pragma once
+// A control of a loaded page: its unit, its kind, the current values of its kind's properties
+// (copied from the stored block when the page is loaded), its window and the GDI objects it owns.
+// One window lifecycle: the control is attached to its window at creation (WM_NCCREATE for the
+// runtime's classes, right after creation for subclassed system controls) and detached at
+// WM_NCDESTROY; the object itself lives as long as its page window object.
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "control_kind.h"
+#include "pages/page_format.h"
+#include "pages/page_segment.h"
+#include "picture.h"
+#include "runtime/unique_handle.h"
+
+namespace vl {
+
+class PageWindow;
+
+// One property value as the control holds it: a number, or the bytes of a text or block.
+struct FieldSlot {
+  std::uint32_t number = 0;
+  std::string bytes;
+};
+
+class Control {
+ public:
+  Control(PageWindow& page, pages::Unit& unit, const KindDescriptor& kind) noexcept;
+  ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  PageWindow& Page() const noexcept { return *m_page; }
+  pages::Unit& Unit() const noexcept { return *m_unit; }
+  pages::UnitView View() const noexcept { return m_unit->View(); }
+  std::uint32_t Id() const noexcept { return m_unit->Id(); }
+  const KindDescriptor& Kind() const noexcept { return *m_kind; }
+  HWND Window() const noexcept { return m_window; }
+
+  // Copies the stored block's values; false when the block cannot be read (a version above the
+  // kind's highest, a field cut short): the control is then not created.
+  bool ReadStoredValues() noexcept;
+
+  template <class Field>
+  std::uint32_t Number(Field field) const noexcept { return m_fields[Index(field)].number; }
+  template <class Field>
+  std::int32_t Int(Field field) const noexcept { return static_cast<std::int32_t>(Number(field)); }
+  template <class Field>
+  bool Bool(Field field) const noexcept { return Number(field) != 0; }
+  template <class Field>
+  const std::string& Bytes(Field field) const noexcept { return m_fields[Index(field)].bytes; }
+  template <class Field>
+  std::span<const std::uint8_t> ByteSpan(Field field) const noexcept {
+    const std::string& b = Bytes(field);
+    return {reinterpret_cast<const std::uint8_t*>(b.data()), b.size()};
+  }
+  FieldSlot& Slot(int field) noexcept { return m_fields[static_cast<std::size_t>(field)]; }
+
+  // --- Creating the window (the kinds' create operations) ----------------------------------
+
+  // The window the control lies in: its container's, or the page's.
+  HWND ParentWindow() const noexcept;
+  // WS_CHILD and WS_CLIPSIBLINGS, with WS_VISIBLE, WS_DISABLED and WS_TABSTOP from the flags.
+  DWORD ChildStyle() const noexcept;
+  // Creates the control window at the unit's place and size in the parent and attaches to it; a
+  // system class is subclassed. False when the window cannot be made.
+  bool CreateControlWindow(const char* className, const char* text, DWORD style, DWORD exStyle,
+                           bool systemClass) noexcept;
+
+  // The control's font (or the default GUI font), rebuilt from a font field.
+  HFONT Font() const noexcept;
+  void BuildFont(std::span<const std::uint8_t> block) noexcept;
+  // A solid brush the control owns (its background), replaced on each call.
+  HBRUSH MakeBrush(COLORREF colour) noexcept;
+  HBRUSH Brush() const noexcept { return m_brush.Get(); }
+  Picture& CurrentPicture() noexcept { return m_picture; }
+  // A sibling window that belongs to the control (the edit box's up-down control).
+  HWND Companion() const noexcept { return m_companion; }
+  void SetCompanion(HWND window) noexcept;
+
+  // The mouse pointer from the unit's pointer block, rebuilt and shown again.
+  void BuildCursor() noexcept;
+
+  // Repaints the control; a transparent one has what lies behind it repainted as well.
+  void Repaint() noexcept;
+  // After a control painted itself: the transparent controls above it that it painted over draw
+  // their text again (the system may paint them first).
+  void RepaintTransparentAbove(HRGN updated) const noexcept;
+
+  // Destroys the window and builds it again in place (same z-order) with events suspended.
+  // False when the new window cannot be made.
+  bool Recreate() noexcept;
+
+  // The window unit's control shares the page window (the page creates and owns that window).
+  void BindPageWindow(HWND window) noexcept { m_window = window; }
+
+  // Per-kind state that is not a stored field (the edit box's live selection, the timer's).
+  std::int32_t m_timerPeriod = 0;
+  bool m_timerRunning = false;
+
+  // --- Window messages -----------------------------------------------------------------------
+
+  // The control of a window of this program; null for any other window.
+  static Control* FromWindow(HWND window) noexcept;
+  // A notification a parent received (WM_COMMAND, WM_CTLCOLOR*, WM_DRAWITEM) passed to the
+  // control that sent it; false when the sender is not a control.
+  static bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
+  // Registers the runtime's control window classes once; false when they cannot be.
+  static bool RegisterClasses() noexcept;
+
+ private:
+  static LRESULT CALLBACK RuntimeClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void Attach(HWND window) noexcept;
+  void Detach() noexcept;
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  LRESULT CallBase(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+  template <class Field>
+  static std::size_t Index(Field field) noexcept { return static_cast<std::size_t>(field); }
+
+  PageWindow* m_page;
+  pages::Unit* m_unit;
+  const KindDescriptor* m_kind;
+  HWND m_window = nullptr;
+  WNDPROC m_baseProc = nullptr;  // the system class's procedure, for a subclassed control
+  std::array<FieldSlot, pages::kMaxFields> m_fields{};
+  UniqueFont m_font;
+  UniqueBrush m_brush;
+  Picture m_picture;
+  UniqueCursor m_ownedCursor;
+  HCURSOR m_cursor = nullptr;  // null: the class's pointer
+  HWND m_companion = nullptr;
+};
+
+// The runtime's window class of painted controls (labels, picture boxes) and of the timer.
+const char* PaintedControlClass() noexcept;
+const char* TimerClass() noexcept;
+
+// 0xFF000000 (the element's default colour) becomes the button-face colour.
+COLORREF ResolveColour(std::uint32_t colour) noexcept;
+
+}  // namespace vl

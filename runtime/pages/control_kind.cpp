@@ -1,0 +1,38 @@
+#include "control_kind.h"
+
+#include "pages/page_format.h"
+
+namespace vl {
+
+bool IsByteSetType(std::uint16_t type) noexcept {
+  return type == ptype::kPicture || type == ptype::kIcon || type == ptype::kCursor || type == ptype::kSound ||
+         type == ptype::kFont;
+}
+
+bool IsTextType(std::uint16_t type) noexcept { return type == ptype::kText; }
+
+const KindDescriptor* FindKindDescriptor(std::uint32_t kind) noexcept {
+  static const KindDescriptor* const kinds[] = {&kWindowKind, &kEditBoxKind, &kPicBoxKind,  &kGroupBoxKind,
+                                                &kLabelKind,  &kButtonKind,  &kTimerKind, &kTransLabelKind};
+  for (const KindDescriptor* descriptor : kinds) {
+    if (descriptor->kind == kind) return descriptor;
+  }
+  return nullptr;
+}
+
+std::uint16_t PropertyType(const KindDescriptor& kind, int number) noexcept {
+  static constexpr std::uint16_t kCommon[] = {ptype::kInt,  ptype::kInt,  ptype::kInt,  ptype::kInt,
+                                              ptype::kText, ptype::kBool, ptype::kBool, ptype::kCursor};
+  if (number < 0 || number >= kind.propertyCount) return 0;
+  if (number < kFirstKindProperty) return kCommon[number];
+  const auto index = static_cast<std::size_t>(number - kFirstKindProperty);
+  return index < kind.properties.size() ? kind.properties[index].type : 0;
+}
+
+int PropertyField(const KindDescriptor& kind, int number) noexcept {
+  if (number < kFirstKindProperty || number >= kind.propertyCount) return -1;
+  const auto index = static_cast<std::size_t>(number - kFirstKindProperty);
+  return index < kind.properties.size() ? kind.properties[index].field : -1;
+}
+
+}  // namespace vl

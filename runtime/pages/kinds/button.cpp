@@ -1,0 +1,139 @@
+// Button and GroupBox: system BUTTON windows. A Button raises its event 0 when clicked; a
+// GroupBox paints its caption on a brush of its background colour.
+#include "../control.h"
+#include "../event_dispatch.h"
+#include "../page_window.h"
+#include "runtime_texts.h"
+
+namespace vl {
+namespace {
+
+using B = pages::ButtonField;
+using G = pages::GroupBoxField;
+
+constexpr PropertyDef kButtonProperties[] = {
+    {ptype::kPicture, static_cast<std::int8_t>(B::Picture)},
+    {ptype::kText, static_cast<std::int8_t>(B::Text)},
+    {ptype::kBool, static_cast<std::int8_t>(B::Default)},
+    {ptype::kChoice, static_cast<std::int8_t>(B::HorizontalAlignment)},
+    {ptype::kChoice, static_cast<std::int8_t>(B::VerticalAlignment)},
+    {ptype::kFont, static_cast<std::int8_t>(B::Font)},
+};
+static_assert(std::size(kButtonProperties) == 14 - kFirstKindProperty);
+
+constexpr PropertyDef kGroupBoxProperties[] = {
+    {ptype::kText, static_cast<std::int8_t>(G::Caption)},
+    {ptype::kChoice, static_cast<std::int8_t>(G::Alignment)},
+    {ptype::kColour, static_cast<std::int8_t>(G::TextColour)},
+    {ptype::kBackColour, static_cast<std::int8_t>(G::BackgroundColour)},
+    {ptype::kFont, static_cast<std::int8_t>(G::Font)},
+};
+static_assert(std::size(kGroupBoxProperties) == 13 - kFirstKindProperty);
+
+DWORD HorizontalStyle(int alignment) noexcept {
+  return alignment == 0 ? BS_LEFT : alignment == 2 ? BS_RIGHT : BS_CENTER;
+}
+
+bool CreateButton(Control& button) noexcept {
+  DWORD style = button.ChildStyle() | BS_MULTILINE;
+  style |= button.Bool(B::Default) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+  style |= HorizontalStyle(button.Int(B::HorizontalAlignment));
+  const int vertical = button.Int(B::VerticalAlignment);
+  style |= vertical == 0 ? BS_TOP : vertical == 2 ? BS_BOTTOM : BS_VCENTER;
+  button.BuildFont(button.ByteSpan(B::Font));
+  Picture& picture = button.CurrentPicture();
+  picture = Picture::FromFile(button.ByteSpan(B::Picture));
+  if (!picture.Empty()) style |= picture.IsIcon() ? BS_ICON : BS_BITMAP;
+  if (!button.CreateControlWindow(kButtonClassName, button.Bytes(B::Text).c_str(), style, 0, true)) return false;
+  if (!picture.Empty()) {
+    SendMessageA(button.Window(), BM_SETIMAGE, picture.IsIcon() ? IMAGE_ICON : IMAGE_BITMAP,
+                 picture.IsIcon() ? reinterpret_cast<LPARAM>(picture.Icon()) : reinterpret_cast<LPARAM>(picture.Bitmap()));
+  }
+  return true;
+}
+
+bool ButtonInterface(int request, Control& button, KindRequest& data) noexcept {
+  switch (request) {
+    case kRequestCreate:
+      return CreateButton(button);
+    case kRequestChanged:
+      switch (PropertyField(button.Kind(), data.number)) {
+        case static_cast<int>(B::Text):
+          SetWindowTextA(button.Window(), button.Bytes(B::Text).c_str());
+          break;
+        case static_cast<int>(B::Font):
+          button.BuildFont(button.ByteSpan(B::Font));
+          SendMessageA(button.Window(), WM_SETFONT, reinterpret_cast<WPARAM>(button.Font()), TRUE);
+          break;
+        default:
+          data.recreate = true;  // style and picture are fixed at creation
+          break;
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ButtonMessage(Control& button, UINT message, WPARAM wParam, LPARAM, LRESULT& result) noexcept {
+  if (message == kReflected + WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+    FireEvent(button.Page().PageId(), button.Id(), kEventClicked);
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+bool CreateGroupBox(Control& group) noexcept {
+  const DWORD style = group.ChildStyle() | BS_GROUPBOX | HorizontalStyle(group.Int(G::Alignment));
+  group.BuildFont(group.ByteSpan(G::Font));
+  group.MakeBrush(ResolveColour(group.Number(G::BackgroundColour)));
+  return group.CreateControlWindow(kButtonClassName, group.Bytes(G::Caption).c_str(), style & ~WS_TABSTOP, 0, true);
+}
+
+bool GroupBoxInterface(int request, Control& group, KindRequest& data) noexcept {
+  switch (request) {
+    case kRequestCreate:
+      return CreateGroupBox(group);
+    case kRequestChanged:
+      switch (PropertyField(group.Kind(), data.number)) {
+        case static_cast<int>(G::Caption):
+          SetWindowTextA(group.Window(), group.Bytes(G::Caption).c_str());
+          break;
+        case static_cast<int>(G::Font):
+          group.BuildFont(group.ByteSpan(G::Font));
+          SendMessageA(group.Window(), WM_SETFONT, reinterpret_cast<WPARAM>(group.Font()), TRUE);
+          break;
+        case static_cast<int>(G::BackgroundColour):
+          group.MakeBrush(ResolveColour(group.Number(G::BackgroundColour)));
+          group.Repaint();
+          break;
+        case static_cast<int>(G::TextColour):
+          group.Repaint();
+          break;
+        default:
+          data.recreate = true;
+          break;
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool GroupBoxMessage(Control& group, UINT message, WPARAM wParam, LPARAM, LRESULT& result) noexcept {
+  if (message != kReflected + WM_CTLCOLORSTATIC && message != kReflected + WM_CTLCOLORBTN) return false;
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  SetTextColor(dc, ResolveColour(group.Number(G::TextColour)));
+  SetBkColor(dc, ResolveColour(group.Number(G::BackgroundColour)));
+  result = reinterpret_cast<LRESULT>(group.Brush());
+  return true;
+}
+
+}  // namespace
+
+const KindDescriptor kButtonKind = {pages::kKindButton, 14, kButtonProperties, &ButtonInterface, &ButtonMessage};
+const KindDescriptor kGroupBoxKind = {pages::kKindGroupBox, 13, kGroupBoxProperties, &GroupBoxInterface,
+                                      &GroupBoxMessage};
+
+}  // namespace vl

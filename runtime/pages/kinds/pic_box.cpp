@@ -1,0 +1,86 @@
+// PicBox: a picture (JPEG or icon) on its background colour, drawn at its natural size at the top
+// left (mode 0), stretched to fill the box (1) or centred and scaled down to fit (2).
+#include "../control.h"
+#include "../gdi_scope.h"
+#include "../painted_border.h"
+
+namespace vl {
+namespace {
+
+using F = pages::PicBoxField;
+
+constexpr PropertyDef kPicBoxProperties[] = {
+    {ptype::kPicture, static_cast<std::int8_t>(F::Picture)},
+    {ptype::kChoice, static_cast<std::int8_t>(F::Border)},
+    {ptype::kBackColour, static_cast<std::int8_t>(F::BackgroundColour)},
+    {ptype::kChoice, static_cast<std::int8_t>(F::DisplayMode)},
+    {ptype::kBool, static_cast<std::int8_t>(F::Animate)},
+    {ptype::kText, static_cast<std::int8_t>(F::Binding1)},
+    {ptype::kText, static_cast<std::int8_t>(F::Binding2)},
+};
+static_assert(std::size(kPicBoxProperties) == 15 - kFirstKindProperty);
+
+void Paint(Control& box) {
+  UniqueHandle<GdiObjectTraits<HRGN>> updated(CreateRectRgn(0, 0, 0, 0));
+  GetUpdateRgn(box.Window(), updated.Get(), FALSE);
+  PaintScope paint(box.Window());
+  RECT area;
+  GetClientRect(box.Window(), &area);
+  Canvas canvas(paint.Dc(), area.right, area.bottom);
+  if (!canvas.Valid()) return;
+  HDC dc = canvas.Dc();
+  PaintBorder(dc, area, box.Int(F::Border));
+  UniqueBrush background(CreateSolidBrush(ResolveColour(box.Number(F::BackgroundColour))));
+  FillRect(dc, &area, background.Get());
+  const Picture& picture = box.CurrentPicture();
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+  switch (box.Int(F::DisplayMode)) {
+    case 1:
+      picture.Draw(dc, area.left, area.top, width, height);
+      break;
+    case 2: {
+      const SIZE size = FitWithin(picture.Width(), picture.Height(), width, height);
+      picture.Draw(dc, area.left + (width - size.cx) / 2, area.top + (height - size.cy) / 2, size.cx, size.cy);
+      break;
+    }
+    default:
+      picture.Draw(dc, area.left, area.top, picture.Width(), picture.Height());
+      break;
+  }
+  RestoreDC(dc, saved);
+  canvas.CopyTo(paint.Dc(), 0, 0);
+  box.RepaintTransparentAbove(updated.Get());
+}
+
+bool PicBoxInterface(int request, Control& box, KindRequest& data) noexcept {
+  switch (request) {
+    case kRequestCreate:
+      box.CurrentPicture() = Picture::FromFile(box.ByteSpan(F::Picture));
+      // WS_CLIPCHILDREN: controls inside the box are not painted over by the picture.
+      return box.CreateControlWindow(PaintedControlClass(), "", box.ChildStyle() | WS_CLIPCHILDREN, 0, false);
+    case kRequestChanged:
+      if (PropertyField(box.Kind(), data.number) == static_cast<int>(F::Picture)) {
+        box.CurrentPicture() = Picture::FromFile(box.ByteSpan(F::Picture));
+      }
+      box.Repaint();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool PicBoxMessage(Control& box, UINT message, WPARAM, LPARAM, LRESULT& result) noexcept {
+  switch (message) {
+    case WM_ERASEBKGND: result = 1; return true;
+    case WM_PAINT: Paint(box); result = 0; return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+const KindDescriptor kPicBoxKind = {pages::kKindPicBox, 15, kPicBoxProperties, &PicBoxInterface, &PicBoxMessage};
+
+}  // namespace vl

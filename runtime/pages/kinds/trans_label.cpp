@@ -1,0 +1,69 @@
+// TransLabel: only its text (with its effect) is drawn; everything else of it shows what lies
+// behind, which is painted first (WS_EX_TRANSPARENT).
+#include "../control.h"
+#include "../gdi_scope.h"
+#include "../text_paint.h"
+
+namespace vl {
+namespace {
+
+using F = pages::TransLabelField;
+
+constexpr PropertyDef kTransLabelProperties[] = {
+    {ptype::kText, static_cast<std::int8_t>(F::Text)},
+    {ptype::kChoice, static_cast<std::int8_t>(F::Effect)},
+    {ptype::kColour, static_cast<std::int8_t>(F::TextColour)},
+    {ptype::kChoice, static_cast<std::int8_t>(F::HorizontalAlignment)},
+    {ptype::kChoice, static_cast<std::int8_t>(F::VerticalAlignment)},
+    {ptype::kBool, static_cast<std::int8_t>(F::WordWrap)},
+    {ptype::kFont, static_cast<std::int8_t>(F::Font)},
+};
+static_assert(std::size(kTransLabelProperties) == 15 - kFirstKindProperty);
+
+void Paint(Control& label) {
+  PaintScope paint(label.Window());
+  RECT area;
+  GetClientRect(label.Window(), &area);
+  TextLook look;
+  look.font = label.Font();
+  look.colour = ResolveColour(label.Number(F::TextColour));
+  look.horizontal = label.Int(F::HorizontalAlignment);
+  look.vertical = label.Int(F::VerticalAlignment);
+  look.wordWrap = label.Bool(F::WordWrap);
+  look.effect = label.Int(F::Effect);
+  DrawLabelText(paint.Dc(), area, label.Bytes(F::Text), look);
+}
+
+bool TransLabelInterface(int request, Control& label, KindRequest& data) noexcept {
+  switch (request) {
+    case kRequestCreate:
+      label.BuildFont(label.ByteSpan(F::Font));
+      return label.CreateControlWindow(PaintedControlClass(), label.Bytes(F::Text).c_str(), label.ChildStyle(), WS_EX_TRANSPARENT, false);
+    case kRequestChanged:
+      if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Font)) label.BuildFont(label.ByteSpan(F::Font));
+      // The text is also the window's caption, where tools that read windows find it.
+      if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Text)) {
+        SetWindowTextA(label.Window(), label.Bytes(F::Text).c_str());
+      }
+      label.Repaint();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TransLabelMessage(Control& label, UINT message, WPARAM, LPARAM, LRESULT& result) noexcept {
+  switch (message) {
+    case WM_ERASEBKGND: result = 1; return true;  // no background of its own
+    case WM_PAINT: Paint(label); result = 0; return true;
+    case WM_NCHITTEST: result = HTTRANSPARENT; return true;  // clicks go to what lies beneath
+    default: return false;
+  }
+}
+
+}  // namespace
+
+const KindDescriptor kTransLabelKind = {pages::kKindTransLabel, 15, kTransLabelProperties, &TransLabelInterface,
+                                        &TransLabelMessage};
+
+}  // namespace vl

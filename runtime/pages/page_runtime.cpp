@@ -1,0 +1,140 @@
+#include "page_runtime.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <utility>
+
+#include "event_dispatch.h"
+#include "page_window.h"
+#include "runtime/fatal_error.h"
+#include "runtime/private_messages.h"
+#include "runtime/runtime_object.h"
+#include "runtime_texts.h"
+
+namespace vl {
+namespace {
+
+int g_rebuilding = 0;
+
+struct PageRef {
+  std::uint32_t pageId = 0;
+  std::uint32_t windowUnitId = 0;
+};
+
+std::optional<PageRef> AsPageRef(const ArgRecord& arg) noexcept {
+  if (arg.tag != tag::kPageReference) return std::nullopt;
+  return PageRef{static_cast<std::uint32_t>(arg.lo), arg.hi};
+}
+
+PageWindow* LoadedPage(std::uint32_t pageId) noexcept {
+  pages::PageDescription* page = TheRuntime().Pages().Find(pageId);
+  return page == nullptr ? nullptr : PageWindow::Loaded(*page);
+}
+
+// The modal page's own loop: runs until the page's window is gone. A quit request met on the way
+// is put back for the outer loop.
+void RunModalLoop(HWND window) noexcept {
+  MSG message;
+  while (IsWindow(window)) {
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+HWND g_currentModal = nullptr;
+
+}  // namespace
+
+bool PageRebuildInProgress() noexcept { return g_rebuilding > 0; }
+
+bool LoadPage(std::uint32_t pageId, std::uint32_t parentPageId, bool modal) noexcept {
+  Runtime& runtime = TheRuntime();
+  HWND parentWindow = nullptr;
+  if (parentPageId != 0) {                                                         // 1
+    PageWindow* parent = LoadedPage(parentPageId);
+    if (parent == nullptr || !IsWindow(parent->Window())) return false;
+    parentWindow = parent->Window();
+  }
+  pages::PageDescription* description = runtime.Pages().Find(pageId);             // 2
+  if (description == nullptr) return false;
+  if (PageWindow* open = PageWindow::Loaded(*description)) {                       // 3
+    if (!open->ClosePending()) {
+      if (IsIconic(open->Window())) ShowWindow(open->Window(), SW_RESTORE);
+      else SetForegroundWindow(open->Window());
+      return true;
+    }
+    ++g_rebuilding;
+    open->FinishClose();
+    --g_rebuilding;
+    if (PageWindow::Loaded(*description) != nullptr) return false;  // still there: cannot rebuild
+  }
+  if (modal) parentWindow = nullptr;                                               // 4
+  else if (parentWindow != nullptr && !IsWindow(parentWindow)) return false;
+
+  runtime.SuspendEvents();                                                         // 5
+  auto* page = new PageWindow(*description);
+  PageWindow::Use use(page);
+  if (!page->Build(parentWindow)) {
+    if (page->Alive()) DestroyWindow(page->Window());  // deletes the object once `use` ends
+    else page->DeleteWhenUnused();
+    runtime.ResumeEvents();
+    return false;
+  }
+  runtime.ResumeEvents();
+
+  const std::uint32_t id = description->Id();
+  FireEvent(id, 0, kEventCreated);                                                 // 6
+  if (page->Alive()) FireEvent(id, 0, kEventMoved);
+  if (page->Alive()) FireEvent(id, 0, kEventResized);
+  if (!page->Alive()) return true;
+
+  const bool visible = description->WindowUnit().View().Visible();
+  if (visible) page->ShowFirstTime();                                              // 7
+  if (!page->Alive()) return true;
+  if (modal) page->BecomeModal();                                                  // 8
+  page->SetFirstShowPending(true);                                                 // 9
+  if (visible) {                                                                   // 10
+    page->SetFirstShowPending(false);
+    if (modal) {
+      const HWND outer = std::exchange(g_currentModal, page->Window());
+      RunModalLoop(page->Window());
+      g_currentModal = outer;
+    }
+  }
+  return true;                                                                     // 11
+}
+
+void ClosePage(std::uint32_t pageId, std::uint32_t windowUnitId, bool now) noexcept {
+  PageWindow* page = LoadedPage(pageId);                                           // 1
+  if (page == nullptr || !page->Alive() || (windowUnitId != 0 && windowUnitId != page->WindowUnitId())) {
+    FatalRuntimeError(kPageNotLoaded);
+  }
+  page->SetClosePending();                                                         // 2
+  if (now) {                                                                       // 3
+    PageWindow::Use use(page);
+    page->FinishClose();
+    return;
+  }
+  PostMessageA(page->Window(), kClosePageMessage, 0, 0);
+}
+
+void LoadPageCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
+  const auto page = AsPageRef(ArgAt(count, args, 0));
+  const auto parent = AsPageRef(ArgAt(count, args, 1));
+  const bool modal = AsBool(ArgAt(count, args, 2)).value_or(false);
+  SetBoolResult(result, page.has_value() && LoadPage(page->pageId, parent ? parent->pageId : 0, modal));
+}
+
+void ClosePageCommand(ResultRecord* /*result*/, int count, const ArgRecord* args) noexcept {
+  const auto page = AsPageRef(ArgAt(count, args, 0));
+  if (!page) FatalRuntimeError(kPageNotLoaded);
+  ClosePage(page->pageId, page->windowUnitId, AsBool(ArgAt(count, args, 1)).value_or(false));
+}
+
+}  // namespace vl

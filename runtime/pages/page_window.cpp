@@ -1,0 +1,355 @@
+#include "page_window.h"
+
+#include <algorithm>
+
+#include "event_dispatch.h"
+#include "page_runtime.h"
+#include "runtime/private_messages.h"
+#include "runtime/runtime_object.h"
+#include "runtime_texts.h"
+
+namespace vl {
+namespace {
+
+using pages::WindowField;
+
+// Border styles of a page window.
+bool Resizable(int border) noexcept { return border == 1 || border == 3 || border == 5; }
+
+}  // namespace
+
+PageWindow::PageWindow(pages::PageDescription& page) noexcept : m_page(&page), m_saved(page.SaveUnits()) {}
+
+PageWindow::~PageWindow() {
+  // Each load starts from the stored values: the saved copy goes back once the page is gone.
+  m_controls.clear();
+  m_page->RestoreUnits(m_saved);
+}
+
+PageWindow* PageWindow::Loaded(pages::PageDescription& page) noexcept {
+  const std::uint32_t slot = page.WindowUnit().View().WindowSlot();
+  return reinterpret_cast<PageWindow*>(static_cast<std::uintptr_t>(slot));
+}
+
+PageWindow* PageWindow::FromWindow(HWND window) noexcept {
+  if (window == nullptr) return nullptr;
+  for (pages::PageDescription& page : TheRuntime().Pages().Pages()) {
+    PageWindow* loaded = Loaded(page);
+    if (loaded != nullptr && loaded->m_window == window) return loaded;
+  }
+  return nullptr;
+}
+
+Control* PageWindow::FindControl(std::uint32_t unitId) noexcept {
+  for (auto& control : m_controls) {
+    if (control->Id() == unitId) return control.get();
+  }
+  return nullptr;
+}
+
+bool PageWindow::RegisterDefaultClass() noexcept {
+  static bool registered = false;
+  if (registered) return true;
+  WNDCLASSA windowClass{};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  windowClass.lpfnWndProc = &PageWindow::WindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
+  windowClass.lpszClassName = kPageWindowClass;
+  registered = RegisterClassA(&windowClass) != 0;
+  return registered;
+}
+
+bool PageWindow::Build(HWND owner) noexcept {
+  pages::Unit& windowUnit = m_page->WindowUnit();
+  m_windowUnit = std::make_unique<Control>(*this, windowUnit, kWindowKind);
+  if (!m_windowUnit->ReadStoredValues()) return false;
+  for (pages::Unit& unit : m_page->Units().subspan(1)) {
+    if (unit.IsMenuEntry()) continue;  // menu entries build no window
+    const KindDescriptor* kind = FindKindDescriptor(unit.View().Kind());
+    if (kind == nullptr) return false;
+    auto control = std::make_unique<Control>(*this, unit, *kind);
+    if (!control->ReadStoredValues()) return false;
+    m_controls.push_back(std::move(control));
+  }
+  if (!Control::RegisterClasses() || !CreatePageWindow(owner)) return false;
+  for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it) {
+    if ((*it)->Window() == nullptr && !CreateControl(**it)) return false;
+  }
+  for (auto& control : m_controls) PlaceInZOrder(*control);
+  m_built = true;
+  return true;
+}
+
+bool PageWindow::CreateControl(Control& control) noexcept {
+  if (control.Window() != nullptr) return true;
+  // A control lies in its container's window, which must exist first.
+  const std::uint32_t container = control.View().ContainerId();
+  if (container != 0) {
+    Control* holder = FindControl(container);
+    if (holder == nullptr || holder == &control) return false;
+    if (holder->Window() == nullptr && !CreateControl(*holder)) return false;
+  }
+  KindRequest request;
+  return control.Kind().interface(kRequestCreate, control, request) && control.Window() != nullptr;
+}
+
+void PageWindow::PlaceInZOrder(Control& control) noexcept {
+  if (control.Window() == nullptr) return;
+  const std::uint32_t container = control.View().ContainerId();
+  HWND after = HWND_TOP;
+  for (auto& other : m_controls) {
+    if (other.get() == &control) break;
+    if (other->View().ContainerId() == container && other->Window() != nullptr) after = other->Window();
+  }
+  SetWindowPos(control.Window(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+  if (HWND companion = control.Companion()) {
+    SetWindowPos(companion, control.Window(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+  }
+}
+
+bool PageWindow::CreatePageWindow(HWND owner) noexcept {
+  Control& values = *m_windowUnit;
+  const pages::UnitView view = m_page->WindowUnit().View();
+  const int border = values.Int(WindowField::Border);
+  const bool controlBox = values.Bool(WindowField::ControlBox);
+  const std::string& caption = values.Bytes(WindowField::Caption);
+  DWORD style = WS_CLIPCHILDREN;
+  DWORD exStyle = 0;
+  if (border != 0) {
+    if (!caption.empty() || controlBox) style |= WS_CAPTION;
+    if (controlBox) style |= WS_SYSMENU;
+    style |= WS_DLGFRAME;
+  }
+  switch (border) {
+    case 1: style |= WS_THICKFRAME; break;
+    case 3: style |= WS_THICKFRAME; exStyle |= WS_EX_TOOLWINDOW; break;
+    case 4: exStyle |= WS_EX_TOOLWINDOW; break;
+    case 5: style |= WS_THICKFRAME; exStyle |= WS_EX_CLIENTEDGE; break;
+    case 6: exStyle |= WS_EX_CLIENTEDGE; break;
+    default: break;
+  }
+  if (values.Bool(WindowField::MaximiseButton)) style |= WS_MAXIMIZEBOX;
+  if (values.Bool(WindowField::MinimiseButton)) style |= WS_MINIMIZEBOX;
+
+  const int width = view.Width();
+  const int height = view.Height();
+  int left = view.Left();
+  int top = view.Top();
+  m_startPosition = values.Int(WindowField::StartPosition);
+  if (owner == nullptr) {
+    switch (m_startPosition) {
+      case 1:  // centred on the screen as it is now
+        left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+        top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+        break;
+      case 2: style |= WS_MINIMIZE; break;
+      case 3: if (Resizable(border)) style |= WS_MAXIMIZE; break;
+      default: break;
+    }
+  }
+  if (owner != nullptr) {
+    style |= WS_POPUP;
+  } else if (values.Bool(WindowField::ShowInTaskbar)) {
+    exStyle |= WS_EX_APPWINDOW;
+  } else {
+    // An owned window has no taskbar button: the runtime's hidden window owns it.
+    owner = TheRuntime().HiddenWindow();
+  }
+  m_topmost = values.Bool(WindowField::AlwaysOnTop);
+
+  const std::string& className = values.Bytes(WindowField::ClassName);
+  const char* windowClass = kPageWindowClass;
+  if (!className.empty()) {
+    // A class of the program's own name behaves as the default one.
+    WNDCLASSA named{};
+    if (!GetClassInfoA(GetModuleHandleA(nullptr), className.c_str(), &named)) {
+      named.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+      named.lpfnWndProc = &PageWindow::WindowProc;
+      named.hInstance = GetModuleHandleA(nullptr);
+      named.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+      named.lpszClassName = className.c_str();
+      if (RegisterClassA(&named) == 0) return false;
+    }
+    windowClass = className.c_str();
+  } else if (!RegisterDefaultClass()) {
+    return false;
+  }
+  HWND window = CreateWindowExA(exStyle, windowClass, caption.c_str(), style, left, top, width, height, owner,
+                                nullptr, GetModuleHandleA(nullptr), this);
+  if (window == nullptr) return false;
+
+  RECT outer;
+  GetWindowRect(window, &outer);
+  if (outer.right - outer.left != width || outer.bottom - outer.top != height) {
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  const auto icon = values.ByteSpan(WindowField::Icon);
+  m_bigIcon = IconFromFile(icon, GetSystemMetrics(SM_CXICON));
+  m_smallIcon = IconFromFile(icon, GetSystemMetrics(SM_CXSMICON));
+  HICON fallback = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // the application icon
+  SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon ? m_bigIcon.Get() : fallback));
+  SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon ? m_smallIcon.Get() : fallback));
+  if (m_topmost) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (!values.Bool(WindowField::Movable)) {
+    if (HMENU menu = GetSystemMenu(window, FALSE)) DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
+  }
+  return true;
+}
+
+void PageWindow::ShowFirstTime() noexcept {
+  if (m_window == nullptr) return;
+  int show = SW_SHOWNORMAL;
+  if (TheRuntime().HeaderVersion() != 0) {
+    if (m_startPosition == 3) show = SW_SHOWMAXIMIZED;
+    else if (m_startPosition == 2) show = SW_SHOWMINIMIZED;
+  }
+  ShowWindow(m_window, show);
+  UpdateWindow(m_window);
+  // As in a dialog, the first focus stop takes the keyboard focus.
+  HWND focus = GetFocus();
+  if (focus == m_window || focus == nullptr) {
+    if (HWND first = GetNextDlgTabItem(m_window, nullptr, FALSE); first != nullptr && first != m_window) {
+      SetFocus(first);
+      focus = GetFocus();
+    }
+  }
+  if (Control* control = Control::FromWindow(focus); control != nullptr && &control->Page() == this) {
+    FireEvent(PageId(), control->Id(), kEventFirstFocus);
+  }
+}
+
+void PageWindow::FinishClose() noexcept {
+  m_closePending = false;
+  ReleaseModal();
+  if (m_window != nullptr) DestroyWindow(m_window);
+}
+
+void PageWindow::BecomeModal() noexcept {
+  m_modal = true;
+  m_disabledByModal.clear();
+  for (HWND other : TheRuntime().PageWindows()) {
+    if (other == m_window || !IsWindow(other)) continue;
+    const bool wasEnabled = IsWindowEnabled(other) != FALSE;
+    m_disabledByModal.emplace_back(other, wasEnabled);
+    EnableWindow(other, FALSE);
+  }
+}
+
+void PageWindow::ReleaseModal() noexcept {
+  if (!m_modal) return;
+  m_modal = false;
+  for (const auto& [window, wasEnabled] : m_disabledByModal) {
+    if (IsWindow(window)) EnableWindow(window, wasEnabled ? TRUE : FALSE);
+  }
+  m_disabledByModal.clear();
+}
+
+PageWindow::Use::Use(PageWindow* page) noexcept : m_page(page) {
+  if (m_page != nullptr) ++m_page->m_uses;
+}
+
+PageWindow::Use::~Use() {
+  if (m_page == nullptr) return;
+  if (--m_page->m_uses == 0 && m_page->m_deletePending) delete m_page;
+}
+
+void PageWindow::DeleteWhenUnused() noexcept {
+  if (m_uses > 0) {
+    m_deletePending = true;
+    return;
+  }
+  delete this;
+}
+
+void PageWindow::OnTitleBarClose() noexcept {
+  HWND window = m_window;
+  const EventRecord answer = FireEvent(PageId(), 0, kEventCloseRequest);
+  if (!IsWindow(window) || m_window == nullptr) return;  // the handler closed the page itself
+  if (answer.hasResult && answer.result == 0) return;
+  ReleaseModal();
+  DestroyWindow(window);
+}
+
+void PageWindow::OnDestroy() noexcept {
+  FireEvent(PageId(), 0, kEventDestroying);
+  if (HMENU menu = GetMenu(m_window)) {
+    SetMenu(m_window, nullptr);
+    DestroyMenu(menu);
+  }
+  ReleaseModal();
+}
+
+void PageWindow::OnFinalMessage() noexcept {
+  Runtime& runtime = TheRuntime();
+  runtime.RemovePageWindow(m_window);
+  m_window = nullptr;
+  m_page->WindowUnit().View().SetWindowSlot(0);
+  m_windowUnit->BindPageWindow(nullptr);
+  // The last page gone ends the message loop (the program then ends normally); a page that was
+  // never completely built, or one being replaced by a new load, does not count.
+  if (m_built && runtime.LoopStarted() && !runtime.AnyPageWindowAlive() && !PageRebuildInProgress()) {
+    PostQuitMessage(0);
+  }
+  DeleteWhenUnused();
+}
+
+LRESULT PageWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  Use use(this);
+  HWND window = m_window;
+  LRESULT result = 0;
+  if (Control::Reflect(message, wParam, lParam, result)) return result;
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT area;
+      GetClientRect(window, &area);
+      const COLORREF colour = ResolveColour(m_windowUnit->Number(pages::WindowField::BackgroundColour));
+      m_background.Reset(CreateSolidBrush(colour));
+      FillRect(reinterpret_cast<HDC>(wParam), &area, m_background.Get());
+      return 1;
+    }
+    case WM_MOVE:
+      FireEvent(PageId(), 0, kEventMoved);
+      break;
+    case WM_SIZE:
+      FireEvent(PageId(), 0, kEventResized);
+      break;
+    case WM_CLOSE:
+      OnTitleBarClose();
+      return 0;
+    case kClosePageMessage:
+      if (m_closePending) FinishClose();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      break;
+    case WM_NCDESTROY: {
+      result = DefWindowProcA(window, message, wParam, lParam);
+      OnFinalMessage();
+      return result;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* page = static_cast<PageWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    if (page != nullptr) {
+      page->m_window = window;
+      page->m_windowUnit->BindPageWindow(window);
+      page->m_page->WindowUnit().View().SetWindowSlot(
+          static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(page)));
+      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
+      TheRuntime().AddPageWindow(window);
+    }
+  }
+  auto* page = reinterpret_cast<PageWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (page == nullptr || page->m_window != window) return DefWindowProcA(window, message, wParam, lParam);
+  return page->Handle(message, wParam, lParam);
+}
+
+}  // namespace vl

@@ -1,0 +1,92 @@
+#include "picture.h"
+
+#include <cstring>
+
+#include "gdi_scope.h"
+#include "icon_file.h"
+#include "jpeg_decode.h"
+
+namespace vl {
+namespace {
+
+UniqueBitmap BitmapFromPixels(const DecodedImage& image) noexcept {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || bits == nullptr) return {};
+  std::memcpy(bits, image.pixels.data(), image.pixels.size() * sizeof(std::uint32_t));
+  return bitmap;
+}
+
+}  // namespace
+
+Picture Picture::FromFile(std::span<const std::uint8_t> bytes) noexcept {
+  Picture picture;
+  if (LooksLikeJpeg(bytes)) {
+    auto image = DecodeJpeg(bytes);
+    if (!image) return picture;
+    picture.m_bitmap = BitmapFromPixels(image.Value());
+    if (picture.m_bitmap) {
+      picture.m_width = image->width;
+      picture.m_height = image->height;
+    }
+  } else if (LooksLikeIconFile(bytes)) {
+    auto image = ChooseIconImage(bytes, 32);
+    if (!image) return picture;
+    picture.m_icon = IconFromFile(bytes, image->width);
+    if (picture.m_icon) {
+      picture.m_width = image->width;
+      picture.m_height = image->height;
+    }
+  }
+  return picture;
+}
+
+void Picture::Draw(HDC dc, int x, int y, int width, int height) const noexcept {
+  if (width <= 0 || height <= 0) return;
+  if (m_icon) {
+    DrawIconEx(dc, x, y, m_icon.Get(), width, height, 0, nullptr, DI_NORMAL);
+    return;
+  }
+  if (!m_bitmap) return;
+  UniqueDc source(CreateCompatibleDC(dc));
+  if (!source) return;
+  SelectScope select(source.Get(), m_bitmap.Get());
+  if (width == m_width && height == m_height) {
+    BitBlt(dc, x, y, width, height, source.Get(), 0, 0, SRCCOPY);
+    return;
+  }
+  const int oldMode = SetStretchBltMode(dc, HALFTONE);
+  POINT oldOrigin{};
+  SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+  StretchBlt(dc, x, y, width, height, source.Get(), 0, 0, m_width, m_height, SRCCOPY);
+  SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+  SetStretchBltMode(dc, oldMode);
+}
+
+UniqueIcon IconFromFile(std::span<const std::uint8_t> bytes, int size) noexcept {
+  auto image = ChooseIconImage(bytes, size);
+  if (!image) return {};
+  // The call only reads the bytes; its parameter is not const.
+  auto* data = const_cast<BYTE*>(image->data.data());
+  return UniqueIcon(CreateIconFromResourceEx(data, static_cast<DWORD>(image->data.size()), TRUE, 0x00030000,
+                                             size, size, LR_DEFAULTCOLOR));
+}
+
+SIZE FitWithin(int pictureWidth, int pictureHeight, int width, int height) noexcept {
+  if (pictureWidth <= 0 || pictureHeight <= 0 || width <= 0 || height <= 0) return {0, 0};
+  if (pictureWidth <= width && pictureHeight <= height) return {pictureWidth, pictureHeight};
+  // Compare the two scale factors without rounding: width / pictureWidth vs height / pictureHeight.
+  if (static_cast<long long>(width) * pictureHeight <= static_cast<long long>(height) * pictureWidth) {
+    return {width, static_cast<LONG>(static_cast<long long>(pictureHeight) * width / pictureWidth)};
+  }
+  return {static_cast<LONG>(static_cast<long long>(pictureWidth) * height / pictureHeight), height};
+}
+
+}  // namespace vl

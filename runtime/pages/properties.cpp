@@ -1,0 +1,274 @@
+#include "properties.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "control.h"
+#include "page_window.h"
+#include "pages/property_block.h"
+#include "runtime/byte_set.h"
+#include "runtime/fatal_error.h"
+#include "runtime/memory.h"
+#include "runtime/runtime_object.h"
+#include "runtime/text_value.h"
+#include "runtime_texts.h"
+
+namespace vl {
+namespace {
+
+struct Target {
+  pages::PageDescription* page = nullptr;
+  pages::Unit* unit = nullptr;
+  PageWindow* loaded = nullptr;
+  Control* control = nullptr;  // while the page is loaded
+  HWND window = nullptr;
+  bool isPage = false;
+};
+
+Target Find(std::uint32_t pageId, std::uint32_t unitId) noexcept {
+  Target target;
+  target.page = TheRuntime().Pages().Find(pageId);
+  if (target.page == nullptr) FatalRuntimeError(kPropertyPageUnknown);
+  target.unit = target.page->FindUnit(unitId);
+  if (target.unit == nullptr || target.unit->IsMenuEntry()) FatalRuntimeError(kPageNotLoaded);
+  target.isPage = target.unit == &target.page->WindowUnit();
+  target.loaded = PageWindow::Loaded(*target.page);
+  if (target.loaded != nullptr) {
+    target.control = target.isPage ? &target.loaded->WindowUnit() : target.loaded->FindControl(unitId);
+    if (target.control != nullptr) target.window = target.control->Window();
+  }
+  return target;
+}
+
+// The window's rectangle in its parent's client area (the screen for a page).
+RECT PlaceOf(HWND window) noexcept {
+  RECT area{};
+  GetWindowRect(window, &area);
+  HWND parent = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 ? GetParent(window) : nullptr;
+  if (parent != nullptr) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+  return area;
+}
+
+void Place(const Target& target, int left, int top, int width, int height, UINT flags) noexcept {
+  const RECT before = PlaceOf(target.window);
+  SetWindowPos(target.window, nullptr, left, top, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
+  if ((GetWindowLongA(target.window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0) {
+    // A transparent control leaves its old place to be painted by what lies beneath.
+    RECT after = PlaceOf(target.window), both;
+    UnionRect(&both, &before, &after);
+    RedrawWindow(GetParent(target.window), &both, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
+}
+
+std::span<const std::uint8_t> TextBytes(std::uint32_t lo) noexcept {
+  const char* text = NonNullText(reinterpret_cast<const char*>(static_cast<std::uintptr_t>(lo)));
+  return {reinterpret_cast<const std::uint8_t*>(text), std::strlen(text)};
+}
+
+void WriteCommon(const Target& target, int number, std::uint32_t lo) noexcept {
+  pages::UnitView view = target.unit->View();
+  const auto value = static_cast<std::int32_t>(lo);
+  switch (number) {
+    case kPropLeft:
+    case kPropTop: {
+      const std::int32_t clamped = std::clamp(value, -kMaxCoordinate, kMaxCoordinate);
+      number == kPropLeft ? view.SetLeft(clamped) : view.SetTop(clamped);
+      if (target.window != nullptr) {
+        const RECT place = PlaceOf(target.window);
+        Place(target, number == kPropLeft ? clamped : place.left, number == kPropTop ? clamped : place.top, 0, 0,
+              SWP_NOSIZE);
+      }
+      break;
+    }
+    case kPropWidth:
+    case kPropHeight: {
+      const std::int32_t clamped = std::clamp(value, 0, kMaxCoordinate);
+      number == kPropWidth ? view.SetWidth(clamped) : view.SetHeight(clamped);
+      if (target.window != nullptr) {
+        const RECT place = PlaceOf(target.window);
+        Place(target, 0, 0, number == kPropWidth ? clamped : place.right - place.left,
+              number == kPropHeight ? clamped : place.bottom - place.top, SWP_NOMOVE);
+      }
+      break;
+    }
+    case kPropTag:
+      target.unit->ReplaceTag(TextBytes(lo));
+      break;
+    case kPropVisible: {
+      const std::uint32_t flags = target.unit->View().StateFlags();
+      target.unit->View().SetStateFlags(lo != 0 ? flags | pages::kStateVisible : flags & ~pages::kStateVisible);
+      if (target.window == nullptr) break;
+      if (target.isPage && lo != 0 && target.loaded->FirstShowPending()) {
+        target.loaded->SetFirstShowPending(false);
+        target.loaded->ShowFirstTime();
+      } else {
+        const int show = lo != 0 ? (target.isPage ? SW_SHOW : SW_SHOWNA) : SW_HIDE;
+        ShowWindow(target.window, show);
+        if (HWND companion = target.control->Companion()) ShowWindow(companion, show);
+      }
+      break;
+    }
+    case kPropDisabled: {
+      const std::uint32_t flags = target.unit->View().StateFlags();
+      target.unit->View().SetStateFlags(lo != 0 ? flags | pages::kStateDisabled : flags & ~pages::kStateDisabled);
+      if (target.window == nullptr) break;
+      EnableWindow(target.window, lo == 0);
+      if (HWND companion = target.control->Companion()) EnableWindow(companion, lo == 0);
+      break;
+    }
+    case kPropCursor:
+      target.unit->ReplaceMousePointer(ByteSetData(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(lo))));
+      if (target.control != nullptr && target.window != nullptr) target.control->BuildCursor();
+      break;
+    default:
+      break;
+  }
+}
+
+std::uint64_t ReadCommon(const Target& target, int number) noexcept {
+  const pages::UnitView view = target.unit->View();
+  const bool live = target.window != nullptr;
+  const RECT place = live ? PlaceOf(target.window) : RECT{};
+  auto word = [](std::int32_t v) { return static_cast<std::uint64_t>(static_cast<std::uint32_t>(v)); };
+  switch (number) {
+    case kPropLeft: return word(live ? place.left : view.Left());
+    case kPropTop: return word(live ? place.top : view.Top());
+    case kPropWidth: return word(live ? place.right - place.left : view.Width());
+    case kPropHeight: return word(live ? place.bottom - place.top : view.Height());
+    case kPropTag: {
+      const auto tag = view.Tag();
+      return reinterpret_cast<std::uintptr_t>(CopyTextBytes(reinterpret_cast<const char*>(tag.data()), tag.size()));
+    }
+    case kPropVisible:
+      return live ? (GetWindowLongA(target.window, GWL_STYLE) & WS_VISIBLE) != 0 : view.Visible();
+    case kPropDisabled: return live ? IsWindowEnabled(target.window) == FALSE : view.Disabled();
+    case kPropCursor: return reinterpret_cast<std::uintptr_t>(MakeByteSet(view.MousePointerBlock()));
+    default: return 0;
+  }
+}
+
+// One field of a 60-byte font record, by element index; the record is made from the default
+// font's description when the property holds none.
+std::string FontRecord(const std::string& stored, HFONT current) noexcept {
+  if (stored.size() == pages::kFontBlockLength) return stored;
+  LOGFONTA font{};
+  GetObjectA(current, sizeof font, &font);
+  std::string record(pages::kFontBlockLength, '\0');
+  const std::int32_t words[5] = {font.lfHeight, font.lfWidth, font.lfEscapement, font.lfOrientation, font.lfWeight};
+  std::memcpy(record.data(), words, sizeof words);
+  const std::uint8_t bytes[8] = {font.lfItalic, font.lfUnderline, font.lfStrikeOut, font.lfCharSet,
+                                 font.lfOutPrecision, font.lfClipPrecision, font.lfQuality, font.lfPitchAndFamily};
+  std::memcpy(record.data() + 20, bytes, sizeof bytes);
+  std::memcpy(record.data() + 28, font.lfFaceName, sizeof font.lfFaceName);
+  return record;
+}
+
+void WriteFontElement(std::string& record, int element, std::uint32_t lo) noexcept {
+  auto putWord = [&](std::size_t at, std::int32_t v) { std::memcpy(record.data() + at, &v, 4); };
+  switch (element) {
+    case 0: putWord(8, static_cast<std::int32_t>(lo)); putWord(12, static_cast<std::int32_t>(lo)); break;
+    case 1: putWord(16, lo != 0 ? FW_BOLD : FW_NORMAL); break;
+    case 2: record[20] = lo != 0 ? 1 : 0; break;
+    case 3: record[21] = lo != 0 ? 1 : 0; break;
+    case 4: record[22] = lo != 0 ? 1 : 0; break;
+    case 5: putWord(0, -static_cast<std::int32_t>(lo)); break;
+    case 6: {
+      const auto face = TextBytes(lo);
+      std::memset(record.data() + 28, 0, pages::kFaceNameLength);
+      std::memcpy(record.data() + 28, face.data(), std::min<std::size_t>(face.size(), pages::kFaceNameLength - 1));
+      break;
+    }
+    default: break;
+  }
+}
+
+std::uint64_t ReadFontElement(const std::string& record, int element) noexcept {
+  auto word = [&](std::size_t at) {
+    std::int32_t v = 0;
+    std::memcpy(&v, record.data() + at, 4);
+    return v;
+  };
+  switch (element) {
+    case 0: return static_cast<std::uint32_t>(word(8));
+    case 1: return word(16) >= FW_BOLD;
+    case 2: return record[20] != 0;
+    case 3: return record[21] != 0;
+    case 4: return record[22] != 0;
+    case 5: return static_cast<std::uint32_t>(word(0) < 0 ? -word(0) : word(0));
+    case 6: return reinterpret_cast<std::uintptr_t>(CopyText(record.c_str() + 28));
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+void WriteProperty(std::uint32_t pageId, std::uint32_t unitId, int number, int element, std::uint32_t lo,
+                   std::uint32_t hi) noexcept {
+  const Target target = Find(pageId, unitId);
+  if (number < 0) return;
+  if (number < kFirstKindProperty) {
+    PageWindow::Use use(target.loaded);
+    WriteCommon(target, number, lo);
+    return;
+  }
+  if (target.window == nullptr) FatalRuntimeError(kWindowNotLoaded);
+  Control& control = *target.control;
+  const std::uint16_t type = PropertyType(control.Kind(), number);
+  if (type == 0) return;
+  PageWindow::Use use(target.loaded);
+  KindRequest request;
+  request.number = number;
+  request.lo = lo;
+  request.hi = hi;
+  std::string converted;
+  if (type == ptype::kBool) {
+    request.lo = lo != 0;
+  } else if (type == ptype::kChoice) {
+    request.lo = static_cast<std::int32_t>(lo) < 0 ? 0 : lo;
+  } else if (type == ptype::kFont && element >= 0) {
+    converted = FontRecord(control.Slot(PropertyField(control.Kind(), number)).bytes, control.Font());
+    WriteFontElement(converted, element, lo);
+    request.bytes = {reinterpret_cast<const std::uint8_t*>(converted.data()), converted.size()};
+  } else if (IsByteSetType(type)) {
+    request.bytes = ByteSetData(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(lo)));
+  } else if (IsTextType(type)) {
+    request.bytes = TextBytes(lo);
+  }
+  if (const int field = PropertyField(control.Kind(), number); field >= 0) {
+    FieldSlot& slot = control.Slot(field);
+    if (IsByteSetType(type) || IsTextType(type)) slot.bytes.assign(request.bytes.begin(), request.bytes.end());
+    else slot.number = request.lo;
+  }
+  control.Kind().interface(kRequestChanged, control, request);
+  if (request.recreate && control.Window() != nullptr) control.Recreate();
+}
+
+std::uint64_t ReadProperty(std::uint32_t pageId, std::uint32_t unitId, int number, int element) noexcept {
+  const Target target = Find(pageId, unitId);
+  if (number < 0) return 0;
+  if (number < kFirstKindProperty) return ReadCommon(target, number);
+  if (target.window == nullptr) FatalRuntimeError(kWindowNotLoaded);
+  Control& control = *target.control;
+  const std::uint16_t type = PropertyType(control.Kind(), number);
+  if (type == 0) return 0;
+  KindRequest request;
+  request.number = number;
+  if (control.Kind().interface(kRequestRead, control, request)) {
+    return (static_cast<std::uint64_t>(request.hi) << 32) | request.lo;
+  }
+  const int field = PropertyField(control.Kind(), number);
+  if (field < 0) return 0;
+  const FieldSlot& slot = control.Slot(field);
+  if (type == ptype::kFont && element >= 0) return ReadFontElement(FontRecord(slot.bytes, control.Font()), element);
+  if (IsTextType(type)) return reinterpret_cast<std::uintptr_t>(CopyTextBytes(slot.bytes.data(), slot.bytes.size()));
+  if (IsByteSetType(type)) {
+    return reinterpret_cast<std::uintptr_t>(
+        MakeByteSet({reinterpret_cast<const std::uint8_t*>(slot.bytes.data()), slot.bytes.size()}));
+  }
+  return slot.number;
+}
+
+}  // namespace vl

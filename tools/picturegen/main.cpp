@@ -1,0 +1,54 @@
+// picturegen <picture> <output file>
+//   picture: page-icon, small-icon or banner (see pictures.h). The file is rewritten only when
+//   its bytes change, so that nothing after it is rebuilt for nothing.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "pictures.h"
+
+namespace {
+
+bool WriteIfChanged(const std::string& path, const picturegen::Bytes& bytes) {
+  std::ifstream existing(path, std::ios::binary);
+  if (existing) {
+    const picturegen::Bytes old((std::istreambuf_iterator<char>(existing)), std::istreambuf_iterator<char>());
+    if (old == bytes) return true;
+  }
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: picturegen page-icon|small-icon|banner <output file>\n";
+    return 2;
+  }
+  const std::string picture = argv[1];
+  picturegen::Bytes bytes;
+  if (picture == "page-icon") {
+    bytes = picturegen::EncodeIcon(picturegen::DrawPageIcon());
+  } else if (picture == "small-icon") {
+    bytes = picturegen::EncodeIcon(picturegen::DrawSmallIcon());
+  } else if (picture == "banner") {
+    auto jpeg = picturegen::EncodeJpegOfSize(picturegen::DrawBanner(), picturegen::kBannerSize);
+    if (!jpeg) {
+      std::cerr << "picturegen: the banner does not fit in " << picturegen::kBannerSize << " bytes\n";
+      return 1;
+    }
+    bytes = std::move(*jpeg);
+  } else {
+    std::cerr << "picturegen: unknown picture " << picture << "\n";
+    return 2;
+  }
+  if (!WriteIfChanged(argv[2], bytes)) {
+    std::cerr << "picturegen: cannot write " << argv[2] << "\n";
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,173 @@
+#include "pictures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace picturegen {
+namespace {
+
+std::uint32_t Rgb(int r, int g, int b) {
+  auto c = [](int v) { return static_cast<std::uint32_t>(std::clamp(v, 0, 255)); };
+  return (c(r) << 16) | (c(g) << 8) | c(b);
+}
+
+std::uint32_t Mix(std::uint32_t a, std::uint32_t b, double t) {
+  auto ch = [&](int shift) {
+    const double x = ((a >> shift) & 0xFF) * (1 - t) + ((b >> shift) & 0xFF) * t;
+    return static_cast<int>(std::lround(x));
+  };
+  return Rgb(ch(16), ch(8), ch(0));
+}
+
+Image Blank(int width, int height, std::uint32_t colour) {
+  return Image{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width * height), colour)};
+}
+
+void Put(Image& image, int x, int y, std::uint32_t colour) {
+  if (x >= 0 && y >= 0 && x < image.width && y < image.height) image.pixels[static_cast<std::size_t>(y * image.width + x)] = colour;
+}
+
+// A note: a filled oval head and a stem, in integer steps so the result never varies.
+void DrawNote(Image& image, int headX, int headY, int radius, int stemHeight, std::uint32_t colour) {
+  for (int y = -radius; y <= radius; ++y) {
+    for (int x = -radius - radius / 2; x <= radius + radius / 2; ++x) {
+      if (4 * x * x + 9 * y * y <= 9 * radius * radius) Put(image, headX + x, headY + y, colour);
+    }
+  }
+  const int stemX = headX + radius + radius / 2 - 1;
+  for (int y = headY - stemHeight; y <= headY; ++y) {
+    Put(image, stemX, y, colour);
+    Put(image, stemX - 1, y, colour);
+  }
+  for (int i = 0; i < radius + 1; ++i) Put(image, stemX + 1 + i / 2, headY - stemHeight + i, colour);
+}
+
+// The shared emblem of both icons: a blue tile with a light rim and a white note.
+Image DrawEmblem(int size) {
+  const std::uint32_t rim = Rgb(200, 30, 40);
+  Image image = Blank(size, size, rim);
+  for (int y = 1; y < size - 1; ++y) {
+    for (int x = 1; x < size - 1; ++x) {
+      const double t = static_cast<double>(x + y) / (2.0 * size);
+      Put(image, x, y, Mix(Rgb(40, 110, 220), Rgb(10, 30, 110), t));
+    }
+  }
+  DrawNote(image, size * 2 / 5, size * 2 / 3, std::max(2, size / 8), size / 2, Rgb(255, 255, 255));
+  return image;
+}
+
+}  // namespace
+
+Image DrawPageIcon() { return DrawEmblem(32); }
+Image DrawSmallIcon() { return DrawEmblem(16); }
+
+Image DrawBanner() {
+  Image image = Blank(163, 291, 0);
+  const std::uint32_t top = Rgb(18, 42, 120), bottom = Rgb(90, 160, 235);
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const double t = static_cast<double>(y) / (image.height - 1);
+      std::uint32_t colour = Mix(top, bottom, t);
+      // Soft rings around two centres, like sound spreading out.
+      for (const auto& [cx, cy] : {std::pair{40, 70}, std::pair{130, 210}}) {
+        const int d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+        const int ring = static_cast<int>(std::sqrt(static_cast<double>(d2))) % 24;
+        if (ring < 3) colour = Mix(colour, Rgb(255, 255, 255), 0.18);
+      }
+      image.pixels[static_cast<std::size_t>(y * image.width + x)] = colour;
+    }
+  }
+  // A level meter along the bottom.
+  for (int bar = 0; bar < 12; ++bar) {
+    const int height = 10 + (bar * 37 % 50);
+    for (int y = 280 - height; y < 280; ++y) {
+      for (int x = 12 + bar * 12; x < 20 + bar * 12; ++x) Put(image, x, y, Mix(Rgb(255, 255, 255), Rgb(255, 200, 60), (280.0 - y) / 60));
+    }
+  }
+  DrawNote(image, 80, 150, 9, 48, Rgb(255, 255, 255));
+  DrawNote(image, 112, 132, 7, 40, Rgb(255, 230, 150));
+  return image;
+}
+
+Bytes EncodeIcon(const Image& image) {
+  Bytes out;
+  auto u8 = [&](std::uint32_t v) { out.push_back(static_cast<std::uint8_t>(v)); };
+  auto u16 = [&](std::uint32_t v) { u8(v & 0xFF); u8((v >> 8) & 0xFF); };
+  auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+  const int w = image.width, h = image.height;
+  const std::uint32_t xorRow = static_cast<std::uint32_t>((w * 3 + 3) & ~3);
+  const std::uint32_t andRow = static_cast<std::uint32_t>(((w + 31) / 32) * 4);
+  const std::uint32_t dataSize = 40 + xorRow * h + andRow * h;
+  u16(0); u16(1); u16(1);                                        // icon directory, one image
+  u8(static_cast<std::uint32_t>(w)); u8(static_cast<std::uint32_t>(h)); u8(0); u8(0);
+  u16(1); u16(24); u32(dataSize); u32(22);
+  u32(40); u32(static_cast<std::uint32_t>(w)); u32(static_cast<std::uint32_t>(2 * h));  // the bitmap header: twice the height (XOR and AND)
+  u16(1); u16(24); u32(0); u32(xorRow * h + andRow * h); u32(0); u32(0); u32(0); u32(0);
+  for (int y = h - 1; y >= 0; --y) {                             // colour rows, bottom-up
+    std::uint32_t written = 0;
+    for (int x = 0; x < w; ++x, written += 3) {
+      const std::uint32_t p = image.At(x, y);
+      u8(p & 0xFF); u8((p >> 8) & 0xFF); u8((p >> 16) & 0xFF);
+    }
+    for (; written < xorRow; ++written) u8(0);
+  }
+  for (int y = 0; y < h; ++y) {                                  // mask rows: all opaque
+    for (std::uint32_t i = 0; i < andRow; ++i) u8(0);
+  }
+  return out;
+}
+
+Bytes EncodeJpeg(const Image& image, int quality) {
+  jpeg_compress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = static_cast<JDIMENSION>(image.width);
+  info.image_height = static_cast<JDIMENSION>(image.height);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  info.optimize_coding = FALSE;  // baseline with the standard tables
+  info.dct_method = JDCT_ISLOW;  // the exact integer transform: the same bytes everywhere
+  jpeg_start_compress(&info, TRUE);
+  std::vector<unsigned char> row(static_cast<std::size_t>(image.width) * 3);
+  while (info.next_scanline < info.image_height) {
+    for (int x = 0; x < image.width; ++x) {
+      const std::uint32_t p = image.At(x, static_cast<int>(info.next_scanline));
+      row[3 * x] = static_cast<unsigned char>(p >> 16);
+      row[3 * x + 1] = static_cast<unsigned char>(p >> 8);
+      row[3 * x + 2] = static_cast<unsigned char>(p);
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  Bytes out(buffer, buffer + size);
+  jpeg_destroy_compress(&info);
+  std::free(buffer);
+  return out;
+}
+
+std::optional<Bytes> EncodeJpegOfSize(const Image& image, std::size_t size) {
+  constexpr std::size_t kCommentOverhead = 4;  // marker and length
+  constexpr std::size_t kJfifEnd = 20;         // SOI and the 18-byte JFIF segment
+  for (int quality = 95; quality >= 1; --quality) {
+    Bytes jpeg = EncodeJpeg(image, quality);
+    if (jpeg.size() + kCommentOverhead > size || size - jpeg.size() - kCommentOverhead > 65533) continue;
+    const std::size_t padding = size - jpeg.size() - kCommentOverhead;
+    Bytes comment = {0xFF, 0xFE, static_cast<std::uint8_t>((padding + 2) >> 8), static_cast<std::uint8_t>((padding + 2) & 0xFF)};
+    comment.resize(comment.size() + padding, ' ');
+    jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(kJfifEnd), comment.begin(), comment.end());
+    return jpeg;
+  }
+  return std::nullopt;
+}
+
+}  // namespace picturegen

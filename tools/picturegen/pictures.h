@@ -1,0 +1,39 @@
+#pragma once
+// The pages' pictures, drawn by code: the same bytes on every build.
+//   page icon    a Windows icon file, one 32 x 32 image, 24 bits per pixel (3262 bytes)
+//   small icon   a Windows icon file, one 16 x 16 image, 24 bits per pixel (894 bytes)
+//   banner       a baseline JPEG, 163 x 291 pixels, three components, exactly 14060 bytes
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace picturegen {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// An image as 0xRRGGBB pixels, rows top-down.
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+
+Image DrawPageIcon();    // 32 x 32
+Image DrawSmallIcon();   // 16 x 16
+Image DrawBanner();      // 163 x 291
+
+// A one-image icon file at 24 bits per pixel, every pixel opaque.
+Bytes EncodeIcon(const Image& image);
+
+// Baseline JPEG at the given quality (1..100), three components, no optional markers but JFIF.
+Bytes EncodeJpeg(const Image& image, int quality);
+
+// The highest quality whose JPEG leaves room for a comment segment, padded with that segment
+// (after the JFIF header) to exactly `size` bytes; nothing when even quality 1 is too large.
+std::optional<Bytes> EncodeJpegOfSize(const Image& image, std::size_t size);
+
+inline constexpr std::size_t kBannerSize = 14060;
+
+}  // namespace picturegen
