@@ -13,6 +13,7 @@ namespace vl {
 namespace {
 
 bool g_endRoutineRan = false;
+EndObserver g_endObserver = nullptr;
 LONG g_inFatalError = 0;
 
 }  // namespace
@@ -41,7 +42,10 @@ void RunEndRoutine(int exitCode) noexcept {
     OleUninitialize();
     runtime.SetOleInitialised(false);
   }
+  if (g_endObserver != nullptr) g_endObserver(exitCode);
 }
+
+void SetEndObserver(EndObserver observer) noexcept { g_endObserver = observer; }
 
 void EndProgram(int exitCode) noexcept {
   RunEndRoutine(exitCode);

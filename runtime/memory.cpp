@@ -23,6 +23,16 @@ constexpr int kMaxConstantRanges = 8;
 ConstantRange g_constantRanges[kMaxConstantRanges];
 int g_constantRangeCount = 0;
 
+// Counted with interlocked operations: EndProgram and fatal errors may come from another thread.
+volatile long g_live = 0;
+volatile long g_total = 0;
+volatile long g_refusedReleases = 0;
+
+void CountAllocation() noexcept {
+  __atomic_add_fetch(&g_live, 1, __ATOMIC_RELAXED);
+  __atomic_add_fetch(&g_total, 1, __ATOMIC_RELAXED);
+}
+
 #ifdef _WIN32
 HANDLE g_heap = nullptr;
 HANDLE Heap() noexcept {
@@ -41,10 +51,12 @@ void InitialiseHeap() noexcept {
 
 void* TryAllocateMemory(std::size_t size) noexcept {
 #ifdef _WIN32
-  return HeapAlloc(Heap(), 0, size);
+  void* p = HeapAlloc(Heap(), 0, size);
 #else
-  return std::malloc(size == 0 ? 1 : size);
+  void* p = std::malloc(size == 0 ? 1 : size);
 #endif
+  if (p != nullptr) CountAllocation();
+  return p;
 }
 
 void* AllocateMemory(std::size_t size) noexcept {
@@ -56,10 +68,21 @@ void* AllocateMemory(std::size_t size) noexcept {
 void FreeMemory(const void* p) noexcept {
   if (p == nullptr || IsInConstantRange(p)) return;
 #ifdef _WIN32
-  HeapFree(Heap(), 0, const_cast<void*>(p));
+  // The heap checks the block first: a block released twice is refused and counted rather
+  // than corrupting the heap.
+  if (HeapValidate(Heap(), 0, p) == FALSE || HeapFree(Heap(), 0, const_cast<void*>(p)) == FALSE) {
+    __atomic_add_fetch(&g_refusedReleases, 1, __ATOMIC_RELAXED);
+    return;
+  }
 #else
   std::free(const_cast<void*>(p));
 #endif
+  __atomic_sub_fetch(&g_live, 1, __ATOMIC_RELAXED);
+}
+
+AllocationCounts CurrentAllocationCounts() noexcept {
+  return AllocationCounts{__atomic_load_n(&g_live, __ATOMIC_RELAXED), __atomic_load_n(&g_total, __ATOMIC_RELAXED),
+                          __atomic_load_n(&g_refusedReleases, __ATOMIC_RELAXED)};
 }
 
 bool RegisterConstantRange(const void* start, std::size_t length) noexcept {

@@ -20,6 +20,15 @@ void* TryAllocateMemory(std::size_t size) noexcept;
 // heap.
 void FreeMemory(const void* p) noexcept;
 
+// What the allocator has handed out and taken back since the process started: a program that
+// releases every text it owns ends with no live allocation and no refused release.
+struct AllocationCounts {
+  long live = 0;            // allocations not yet released
+  long total = 0;           // allocations made
+  long refusedReleases = 0; // releases the heap refused (a pointer released twice, or not ours)
+};
+AllocationCounts CurrentAllocationCounts() noexcept;
+
 // Registers [start, start + length) as never freed. Returns false when the list is full.
 bool RegisterConstantRange(const void* start, std::size_t length) noexcept;
 bool IsInConstantRange(const void* p) noexcept;

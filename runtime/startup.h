@@ -12,6 +12,11 @@ void StartRuntime() noexcept;
 // the request to the GUI thread.
 void RunEndRoutine(int exitCode) noexcept;
 
+// Called once at the very end of the end routine, after everything has been released; test
+// builds use it to check what a program left behind. At most one; null removes it.
+using EndObserver = void (*)(int exitCode);
+void SetEndObserver(EndObserver observer) noexcept;
+
 // Tells every library that has a notification function `code` (1 start, 6 end).
 void NotifyLibraries(int code) noexcept;
 

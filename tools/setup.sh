@@ -10,7 +10,7 @@ packages=(
   locales fonts-wqy-microhei fonts-wine
   googletest dpkg-dev
   clang libclang-rt-14-dev
-  libjpeg62-turbo-dev mdbtools liblnk-utils
+  libjpeg62-turbo-dev mdbtools liblnk-utils attr
 )
 
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include <future>
 #include <string>
@@ -89,12 +90,19 @@ class BrowseForFolder : public test::RuntimeStarted {
       seen->owner = GetWindow(picker, GW_OWNER);
       seen->titleShown = test::FindChild(picker, kTitle, nullptr) != nullptr;
       if (!answer.select.empty()) {
-        // Selecting a deep path expands every folder above it; on a loaded machine that can take
-        // seconds, and a selection that did not happen would read as a wrong answer.
-        DWORD_PTR ignored = 0;
-        seen->selectionApplied =
-            SendMessageTimeoutA(picker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(answer.select.c_str()),
-                                SMTO_NORMAL, 60000, &ignored) != 0;
+        // Wine's picker sometimes ignores a selection while it is still filling its tree: ask
+        // again until the tree follows.
+        HWND tree = test::FindChild(picker, nullptr, L"SysTreeView32");
+        const LRESULT before = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+        seen->selectionApplied = test::WaitUntil(
+            [&] {
+              DWORD_PTR ignored = 0;
+              SendMessageTimeoutA(picker, BFFM_SETSELECTIONA, TRUE,
+                                  reinterpret_cast<LPARAM>(answer.select.c_str()), SMTO_NORMAL, 30000, &ignored);
+              test::PumpMessagesFor(200);
+              return SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != before;
+            },
+            10000);
       }
       test::AnswerDialog(picker, answer.button);
     });

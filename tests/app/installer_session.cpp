@@ -1,0 +1,170 @@
+#include "installer_session.h"
+
+#include <fstream>
+
+#include "tests/support/ui_automation.h"
+
+namespace vl::test {
+namespace {
+
+constexpr wchar_t kPageTitle[] = L"Vorlane V2.6 绿色中文版";
+
+// What tells the pages apart: a caption only that page shows.
+const wchar_t* Marker(Page page) {
+  switch (page) {
+    case Page::Welcome: return L"欢迎使用";
+    case Page::Agreement: return L"程序许可证协议";
+    case Page::Location: return L"选择安装路径";
+    case Page::Progress: return L"正在安装请稍候......";
+  }
+  return L"";
+}
+
+std::string ThisFolder() {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder = path;
+  return folder.substr(0, folder.rfind('\\') + 1);
+}
+
+struct PageSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectPageWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<PageSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window) && WindowCaption(window) == kPageTitle) {
+    search->found.push_back(window);
+  }
+  return TRUE;
+}
+
+// Every page window of the process that is on screen.
+std::vector<HWND> PageWindows(DWORD processId) {
+  PageSearch search{processId, {}};
+  EnumWindows(&CollectPageWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+std::string Ansi(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string result(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
+  result.resize(result.size() - 1);
+  return result;
+}
+
+std::wstring Wide(const std::string& ansi) {
+  const int size = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+  std::wstring result(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, result.data(), size);
+  result.resize(result.size() - 1);
+  return result;
+}
+
+ScratchFolder::ScratchFolder(const std::string& name) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  static int serial = 0;
+  m_path = std::string(temp) + name + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
+  CreateDirectoryA(m_path.c_str(), nullptr);
+}
+
+InstallerSession::InstallerSession() {
+  static int serial = 0;
+  ScratchFolder download("Downloads" + std::to_string(++serial));
+  m_folder = download.Path() + "\\";
+  const std::string program = m_folder + "VorlaneSetup.exe";
+  if (!CopyFileA((ThisFolder() + "VorlaneSetupProbe.exe").c_str(), program.c_str(), FALSE)) return;
+  std::string commandLine = "\"" + program + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(),
+                      &startup, &info)) {
+    return;
+  }
+  CloseHandle(info.hThread);
+  m_process = info.hProcess;
+  m_processId = info.dwProcessId;
+}
+
+InstallerSession::~InstallerSession() {
+  if (m_process == nullptr) return;
+  if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) TerminateProcess(m_process, 99);
+  CloseHandle(m_process);
+}
+
+HWND InstallerSession::WaitForPage(Page page, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        const auto windows = PageWindows(m_processId);
+        found = windows.size() == 1 && FindChild(windows[0], Marker(page), nullptr) != nullptr ? windows[0] : nullptr;
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+HWND InstallerSession::Button(HWND page, const wchar_t* caption) { return FindChild(page, caption, L"Button"); }
+
+void InstallerSession::Click(HWND page, const wchar_t* caption) { PostClick(Button(page, caption)); }
+
+HWND InstallerSession::EditBox(HWND page) { return FindChild(page, nullptr, L"Edit"); }
+
+std::wstring InstallerSession::InstallFolderText(HWND locationPage) {
+  return ReadText(EditBox(locationPage)).value_or(L"<no box>");
+}
+
+void InstallerSession::SetInstallFolder(HWND locationPage, const std::string& ansiPath) {
+  SetText(EditBox(locationPage), Wide(ansiPath));
+}
+
+HWND InstallerSession::WaitForMessageBox(const wchar_t* title, DWORD timeoutMs) {
+  return WaitForWindow({kDialogClass, title, m_processId}, timeoutMs);
+}
+
+HWND InstallerSession::ToLocationPage() {
+  HWND welcome = WaitForPage(Page::Welcome);
+  if (welcome == nullptr) return nullptr;
+  Click(welcome, L"下一步");
+  HWND agreement = WaitForPage(Page::Agreement);
+  if (agreement == nullptr) return nullptr;
+  Click(agreement, L"下一步");
+  return WaitForPage(Page::Location);
+}
+
+HWND InstallerSession::Install(HWND locationPage, const std::string& ansiRoot) {
+  SetInstallFolder(locationPage, ansiRoot);
+  Click(locationPage, L"下一步");
+  HWND progress = WaitForPage(Page::Progress, 60000);
+  if (progress == nullptr) return nullptr;
+  HWND finish = Button(progress, L"安装完成");
+  WaitUntil([&] { return IsWindowEnabled(finish) != FALSE; }, 20000);
+  return progress;
+}
+
+DWORD InstallerSession::WaitForExit(DWORD timeoutMs) {
+  if (WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(m_process, &code);
+  return code;
+}
+
+std::vector<std::string> InstallerSession::ProbeLines(const char* name) const {
+  std::ifstream in(m_folder + name);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace vl::test

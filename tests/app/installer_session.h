@@ -1,0 +1,73 @@
+#pragma once
+// Drives the installer as a user would, from outside its process: one session is one run of the
+// program, started from a download folder of its own.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vl::test {
+
+enum class Page { Welcome, Agreement, Location, Progress };
+
+class InstallerSession {
+ public:
+  // Copies the installer into a new download folder and starts it there.
+  InstallerSession();
+  ~InstallerSession();
+  InstallerSession(const InstallerSession&) = delete;
+  InstallerSession& operator=(const InstallerSession&) = delete;
+
+  bool Started() const { return m_process != nullptr; }
+  const std::string& DownloadFolder() const { return m_folder; }
+  DWORD ProcessId() const { return m_processId; }
+  HANDLE Process() const { return m_process; }
+
+  // The page on screen once it is the only one (the page left behind has closed); null on
+  // timeout.
+  HWND WaitForPage(Page page, DWORD timeoutMs = 20000);
+  // A button of the page by its caption; null when there is none.
+  static HWND Button(HWND page, const wchar_t* caption);
+  void Click(HWND page, const wchar_t* caption);
+  // The install-folder box of LocationPage, or the report box of ProgressPage.
+  static HWND EditBox(HWND page);
+  std::wstring InstallFolderText(HWND locationPage);
+  void SetInstallFolder(HWND locationPage, const std::string& ansiPath);
+
+  // The message box of the program with that title; null on timeout.
+  HWND WaitForMessageBox(const wchar_t* title, DWORD timeoutMs = 10000);
+
+  // Walks Welcome and Agreement forward and returns LocationPage.
+  HWND ToLocationPage();
+  // From LocationPage with the given root, installs and waits until Finish can be clicked;
+  // returns ProgressPage.
+  HWND Install(HWND locationPage, const std::string& ansiRoot);
+
+  // The exit code, or STILL_ACTIVE when the program did not end in time.
+  DWORD WaitForExit(DWORD timeoutMs = 20000);
+
+  // Lines written by the program's test probe beside it (allocations.txt, progress.txt).
+  std::vector<std::string> ProbeLines(const char* name) const;
+
+ private:
+  std::string m_folder;
+  HANDLE m_process = nullptr;
+  DWORD m_processId = 0;
+};
+
+// The text in the ANSI code page, and back.
+std::string Ansi(const std::wstring& text);
+std::wstring Wide(const std::string& ansi);
+
+// A new empty folder under the temporary folder; `Path()` without a trailing backslash.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& name);
+  const std::string& Path() const { return m_path; }
+  std::string operator/(const std::string& name) const { return m_path + "\\" + name; }
+
+ private:
+  std::string m_path;
+};
+
+}  // namespace vl::test

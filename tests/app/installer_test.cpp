@@ -1,0 +1,470 @@
+// The installer end to end: each scenario starts the real program (a build with a test probe
+// inside) from a download folder and drives its windows like a user; ctest runs each scenario in
+// a Wine prefix of its own. The results are read back from the file system, the shell links and
+// the registry.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <commctrl.h>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "installer_session.h"
+#include "payload/catalogue.h"
+#include "runtime/byte_reader.h"
+#include "tests/support/ui_automation.h"
+
+namespace vl::test {
+namespace {
+
+constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorlane";
+
+bool RunningUnderWine() {
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string SpecialFolder(int csidl) {
+  char path[MAX_PATH] = "";
+  SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
+  return path;
+}
+
+std::optional<std::string> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The path without doubled separators, in lower case: how Windows compares two paths.
+std::string Normal(std::string path) {
+  std::string out;
+  for (char c : path) {
+    if (c == '\\' && !out.empty() && out.back() == '\\' && out.size() > 1) continue;
+    out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  return out;
+}
+
+// The target of a shell link as the shell reads it back; empty when it cannot be read.
+std::string LinkTarget(const std::string& link) {
+  std::string target;
+  IShellLinkA* shellLink = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&shellLink)))) {
+    return target;
+  }
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    if (SUCCEEDED(file->Load(Wide(link).c_str(), STGM_READ))) {
+      char path[MAX_PATH] = "";
+      if (SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) target = path;
+    }
+    file->Release();
+  }
+  shellLink->Release();
+  return target;
+}
+
+std::optional<std::string> UninstallValue(const char* name) {
+  char data[1024] = "";
+  DWORD size = sizeof data;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::string(data);
+}
+
+bool IsEmptyFolder(const std::string& path) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  int count = 0;
+  do {
+    const std::string name = entry.cFileName;
+    if (name != "." && name != "..") ++count;
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  return count == 0;
+}
+
+// The completion report for a root, line by line as the installer builds it.
+std::wstring ExpectedReport(const std::wstring& root, const std::wstring& lastLine) {
+  const wchar_t* lines[] = {
+      L"Vorlane\\数据导出中...",      L"Vorlane\\音乐文件",           L"Vorlane\\udin",
+      L"Vorlane\\tade",               L"Vorlane\\yx",                 L"Vorlane\\Vorlane.exe",
+      L"Vorlane\\tade\\配置文件.ini", L"Vorlane\\使用说明.txt",       L"Vorlane\\tade\\配置文件教程.ini",
+      L"Vorlane\\版本更新信息.txt",   L"Vorlane\\官方网址快捷方式.lnk", L"Vorlane\\卸载.exe",
+      L"Vorlane\\tade\\muisc.mdb",    L"Vorlane\\tade\\dorvik\\dorvik.jpg", L"Vorlane\\tade\\selmar\\selmar.jpg",
+      L"Vorlane\\tade\\corvey\\corvey.jpg", L"Vorlane\\tade\\pazdro\\pazdro.jpg",
+      L"Vorlane\\tade\\yarnel\\yarnel.jpg", L"Vorlane\\tade\\tovrin\\tovrin.jpg",
+      L"Vorlane\\tade\\brasto\\brasto.jpg", L"Vorlane\\tade\\velkor\\velkorjpg"};
+  std::wstring report;
+  for (const wchar_t* line : lines) report += root + line + L"\r\n";
+  return report + root + lastLine;
+}
+
+// Every carried file byte for byte, the runtime files hidden and system, the folders there.
+void ExpectPayloadInstalled(const std::string& root) {
+  int checked = 0;
+  for (const payload::PayloadEntry& entry : payload::Entries()) {
+    const std::string path = root + (entry.path + 1);
+    const auto bytes = FileBytes(path);
+    ASSERT_TRUE(bytes.has_value()) << path;
+    // The byte set in place: dword 1, dword length, the bytes.
+    const auto* block = static_cast<const std::uint8_t*>(entry.content);
+    const std::span<const std::uint8_t> expected(block + 8, LoadU32(block + 4));
+    EXPECT_TRUE(bytes->size() == expected.size() &&
+                std::equal(expected.begin(), expected.end(), reinterpret_cast<const std::uint8_t*>(bytes->data())))
+        << path;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    EXPECT_EQ(attributes & hiddenSystem, entry.hiddenSystem ? hiddenSystem : 0u) << path;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 34);
+  for (const char* folder : payload::Folders()) {
+    EXPECT_NE(GetFileAttributesA((root + folder).c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u) << folder;
+  }
+  for (const wchar_t* empty : {L"Vorlane\\音乐文件", L"Vorlane\\udin", L"Vorlane\\yx"}) {
+    EXPECT_TRUE(IsEmptyFolder(root + Ansi(empty))) << Ansi(empty);
+  }
+}
+
+void ExpectCleanEnd(const InstallerSession& session, DWORD exitCode) {
+  const auto lines = session.ProbeLines("allocations.txt");
+  ASSERT_EQ(lines.size(), 1u) << "the program must end exactly once";
+  const std::string prefix = "exit=" + std::to_string(static_cast<int>(exitCode)) + " live=0 ";
+  EXPECT_EQ(lines[0].rfind(prefix, 0), 0u) << lines[0];
+  EXPECT_NE(lines[0].find(" refused=0"), std::string::npos) << lines[0];
+}
+
+// Selects a folder in the picker of another process: the path must lie in that process.
+void SelectInPicker(HANDLE process, HWND picker, const std::string& path) {
+  const std::wstring wide = Wide(path);
+  const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  ASSERT_TRUE(WriteProcessMemory(process, remote, wide.c_str(), bytes, nullptr));
+  // The picker selects the folder in its tree; wait for the tree to follow before confirming.
+  HWND tree = FindChild(picker, nullptr, L"SysTreeView32");
+  const LRESULT before = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  // Wine's picker sometimes ignores a selection while it is still filling its tree: ask again.
+  WaitUntil(
+      [&] {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 30000,
+                            &ignored);
+        PumpMessagesFor(200);
+        return SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != before;
+      },
+      10000);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { CoInitialize(nullptr); }
+  void SetUp() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey); }
+
+  // Installs into `root` through the pages and returns the report text; the session ends with
+  // Finish.
+  std::wstring InstallAndFinish(InstallerSession& session, const std::string& typedRoot) {
+    HWND location = session.ToLocationPage();
+    if (location == nullptr) return L"<no location page>";
+    HWND progress = session.Install(location, typedRoot);
+    if (progress == nullptr) return L"<no progress page>";
+    const std::wstring report = ReadText(InstallerSession::EditBox(progress)).value_or(L"<no report>");
+    session.Click(progress, L"安装完成");
+    return report;
+  }
+};
+
+TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
+  // On current systems the Quick Launch folder exists; a new Wine prefix lacks it.
+  const std::string quickLaunch = SpecialFolder(CSIDL_APPDATA) + "\\Microsoft\\Internet Explorer\\Quick Launch";
+  SHCreateDirectoryExA(nullptr, quickLaunch.c_str(), nullptr);
+
+  InstallerSession session;
+  ASSERT_TRUE(session.Started());
+  HWND location = session.ToLocationPage();
+  ASSERT_NE(location, nullptr);
+  EXPECT_EQ(session.InstallFolderText(location), L"C:\\Program Files\\");
+  session.Click(location, L"下一步");
+  HWND progress = session.WaitForPage(Page::Progress, 60000);
+  ASSERT_NE(progress, nullptr);
+  HWND finish = InstallerSession::Button(progress, L"安装完成");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(finish) != FALSE; }, 20000)) << "Finish never enabled";
+  EXPECT_EQ(ReadText(InstallerSession::EditBox(progress)).value_or(L""),
+            ExpectedReport(L"C:\\Program Files\\", L"安装成功...."));
+  session.Click(progress, L"安装完成");
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  ExpectCleanEnd(session, 0);
+
+  const std::string root = "C:\\Program Files\\";
+  ExpectPayloadInstalled(root);
+  const std::string player = Normal(root + "Vorlane\\Vorlane.exe");
+  const std::string uninstaller = root + "Vorlane\\" + Ansi(L"卸载.exe");
+  EXPECT_EQ(Normal(LinkTarget(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tamsic.lnk")), player);
+  EXPECT_EQ(Normal(LinkTarget(SpecialFolder(CSIDL_PROGRAMS) + "\\Vorlane\\Tamsic.lnk")), player);
+  EXPECT_EQ(Normal(LinkTarget(SpecialFolder(CSIDL_PROGRAMS) + "\\Vorlane\\" + Ansi(L"卸载.lnk"))), Normal(uninstaller));
+  EXPECT_EQ(Normal(LinkTarget(quickLaunch + "\\Tamsic.lnk")), player);
+  const std::string webLink = root + "Vorlane\\" + Ansi(L"官方网址.lnk");
+  EXPECT_NE(GetFileAttributesA(webLink.c_str()), INVALID_FILE_ATTRIBUTES);
+  if (!RunningUnderWine()) {
+    // Wine reads a web address back as a path relative to the current folder.
+    EXPECT_EQ(LinkTarget(webLink), "http://www.vorlane.com.cn/");
+  }
+  EXPECT_EQ(UninstallValue("DisplayIcon"), uninstaller);
+  EXPECT_EQ(UninstallValue("DisplayName"), "Vorlanev2.6");
+  EXPECT_EQ(UninstallValue("UninstallString"), "\"" + uninstaller + "\"");
+
+  // The bar grew 10 pixels a tick up to 425 in 43 ticks; Finish stayed disabled until the last.
+  const auto progressLines = session.ProbeLines("progress.txt");
+  std::vector<std::string> expected{"after tick 0: width=5 finish=disabled"};
+  for (int tick = 1; tick <= 42; ++tick) {
+    expected.push_back("after tick " + std::to_string(tick) + ": width=" + std::to_string(5 + 10 * tick) +
+                       " finish=disabled");
+  }
+  expected.push_back("after tick 43: width=425 finish=enabled");
+  expected.push_back("ticks=43");
+  EXPECT_EQ(progressLines, expected);
+}
+
+TEST_F(Installer, BrowsingFillsTheBoxAndACancelLeavesIt) {
+  ScratchFolder scratch("browse");
+  const std::string folder = scratch / Ansi(L"游戏");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  InstallerSession session;
+  HWND location = session.ToLocationPage();
+  ASSERT_NE(location, nullptr);
+  auto browse = [&](const std::string& select, int button) {
+    session.Click(location, L"选择路径");
+    HWND picker = WaitForWindow({kDialogClass, nullptr, session.ProcessId()}, 10000);
+    ASSERT_NE(picker, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(location)) << "the page is disabled while the picker is open";
+    if (!select.empty()) {
+      SelectInPicker(session.Process(), picker, select);
+    }
+    AnswerDialog(picker, button);
+    ASSERT_TRUE(WaitForWindowGone(picker, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(location) != FALSE; }, 5000));
+  };
+  browse(folder, IDOK);
+  EXPECT_EQ(session.InstallFolderText(location), Wide(folder) + L"\\");
+  browse("C:\\", IDOK);
+  EXPECT_EQ(session.InstallFolderText(location), L"C:\\");
+  browse("", IDCANCEL);
+  EXPECT_EQ(session.InstallFolderText(location), L"C:\\");
+  session.Click(location, L"取消");
+  HWND question = session.WaitForMessageBox(L"提示");
+  ASSERT_NE(question, nullptr);
+  AnswerDialog(question, IDYES);
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  ExpectCleanEnd(session, 0);
+}
+
+TEST_F(Installer, EmptyBlankMissingAndFilePathsAreRefusedOnThePage) {
+  ScratchFolder scratch("refused");
+  const std::string file = scratch / "Vorlane.txt";
+  std::ofstream(file) << "not a folder";
+  InstallerSession session;
+  HWND location = session.ToLocationPage();
+  ASSERT_NE(location, nullptr);
+  struct Case {
+    std::string typed;
+    const wchar_t* message;
+  } cases[] = {
+      {"", L"请先输入安装地址"},
+      {"   ", L"请先输入安装地址"},
+      {scratch / "missing", L"安装路径无效，请选择一个已存在的文件夹"},
+      {file, L"安装路径无效，请选择一个已存在的文件夹"},
+  };
+  for (const Case& c : cases) {
+    session.SetInstallFolder(location, c.typed);
+    session.Click(location, L"下一步");
+    HWND box = session.WaitForMessageBox(L"提示");
+    ASSERT_NE(box, nullptr) << c.typed;
+    EXPECT_EQ(MessageBoxText(box).value_or(L""), c.message) << c.typed;
+    AnswerDialog(box, IDOK);
+    ASSERT_TRUE(WaitForWindowGone(box, 5000));
+    // The page stays as it was, every button usable, the text still there.
+    for (const wchar_t* caption : {L"上一步", L"下一步", L"选择路径", L"取消"}) {
+      EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(InstallerSession::Button(location, caption)) != FALSE; }, 5000))
+          << Ansi(caption);
+    }
+    EXPECT_EQ(session.InstallFolderText(location), Wide(c.typed));
+  }
+  EXPECT_EQ(GetFileAttributesA((scratch / "missing").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(UninstallValue("DisplayIcon").has_value()) << "nothing is installed";
+  RequestClose(location);
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  ExpectCleanEnd(session, 0);
+}
+
+TEST_F(Installer, ARootWithoutSeparatorAndARelativeRootInstallUnderThem) {
+  ScratchFolder scratch("apps");
+  InstallerSession first;
+  EXPECT_EQ(InstallAndFinish(first, scratch.Path()), ExpectedReport(Wide(scratch.Path()) + L"\\", L"安装成功...."));
+  EXPECT_EQ(first.WaitForExit(), 0u);
+  ExpectPayloadInstalled(scratch.Path() + "\\");
+  EXPECT_EQ(UninstallValue("DisplayIcon"), scratch / "Vorlane\\" + Ansi(L"卸载.exe"));
+
+  // A relative root is taken against the program's own folder.
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
+  InstallerSession second;
+  ASSERT_TRUE(CreateDirectoryA((second.DownloadFolder() + "apps").c_str(), nullptr));
+  const std::wstring report = InstallAndFinish(second, "apps");
+  EXPECT_EQ(report, ExpectedReport(Wide(second.DownloadFolder()) + L"apps\\", L"安装成功...."));
+  EXPECT_EQ(second.WaitForExit(), 0u);
+  ExpectPayloadInstalled(second.DownloadFolder() + "apps\\");
+  ExpectCleanEnd(second, 0);
+}
+
+TEST_F(Installer, BackAndNextBuildTheLocationPageAnewWithTheDefaultPath) {
+  InstallerSession session;
+  HWND welcome = session.WaitForPage(Page::Welcome);
+  ASSERT_NE(welcome, nullptr);
+  session.Click(welcome, L"下一步");
+  HWND agreement = session.WaitForPage(Page::Agreement);
+  ASSERT_NE(agreement, nullptr);
+  session.Click(agreement, L"上一步");
+  welcome = session.WaitForPage(Page::Welcome);
+  ASSERT_NE(welcome, nullptr);
+  session.Click(welcome, L"下一步");
+  agreement = session.WaitForPage(Page::Agreement);
+  ASSERT_NE(agreement, nullptr);
+  session.Click(agreement, L"下一步");
+  HWND location = session.WaitForPage(Page::Location);
+  ASSERT_NE(location, nullptr);
+  session.SetInstallFolder(location, "D:\\typed");
+  session.Click(location, L"上一步");
+  agreement = session.WaitForPage(Page::Agreement);
+  ASSERT_NE(agreement, nullptr);
+  session.Click(agreement, L"下一步");
+  location = session.WaitForPage(Page::Location);
+  ASSERT_NE(location, nullptr);
+  EXPECT_EQ(session.InstallFolderText(location), L"C:\\Program Files\\");
+  RequestClose(location);
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  ExpectCleanEnd(session, 0);
+}
+
+TEST_F(Installer, CancelAnsweredNoKeepsThePageAndYesEndsOnEachPage) {
+  for (Page page : {Page::Welcome, Page::Agreement, Page::Location}) {
+    InstallerSession session;
+    HWND window = nullptr;
+    if (page == Page::Location) {
+      window = session.ToLocationPage();
+    } else {
+      window = session.WaitForPage(Page::Welcome);
+      if (page == Page::Agreement) {
+        session.Click(window, L"下一步");
+        window = session.WaitForPage(Page::Agreement);
+      }
+    }
+    ASSERT_NE(window, nullptr);
+    session.Click(window, L"取消");
+    HWND question = session.WaitForMessageBox(L"提示");
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(MessageBoxText(question).value_or(L""), L"您确定要退出安装?");
+    AnswerDialog(question, IDNO);
+    ASSERT_TRUE(WaitForWindowGone(question, 5000));
+    EXPECT_EQ(session.WaitForPage(page, 5000), window) << "No leaves the same page open";
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, 5000));
+    session.Click(window, L"取消");
+    question = session.WaitForMessageBox(L"提示");
+    ASSERT_NE(question, nullptr);
+    AnswerDialog(question, IDYES);
+    EXPECT_EQ(session.WaitForExit(), 0u);
+    ExpectCleanEnd(session, 0);
+  }
+}
+
+TEST_F(Installer, ClosingAnyPageThroughItsTitleBarEndsWithZero) {
+  for (Page page : {Page::Welcome, Page::Agreement, Page::Location, Page::Progress}) {
+    InstallerSession session;
+    HWND window = nullptr;
+    if (page == Page::Welcome) window = session.WaitForPage(Page::Welcome);
+    if (page == Page::Agreement) {
+      session.Click(session.WaitForPage(Page::Welcome), L"下一步");
+      window = session.WaitForPage(Page::Agreement);
+    }
+    if (page == Page::Location) window = session.ToLocationPage();
+    if (page == Page::Progress) {
+      ScratchFolder root("closed");
+      window = session.Install(session.ToLocationPage(), root.Path());
+    }
+    ASSERT_NE(window, nullptr);
+    RequestClose(window);
+    EXPECT_EQ(session.WaitForExit(), 0u);
+    ExpectCleanEnd(session, 0);
+  }
+}
+
+TEST_F(Installer, AReinstallReplacesEveryFileAndKeepsTheFirstRegistration) {
+  ScratchFolder first("first");
+  InstallerSession one;
+  InstallAndFinish(one, first.Path());
+  ASSERT_EQ(one.WaitForExit(), 0u);
+  // Spoil a visible file and a hidden runtime file: the reinstall must replace both.
+  for (const wchar_t* name : {L"Vorlane\\Vorlane.exe", L"Vorlane\\krnln.fnr"}) {
+    const std::string path = first / Ansi(name);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "spoilt";
+    if (std::wstring(name).find(L"krnln") != std::wstring::npos) {
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    }
+  }
+  InstallerSession two;
+  EXPECT_EQ(InstallAndFinish(two, first.Path()), ExpectedReport(Wide(first.Path()) + L"\\", L"安装成功...."));
+  EXPECT_EQ(two.WaitForExit(), 0u);
+  ExpectPayloadInstalled(first.Path() + "\\");
+
+  ScratchFolder second("second");
+  InstallerSession three;
+  InstallAndFinish(three, second.Path());
+  EXPECT_EQ(three.WaitForExit(), 0u);
+  ExpectPayloadInstalled(second.Path() + "\\");
+  // Registered by the first installation, and left so.
+  EXPECT_EQ(UninstallValue("DisplayIcon"), first / "Vorlane\\" + Ansi(L"卸载.exe"));
+  ExpectCleanEnd(three, 0);
+}
+
+TEST_F(Installer, FilesThatCannotBeWrittenAreCountedInTheReport) {
+  // A file named Vorlane where the product folder belongs: not one file can be written.
+  ScratchFolder blocked("blocked");
+  std::ofstream(blocked / "Vorlane") << "in the way";
+  InstallerSession session;
+  EXPECT_EQ(InstallAndFinish(session, blocked.Path()),
+            ExpectedReport(Wide(blocked.Path()) + L"\\", L"安装失败：34个文件未能写入...."));
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  ExpectCleanEnd(session, 0);
+}
+
+TEST_F(Installer, AFullDiskIsCountedInTheReport) {
+  ULARGE_INTEGER available, total, free;
+  if (!GetDiskFreeSpaceExA("R:\\", &available, &total, &free) || total.QuadPart > 4u * 1024 * 1024) {
+    GTEST_SKIP() << "drive R: is not the test's small filesystem (mounting a tmpfs needs root)";
+  }
+  InstallerSession session;
+  const std::wstring report = InstallAndFinish(session, "R:\\");
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  // Some files fit before the disk is full; the rest are counted.
+  const std::wstring prefix = L"R:\\安装失败：";
+  const auto at = report.rfind(prefix);
+  ASSERT_NE(at, std::wstring::npos) << Ansi(report);
+  const int failed = std::stoi(report.substr(at + prefix.size()));
+  EXPECT_GT(failed, 0);
+  EXPECT_LT(failed, 34);
+  EXPECT_EQ(report, ExpectedReport(L"R:\\", L"安装失败：" + std::to_wstring(failed) + L"个文件未能写入...."));
+  ExpectCleanEnd(session, 0);
+}
+
+}  // namespace
+}  // namespace vl::test
