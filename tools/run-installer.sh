@@ -102,7 +102,7 @@ echo "run: installed under C:\\Program Files\\Vorlane (size in bytes, attributes
 done)
 (cd "$product" && find . -mindepth 1 -type d -empty | sort | sed 's|^\./|  (empty folder) |')
 echo "run: shortcuts:"
-find -L "$WINEPREFIX/drive_c/users" "$product" -name '*.lnk' 2>/dev/null | sort | while read -r link; do
+find "$WINEPREFIX/drive_c/users" "$product" -name '*.lnk' 2>/dev/null | sort | while read -r link; do
   target=$(lnkinfo -c windows-936 "$link" 2>/dev/null | sed -n 's/^[[:space:]]*\(Local path\|Relative path\)[[:space:]]*:[[:space:]]*//p' | head -n 1)
   echo "  ${link#"$WINEPREFIX/drive_c/"} -> $target"
 done
