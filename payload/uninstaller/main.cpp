@@ -1,54 +1,80 @@
-// The Vorlane uninstaller. This version shows what uninstalling removes (the product folder
-// beside it, with its file and folder counts, and the shortcuts) and removes nothing. It carries
-// its clean-up helper (see cleanup_helper.c) inside its own data, for the removal to come.
+// The Vorlane uninstaller, installed as Vorlane\卸载.exe. It finds the installation from its own
+// place (its folder is the product folder, the folder above is the install root), asks, removes
+// what the installation created and nothing else, reports what it could not remove, and has its
+// own file removed by the clean-up helper it carries once it has ended.
+//
+// Exit codes: 0 all removed (folders that hold the user's own files stay and are named),
+// 1 something could not be removed, 2 the user answered No, 3 not inside an installation.
 #include <windows.h>
+#include <objbase.h>
 
-#include <cstdio>
 #include <string>
+#include <vector>
 
-#include "runtime/unique_handle.h"
+#include "removal.h"
+#include "self_removal.h"
 #include "uninstaller_texts.h"
 
 namespace {
 
-struct FindTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) noexcept { FindClose(h); }
-};
-using UniqueFind = vl::UniqueHandle<FindTraits>;
+enum ExitCode : int { kRemoved = 0, kIncomplete = 1, kCancelled = 2, kNotAnInstallation = 3 };
 
-struct FolderCounts {
-  unsigned files = 0;
-  unsigned folders = 0;
-};
-
-// The folder part of a path; the second byte of a double-byte character is never taken for a
-// backslash.
-std::string FolderOf(const std::string& path) {
-  std::size_t last = std::string::npos;
-  for (const char* at = path.c_str(); *at != '\0'; at = CharNextA(at)) {
-    if (*at == '\\') last = static_cast<std::size_t>(at - path.c_str());
+// COM for the shell link object, undone at the end of the scope when it was done.
+class ComScope {
+ public:
+  ComScope() noexcept : m_initialised(SUCCEEDED(CoInitialize(nullptr))) {}
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  ~ComScope() {
+    if (m_initialised) CoUninitialize();
   }
-  return last == std::string::npos ? std::string() : path.substr(0, last);
+
+ private:
+  bool m_initialised;
+};
+
+std::string Lines(const std::vector<std::string>& items) {
+  std::string out;
+  for (const std::string& item : items) out += item + kLineBreak;
+  return out;
 }
 
-// Counts everything below `folder`, hidden and system files included (the player's support
-// libraries are both). Unreadable folders count as empty.
-void Count(const std::string& folder, FolderCounts& counts) {
-  WIN32_FIND_DATAA found;
-  UniqueFind search(FindFirstFileA((folder + "\\*").c_str(), &found));
-  if (!search) return;
-  do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ++counts.folders;
-      Count(folder + "\\" + name, counts);
-    } else {
-      ++counts.files;
-    }
-  } while (FindNextFileA(search.Get(), &found));
+std::string FinalMessage(const vl::uninstall::RemovalReport& report) {
+  std::string message;
+  if (report.HasFailures()) {
+    message = kUninstallIncomplete + Lines(report.FailedItems()) + kUninstallRetry;
+  } else {
+    message = kUninstallDone;
+  }
+  if (!report.KeptFolders().empty()) {
+    std::string kept = Lines(report.KeptFolders());
+    kept.resize(kept.size() - 2);  // no line break after the last folder
+    message += kKeptFoldersHeading + kept;
+  }
+  return message;
+}
+
+vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& installation) {
+  using namespace vl::uninstall;
+  const ComScope com;
+  // A process's current folder cannot be removed on Windows: leave the product folder.
+  char temp[MAX_PATH + 1] = {};
+  const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
+  if (tempLength > 0 && tempLength < MAX_PATH) SetCurrentDirectoryA(temp);
+
+  RemovalReport report;
+  RemoveProductShortCuts(installation, report);
+  RemoveInstalledFiles(installation, report);
+  RemoveInstalledFolders(installation, report);
+  // While anything is left, the uninstaller stays where the user finds it again (its link, the
+  // list of installed programs), so that a second run can finish the job.
+  if (!report.HasFailures()) {
+    RemoveUninstallShortCut(installation, report);
+    RemoveRegistration(installation, report);
+  }
+  if (!report.HasFailures() && !StartCleanupHelper(installation.self)) report.Failed(installation.self);
+  CheckProductFolder(installation, report);
+  return report;
 }
 
 }  // namespace
@@ -56,14 +82,18 @@ void Count(const std::string& folder, FolderCounts& counts) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char program[MAX_PATH * 2] = {};
   const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
-  const std::string folder = length > 0 && length < sizeof program ? FolderOf(program) : "";
-  FolderCounts counts;
-  if (!folder.empty()) Count(folder, counts);
-
-  char countLine[256];
-  std::snprintf(countLine, sizeof countLine, kUninstallCounts, counts.files, counts.folders);
-  const std::string message = std::string(kUninstallHeading) + kUninstallFolderLabel + folder +
-                              "\r\n" + countLine + kUninstallShortcuts + kUninstallNotYet;
-  MessageBoxA(nullptr, message.c_str(), kUninstallTitle, MB_OK | MB_ICONINFORMATION);
-  return 0;
+  const std::optional<vl::uninstall::Installation> installation =
+      length > 0 && length < sizeof program ? vl::uninstall::LocateInstallation(program) : std::nullopt;
+  if (!installation) {
+    MessageBoxA(nullptr, kNotInstalledHere, kUninstallTitle, MB_OK | MB_ICONERROR);
+    return kNotAnInstallation;
+  }
+  const std::string question = kConfirmUninstall + installation->productFolder;
+  if (MessageBoxA(nullptr, question.c_str(), kUninstallTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    return kCancelled;
+  }
+  const vl::uninstall::RemovalReport report = Uninstall(*installation);
+  MessageBoxA(nullptr, FinalMessage(report).c_str(), kUninstallTitle,
+              MB_OK | (report.HasFailures() ? MB_ICONWARNING : MB_ICONINFORMATION));
+  return report.HasFailures() ? kIncomplete : kRemoved;
 }

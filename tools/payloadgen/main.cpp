@@ -9,6 +9,9 @@
 //                       --run <out> --folders <out> --declarations <out> --views <out>
 //       checks every stored content and writes the payload list for constgen, the run as a
 //       file, the folder texts, the label declarations and the catalogue views
+//   payloadgen removal --catalogue <catalogue.txt> --texts <out> --header <out>
+//       writes what the uninstaller removes: the installed paths and folders as a texts.txt
+//       source and the header that lists them
 //
 // Every command reads and checks all its inputs before it writes anything; errors go to stderr
 // as "file:line: message" and the exit code is 1 (2 for a wrong command line).
@@ -24,6 +27,7 @@
 #include "file_io.h"
 #include "outputs.h"
 #include "pe_padding.h"
+#include "removal_list.h"
 
 namespace payloadgen {
 namespace {
@@ -34,7 +38,8 @@ constexpr const char* kUsage =
     "usage: payloadgen generate --catalogue <file> --content <folder> --texts <file> --out <folder>\n"
     "       payloadgen pad --catalogue <file> --entry <number> <image> <out>\n"
     "       payloadgen assemble --catalogue <file> --contents <folder> --list <out> --run <out>\n"
-    "                           --folders <out> --declarations <out> --views <out>\n";
+    "                           --folders <out> --declarations <out> --views <out>\n"
+    "       payloadgen removal --catalogue <file> --texts <out> --header <out>\n";
 
 // "--name value" pairs and the remaining plain arguments.
 bool SplitArguments(const std::vector<std::string>& arguments, Options& options,
@@ -127,6 +132,17 @@ constgen::Status Assemble(const Options& options) {
   return constgen::Done{};
 }
 
+constgen::Status Removal(const Options& options) {
+  const std::string& catalogueFile = options.at("--catalogue");
+  const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
+  if (!catalogue.ok()) return catalogue.error();
+  const std::string name = std::filesystem::path(catalogueFile).filename().string();
+  const RemovalList list = RenderRemovalList(catalogue.value(), name);
+  const constgen::Status texts = constgen::write_file_if_changed(options.at("--texts"), list.texts);
+  if (!texts.ok()) return texts;
+  return constgen::write_file_if_changed(options.at("--header"), list.header);
+}
+
 int Run(const std::vector<std::string>& arguments) {
   Options options;
   std::vector<std::string> plain;
@@ -145,6 +161,9 @@ int Run(const std::vector<std::string>& arguments) {
              Has(options, {"--catalogue", "--contents", "--list", "--run", "--folders",
                            "--declarations", "--views"})) {
     status = Assemble(options);
+  } else if (command == "removal" && plain.empty() &&
+             Has(options, {"--catalogue", "--texts", "--header"})) {
+    status = Removal(options);
   } else {
     std::cerr << kUsage;
     return 2;

@@ -1,0 +1,209 @@
+#include "removal.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <shlguid.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "app_texts.h"
+#include "installed_files.h"
+#include "paths.h"
+#include "runtime/unique_handle.h"
+#include "services/com_ptr.h"
+
+namespace vl::uninstall {
+namespace {
+
+constexpr char kLocalMachineName[] = "HKEY_LOCAL_MACHINE\\";
+
+struct FindTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) noexcept { FindClose(h); }
+};
+using UniqueFind = UniqueHandle<FindTraits>;
+
+bool SameName(const std::string& a, const char* b) {
+  return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b, -1) == CSTR_EQUAL;
+}
+
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// A special folder's path without a trailing backslash; empty when the system names none.
+std::string SpecialFolder(int csidl) {
+  char path[MAX_PATH + 1] = {};
+  if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return {};
+  path[MAX_PATH] = '\0';
+  std::string folder = path;
+  if (!folder.empty() && folder.back() == '\\' && NameOf(folder).empty()) folder.pop_back();
+  return folder;
+}
+
+// Deletes one file; true when it is gone, also when it never was there. A folder standing where
+// the file was is not the installation's and is left alone (its parent then stays as well).
+bool DeleteInstalledFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return IsMissing(GetLastError());
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+  // Hidden, system and read-only files cannot be deleted as they are.
+  const DWORD blocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+  const bool cleared = (attributes & blocking) != 0;
+  if (cleared) {
+    const DWORD rest = attributes & ~blocking;
+    SetFileAttributesA(path.c_str(), rest == 0 ? FILE_ATTRIBUTE_NORMAL : rest);
+  }
+  if (DeleteFileA(path.c_str())) return true;
+  const DWORD error = GetLastError();
+  // The file stays: it stays as the installation left it.
+  if (cleared) SetFileAttributesA(path.c_str(), attributes);
+  return IsMissing(error);
+}
+
+void DeleteOrRecord(const std::string& path, RemovalReport& report) {
+  if (!DeleteInstalledFile(path)) report.Failed(path);
+}
+
+// Deletes a link only when it starts something inside the product folder: a link of the same
+// name that the user or another program pointed elsewhere is theirs.
+void RemoveLinkIntoProduct(const std::string& link, const Installation& installation,
+                           RemovalReport& report) {
+  if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  const std::optional<std::string> target = ShellLinkTarget(link);
+  if (!target || !IsInsideFolder(*target, installation.productFolder)) return;
+  DeleteOrRecord(link, report);
+}
+
+void RemoveLinkIn(int csidl, const char* linkName, const Installation& installation,
+                  RemovalReport& report) {
+  const std::string folder = SpecialFolder(csidl);
+  if (!folder.empty()) RemoveLinkIntoProduct(folder + "\\" + linkName, installation, report);
+}
+
+// Removes an empty folder; one that still holds something is recorded as kept.
+void RemoveFolderIfEmpty(const std::string& folder, RemovalReport& report) {
+  if (RemoveDirectoryA(folder.c_str())) return;
+  const DWORD error = GetLastError();
+  if (IsMissing(error)) return;
+  if (error == ERROR_DIR_NOT_EMPTY) {
+    report.Kept(folder);
+  } else {
+    report.Failed(folder);
+  }
+}
+
+}  // namespace
+
+std::optional<Installation> LocateInstallation(const std::string& self) {
+  Installation installation;
+  installation.self = NormalPath(self);
+  installation.productFolder = FolderOf(installation.self);
+  installation.root = FolderOf(installation.productFolder);
+  if (installation.root.empty() || !SameName(NameOf(installation.productFolder), kProductFolder)) {
+    return std::nullopt;
+  }
+  return installation;
+}
+
+std::optional<std::string> ShellLinkTarget(const std::string& linkFile) {
+  wchar_t wide[MAX_PATH * 2];
+  if (MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide, MAX_PATH * 2) == 0) return std::nullopt;
+  ComPtr<IShellLinkA> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              link.PutVoid()))) {
+    return std::nullopt;
+  }
+  ComPtr<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) return std::nullopt;
+  if (FAILED(file->Load(wide, STGM_READ))) return std::nullopt;
+  char target[MAX_PATH + 1] = {};
+  if (link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK) return std::nullopt;
+  target[MAX_PATH] = '\0';
+  return std::string(target);
+}
+
+void RemoveProductShortCuts(const Installation& installation, RemovalReport& report) {
+  RemoveLinkIn(CSIDL_DESKTOPDIRECTORY, kDesktopLinkName, installation, report);
+  RemoveLinkIn(CSIDL_PROGRAMS, kProgramGroupLinkName, installation, report);
+  RemoveLinkIn(CSIDL_APPDATA, kQuickLaunchLinkName, installation, report);
+  // The web link starts a web address, not a file; it is the installation's by where it lies.
+  DeleteOrRecord(installation.root + kWebLinkPath, report);
+}
+
+void RemoveInstalledFiles(const Installation& installation, RemovalReport& report) {
+  for (const char* relative : kInstalledFiles) {
+    const std::string path = installation.root + relative;
+    if (SamePath(path, installation.self)) continue;  // the clean-up helper's job
+    DeleteOrRecord(path, report);
+  }
+}
+
+void RemoveInstalledFolders(const Installation& installation, RemovalReport& report) {
+  // Creation order puts every folder after its parent: backwards, children go first.
+  for (std::size_t i = std::size(kInstalledFolders); i-- > 0;) {
+    const std::string folder = installation.root + "\\" + kInstalledFolders[i];
+    if (SamePath(folder, installation.productFolder)) continue;  // holds the uninstaller
+    RemoveFolderIfEmpty(folder, report);
+  }
+}
+
+void RemoveUninstallShortCut(const Installation& installation, RemovalReport& report) {
+  RemoveLinkIn(CSIDL_PROGRAMS, kProgramGroupUninstallLinkName, installation, report);
+  const std::string programs = SpecialFolder(CSIDL_PROGRAMS);
+  if (!programs.empty()) RemoveFolderIfEmpty(programs + "\\" + kProductFolder, report);
+}
+
+void RemoveRegistration(const Installation& installation, RemovalReport& report) {
+  const std::string keyPath = FolderOf(kDisplayIconValue);
+  HKEY raw = nullptr;
+  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0,
+                                    KEY_QUERY_VALUE | KEY_SET_VALUE, &raw);
+  if (opened == ERROR_FILE_NOT_FOUND) return;
+  if (opened != ERROR_SUCCESS) {
+    report.Failed(kLocalMachineName + keyPath);
+    return;
+  }
+  UniqueKey key(raw);
+  char icon[MAX_PATH * 2 + 1] = {};
+  DWORD type = 0;
+  DWORD size = MAX_PATH * 2;
+  const std::string iconName = NameOf(kDisplayIconValue);
+  if (RegQueryValueExA(key.Get(), iconName.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(icon), &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return;
+  }
+  icon[MAX_PATH * 2] = '\0';  // a stored text need not end in a NUL
+  if (!SamePath(icon, installation.self)) return;  // another installation's registration
+
+  bool removed = true;
+  for (const char* valuePath : {kDisplayIconValue, kDisplayNameValue, kUninstallStringValue}) {
+    const LONG deleted = RegDeleteValueA(key.Get(), NameOf(valuePath).c_str());
+    if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) removed = false;
+  }
+  DWORD subKeys = 0;
+  DWORD values = 0;
+  const bool empty = RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                                      &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                     subKeys == 0 && values == 0;
+  key.Reset();
+  // Values that someone else added to the key keep it.
+  if (removed && empty && RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str()) != ERROR_SUCCESS) removed = false;
+  if (!removed) report.Failed(kLocalMachineName + keyPath);
+}
+
+void CheckProductFolder(const Installation& installation, RemovalReport& report) {
+  WIN32_FIND_DATAA found;
+  UniqueFind search(FindFirstFileA((installation.productFolder + "\\*").c_str(), &found));
+  if (!search) return;
+  const std::string ownName = NameOf(installation.self);
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == ".." || SameName(name, ownName.c_str())) continue;
+    report.Kept(installation.productFolder);
+    return;
+  } while (FindNextFileA(search.Get(), &found));
+}
+
+}  // namespace vl::uninstall

@@ -1,0 +1,68 @@
+#pragma once
+// Removing what the installation created: its files, shortcuts, uninstall registration and
+// folders. Every step removes only what the installation made (a shortcut only when it points
+// into this product folder, the registration only when it names this uninstaller) and records
+// what it could not remove; nothing here shows a message.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vl::uninstall {
+
+// Where the product is installed, found from the running uninstaller's own file.
+struct Installation {
+  std::string self;           // the uninstaller's own path
+  std::string productFolder;  // the folder that holds it, named like the product folder
+  std::string root;           // the folder above, without a trailing backslash ("C:" for C:\)
+};
+
+// What the removal left behind.
+class RemovalReport {
+ public:
+  // Something the installation created that is still there because removing it failed.
+  void Failed(std::string item) { m_failed.push_back(std::move(item)); }
+  // A folder that stays because it still holds files.
+  void Kept(std::string folder) { m_kept.push_back(std::move(folder)); }
+
+  bool HasFailures() const noexcept { return !m_failed.empty(); }
+  const std::vector<std::string>& FailedItems() const noexcept { return m_failed; }
+  const std::vector<std::string>& KeptFolders() const noexcept { return m_kept; }
+
+ private:
+  std::vector<std::string> m_failed;
+  std::vector<std::string> m_kept;
+};
+
+// The installation around an uninstaller at `self`; nothing when its folder does not carry the
+// product folder's name or has no folder above it (an uninstaller copied elsewhere must not
+// remove files of whatever folder it sits in).
+std::optional<Installation> LocateInstallation(const std::string& self);
+
+// The links the installation made that start the product: desktop, the program group's player
+// link, Quick Launch, and the web link in the product folder. COM must be initialised.
+void RemoveProductShortCuts(const Installation& installation, RemovalReport& report);
+
+// Every installed file but the running uninstaller; hidden and system are cleared first and
+// given back when the file cannot be deleted. A file that is already gone counts as removed.
+void RemoveInstalledFiles(const Installation& installation, RemovalReport& report);
+
+// The installed folders below the product folder, deepest first, where they are empty; a folder
+// that still holds files is recorded as kept.
+void RemoveInstalledFolders(const Installation& installation, RemovalReport& report);
+
+// The program group's uninstaller link and then the group folder when it is empty. COM must be
+// initialised.
+void RemoveUninstallShortCut(const Installation& installation, RemovalReport& report);
+
+// The three uninstall values and then their key, only when the registered DisplayIcon names
+// this uninstaller; a registration that is absent or names another one is left as it is.
+void RemoveRegistration(const Installation& installation, RemovalReport& report);
+
+// Records the product folder as kept when it holds anything besides the uninstaller itself
+// (which the clean-up helper removes with the folder once this process has ended).
+void CheckProductFolder(const Installation& installation, RemovalReport& report);
+
+// The target path of a shell link file; nothing when it cannot be read. COM must be initialised.
+std::optional<std::string> ShellLinkTarget(const std::string& linkFile);
+
+}  // namespace vl::uninstall

@@ -1,0 +1,406 @@
+// The carried uninstaller end to end: the real installer installs into a scratch root, then the
+// installed 卸载.exe runs and its message boxes are answered as a user would.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "installed_files.h"
+#include "tests/support/ui_automation.h"
+
+namespace {
+
+using vl::test::WindowQuery;
+
+std::wstring g_setup;   // the installer, VorlaneSetup.exe
+std::wstring g_helper;  // the clean-up helper as built
+
+constexpr wchar_t kPageTitle[] = L"Vorlane V2.6 绿色中文版";
+constexpr wchar_t kUninstallTitle[] = L"Vorlane 卸载";
+constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorlane";
+constexpr DWORD kWindowTimeoutMs = 15000;
+
+std::wstring Wide(const std::string& text) {
+  std::wstring out(text.size() + 1, L'\0');
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()));
+  out.resize(length > 0 ? static_cast<std::size_t>(length - 1) : 0);
+  return out;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring SpecialFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+std::wstring DesktopLink() { return SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Tamsic.lnk"; }
+std::wstring ProgramGroup() { return SpecialFolder(CSIDL_PROGRAMS) + L"\\Vorlane"; }
+std::wstring QuickLaunchFolder() {
+  return SpecialFolder(CSIDL_APPDATA) + L"\\Microsoft\\Internet Explorer\\Quick Launch";
+}
+
+std::optional<std::wstring> ReadUninstallValue(const wchar_t* name) {
+  wchar_t value[MAX_PATH * 2] = {};
+  DWORD size = sizeof value - sizeof(wchar_t);
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(value);
+}
+
+bool KeyExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::optional<std::wstring> LinkTarget(const std::wstring& linkFile) {
+  IShellLinkW* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link)))) {
+    return std::nullopt;
+  }
+  std::optional<std::wstring> target;
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    wchar_t path[MAX_PATH] = {};
+    if (SUCCEEDED(file->Load(linkFile.c_str(), STGM_READ)) &&
+        link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK) {
+      target = path;
+    }
+    file->Release();
+  }
+  link->Release();
+  return target;
+}
+
+struct Process {
+  HANDLE handle = nullptr;
+  DWORD id = 0;
+  ~Process() {
+    if (handle) CloseHandle(handle);
+  }
+};
+
+bool Start(const std::wstring& program, const std::wstring& arguments, Process& process) {
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return false;
+  }
+  CloseHandle(info.hThread);
+  process.handle = info.hProcess;
+  process.id = info.dwProcessId;
+  return true;
+}
+
+std::optional<DWORD> ExitCodeAfter(const Process& process, DWORD timeoutMs) {
+  if (WaitForSingleObject(process.handle, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(process.handle, &code);
+  return code;
+}
+
+HWND WaitForPage(DWORD processId) {
+  return vl::test::WaitForWindow(WindowQuery{nullptr, kPageTitle, processId}, kWindowTimeoutMs);
+}
+
+// Walks the installer through its pages into `root` and finishes it. Exit code 0 expected.
+void Install(const std::wstring& root) {
+  Process setup;
+  ASSERT_TRUE(Start(g_setup, L"", setup));
+  for (int page = 0; page < 2; ++page) {
+    HWND window = WaitForPage(setup.id);
+    ASSERT_NE(window, nullptr) << "page " << page;
+    ASSERT_TRUE(vl::test::SendClick(vl::test::FindChild(window, L"下一步", L"Button")));
+    ASSERT_TRUE(vl::test::WaitForWindowGone(window, kWindowTimeoutMs));
+  }
+  HWND location = WaitForPage(setup.id);
+  ASSERT_NE(location, nullptr);
+  ASSERT_TRUE(vl::test::SetText(vl::test::FindChild(location, nullptr, L"Edit"), root));
+  ASSERT_TRUE(vl::test::PostClick(vl::test::FindChild(location, L"下一步", L"Button")));
+  HWND finish = nullptr;
+  ASSERT_TRUE(vl::test::WaitUntil(
+      [&] {
+        HWND page = vl::test::FindTopLevelWindow(WindowQuery{nullptr, kPageTitle, setup.id});
+        finish = page ? vl::test::FindChild(page, L"安装完成", L"Button") : nullptr;
+        return finish != nullptr && IsWindowEnabled(finish);
+      },
+      60000));
+  ASSERT_TRUE(vl::test::PostClick(finish));
+  EXPECT_EQ(ExitCodeAfter(setup, kWindowTimeoutMs), 0u);
+}
+
+struct UninstallRun {
+  std::optional<DWORD> exitCode;
+  std::wstring question;
+  std::wstring result;  // the final message; empty when there was none
+};
+
+HWND WaitForUninstallBox(DWORD processId) {
+  return vl::test::WaitForWindow(WindowQuery{vl::test::kDialogClass, kUninstallTitle, processId},
+                                 kWindowTimeoutMs);
+}
+
+// Runs an uninstaller, answers its question and acknowledges its final message.
+UninstallRun RunUninstaller(const std::wstring& program, int answer) {
+  UninstallRun run;
+  Process process;
+  if (!Start(program, L"", process)) return run;
+  HWND question = WaitForUninstallBox(process.id);
+  if (question == nullptr) return run;
+  run.question = vl::test::MessageBoxText(question).value_or(L"");
+  vl::test::AnswerDialog(question, answer);
+  if (answer == IDYES && vl::test::WaitForWindowGone(question, kWindowTimeoutMs)) {
+    if (HWND result = WaitForUninstallBox(process.id)) {
+      run.result = vl::test::MessageBoxText(result).value_or(L"");
+      vl::test::AnswerDialog(result, IDOK);
+    }
+  }
+  run.exitCode = ExitCodeAfter(process, kWindowTimeoutMs);
+  return run;
+}
+
+// Whether a process runs from a file whose name starts with `prefix`.
+bool ProcessRuns(const wchar_t* prefix) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+    found = std::wstring(entry.szExeFile).starts_with(prefix);
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+// Deletes a folder with everything in it, hidden and system files too.
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+class Uninstaller : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    SHCreateDirectoryExW(nullptr, QuickLaunchFolder().c_str(), nullptr);
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    m_root = std::wstring(temp) + L"vl uninstall " +
+             Wide(::testing::UnitTest::GetInstance()->current_test_info()->name()) + L"\\";
+    RemoveTree(m_root.substr(0, m_root.size() - 1));
+    CreateDirectoryW(m_root.c_str(), nullptr);
+    Install(m_root);
+  }
+  void TearDown() override {
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    CoUninitialize();
+  }
+
+  std::wstring Product() const { return m_root + L"Vorlane"; }
+  std::wstring UninstallerFile() const { return Product() + L"\\卸载.exe"; }
+  // An installed path (GBK, relative to the root, starting with a backslash) in full.
+  std::wstring FromRoot(const char* relative) const { return m_root.substr(0, m_root.size() - 1) + Wide(relative); }
+
+  int CountInstalledFiles() const {
+    int present = 0;
+    for (const char* file : vl::uninstall::kInstalledFiles) present += Exists(FromRoot(file));
+    return present;
+  }
+
+  std::vector<std::wstring> Links() const {
+    return {DesktopLink(), ProgramGroup() + L"\\Tamsic.lnk", ProgramGroup() + L"\\卸载.lnk",
+            Product() + L"\\官方网址.lnk", QuickLaunchFolder() + L"\\Tamsic.lnk"};
+  }
+
+  void ExpectInstalled() const {
+    EXPECT_EQ(CountInstalledFiles(), 34);
+    for (const std::wstring& link : Links()) EXPECT_TRUE(Exists(link)) << link;
+    EXPECT_EQ(ReadUninstallValue(L"DisplayIcon"), UninstallerFile());
+  }
+
+  bool WaitForHelper() const {
+    return vl::test::WaitUntil([&] { return !Exists(UninstallerFile()) && !ProcessRuns(L"VorlaneCleanup"); }, 20000);
+  }
+
+  std::wstring m_root;
+};
+
+TEST_F(Uninstaller, RemovesEverythingItsInstallationMadeAndThenItself) {
+  ExpectInstalled();
+  // Started as a user would: through the program group's link.
+  const std::optional<std::wstring> program = LinkTarget(ProgramGroup() + L"\\卸载.lnk");
+  ASSERT_TRUE(program);
+  EXPECT_EQ(*program, UninstallerFile());
+  const UninstallRun run = RunUninstaller(*program, IDYES);
+  EXPECT_NE(run.question.find(Product()), std::wstring::npos);
+  EXPECT_EQ(run.result, L"Vorlane 已从您的计算机中删除。");
+  EXPECT_EQ(run.exitCode, 0u);
+
+  ASSERT_TRUE(WaitForHelper());
+  EXPECT_FALSE(Exists(Product()));
+  EXPECT_TRUE(Exists(m_root));  // the install root was there before
+  for (const std::wstring& link : Links()) EXPECT_FALSE(Exists(link));
+  EXPECT_FALSE(Exists(ProgramGroup()));
+  EXPECT_TRUE(Exists(QuickLaunchFolder()));  // the system's folder
+  EXPECT_FALSE(KeyExists());
+  // The helper cannot delete its own file while it runs: it goes at the next start.
+  wchar_t pending[8192] = {};
+  DWORD size = sizeof pending - 2 * sizeof(wchar_t);
+  ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                         L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending, &size),
+            ERROR_SUCCESS);
+  bool helperListed = false;
+  for (const wchar_t* at = pending; *at != L'\0'; at += wcslen(at) + 1) {
+    helperListed = helperListed || std::wstring(at).find(L"VorlaneCleanup") != std::wstring::npos;
+  }
+  EXPECT_TRUE(helperListed);
+}
+
+TEST_F(Uninstaller, KeepsAFolderHoldingTheUsersOwnFileAndNamesIt) {
+  const std::wstring music = Product() + L"\\音乐文件";
+  const std::wstring song = music + L"\\下载的歌.mp3";
+  HANDLE file = CreateFileW(song.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+
+  const UninstallRun run = RunUninstaller(UninstallerFile(), IDYES);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_NE(run.result.find(L"已保留"), std::wstring::npos);
+  EXPECT_NE(run.result.find(music + L"\r\n"), std::wstring::npos) << "the message names the folder";
+  ASSERT_TRUE(WaitForHelper());
+  EXPECT_TRUE(Exists(song));
+  EXPECT_EQ(CountInstalledFiles(), 0);
+  EXPECT_FALSE(Exists(Product() + L"\\tade"));
+  EXPECT_FALSE(Exists(Product() + L"\\udin"));
+  EXPECT_FALSE(KeyExists());
+}
+
+TEST_F(Uninstaller, NoChangesNothingAndACopyOutsideTheProductFolderRemovesNothing) {
+  const UninstallRun no = RunUninstaller(UninstallerFile(), IDNO);
+  EXPECT_EQ(no.exitCode, 2u);
+  EXPECT_TRUE(no.result.empty());
+  ExpectInstalled();
+  EXPECT_EQ(GetFileAttributesW((Product() + L"\\krnln.fnr").c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+            static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+
+  const std::wstring elsewhere = m_root + L"其他";
+  CreateDirectoryW(elsewhere.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(UninstallerFile().c_str(), (elsewhere + L"\\卸载.exe").c_str(), FALSE));
+  Process copy;
+  ASSERT_TRUE(Start(elsewhere + L"\\卸载.exe", L"", copy));
+  HWND refusal = WaitForUninstallBox(copy.id);
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_NE(vl::test::MessageBoxText(refusal).value_or(L"").find(L"未删除任何内容"), std::wstring::npos);
+  vl::test::AnswerDialog(refusal, IDOK);
+  EXPECT_EQ(ExitCodeAfter(copy, kWindowTimeoutMs), 3u);
+  ExpectInstalled();
+}
+
+TEST_F(Uninstaller, AFileInUseIsReportedAndASecondRunFinishesTheJob) {
+  const std::wstring busy = Product() + L"\\krnln.fnr";
+  HANDLE file = CreateFileW(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const UninstallRun first = RunUninstaller(UninstallerFile(), IDYES);
+  CloseHandle(file);
+  EXPECT_EQ(first.exitCode, 1u);
+  EXPECT_NE(first.result.find(busy + L"\r\n"), std::wstring::npos);
+  EXPECT_EQ(first.result.find(L"已从您的计算机中删除"), std::wstring::npos);
+  // The file is left as the installation made it; everything else of the product is gone but
+  // the way back to the uninstaller.
+  EXPECT_EQ(GetFileAttributesW(busy.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+            static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  EXPECT_EQ(CountInstalledFiles(), 2);
+  EXPECT_FALSE(Exists(DesktopLink()));
+  EXPECT_FALSE(Exists(Product() + L"\\tade"));
+  EXPECT_TRUE(Exists(UninstallerFile()));
+  EXPECT_TRUE(Exists(ProgramGroup() + L"\\卸载.lnk"));
+  const std::optional<std::wstring> command = ReadUninstallValue(L"UninstallString");
+  ASSERT_EQ(command, L"\"" + UninstallerFile() + L"\"");
+
+  const UninstallRun second = RunUninstaller(command->substr(1, command->size() - 2), IDYES);
+  EXPECT_EQ(second.exitCode, 0u);
+  EXPECT_EQ(second.result, L"Vorlane 已从您的计算机中删除。");
+  ASSERT_TRUE(WaitForHelper());
+  EXPECT_FALSE(Exists(Product()));
+  EXPECT_FALSE(Exists(ProgramGroup()));
+  EXPECT_FALSE(KeyExists());
+}
+
+TEST_F(Uninstaller, LeavesARegistrationThatNamesAnotherInstallation) {
+  const std::wstring other = L"D:\\Other\\Vorlane\\卸载.exe";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  RegSetValueExW(key, L"DisplayIcon", 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
+                 static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+
+  const UninstallRun run = RunUninstaller(UninstallerFile(), IDYES);
+  EXPECT_EQ(run.exitCode, 0u);
+  ASSERT_TRUE(WaitForHelper());
+  EXPECT_FALSE(Exists(Product()));
+  EXPECT_EQ(ReadUninstallValue(L"DisplayIcon"), other);
+  EXPECT_EQ(ReadUninstallValue(L"DisplayName"), L"Vorlanev2.6");
+  EXPECT_TRUE(ReadUninstallValue(L"UninstallString"));
+}
+
+// The helper started by anyone but the uninstaller: a handle it did not inherit, or its own
+// process's pseudo handle, gets nothing deleted.
+TEST(CleanupHelper, DoesNothingWhenNotStartedByTheUninstaller) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring victim = std::wstring(temp) + L"vl helper victim.txt";
+  HANDLE file = CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  for (const wchar_t* handle : {L"4294967295 4294967295", L"1234 1238", L"", L"x"}) {
+    Process helper;
+    ASSERT_TRUE(Start(g_helper, std::wstring(handle) + L" \"" + victim + L"\"", helper));
+    EXPECT_EQ(ExitCodeAfter(helper, kWindowTimeoutMs), 1u) << handle;
+    EXPECT_TRUE(Exists(victim)) << handle;
+  }
+  DeleteFileW(victim.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc != 3) {
+    fprintf(stderr, "usage: uninstaller_test <VorlaneSetup.exe> <cleanup helper>\n");
+    return 2;
+  }
+  g_setup = Wide(argv[1]);
+  g_helper = Wide(argv[2]);
+  return RUN_ALL_TESTS();
+}
