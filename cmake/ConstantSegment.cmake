@@ -4,9 +4,10 @@
 #     an INTERFACE library whose include folder holds <stem>.h, the declarations of the texts
 #     of one source (the header is named after the source's folder: runtime/texts.txt gives
 #     runtime_texts.h);
-#   vl_add_constant_segment(<target> SOURCES <texts.txt>...)
+#   vl_add_constant_segment(<target> SOURCES <texts.txt>... [PAYLOAD <list> PAYLOAD_FILES <files>...])
 #     an OBJECT library holding one contiguous constant segment with the definitions of all
-#     the given texts, and the include folder with constant_segment_layout.h (its length).
+#     the given texts (then the payload run the list names, whose contents are PAYLOAD_FILES),
+#     and the include folder with constant_segment_layout.h (its length).
 # Each executable links exactly one constant segment.
 
 if(CMAKE_CROSSCOMPILING)
@@ -38,7 +39,7 @@ function(vl_declare_texts target source)
 endfunction()
 
 function(vl_add_constant_segment target)
-  cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "PAYLOAD" "SOURCES;PAYLOAD_FILES" ${ARGN})
   set(outdir "${CMAKE_CURRENT_BINARY_DIR}/${target}")
   set(asm "${outdir}/constant_segment.S")
   set(layout "${outdir}/constant_segment_layout.h")
@@ -47,12 +48,21 @@ function(vl_add_constant_segment target)
     get_filename_component(abs "${source}" ABSOLUTE)
     list(APPEND inputs "${abs}")
   endforeach()
+  set(payload)
+  if(ARG_PAYLOAD)
+    set(payload --payload "${ARG_PAYLOAD}")
+  endif()
   add_custom_command(
     OUTPUT "${asm}" "${layout}"
-    COMMAND "${VL_CONSTGEN}" segment --format ${VL_CONSTGEN_FORMAT} --asm "${asm}" --layout "${layout}" ${inputs}
-    DEPENDS ${inputs} ${VL_CONSTGEN_DEPENDS}
+    COMMAND "${VL_CONSTGEN}" segment --format ${VL_CONSTGEN_FORMAT} --asm "${asm}" --layout "${layout}"
+            ${payload} ${inputs}
+    DEPENDS ${inputs} ${ARG_PAYLOAD} ${VL_CONSTGEN_DEPENDS}
     COMMENT "Generating the constant segment ${target}"
     VERBATIM)
+  if(ARG_PAYLOAD_FILES)
+    # The assembler reads the payload's contents itself: it must run again when one changes.
+    set_source_files_properties("${asm}" PROPERTIES OBJECT_DEPENDS "${ARG_PAYLOAD_FILES}")
+  endif()
   add_library(${target} OBJECT "${asm}" "${layout}")
   target_include_directories(${target} INTERFACE "${outdir}")
 endfunction()

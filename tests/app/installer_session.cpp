@@ -20,13 +20,6 @@ const wchar_t* Marker(Page page) {
   return L"";
 }
 
-std::string ThisFolder() {
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder = path;
-  return folder.substr(0, folder.rfind('\\') + 1);
-}
-
 struct PageSearch {
   DWORD processId;
   std::vector<HWND> found;
@@ -80,31 +73,15 @@ InstallerSession::InstallerSession() {
   ScratchFolder download("Downloads" + std::to_string(++serial));
   m_folder = download.Path() + "\\";
   const std::string program = m_folder + "VorlaneSetup.exe";
-  if (!CopyFileA((ThisFolder() + "VorlaneSetupProbe.exe").c_str(), program.c_str(), FALSE)) return;
-  std::string commandLine = "\"" + program + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(),
-                      &startup, &info)) {
-    return;
-  }
-  CloseHandle(info.hThread);
-  m_process = info.hProcess;
-  m_processId = info.dwProcessId;
-}
-
-InstallerSession::~InstallerSession() {
-  if (m_process == nullptr) return;
-  if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) TerminateProcess(m_process, 99);
-  CloseHandle(m_process);
+  if (!CopyFileA((TestProgramFolder() + "VorlaneSetupProbe.exe").c_str(), program.c_str(), FALSE)) return;
+  m_program = std::make_unique<ChildProcess>(program, "", m_folder);
 }
 
 HWND InstallerSession::WaitForPage(Page page, DWORD timeoutMs) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        const auto windows = PageWindows(m_processId);
+        const auto windows = PageWindows(ProcessId());
         found = windows.size() == 1 && FindChild(windows[0], Marker(page), nullptr) != nullptr ? windows[0] : nullptr;
         return found != nullptr;
       },
@@ -127,7 +104,7 @@ void InstallerSession::SetInstallFolder(HWND locationPage, const std::string& an
 }
 
 HWND InstallerSession::WaitForMessageBox(const wchar_t* title, DWORD timeoutMs) {
-  return WaitForWindow({kDialogClass, title, m_processId}, timeoutMs);
+  return WaitForWindow({kDialogClass, title, ProcessId()}, timeoutMs);
 }
 
 HWND InstallerSession::ToLocationPage() {
@@ -151,10 +128,7 @@ HWND InstallerSession::Install(HWND locationPage, const std::string& ansiRoot) {
 }
 
 DWORD InstallerSession::WaitForExit(DWORD timeoutMs) {
-  if (WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(m_process, &code);
-  return code;
+  return m_program != nullptr ? m_program->WaitForExit(timeoutMs) : STILL_ACTIVE;
 }
 
 std::vector<std::string> InstallerSession::ProbeLines(const char* name) const {

@@ -3,8 +3,11 @@
 // program, started from a download folder of its own.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tests/support/child_process.h"
 
 namespace vl::test {
 
@@ -14,14 +17,13 @@ class InstallerSession {
  public:
   // Copies the installer into a new download folder and starts it there.
   InstallerSession();
-  ~InstallerSession();
   InstallerSession(const InstallerSession&) = delete;
   InstallerSession& operator=(const InstallerSession&) = delete;
 
-  bool Started() const { return m_process != nullptr; }
+  bool Started() const { return m_program != nullptr && m_program->Started(); }
   const std::string& DownloadFolder() const { return m_folder; }
-  DWORD ProcessId() const { return m_processId; }
-  HANDLE Process() const { return m_process; }
+  DWORD ProcessId() const { return m_program != nullptr ? m_program->Id() : 0; }
+  HANDLE Process() const { return m_program != nullptr ? m_program->Handle() : nullptr; }
 
   // The page on screen once it is the only one (the page left behind has closed); null on
   // timeout.
@@ -51,8 +53,7 @@ class InstallerSession {
 
  private:
   std::string m_folder;
-  HANDLE m_process = nullptr;
-  DWORD m_processId = 0;
+  std::unique_ptr<ChildProcess> m_program;
 };
 
 // The text in the ANSI code page, and back.

@@ -10,6 +10,7 @@
 #include "pages/page_format.h"
 #include "runtime/frame.h"
 #include "runtime/runtime_object.h"
+#include "tests/support/child_process.h"
 #include "test_routines.h"
 
 namespace {
@@ -97,54 +98,12 @@ TEST(PointerTable, TheNumbersSelectTheSystemPointerIds) {
   }
 }
 
-struct BoxSearch {
-  DWORD processId;
-  HWND box;
-};
-
-BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<BoxSearch*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t className[16] = L"";
-  GetClassNameW(window, className, 16);
-  if (owner != search->processId || std::wstring(className) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-  search->box = window;
-  return FALSE;
-}
-
-// The fatal box of a child process, as "title|text"; the box is answered afterwards.
-std::wstring AnswerFatalBox(DWORD processId) {
-  BoxSearch search{processId, nullptr};
-  for (int attempt = 0; attempt < 200 && search.box == nullptr; ++attempt) {
-    EnumWindows(&FindBoxOfProcess, reinterpret_cast<LPARAM>(&search));
-    if (search.box == nullptr) Sleep(50);
-  }
-  if (search.box == nullptr) return L"<no box>";
-  wchar_t title[32] = L"";
-  GetWindowTextW(search.box, title, 32);
-  wchar_t text[512] = L"";
-  GetDlgItemTextW(search.box, 0xFFFF, text, 512);  // the message box's text control
-  PostMessageW(search.box, WM_COMMAND, IDOK, 0);
-  return std::wstring(title) + L"|" + text;
-}
-
+// The box's title ("错误") is part of what AnswerFatalErrorBox looks for.
 TEST(DamagedPages, AShortSegmentStopsTheProgramWithTheFatalMessage) {
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string program = path;
-  program = program.substr(0, program.rfind('\\') + 1) + "truncated_pages_program.exe";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  ASSERT_TRUE(CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
-  CloseHandle(info.hThread);
-  EXPECT_EQ(AnswerFatalBox(info.dwProcessId), L"错误|运行时出错!\r\n\r\n错误信息：载入窗口模板数据段出错!\r\n");
-  DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
-  else TerminateProcess(info.hProcess, 99);
-  CloseHandle(info.hProcess);
-  EXPECT_EQ(code, 0xFFFFFFFFu);
+  vl::test::ChildProcess child(vl::test::TestProgramFolder() + "truncated_pages_program.exe", "");
+  ASSERT_TRUE(child.Started());
+  EXPECT_EQ(vl::test::AnswerFatalErrorBox(child.Id()), L"运行时出错!\r\n\r\n错误信息：载入窗口模板数据段出错!\r\n");
+  EXPECT_EQ(child.WaitForExit(), 0xFFFFFFFFu);
 }
 
 }  // namespace

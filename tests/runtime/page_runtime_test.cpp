@@ -11,6 +11,7 @@
 #include "runtime/pages/page_window.h"
 #include "runtime/pages/properties.h"
 #include "runtime/runtime_object.h"
+#include "tests/support/child_process.h"
 #include "tests/support/ui_automation.h"
 
 namespace {
@@ -289,47 +290,13 @@ TEST_F(PageRuntime, APendingCloseOfTheOnlyPageDoesNotEndTheLoopWhenThePageIsLoad
 
 // --- Child programs ---------------------------------------------------------------------------
 
-class Child {
+// A page program playing one scenario, watched from outside.
+class Child : public vl::test::ChildProcess {
  public:
-  explicit Child(const std::string& scenario) {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string program = path;
-    program = program.substr(0, program.rfind('\\') + 1) + "page_scenarios.exe";
-    std::string commandLine = "\"" + program + "\" " + scenario;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-      CloseHandle(info.hThread);
-      m_process = info.hProcess;
-      m_id = info.dwProcessId;
-    }
-  }
-  ~Child() {
-    if (m_process == nullptr) return;
-    if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) TerminateProcess(m_process, 99);
-    CloseHandle(m_process);
-  }
-  DWORD Id() const { return m_id; }
-  bool Started() const { return m_process != nullptr; }
-  DWORD ExitCode() {
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(m_process, 10000) == WAIT_OBJECT_0) GetExitCodeProcess(m_process, &code);
-    return code;
-  }
-  // The text of the fatal box, which is then answered.
-  std::wstring FatalText() {
-    HWND box = vl::test::WaitForWindow({vl::test::kDialogClass, L"错误", m_id, true}, 10000);
-    if (box == nullptr) return L"<no box>";
-    const std::wstring text = vl::test::MessageBoxText(box).value_or(L"<no text>");
-    vl::test::AnswerDialog(box, IDOK);
-    return text;
-  }
-
- private:
-  HANDLE m_process = nullptr;
-  DWORD m_id = 0;
+  explicit Child(const std::string& scenario)
+      : ChildProcess(vl::test::TestProgramFolder() + "page_scenarios.exe", scenario) {}
+  DWORD ExitCode() const { return WaitForExit(); }
+  std::wstring FatalText() const { return vl::test::AnswerFatalErrorBox(Id()); }
 };
 
 std::wstring Fatal(const std::wstring& message) { return L"运行时出错!\r\n\r\n错误信息：" + message + L"\r\n"; }

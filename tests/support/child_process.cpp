@@ -1,0 +1,50 @@
+#include "child_process.h"
+
+#include "ui_automation.h"
+
+namespace vl::test {
+
+ChildProcess::ChildProcess(const std::string& program, const std::string& arguments,
+                           const std::string& workingFolder) {
+  std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
+    return;
+  }
+  CloseHandle(info.hThread);
+  m_process = info.hProcess;
+  m_id = info.dwProcessId;
+}
+
+ChildProcess::~ChildProcess() {
+  if (m_process == nullptr) return;
+  if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) TerminateProcess(m_process, 99);
+  CloseHandle(m_process);
+}
+
+DWORD ChildProcess::WaitForExit(DWORD timeoutMs) const noexcept {
+  if (m_process == nullptr || WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(m_process, &code);
+  return code;
+}
+
+std::string TestProgramFolder() {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string program = path;
+  return program.substr(0, program.rfind('\\') + 1);
+}
+
+std::wstring AnswerFatalErrorBox(DWORD processId, DWORD timeoutMs) {
+  HWND box = WaitForWindow({kDialogClass, L"错误", processId, true}, timeoutMs);
+  if (box == nullptr) return L"<no box>";
+  std::wstring text = MessageBoxText(box).value_or(L"<no text>");
+  AnswerDialog(box, IDOK);
+  return text;
+}
+
+}  // namespace vl::test
