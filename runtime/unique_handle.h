@@ -69,6 +69,12 @@ struct GdiObjectTraits {
   static Handle Invalid() noexcept { return nullptr; }
   static void Close(Handle h) noexcept { DeleteObject(h); }
 };
+// A DC the program created (CreateCompatibleDC); one lent by GetDC needs ReleaseDC instead.
+struct DcTraits {
+  using Handle = HDC;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { DeleteDC(h); }
+};
 struct IconTraits {
   using Handle = HICON;
   static Handle Invalid() noexcept { return nullptr; }
@@ -89,6 +95,7 @@ using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueIcon = UniqueHandle<IconTraits>;
+using UniqueDc = UniqueHandle<DcTraits>;
 using UniqueCursor = UniqueHandle<CursorTraits>;
 
 }  // namespace vl

@@ -30,22 +30,17 @@ class SelectScope {
  public:
   SelectScope(HDC dc, HGDIOBJ object) noexcept : m_dc(dc), m_old(object ? SelectObject(dc, object) : nullptr) {}
   ~SelectScope() {
-    if (m_old != nullptr) SelectObject(m_dc, m_old);
+    if (Valid()) SelectObject(m_dc, m_old);
   }
   SelectScope(const SelectScope&) = delete;
   SelectScope& operator=(const SelectScope&) = delete;
+  // False when nothing was selected: no object, or the DC refused it.
+  bool Valid() const noexcept { return m_old != nullptr && m_old != HGDI_ERROR; }
 
  private:
   HDC m_dc;
   HGDIOBJ m_old;
 };
-
-struct DcTraits {
-  using Handle = HDC;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { DeleteDC(h); }
-};
-using UniqueDc = UniqueHandle<DcTraits>;
 
 // A memory DC over a top-down 32-bit DIB section the size of an area; paint into it, then copy
 // it out in one blit (no flicker, and exact pixel values for the gradients).

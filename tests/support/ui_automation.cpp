@@ -4,6 +4,7 @@
 #include <iterator>
 #include <memory>
 
+#include "runtime/pages/gdi_scope.h"
 #include "runtime/unique_handle.h"
 
 namespace vl::test {
@@ -21,12 +22,6 @@ constexpr UINT kSendFlags = SMTO_NORMAL | SMTO_ABORTIFHUNG;
 // A message box's text label has this id on Windows.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-struct MemoryDcTraits {
-  using Handle = HDC;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { DeleteDC(h); }
-};
-using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 
 // The screen's device context, which GetDC lends and ReleaseDC takes back.
 class ScreenDc {
@@ -44,20 +39,6 @@ class ScreenDc {
 };
 
 // Puts back the object that a selection into a device context replaced.
-class ScopedSelection {
- public:
-  ScopedSelection(HDC dc, HGDIOBJ object) noexcept : m_dc(dc), m_previous(SelectObject(dc, object)) {}
-  ScopedSelection(const ScopedSelection&) = delete;
-  ScopedSelection& operator=(const ScopedSelection&) = delete;
-  ~ScopedSelection() {
-    if (Valid()) SelectObject(m_dc, m_previous);
-  }
-  bool Valid() const noexcept { return m_previous != nullptr && m_previous != HGDI_ERROR; }
-
- private:
-  HDC m_dc;
-  HGDIOBJ m_previous;
-};
 
 // The memory a text message points to. A message whose sender stopped waiting may still be
 // handled later; a window of this process then uses the sender's memory itself (another process
@@ -351,7 +332,7 @@ std::optional<Screenshot> CaptureWindow(HWND window) noexcept {
 
   ScreenDc screen;
   if (screen.Get() == nullptr) return std::nullopt;
-  UniqueMemoryDc memory(CreateCompatibleDC(screen.Get()));
+  UniqueDc memory(CreateCompatibleDC(screen.Get()));
   if (!memory) return std::nullopt;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -364,7 +345,7 @@ std::optional<Screenshot> CaptureWindow(HWND window) noexcept {
   UniqueBitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || bits == nullptr) return std::nullopt;
   {
-    ScopedSelection selection(memory.Get(), bitmap.Get());
+    SelectScope selection(memory.Get(), bitmap.Get());
     if (!selection.Valid()) return std::nullopt;
     if (!BitBlt(memory.Get(), 0, 0, image.width, image.height, screen.Get(), bounds.left, bounds.top,
                 SRCCOPY | CAPTUREBLT)) {
