@@ -1,6 +1,7 @@
 #include "libraries.h"
 
 #include "message_box.h"
+#include "runtime/pages/control_kind.h"
 #include "runtime/pages/page_runtime.h"
 #include "runtime_texts.h"
 #include "services/file_commands.h"
@@ -37,12 +38,12 @@ std::intptr_t Notify(int code, std::intptr_t arg1, std::intptr_t /*arg2*/) noexc
 // Kernel data types 1 to 32; the unnamed slots are kinds of the wider runtime this program does
 // not carry.
 const DataTypeInfo kKernelTypes[] = {
-    {kWindowTypeName, 32}, {}, {}, {}, {kEditBoxTypeName, 29}, {kPicBoxTypeName, 15}, {}, {},
-    {kGroupBoxTypeName, 13}, {kLabelTypeName, 29}, {kButtonTypeName, 14}, {}, {}, {}, {}, {},
-    {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {kTimerTypeName, 9},
+    {kWindowTypeName, &kWindowKind}, {}, {}, {}, {kEditBoxTypeName, &kEditBoxKind}, {kPicBoxTypeName, &kPicBoxKind},
+    {}, {}, {kGroupBoxTypeName, &kGroupBoxKind}, {kLabelTypeName, &kLabelKind}, {kButtonTypeName, &kButtonKind},
+    {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {kTimerTypeName, &kTimerKind},
 };
-const DataTypeInfo kExtensionUiTypes[] = {{}, {}, {}, {}, {kTransLabelTypeName, 15}};
-const DataTypeInfo kAppInterfaceTypes[] = {{}, {}, {}, {kSystemInfoTypeName, 15}};
+const DataTypeInfo kExtensionUiTypes[] = {{}, {}, {}, {}, {kTransLabelTypeName, &kTransLabelKind}};
+const DataTypeInfo kAppInterfaceTypes[] = {{}, {}, {}, {kSystemInfoTypeName, nullptr}};
 
 // Kernel commands the program calls:
 //   ShowMessageBox(message: any, style: int, title: text opt, parent: page opt) -> int

@@ -21,11 +21,15 @@ inline constexpr int kRuntimeFatal = 3;     // arg1: message text; does not retu
 
 using NotificationFunction = std::intptr_t (*)(int code, std::intptr_t arg1, std::intptr_t arg2) noexcept;
 
+struct KindDescriptor;
+
 // One data type of a library, found by (library number << 16) | type number, both from 1. A slot
-// without a name is a type of the wider runtime that this program does not carry.
+// without a name is a type of the wider runtime that this program does not carry. A page or
+// control kind names its descriptor (property table and interface function); a record type has
+// none.
 struct DataTypeInfo {
   Text name;
-  std::uint32_t propertyCount;
+  const KindDescriptor* kind;
 };
 
 struct LibraryRecord {

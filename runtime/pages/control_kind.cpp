@@ -1,6 +1,7 @@
 #include "control_kind.h"
 
 #include "pages/page_format.h"
+#include "runtime/runtime_object.h"
 
 namespace vl {
 
@@ -12,12 +13,15 @@ bool IsByteSetType(std::uint16_t type) noexcept {
 bool IsTextType(std::uint16_t type) noexcept { return type == ptype::kText; }
 
 const KindDescriptor* FindKindDescriptor(std::uint32_t kind) noexcept {
-  static const KindDescriptor* const kinds[] = {&kWindowKind, &kEditBoxKind, &kPicBoxKind,  &kGroupBoxKind,
-                                                &kLabelKind,  &kButtonKind,  &kTimerKind, &kTransLabelKind};
-  for (const KindDescriptor* descriptor : kinds) {
-    if (descriptor->kind == kind) return descriptor;
-  }
-  return nullptr;
+  // (library number << 16) | type number, both from 1, into the program's library table.
+  const auto libraries = TheRuntime().Header().libraries;
+  const std::uint32_t library = kind >> 16;
+  const std::uint32_t type = kind & 0xFFFF;
+  if (library == 0 || library > libraries.size() || type == 0) return nullptr;
+  const LibraryRecord* record = libraries[library - 1];
+  if (type > record->dataTypeCount) return nullptr;
+  const KindDescriptor* descriptor = record->dataTypes[type - 1].kind;
+  return descriptor != nullptr && descriptor->kind == kind ? descriptor : nullptr;
 }
 
 std::uint16_t PropertyType(const KindDescriptor& kind, int number) noexcept {

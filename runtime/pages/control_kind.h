@@ -75,14 +75,16 @@ struct KindDescriptor {
   KindMessageHandler message;  // null: no messages of its own
 };
 
-// Null for a kind no control can be built of.
+// The kind's descriptor, found through the data types of the program's libraries; null for a
+// kind no control can be built of.
 const KindDescriptor* FindKindDescriptor(std::uint32_t kind) noexcept;
 // The type code of a property number of the kind; 0 when the kind has no such number.
 std::uint16_t PropertyType(const KindDescriptor& kind, int number) noexcept;
 // The stored field behind a property number; -1 when there is none.
 int PropertyField(const KindDescriptor& kind, int number) noexcept;
 
-// The kinds, defined beside their painting and messages in kinds/.
+// The kinds, defined beside their painting and messages in kinds/, and named by the libraries'
+// data-type tables.
 extern const KindDescriptor kWindowKind;
 extern const KindDescriptor kEditBoxKind;
 extern const KindDescriptor kPicBoxKind;
