@@ -81,6 +81,7 @@ class PageList {
   explicit PageList(std::vector<PageDescription> pages) noexcept : m_pages(std::move(pages)) {}
 
   std::span<PageDescription> Pages() noexcept { return m_pages; }
+  std::span<const PageDescription> Pages() const noexcept { return m_pages; }
   std::size_t Count() const noexcept { return m_pages.size(); }
   bool Empty() const noexcept { return m_pages.empty(); }
   // Linear scan; null for an unknown id.

@@ -38,20 +38,39 @@ void Runtime::RunIdleCallbacks() {
   }
 }
 
-std::vector<HWND> Runtime::PageWindows() const { return m_pageWindows; }
-
-bool Runtime::AnyPageWindowAlive() const {
-  return std::any_of(m_pageWindows.begin(), m_pageWindows.end(), [](HWND w) { return IsWindow(w) != FALSE; });
+std::vector<HWND> Runtime::PageWindows() const {
+  // The position of each window's page in the page list; a page the list does not know goes last.
+  const auto pages = m_pages.Pages();
+  auto position = [&](std::uint32_t pageId) {
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+      if (pages[i].Id() == pageId) return i;
+    }
+    return pages.size();
+  };
+  auto ordered = m_pageWindows;
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [&](const auto& a, const auto& b) { return position(a.second) < position(b.second); });
+  std::vector<HWND> windows;
+  windows.reserve(ordered.size());
+  for (const auto& entry : ordered) windows.push_back(entry.first);
+  return windows;
 }
 
-void Runtime::AddPageWindow(HWND window) { m_pageWindows.push_back(window); }
+bool Runtime::AnyPageWindowAlive() const {
+  return std::any_of(m_pageWindows.begin(), m_pageWindows.end(),
+                     [](const auto& entry) { return IsWindow(entry.first) != FALSE; });
+}
 
-void Runtime::RemovePageWindow(HWND window) noexcept { std::erase(m_pageWindows, window); }
+void Runtime::AddPageWindow(HWND window, std::uint32_t pageId) { m_pageWindows.emplace_back(window, pageId); }
+
+void Runtime::RemovePageWindow(HWND window) noexcept {
+  std::erase_if(m_pageWindows, [window](const auto& entry) { return entry.first == window; });
+}
 
 void Runtime::DestroyAllPages() noexcept {
   // Destroying a page removes it from the list through its window procedure: walk a copy.
   const auto windows = m_pageWindows;
-  for (HWND window : windows) {
+  for (const auto& [window, pageId] : windows) {
     if (IsWindow(window)) DestroyWindow(window);
   }
   m_pageWindows.clear();

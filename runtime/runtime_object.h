@@ -64,10 +64,11 @@ class Runtime {
   void RunIdleCallbacks();
   void ClearIdleCallbacks() noexcept { m_idleCallbacks.clear(); }
 
-  // Top-level windows of the loaded pages, in page-list order.
+  // Top-level windows of the loaded pages, in the order of the page list (windows of unknown
+  // pages last, in the order they came).
   std::vector<HWND> PageWindows() const;
   bool AnyPageWindowAlive() const;
-  void AddPageWindow(HWND window);
+  void AddPageWindow(HWND window, std::uint32_t pageId = 0);
   void RemovePageWindow(HWND window) noexcept;
   // Destroys every page window (events stay as they are: the caller suspends them).
   void DestroyAllPages() noexcept;
@@ -99,7 +100,7 @@ class Runtime {
   bool m_ending = false;
   CleanupRoutine m_cleanup = nullptr;
   std::vector<std::pair<HWND, IdleCallback>> m_idleCallbacks;
-  std::vector<HWND> m_pageWindows;
+  std::vector<std::pair<HWND, std::uint32_t>> m_pageWindows;  // window, page id
   pages::PageList m_pages;
   std::vector<UniqueModule> m_loadedLibraries;
 };

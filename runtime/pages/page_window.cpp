@@ -344,7 +344,7 @@ LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam
       page->m_page->WindowUnit().View().SetWindowSlot(
           static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(page)));
       SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
-      TheRuntime().AddPageWindow(window);
+      TheRuntime().AddPageWindow(window, page->PageId());
     }
   }
   auto* page = reinterpret_cast<PageWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));

@@ -112,6 +112,13 @@ TEST_F(PageRuntime, LoadingAnOpenPageOnlyActivatesIt) {
   EXPECT_EQ(g_routines.Calls(Routine::FirstCreated), 1);
 }
 
+TEST_F(PageRuntime, ThePageWindowListFollowsThePageListNotTheLoadOrder) {
+  ASSERT_TRUE(Load(kSecond, kSecondUnit));
+  ASSERT_TRUE(Load(kFirst, kFirstUnit));
+  const std::vector<HWND> expected{WindowOf(kFirst), WindowOf(kSecond)};
+  EXPECT_EQ(vl::TheRuntime().PageWindows(), expected);
+}
+
 TEST_F(PageRuntime, EventZeroRunsWithTheControlsBuiltBeforeThePageIsVisible) {
   bool visibleDuringEvent = true;
   bool buttonExisted = false;
