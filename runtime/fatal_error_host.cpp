@@ -15,10 +15,4 @@ void FatalRuntimeError(const char* message, int errorCode) noexcept {
   std::_Exit(-1);
 }
 
-void FatalAllocationFailure(std::size_t size) noexcept {
-  char message[kFatalTextCapacity];
-  FormatAllocationFailure(message, size);
-  FatalRuntimeError(message);
-}
-
 }  // namespace vl

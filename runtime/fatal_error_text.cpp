@@ -84,4 +84,10 @@ std::size_t FormatAllocationFailure(char (&out)[kFatalTextCapacity], std::size_t
   return text.Length();
 }
 
+void FatalAllocationFailure(std::size_t size) noexcept {
+  char message[kFatalTextCapacity];
+  FormatAllocationFailure(message, size);
+  FatalRuntimeError(message);
+}
+
 }  // namespace vl

@@ -3,6 +3,7 @@
 #include "frame.h"
 #include "private_messages.h"
 #include "runtime_texts.h"
+#include "window_class.h"
 
 namespace vl {
 namespace {
@@ -12,24 +13,12 @@ LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool RegisterHiddenWindowClass(HINSTANCE instance) noexcept {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = HiddenWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  windowClass.hbrBackground = nullptr;
-  windowClass.lpszClassName = kHiddenWindowClass;
-  return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 }  // namespace
 
 HWND CreateHiddenRequestWindow() noexcept {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (!RegisterHiddenWindowClass(instance)) return nullptr;
+  if (!RegisterRuntimeWindowClass(kHiddenWindowClass, HiddenWindowProc, 0)) return nullptr;
   return CreateWindowExA(WS_EX_TOOLWINDOW, kHiddenWindowClass, kEmptyText, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                         instance, nullptr);
+                         GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace vl

@@ -9,6 +9,7 @@
 #include "pages/property_block.h"
 #include "runtime/byte_reader.h"
 #include "runtime/runtime_object.h"
+#include "runtime/window_class.h"
 #include "runtime_texts.h"
 
 namespace vl {
@@ -254,19 +255,9 @@ bool Control::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resul
 }
 
 bool Control::RegisterClasses() noexcept {
-  static bool registered = false;
-  if (registered) return true;
-  WNDCLASSA painted{};
-  painted.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  painted.lpfnWndProc = &Control::RuntimeClassProc;
-  painted.hInstance = GetModuleHandleA(nullptr);
-  painted.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
-  painted.lpszClassName = kPaintedControlClass;
-  WNDCLASSA timer = painted;
-  timer.style = CS_DBLCLKS;
-  timer.lpszClassName = kTimerClass;
-  registered = RegisterClassA(&painted) != 0 && RegisterClassA(&timer) != 0;
-  return registered;
+  return RegisterRuntimeWindowClass(kPaintedControlClass, &Control::RuntimeClassProc,
+                                    CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS) &&
+         RegisterRuntimeWindowClass(kTimerClass, &Control::RuntimeClassProc, CS_DBLCLKS);
 }
 
 void Control::Attach(HWND window) noexcept {

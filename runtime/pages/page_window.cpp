@@ -6,6 +6,7 @@
 #include "page_runtime.h"
 #include "runtime/private_messages.h"
 #include "runtime/runtime_object.h"
+#include "runtime/window_class.h"
 #include "runtime_texts.h"
 
 namespace vl {
@@ -47,17 +48,8 @@ Control* PageWindow::FindControl(std::uint32_t unitId) noexcept {
   return nullptr;
 }
 
-bool PageWindow::RegisterDefaultClass() noexcept {
-  static bool registered = false;
-  if (registered) return true;
-  WNDCLASSA windowClass{};
-  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  windowClass.lpfnWndProc = &PageWindow::WindowProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
-  windowClass.lpszClassName = kPageWindowClass;
-  registered = RegisterClassA(&windowClass) != 0;
-  return registered;
+bool PageWindow::RegisterClassNamed(const char* name) noexcept {
+  return RegisterRuntimeWindowClass(name, &PageWindow::WindowProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS);
 }
 
 bool PageWindow::Build(HWND owner) noexcept {
@@ -163,16 +155,12 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
   if (!className.empty()) {
     // A class of the program's own name behaves as the default one.
     WNDCLASSA named{};
-    if (!GetClassInfoA(GetModuleHandleA(nullptr), className.c_str(), &named)) {
-      named.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-      named.lpfnWndProc = &PageWindow::WindowProc;
-      named.hInstance = GetModuleHandleA(nullptr);
-      named.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-      named.lpszClassName = className.c_str();
-      if (RegisterClassA(&named) == 0) return false;
+    if (!GetClassInfoA(GetModuleHandleA(nullptr), className.c_str(), &named) &&
+        !RegisterClassNamed(className.c_str())) {
+      return false;
     }
     windowClass = className.c_str();
-  } else if (!RegisterDefaultClass()) {
+  } else if (!RegisterClassNamed(kPageWindowClass)) {
     return false;
   }
   HWND window = CreateWindowExA(exStyle, windowClass, caption.c_str(), style, left, top, width, height, owner,

@@ -83,8 +83,9 @@ class PageWindow {
   // Deletes the object now, or when the last Use of it ends.
   void DeleteWhenUnused() noexcept;
 
-  // Registers the default page window class once; false when it cannot be.
-  static bool RegisterDefaultClass() noexcept;
+  // Registers the page windows' class under `name` (the default WTWindow or a page's own class
+  // name); false when it cannot be.
+  static bool RegisterClassNamed(const char* name) noexcept;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

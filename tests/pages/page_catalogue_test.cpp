@@ -141,7 +141,9 @@ TEST_F(Catalogue, EveryControlStandsWhereTheCatalogueSays) {
     EXPECT_EQ(view.ContainerId(), row.container);
     EXPECT_EQ(view.StateFlags(), row.state | kStateControl);
     ASSERT_EQ(view.EventCount(), row.bound ? 1u : 0u);
-    if (row.bound) EXPECT_EQ(view.Event(0).number, 0);
+    if (row.bound) {
+      EXPECT_EQ(view.Event(0).number, 0);
+    }
     EXPECT_TRUE(ReadPropertyBlock(view.Kind(), view.PropertyBlock()));
   }
   // The controls in stored order, the background label last.

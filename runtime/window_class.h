@@ -1,0 +1,11 @@
+#pragma once
+// The runtime's window classes: all of them have the arrow cursor and no background brush.
+#include <windows.h>
+
+namespace vl {
+
+// Registers a window class of the program's module once; true when the class exists
+// afterwards, also when an earlier call registered it.
+bool RegisterRuntimeWindowClass(const char* name, WNDPROC procedure, UINT style) noexcept;
+
+}  // namespace vl
