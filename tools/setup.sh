@@ -11,6 +11,7 @@ packages=(
   googletest dpkg-dev
   clang libclang-rt-14-dev
   libjpeg62-turbo-dev mdbtools liblnk-utils attr
+  python3 nsis
 )
 
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
