@@ -77,6 +77,9 @@ InstallerSession::InstallerSession() {
   m_program = std::make_unique<ChildProcess>(program, "", m_folder);
 }
 
+InstallerSession::InstallerSession(std::unique_ptr<ChildProcess> program, const std::string& folder)
+    : m_folder(folder), m_program(std::move(program)) {}
+
 HWND InstallerSession::WaitForPage(Page page, DWORD timeoutMs) {
   HWND found = nullptr;
   WaitUntil(

@@ -17,6 +17,8 @@ class InstallerSession {
  public:
   // Copies the installer into a new download folder and starts it there.
   InstallerSession();
+  // Walks a program started elsewhere; its folder is the download folder.
+  InstallerSession(std::unique_ptr<ChildProcess> program, const std::string& folder);
   InstallerSession(const InstallerSession&) = delete;
   InstallerSession& operator=(const InstallerSession&) = delete;
 

@@ -19,6 +19,10 @@ ChildProcess::ChildProcess(const std::string& program, const std::string& argume
   m_id = info.dwProcessId;
 }
 
+ChildProcess::ChildProcess(DWORD processId)
+    : m_process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, processId)),
+      m_id(m_process != nullptr ? processId : 0) {}
+
 ChildProcess::~ChildProcess() {
   if (m_process == nullptr) return;
   if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) TerminateProcess(m_process, 99);

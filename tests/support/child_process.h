@@ -12,6 +12,8 @@ class ChildProcess {
   // Starts `program` with `arguments` (quoted as the program needs them) in `workingFolder`
   // (empty: the test's own); Started() tells whether it did.
   ChildProcess(const std::string& program, const std::string& arguments, const std::string& workingFolder = {});
+  // Takes charge of a process that is already running; Started() tells whether it could.
+  explicit ChildProcess(DWORD processId);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
