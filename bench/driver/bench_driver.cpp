@@ -1,0 +1,264 @@
+// The Windows half of the benchmarks, run under Wine by bench/run.py. It keeps one window of its
+// own open the whole time, so that no run pays for starting the desktop.
+//
+//   bench_driver install <rounds> <fresh|reinstall> <root> <floor.exe> <installer.exe>
+//       Round 0 is the warm-up. Each round runs the floor program, then the installer walked
+//       through its pages; a fresh round starts with nothing installed. One line per run:
+//       <round> TAB <side> TAB <total µs> TAB <folders> ... <other>   (see bench/install_timing.h)
+//   bench_driver startup <rounds> <program.exe>...
+//       Each round starts every program in turn and times it from process creation to its first
+//       visible window, then ends it. One line per start: <round> TAB <program> TAB <ms>
+//   bench_driver walk <root>
+//       Walks an installer that was started elsewhere through a whole install into <root>.
+//   bench_driver remove <root>
+//       Removes what an installation into <root> made.
+//
+// <root> is absolute without a trailing backslash. Exit code 0 when every run completed.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/app/installer_session.h"
+#include "tests/support/child_process.h"
+#include "tests/support/ui_automation.h"
+
+namespace {
+
+using vl::test::ChildProcess;
+using vl::test::InstallerSession;
+
+constexpr wchar_t kPageTitle[] = L"Vorlane V2.6 绿色中文版";
+constexpr DWORD kRunTimeoutMs = 600000;
+
+std::wstring Wide(const std::string& text) { return vl::test::Wide(text); }
+
+std::wstring SpecialFolder(int csidl) {
+  wchar_t path[MAX_PATH] = L"";
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+  return std::wstring(path) + L"\\";
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+void RemoveInstallation(const std::string& root) {
+  RemoveTree(Wide(root) + L"\\Vorlane");
+  const std::wstring programs = SpecialFolder(CSIDL_PROGRAMS);
+  DeleteFileW((SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"Tamsic.lnk").c_str());
+  RemoveTree(programs + L"Vorlane");
+  DeleteFileW((SpecialFolder(CSIDL_APPDATA) + L"Microsoft\\Internet Explorer\\Quick Launch\\Tamsic.lnk").c_str());
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorlane");
+}
+
+std::string FolderOf(const std::string& program) { return program.substr(0, program.rfind('\\') + 1); }
+
+std::string TimingsFile() {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp) + "vl_bench_timings.txt";
+}
+
+// The line the program appended to the timings file; empty when it wrote none.
+std::string TakeTimingLine() {
+  const std::string file = TimingsFile();
+  std::ifstream in(file);
+  std::string line;
+  std::getline(in, line);
+  in.close();
+  DeleteFileA(file.c_str());
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+bool RunFloor(const std::string& floor, const std::string& root) {
+  ChildProcess program(floor, "\"" + root + "\"", FolderOf(floor));
+  return program.Started() && program.WaitForExit(kRunTimeoutMs) == 0;
+}
+
+// Waits without asking the window system anything, so that the pass being timed does not share
+// the server with this driver's window searches: until the timings file exists.
+bool WaitQuietlyForTimings(DWORD timeoutMs) {
+  const std::string file = TimingsFile();
+  for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
+    if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+// The whole install as a user does it: welcome, agreement, location (the root typed in),
+// progress until Finish can be clicked, then Finish. With `timed`, the driver keeps still while
+// the install pass runs.
+bool WalkInstaller(InstallerSession& session, const std::string& root, bool timed) {
+  HWND location = session.ToLocationPage();
+  if (location == nullptr) return false;
+  session.SetInstallFolder(location, root + "\\");
+  session.Click(location, L"下一步");
+  if (timed && !WaitQuietlyForTimings(kRunTimeoutMs)) return false;
+  HWND progress = session.WaitForPage(vl::test::Page::Progress, 60000);
+  if (progress == nullptr) return false;
+  HWND finish = InstallerSession::Button(progress, L"安装完成");
+  if (!vl::test::WaitUntil([&] { return IsWindowEnabled(finish) != FALSE; }, 60000)) return false;
+  session.Click(progress, L"安装完成");
+  return session.WaitForExit(60000) == 0;
+}
+
+bool RunInstaller(const std::string& installer, const std::string& root) {
+  InstallerSession session(std::make_unique<ChildProcess>(installer, "", FolderOf(installer)), FolderOf(installer));
+  return session.Started() && WalkInstaller(session, root, true);
+}
+
+int Install(int rounds, bool fresh, const std::string& root, const std::string& floor, const std::string& installer) {
+  SetEnvironmentVariableA("VL_BENCH_TIMINGS", TimingsFile().c_str());
+  RemoveInstallation(root);
+  if (!fresh && !RunFloor(floor, root)) return 1;  // something to install over
+  for (int round = 0; round <= rounds; ++round) {
+    for (const bool isFloor : {true, false}) {
+      if (fresh) RemoveInstallation(root);
+      TakeTimingLine();
+      const bool done = isFloor ? RunFloor(floor, root) : RunInstaller(installer, root);
+      const std::string line = TakeTimingLine();
+      if (!done || line.empty()) {
+        std::fprintf(stderr, "bench_driver: round %d of the %s did not complete\n", round,
+                     isFloor ? "floor" : "installer");
+        return 1;
+      }
+      std::printf("%d\t%s\n", round, line.c_str());
+      std::fflush(stdout);
+    }
+  }
+  return 0;
+}
+
+struct WindowSearch {
+  DWORD processId;
+  bool found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window)) {
+    search->found = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+bool HasVisibleWindow(DWORD processId) {
+  WindowSearch search{processId, false};
+  EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Milliseconds from process creation to the first visible window; negative when none came.
+double TimeToFirstWindow(const std::string& program) {
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  ChildProcess child(program, "", FolderOf(program));
+  if (!child.Started()) return -1;
+  for (;;) {
+    if (HasVisibleWindow(child.Id())) break;
+    QueryPerformanceCounter(&now);
+    if (now.QuadPart - start.QuadPart > frequency.QuadPart * 60) return -1;
+    vl::test::PumpMessages();
+    Sleep(1);
+  }
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+std::string FileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
+int Startup(int rounds, const std::vector<std::string>& programs) {
+  for (int round = 0; round <= rounds; ++round) {
+    for (const std::string& program : programs) {
+      const double ms = TimeToFirstWindow(program);  // the child ends when it goes out of scope
+      if (ms < 0) {
+        std::fprintf(stderr, "bench_driver: %s showed no window\n", program.c_str());
+        return 1;
+      }
+      std::printf("%d\t%s\t%.2f\n", round, FileName(program).c_str(), ms);
+      std::fflush(stdout);
+    }
+  }
+  return 0;
+}
+
+int Walk(const std::string& root) {
+  HWND page = vl::test::WaitForWindow({nullptr, kPageTitle, 0}, 60000);
+  if (page == nullptr) return 1;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(page, &processId);
+  auto program = std::make_unique<ChildProcess>(processId);
+  if (!program->Started()) return 1;
+  InstallerSession session(std::move(program), {});
+  return WalkInstaller(session, root, false) ? 0 : 1;
+}
+
+// The driver's own window, open for the whole run.
+HWND OpenOwnWindow() {
+  HWND window = CreateWindowW(L"STATIC", L"bench_driver", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 160, 60, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  vl::test::PumpMessages();
+  return window;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: bench_driver install <rounds> <fresh|reinstall> <root> <floor.exe> <installer.exe>\n"
+               "       bench_driver startup <rounds> <program.exe>...\n"
+               "       bench_driver walk <root>\n"
+               "       bench_driver remove <root>\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return Usage();
+  const std::string& command = args[0];
+  if (command == "remove" && args.size() == 2) {
+    RemoveInstallation(args[1]);
+    return 0;
+  }
+  const HWND own = OpenOwnWindow();
+  int code = 2;
+  if (command == "install" && args.size() == 6 && (args[2] == "fresh" || args[2] == "reinstall")) {
+    code = Install(std::atoi(args[1].c_str()), args[2] == "fresh", args[3], args[4], args[5]);
+  } else if (command == "startup" && args.size() >= 3) {
+    code = Startup(std::atoi(args[1].c_str()), {args.begin() + 2, args.end()});
+  } else if (command == "walk" && args.size() == 2) {
+    code = Walk(args[1]);
+  } else {
+    code = Usage();
+  }
+  DestroyWindow(own);
+  return code;
+}

@@ -1,0 +1,147 @@
+// The floor: the installer's file-system, shell and registry work done with the plainest Win32
+// calls and nothing else, from the same kind of payload (uncompressed, in the program's constant
+// segment, through the same catalogue views). Whatever the installer spends beyond this program
+// is its own overhead.
+//
+//   floor_install.exe <install root>
+//
+// The root is absolute and ends in a backslash, as the installer's location page leaves it. The
+// timed pass is the same as the installer's: folders, files, attributes, shortcuts, registry.
+// It appends its timings to the file named by VL_BENCH_TIMINGS (see bench/install_timing.h).
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstring>
+#include <string>
+
+#include "app_texts.h"
+#include "bench/install_timing.h"
+#include "payload/catalogue.h"
+#include "payload_texts.h"
+
+namespace {
+
+using vl::bench::Phase;
+
+// The bytes of a byte set laid out in place: a dword 1, a dword length, then the bytes.
+struct StoredBytes {
+  const char* data;
+  DWORD length;
+};
+
+StoredBytes BytesOf(const void* byteSet) {
+  const auto* words = static_cast<const DWORD*>(byteSet);
+  return {reinterpret_cast<const char*>(words + 2), words[1]};
+}
+
+std::string SpecialFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+  return std::string(path) + "\\";
+}
+
+void SaveLink(const std::string& link, const std::string& target) {
+  IShellLinkA* shellLink = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&shellLink)))) {
+    return;
+  }
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    shellLink->SetPath(target.c_str());
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+    file->Save(wide, TRUE);
+    file->Release();
+  }
+  shellLink->Release();
+}
+
+void SetString(HKEY key, const char* name, const std::string& value) {
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+}
+
+// The value name after the last backslash of a full value path.
+const char* ValueName(const char* valuePath) { return std::strrchr(valuePath, '\\') + 1; }
+
+// Writes every carried file; returns how many could not be written.
+int WriteFiles(const std::string& root) {
+  int failed = 0;
+  for (const vl::payload::PayloadEntry& entry : vl::payload::Entries()) {
+    const std::string path = root + (entry.path + 1);
+    // A file that is hidden and system can only be replaced by asking for those attributes.
+    const DWORD attributes =
+        entry.hiddenSystem ? FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_NORMAL;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      ++failed;
+      continue;
+    }
+    const StoredBytes bytes = BytesOf(entry.content);
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data, bytes.length, &written, nullptr) || written != bytes.length) ++failed;
+    CloseHandle(file);
+  }
+  return failed;
+}
+
+int Install(const std::string& root) {
+  vl::bench::PhaseClock clock;
+  clock.Enter(Phase::Queries);
+  const std::string programs = SpecialFolder(CSIDL_PROGRAMS);
+  const std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  const std::string appData = SpecialFolder(CSIDL_APPDATA);
+
+  clock.Enter(Phase::Folders);
+  for (const char* folder : vl::payload::Folders()) CreateDirectoryA((root + folder).c_str(), nullptr);
+  CreateDirectoryA((programs + kProductFolder).c_str(), nullptr);
+
+  clock.Enter(Phase::Files);
+  const int failed = WriteFiles(root);
+
+  clock.Enter(Phase::Attributes);
+  for (const vl::payload::PayloadEntry* entry : vl::payload::MarkedEntries()) {
+    SetFileAttributesA((root + (entry->path + 1)).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  }
+
+  clock.Enter(Phase::Links);
+  const std::string player = root + (vl::payload::Entries()[0].path + 1);
+  const std::string uninstaller = root + (vl::payload::Entries()[1].path + 1);
+  SaveLink(desktop + kDesktopLinkName, player);
+  SaveLink(programs + kProgramGroupLinkName, player);
+  SaveLink(programs + kProgramGroupUninstallLinkName, uninstaller);
+  SaveLink(root + (kWebLinkPath + 1), kProductWebAddress);
+
+  clock.Enter(Phase::Registry);
+  HKEY key = nullptr;
+  const std::string keyPath(kDisplayIconValue,
+                            ValueName(kDisplayIconValue) - 1 - kDisplayIconValue);
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) == ERROR_SUCCESS) {
+    SetString(key, ValueName(kDisplayIconValue), uninstaller);
+    SetString(key, ValueName(kDisplayNameValue), kDisplayName);
+    SetString(key, ValueName(kUninstallStringValue), "\"" + uninstaller + "\"");
+    RegCloseKey(key);
+  }
+
+  clock.Enter(Phase::Links);
+  SaveLink(appData + kQuickLaunchLinkName, player);
+
+  clock.Finish("floor");
+  return failed == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2 || argv[1][0] == '\0') return 2;
+  std::string root = argv[1];
+  if (root.back() != '\\') root += '\\';
+  if (FAILED(CoInitialize(nullptr))) return 3;
+  const int code = Install(root);
+  CoUninitialize();
+  return code;
+}

@@ -1,0 +1,39 @@
+// Built into the benchmark build of the installer only. The link wraps RunInstallation and the
+// system commands it calls (--wrap, see bench/CMakeLists.txt), so the installer's own code runs
+// unchanged: the pass is timed from its start to its return, and every command's time is
+// claimed by its phase. The line is written after the pass, outside the timed span.
+#include "bench/install_timing.h"
+#include "runtime/arg_record.h"
+
+namespace {
+
+vl::bench::PhaseTotals g_totals;
+
+}  // namespace
+
+extern "C" void __real_RunInstallation();
+extern "C" void __wrap_RunInstallation() {
+  g_totals = {};
+  const LONGLONG start = vl::bench::Now();
+  __real_RunInstallation();
+  const LONGLONG end = vl::bench::Now();
+  g_totals.Write("installer", end - start);
+}
+
+// A wrapped command: the real one, timed and claimed by `phase`.
+#define VL_TIMED_COMMAND(symbol, phase)                                                                  \
+  extern "C" void __real_##symbol(vl::ResultRecord*, int, const vl::ArgRecord*) noexcept;              \
+  extern "C" void __wrap_##symbol(vl::ResultRecord* result, int count, const vl::ArgRecord* args) noexcept { \
+    const LONGLONG start = vl::bench::Now();                                                             \
+    __real_##symbol(result, count, args);                                                                \
+    g_totals.Add(vl::bench::Phase::phase, vl::bench::Now() - start);                                     \
+  }
+
+VL_TIMED_COMMAND(_ZN2vl20MakeDirectoryCommandEPNS_9ArgRecordEiPKS0_, Folders)
+VL_TIMED_COMMAND(_ZN2vl23WriteBytesToFileCommandEPNS_9ArgRecordEiPKS0_, Files)
+VL_TIMED_COMMAND(_ZN2vl27ChangeFileAttributesCommandEPNS_9ArgRecordEiPKS0_, Attributes)
+VL_TIMED_COMMAND(_ZN2vl21CreateShortCutCommandEPNS_9ArgRecordEiPKS0_, Links)
+VL_TIMED_COMMAND(_ZN2vl25WriteRegistryValueCommandEPNS_9ArgRecordEiPKS0_, Registry)
+VL_TIMED_COMMAND(_ZN2vl26RegistryValueExistsCommandEPNS_9ArgRecordEiPKS0_, Registry)
+VL_TIMED_COMMAND(_ZN2vl27GetSpecialFolderPathCommandEPNS_9ArgRecordEiPKS0_, Queries)
+VL_TIMED_COMMAND(_ZN2vl20GetSystemInfoCommandEPNS_9ArgRecordEiPKS0_, Queries)
