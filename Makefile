@@ -4,7 +4,10 @@
 #   make test   builds everything and runs every test (host, then Windows under Wine); the
 #               page segment fuzzer runs for 60 seconds among the host tests
 #   make fuzz   runs the page segment fuzzer alone, FUZZ_SECONDS long (default 600)
-.PHONY: all setup host win32 build test test-host test-win32 fuzz run clean
+#   make bench  builds the benchmark programs and the NSIS comparison installer, runs every
+#               benchmark under Wine (about 10 minutes; BENCH_ROUNDS, default 15) and writes
+#               bench/results.tsv and docs/benchmarks.md
+.PHONY: all setup host win32 build test test-host test-win32 fuzz run bench clean
 
 all: build
 
@@ -39,6 +42,11 @@ fuzz: host
 
 run: build
 	bash tools/run-installer.sh
+
+bench: build
+	cmake --build --preset win32 --target vl_bench
+	bash bench/nsis/build.sh build/win32/payload/contents build/bench/VorlaneNsis.exe
+	python3 bench/run.py
 
 clean:
 	rm -rf build

@@ -1,0 +1,255 @@
+#!/usr/bin/env python3
+"""Runs the installer's benchmarks under Wine and writes bench/results.tsv and docs/benchmarks.md.
+
+Every comparison runs its sides in turn (A B A B ...) in one call, one warm-up round first, and
+quotes the median of the per-round ratios. `make bench` builds the programs first.
+
+Environment: BENCH_ROUNDS  rounds after the warm-up (default 15)
+             BENCH_ONLY    a comma-separated subset of install,startup,size,memory,scaling
+"""
+import datetime
+import os
+import platform
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import report  # noqa: E402
+import stats  # noqa: E402
+
+ROOT = Path(__file__).resolve().parent.parent
+BUILD = ROOT / "build" / "win32"
+PROGRAMS = BUILD / "bench" / "programs"
+NSIS_EXE = ROOT / "build" / "bench" / "VorlaneNsis.exe"
+WINE_ENV = ROOT / "tools" / "wine" / "wine-env"
+INSTALL_ROOT = r"C:\Program Files"
+PHASES = ["folders", "files", "attributes", "links", "registry", "queries", "other"]
+SCALES = ["0.25", "1", "4", "16"]
+
+
+def win(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def program(name):
+    return win(PROGRAMS / name)
+
+
+class Wine:
+    """One Wine prefix and display for the whole run (tools/wine/wine-env)."""
+
+    def __init__(self):
+        shm = Path("/dev/shm")
+        # The prefix, and so every installed file, lives in memory when it can: the figures are
+        # about the programs, not about the disk's write-back.
+        base = shm if shm.is_dir() and os.access(shm, os.W_OK) else ROOT / "build" / "bench"
+        base.mkdir(parents=True, exist_ok=True)
+        self.state = Path(tempfile.mkdtemp(prefix="vl-bench-", dir=base))
+        subprocess.run([WINE_ENV, "setup", self.state], stdout=subprocess.DEVNULL, check=True)
+
+    def command(self, *args):
+        return [str(WINE_ENV), "run", str(self.state), *map(str, args)]
+
+    def lines(self, *args):
+        done = subprocess.run(self.command(*args), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        if done.returncode != 0:
+            raise SystemExit("bench: %s failed (%d): %s" % (" ".join(map(str, args)), done.returncode,
+                                                          done.stderr.strip()[-2000:]))
+        return [line.split("\t") for line in done.stdout.splitlines() if line.strip()]
+
+    def start(self, *args):
+        return subprocess.Popen(self.command(*args), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def close(self):
+        subprocess.run([WINE_ENV, "teardown", self.state], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.state, ignore_errors=True)
+
+
+def install_rounds(wine, rounds, mode, floor, installer):
+    """Per round: (floor row, installer row), each {total, folders, ...} in µs; warm-up dropped."""
+    rows = wine.lines(program("bench_driver.exe"), "install", rounds, mode, INSTALL_ROOT,
+                      program(floor), program(installer))
+    by_round = {}
+    for fields in rows:
+        values = dict(zip(["total"] + PHASES, map(float, fields[2:])))
+        by_round.setdefault(int(fields[0]), {})[fields[1]] = values
+    return [(r["floor"], r["installer"]) for n, r in sorted(by_round.items()) if n > 0]
+
+
+def measure_install(wine, rounds):
+    return {mode: install_rounds(wine, rounds, mode, "floor_install.exe", "VorlaneSetupBench.exe")
+            for mode in ("fresh", "reinstall")}
+
+
+def measure_startup(wine, rounds):
+    programs = [program("one_window.exe"), win(BUILD / "VorlaneSetup.exe")]
+    if NSIS_EXE.exists():
+        programs.append(win(NSIS_EXE))
+    rows = wine.lines(program("bench_driver.exe"), "startup", rounds, *programs)
+    by_round = {}
+    for number, name, ms in rows:
+        by_round.setdefault(int(number), {})[name] = float(ms)
+    return [r for n, r in sorted(by_round.items()) if n > 0]
+
+
+def stored_payload_bytes():
+    """The bytes of the payload as the installer stores it: every content once."""
+    listing = BUILD / "payload" / "generated" / "payload.list"
+    total = 0
+    for line in listing.read_text(encoding="utf-8").splitlines():
+        if line.startswith("content "):
+            total += os.path.getsize(line.split(" ", 2)[2])
+    return total
+
+
+def section_sizes(exe):
+    """Raw size of every section of a PE file, from objdump -h."""
+    out = subprocess.run(["i686-w64-mingw32-objdump", "-h", str(exe)], stdout=subprocess.PIPE, text=True,
+                         check=True).stdout
+    sizes = {}
+    for line in out.splitlines():
+        match = re.match(r"\s*\d+\s+(\S+)\s+([0-9a-f]+)\s", line)
+        if match:
+            sizes[match.group(1)] = int(match.group(2), 16)
+    return sizes
+
+
+def measure_size():
+    exe = BUILD / "VorlaneSetup.exe"
+    payload = stored_payload_bytes()
+    result = {"payload": payload, "installer": os.path.getsize(exe), "sections": section_sizes(exe)}
+    if NSIS_EXE.exists():
+        result["nsis"] = os.path.getsize(NSIS_EXE)
+    return result
+
+
+def peak_memory(process):
+    """Waits for the process; its peak resident set (the kernel's count) and the largest private
+    (anonymous) resident set seen while it ran, both in KiB."""
+    peak_private = 0
+    status = Path("/proc/%d/status" % process.pid)
+    while True:
+        try:
+            for line in status.read_text().splitlines():
+                if line.startswith("RssAnon:"):
+                    peak_private = max(peak_private, int(line.split()[1]))
+        except (FileNotFoundError, ProcessLookupError, ValueError):
+            pass
+        pid, code, usage = os.wait4(process.pid, os.WNOHANG)
+        if pid != 0:
+            process.returncode = os.waitstatus_to_exitcode(code)
+            return usage.ru_maxrss, peak_private
+        time.sleep(0.002)
+
+
+def measure_memory(wine, rounds):
+    """Per round: floor, installer (the shipped one, walked through a default install) and the
+    NSIS installer's silent install, each into a clean machine."""
+    driver = program("bench_driver.exe")
+    window = wine.start(program("one_window.exe"))  # one Wine window open throughout
+    time.sleep(2)
+    results = []
+    try:
+        for number in range(rounds + 1):
+            row = {}
+            wine.lines(driver, "remove", INSTALL_ROOT)
+            row["floor"] = peak_memory(wine.start(program("floor_install.exe"), INSTALL_ROOT))
+            wine.lines(driver, "remove", INSTALL_ROOT)
+            installer = wine.start(win(BUILD / "VorlaneSetup.exe"))
+            walk = wine.start(driver, "walk", INSTALL_ROOT)
+            row["installer"] = peak_memory(installer)
+            if walk.wait() != 0:
+                raise SystemExit("bench: the installer could not be walked through")
+            if NSIS_EXE.exists():
+                wine.lines(driver, "remove", INSTALL_ROOT)
+                # Its default root is the installer's; a /D= with a blank would not reach it.
+                row["nsis"] = peak_memory(wine.start(win(NSIS_EXE), "/S"))
+            row["one_window"] = None
+            if number > 0:
+                results.append(row)
+        # What a program that only shows a window holds, for the account of the difference.
+        shown = wine.start(program("one_window.exe"))
+        time.sleep(3)
+        shown.kill()
+        one_window = peak_memory(shown)
+    finally:
+        window.kill()
+        window.wait()
+    return {"rounds": results, "one_window": one_window}
+
+
+def measure_scaling(wine, rounds):
+    series = {}
+    for kind in ("bytes", "files"):
+        for scale in SCALES:
+            tag = "%s_%s" % ("bytes" if scale == "1" else kind, scale.replace(".", "_"))
+            series[(kind, scale)] = {
+                "pairs": install_rounds(wine, rounds, "fresh", "floor_install_%s.exe" % tag,
+                                        "VorlaneSetupBench_%s.exe" % tag),
+                "catalogue": BUILD / "bench" / "synthetic" / tag / "catalogue.txt",
+            }
+    return series
+
+
+def machine():
+    def first(path, key):
+        try:
+            for line in Path(path).read_text().splitlines():
+                if line.startswith(key):
+                    return line.split(":", 1)[1].strip()
+        except OSError:
+            pass
+        return "unknown"
+
+    def version(*command):
+        try:
+            return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True).stdout \
+                .splitlines()[0]
+        except (OSError, IndexError):
+            return "unknown"
+
+    return {
+        "cpu": first("/proc/cpuinfo", "model name"),
+        "cores": os.cpu_count(),
+        "memory": first("/proc/meminfo", "MemTotal"),
+        "kernel": platform.release(),
+        "wine": version("wine", "--version"),
+        "compiler": version("i686-w64-mingw32-g++-posix", "--version"),
+        "makensis": version("makensis", "-VERSION"),
+        "date": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
+    }
+
+
+def main():
+    rounds = int(os.environ.get("BENCH_ROUNDS", "15"))
+    only = set(filter(None, os.environ.get("BENCH_ONLY", "").split(","))) or \
+        {"install", "startup", "size", "memory", "scaling"}
+    data = {"rounds": rounds, "machine": machine()}
+    if "size" in only:
+        data["size"] = measure_size()
+    wine = Wine()
+    try:
+        steps = [("install", measure_install), ("startup", measure_startup), ("memory", measure_memory),
+                 ("scaling", measure_scaling)]
+        for name, measure in steps:
+            if name in only:
+                started = time.monotonic()
+                print("bench: %s ..." % name, flush=True)
+                data[name] = measure(wine, rounds)
+                print("bench: %s done in %.0f s" % (name, time.monotonic() - started), flush=True)
+    finally:
+        wine.close()
+    figures = report.write(data, ROOT / "bench" / "results.tsv", ROOT / "docs" / "benchmarks.md")
+    for figure in figures:
+        print("%-34s %12s %-6s target %s %s  %s" % (figure.name, stats.fmt(figure.value, 4), figure.unit,
+                                                    figure.op, stats.fmt(figure.target, 4),
+                                                    "met" if figure.met() else "MISSED"))
+
+
+if __name__ == "__main__":
+    main()
