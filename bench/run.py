@@ -87,7 +87,7 @@ def measure_install(wine, rounds):
 
 
 def measure_startup(wine, rounds):
-    programs = [program("one_window.exe"), win(BUILD / "VorlaneSetup.exe")]
+    programs = [program("one_window.exe"), win(BUILD / "VorlaneSetup.exe"), program("cjk_window.exe")]
     if NSIS_EXE.exists():
         programs.append(win(NSIS_EXE))
     rows = wine.lines(program("bench_driver.exe"), "startup", rounds, *programs)
@@ -147,6 +147,42 @@ def peak_memory(process):
         time.sleep(0.002)
 
 
+def memory_kind(mapping, program_name):
+    """What a mapping of a Wine process holds, for the account of its resident memory."""
+    if program_name and mapping.endswith(program_name):
+        return "the program's image"
+    if "/fonts/" in mapping or mapping.endswith((".ttf", ".ttc", ".fon")):
+        return "fonts"
+    if "/i386-windows/" in mapping or mapping.endswith((".dll", ".drv", ".msstyles", ".nls")):
+        return "Wine's Windows libraries and tables"
+    if mapping.startswith("/SYSV"):
+        return "X shared memory (window surfaces)"
+    if mapping.startswith("/"):
+        return "Unix libraries (Wine, X, C)"
+    return "heap, stacks and other private memory"
+
+
+def memory_profile(process, program_name):
+    """Samples the process's mappings every 10 ms until it ends; returns the resident KiB per kind
+    at the moment the total was largest."""
+    best, smaps = {}, Path("/proc/%d/smaps" % process.pid)
+    while process.poll() is None:
+        try:
+            kinds, kind = {}, None
+            for line in smaps.read_text().splitlines():
+                fields = line.split()
+                if fields and "-" in fields[0] and not fields[0].endswith(":"):
+                    kind = memory_kind(fields[5] if len(fields) > 5 else "", program_name)
+                elif fields and fields[0] == "Rss:":
+                    kinds[kind] = kinds.get(kind, 0) + int(fields[1])
+            if sum(kinds.values()) > sum(best.values()):
+                best = kinds
+        except (FileNotFoundError, ProcessLookupError, ValueError, IndexError):
+            pass
+        time.sleep(0.01)
+    return best
+
+
 def measure_memory(wine, rounds):
     """Per round: floor, installer (the shipped one, walked through a default install) and the
     NSIS installer's silent install, each into a clean machine."""
@@ -177,10 +213,23 @@ def measure_memory(wine, rounds):
         time.sleep(3)
         shown.kill()
         one_window = peak_memory(shown)
+        # One more run of each, sampled by mapping, for where the bytes go.
+        profiles = {}
+        wine.lines(driver, "remove", INSTALL_ROOT)
+        profiles["floor"] = memory_profile(wine.start(program("floor_install.exe"), INSTALL_ROOT),
+                                           "floor_install.exe")
+        wine.lines(driver, "remove", INSTALL_ROOT)
+        installer = wine.start(win(BUILD / "VorlaneSetup.exe"))
+        walk = wine.start(driver, "walk", INSTALL_ROOT)
+        profiles["installer"] = memory_profile(installer, "VorlaneSetup.exe")
+        walk.wait()
+        if NSIS_EXE.exists():
+            wine.lines(driver, "remove", INSTALL_ROOT)
+            profiles["nsis"] = memory_profile(wine.start(win(NSIS_EXE), "/S"), "VorlaneNsis.exe")
     finally:
         window.kill()
         window.wait()
-    return {"rounds": results, "one_window": one_window}
+    return {"rounds": results, "one_window": one_window, "profiles": profiles}
 
 
 def measure_scaling(wine, rounds):
