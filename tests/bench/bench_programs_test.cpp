@@ -1,0 +1,95 @@
+// The benchmarks' programs must measure what they claim: the floor program leaves exactly what
+// the installer leaves, and the timed build of the installer claims time for every phase of its
+// pass (a renamed command would silently escape the link-time wrap and read as zero).
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/app/installed_product.h"
+#include "tests/app/installer_session.h"
+#include "tests/support/child_process.h"
+
+namespace vl::test {
+namespace {
+
+constexpr char kRoot[] = "C:\\Program Files\\";
+
+std::string TimingsFile() {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp) + "bench_programs_test_timings.txt";
+}
+
+// The fields of the one line a run appended to the timings file.
+std::vector<std::string> TimingFields() {
+  std::ifstream in(TimingsFile());
+  std::string line;
+  std::getline(in, line);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::vector<std::string> fields;
+  std::istringstream split(line);
+  for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
+  return fields;
+}
+
+class BenchPrograms : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { CoInitialize(nullptr); }
+  void SetUp() override {
+    SHCreateDirectoryExA(nullptr, QuickLaunchFolder().c_str(), nullptr);
+    DeleteFileA(TimingsFile().c_str());
+    SetEnvironmentVariableA("VL_BENCH_TIMINGS", TimingsFile().c_str());
+  }
+
+  // Label, total and the seven phases, every one a number of microseconds; the phases add up to
+  // the total.
+  static void ExpectTimingLine(const std::vector<std::string>& fields, const char* label) {
+    ASSERT_EQ(fields.size(), 9u);
+    EXPECT_EQ(fields[0], label);
+    double phases = 0;
+    for (std::size_t i = 2; i < fields.size(); ++i) phases += std::stod(fields[i]);
+    EXPECT_NEAR(phases, std::stod(fields[1]), 1.0);
+  }
+};
+
+// The phases that every pass has, in the order of the line; "other" may be as good as nothing.
+const char* const kPhases[] = {"folders", "files", "attributes", "links", "registry", "queries"};
+
+TEST_F(BenchPrograms, TheFloorLeavesWhatTheInstallerLeaves) {
+  ChildProcess floor(TestProgramFolder() + "floor_install.exe", "\"C:\\Program Files\"");
+  ASSERT_TRUE(floor.Started());
+  ASSERT_EQ(floor.WaitForExit(60000), 0u);
+  ExpectPayloadInstalled(kRoot);
+  ExpectLinksAndRegistration(kRoot);
+
+  const auto fields = TimingFields();
+  ExpectTimingLine(fields, "floor");
+  for (std::size_t i = 0; i < std::size(kPhases); ++i) EXPECT_GT(std::stod(fields[2 + i]), 0.0) << kPhases[i];
+}
+
+TEST_F(BenchPrograms, TheTimedInstallerClaimsTimeForEveryPhase) {
+  const std::string program = TestProgramFolder() + "VorlaneSetupBench.exe";
+  InstallerSession session(std::make_unique<ChildProcess>(program, "", TestProgramFolder()), TestProgramFolder());
+  ASSERT_TRUE(session.Started());
+  HWND location = session.ToLocationPage();
+  ASSERT_NE(location, nullptr);
+  HWND progress = session.Install(location, kRoot);
+  ASSERT_NE(progress, nullptr);
+  session.Click(progress, L"安装完成");
+  ASSERT_EQ(session.WaitForExit(), 0u);
+  ExpectPayloadInstalled(kRoot);
+
+  const auto fields = TimingFields();
+  ExpectTimingLine(fields, "installer");
+  for (std::size_t i = 0; i < std::size(kPhases); ++i) EXPECT_GT(std::stod(fields[2 + i]), 0.0) << kPhases[i];
+}
+
+}  // namespace
+}  // namespace vl::test
