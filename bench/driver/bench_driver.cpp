@@ -11,7 +11,8 @@
 //   bench_driver walk <root>
 //       Walks an installer that was started elsewhere through a whole install into <root>.
 //   bench_driver remove <root>
-//       Removes what an installation into <root> made.
+//       Removes what an installation into <root> made, and makes sure the Quick Launch folder is
+//       there, as on a current system.
 //
 // <root> is absolute without a trailing backslash. Exit code 0 when every run completed.
 #include <windows.h>
@@ -69,7 +70,10 @@ void RemoveInstallation(const std::string& root) {
   const std::wstring programs = SpecialFolder(CSIDL_PROGRAMS);
   DeleteFileW((SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"Tamsic.lnk").c_str());
   RemoveTree(programs + L"Vorlane");
-  DeleteFileW((SpecialFolder(CSIDL_APPDATA) + L"Microsoft\\Internet Explorer\\Quick Launch\\Tamsic.lnk").c_str());
+  // Current systems have the Quick Launch folder (a new Wine prefix does not): the fifth link is saved.
+  const std::wstring quickLaunch = SpecialFolder(CSIDL_APPDATA) + L"Microsoft\\Internet Explorer\\Quick Launch";
+  DeleteFileW((quickLaunch + L"\\Tamsic.lnk").c_str());
+  SHCreateDirectoryExW(nullptr, quickLaunch.c_str(), nullptr);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorlane");
 }
 
