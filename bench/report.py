@@ -306,6 +306,21 @@ class Report:
                  "five shortcuts and the registry.")
         self.out()
 
+    def notes(self):
+        self.out("## Notes on the method")
+        self.out()
+        self.out("- The profile of the install pass is the split timing above, taken in the same runs: "
+                 "hardware counters are not available on this machine (`perf stat -e instructions` reports "
+                 "them as not supported) and callgrind cannot follow a program through Wine.")
+        self.out("- The Wine prefix, and with it every installed file, lives on tmpfs when /dev/shm is "
+                 "there, so that the figures compare the programs rather than the disk's write-back; on a "
+                 "disk the file phase grows by the same amount on both sides.")
+        self.out("- Under Wine, saving a shell link costs several milliseconds (Wine's shell writes and "
+                 "notifies more than Windows does), so the five links dominate the pass on both sides.")
+        self.out("- The driver keeps still while a timed pass runs (it waits for the timings file instead "
+                 "of searching windows), so that the installer does not share the Wine server with it.")
+        self.out()
+
     def render(self):
         m = self.data["machine"]
         head = ["# Benchmarks", "",
@@ -340,6 +355,7 @@ def write(data, results_path, markdown_path):
     for part in ("install", "startup", "size", "memory", "scaling"):
         if part in data:
             getattr(report, part)()
+    report.notes()
     with open(results_path, "w", encoding="utf-8") as out:
         out.write("name\tvalue\tunit\ttarget\tcompare\n")
         for f in report.figures:
