@@ -15,7 +15,14 @@ if(WIN32)
   # - each function and object in a section of its own, for the linker to drop what nothing uses
   #   (--gc-sections);
   # - no unwind tables: nothing throws through product code, and the linker keeps every function
-  #   that an unwind table names, used or not.
+  #   that an unwind table names, used or not;
+  # - function-local statics without the C++ library's thread-safe guard, which would bring its
+  #   exception and thread machinery along. There are two such statics, the runtime object and
+  #   the control map; both are first reached on the GUI thread (the runtime object in the
+  #   start-up, the control map with the first page) before the program can run anything on
+  #   another thread, and a thread that calls EndProgram or meets a fatal error later finds both
+  #   made.
   target_compile_options(vl_product_options INTERFACE
-    -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables)
+    -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 endif()
