@@ -25,6 +25,14 @@ endif()
 
 set(vl_jpeg_prefix "${CMAKE_BINARY_DIR}/deps/libjpeg-turbo")
 set(vl_jpeg_lib "${vl_jpeg_prefix}/lib/libjpeg.a")
+
+# Built as the product code is (cmake/ProjectOptions.cmake): a section per function and object for
+# the linker to drop the unused ones, no unwind tables (C code that nothing unwinds through), and
+# the C library's own printf and scanf family (libjpeg's messages and its JPEGMEM variable) rather
+# than the larger C99 one that mingw-w64 would otherwise link in.
+set(vl_jpeg_c_flags "-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables")
+string(APPEND vl_jpeg_c_flags " -D__USE_MINGW_ANSI_STDIO=0")
+
 ExternalProject_Add(vl_libjpeg_build
   SOURCE_DIR "${vl_jpeg_src}"
   BINARY_DIR "${CMAKE_BINARY_DIR}/deps/libjpeg-turbo-build"
@@ -36,11 +44,16 @@ ExternalProject_Add(vl_libjpeg_build
     "-DCMAKE_INSTALL_LIBDIR=${vl_jpeg_prefix}/lib"
     "-DCMAKE_INSTALL_INCLUDEDIR=${vl_jpeg_prefix}/include"
     -DCMAKE_BUILD_TYPE=Release
+    "-DCMAKE_C_FLAGS=${vl_jpeg_c_flags}"
     -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF
+  # Built and installed in one step, the step that names the installed library as its product:
+  # ninja then relinks the programs whenever the library changes.
+  BUILD_COMMAND "${CMAKE_COMMAND}" --build <BINARY_DIR> --target install
   BUILD_BYPRODUCTS "${vl_jpeg_lib}"
+  INSTALL_COMMAND ""
   UPDATE_COMMAND ""
   PATCH_COMMAND ""
-  LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON)
+  LOG_CONFIGURE ON LOG_BUILD ON)
 
 file(MAKE_DIRECTORY "${vl_jpeg_prefix}/include")
 add_library(vl_libjpeg STATIC IMPORTED GLOBAL)
