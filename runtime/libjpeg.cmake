@@ -26,10 +26,11 @@ endif()
 set(vl_jpeg_prefix "${CMAKE_BINARY_DIR}/deps/libjpeg-turbo")
 set(vl_jpeg_lib "${vl_jpeg_prefix}/lib/libjpeg.a")
 
-# Built as the product code is (cmake/ProjectOptions.cmake): a section per function and object for
-# the linker to drop the unused ones, no unwind tables (C code that nothing unwinds through), and
-# the C library's own printf and scanf family (libjpeg's messages and its JPEGMEM variable) rather
-# than the larger C99 one that mingw-w64 would otherwise link in.
+# Optimised for size (the pages' pictures are small and decoded once), and built as the product
+# code is (cmake/ProjectOptions.cmake): a section per function and object for the linker to drop
+# the unused ones, no unwind tables (C code that nothing unwinds through). libjpeg's messages and
+# its JPEGMEM variable use the C library's own printf and scanf family rather than the larger C99
+# one that mingw-w64 would otherwise link in.
 set(vl_jpeg_c_flags "-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables")
 string(APPEND vl_jpeg_c_flags " -D__USE_MINGW_ANSI_STDIO=0")
 
@@ -43,7 +44,7 @@ ExternalProject_Add(vl_libjpeg_build
     "-DCMAKE_INSTALL_PREFIX=${vl_jpeg_prefix}"
     "-DCMAKE_INSTALL_LIBDIR=${vl_jpeg_prefix}/lib"
     "-DCMAKE_INSTALL_INCLUDEDIR=${vl_jpeg_prefix}/include"
-    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_BUILD_TYPE=MinSizeRel
     "-DCMAKE_C_FLAGS=${vl_jpeg_c_flags}"
     -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF
   # Built and installed in one step, the step that names the installed library as its product:
