@@ -12,6 +12,7 @@ if(WIN32)
   target_compile_definitions(vl_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
   # The shipped programs are as small as their code allows:
+  # - optimised for size: they wait on the user, the disk and the system, not on their own code;
   # - each function and object in a section of its own, for the linker to drop what nothing uses
   #   (--gc-sections);
   # - no unwind tables: nothing throws through product code, and the linker keeps every function
@@ -22,7 +23,7 @@ if(WIN32)
   #   start-up, the control map with the first page) before the program can run anything on
   #   another thread, and a thread that calls EndProgram or meets a fatal error later finds both
   #   made.
-  target_compile_options(vl_product_options INTERFACE
+  target_compile_options(vl_product_options INTERFACE -Os
     -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables
     $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 endif()
