@@ -19,8 +19,8 @@ if(WIN32)
   #   that an unwind table names, used or not;
   # - function-local statics without the C++ library's thread-safe guard, which would bring its
   #   exception and thread machinery along. There are two such statics, the runtime object and
-  #   the control map; both are first reached on the GUI thread (the runtime object in the
-  #   start-up, the control map with the first page) before the program can run anything on
+  #   the control list; both are first reached on the GUI thread (the runtime object in the
+  #   start-up, the control list with the first page) before the program can run anything on
   #   another thread, and a thread that calls EndProgram or meets a fatal error later finds both
   #   made.
   target_compile_options(vl_product_options INTERFACE -Os
