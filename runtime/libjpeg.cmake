@@ -47,6 +47,9 @@ ExternalProject_Add(vl_libjpeg_build
     -DCMAKE_BUILD_TYPE=MinSizeRel
     "-DCMAKE_C_FLAGS=${vl_jpeg_c_flags}"
     -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF
+    # The program's pictures are baseline JPEG, which is Huffman-coded: no arithmetic decoding (an
+    # arithmetic-coded picture is refused as one libjpeg cannot decode).
+    -DWITH_ARITH_DEC=OFF -DWITH_ARITH_ENC=OFF
   # Built and installed in one step, the step that names the installed library as its product:
   # ninja then relinks the programs whenever the library changes.
   BUILD_COMMAND "${CMAKE_COMMAND}" --build <BINARY_DIR> --target install
