@@ -34,14 +34,16 @@ set(vl_jpeg_lib "${vl_jpeg_prefix}/lib/libjpeg.a")
 set(vl_jpeg_c_flags "-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables")
 string(APPEND vl_jpeg_c_flags " -D__USE_MINGW_ANSI_STDIO=0")
 
-# Decoder features that the program's decoding never reaches, turned off in libjpeg's
+# Decoder features that the program's decoding does not need, turned off in libjpeg's
 # configuration header. The program decodes at full size, with the library's default accurate
 # integer IDCT and fancy upsampling, into RGB without colour quantisation: the other IDCTs,
-# scaling, merged upsampling and quantisation answer requests that it never makes, and every
-# picture decodes exactly as before.
+# scaling, merged upsampling and quantisation answer requests that it never makes. Its pictures
+# are baseline JPEG: progressive JPEG, with the block smoothing that only progressive pictures
+# get, stays out too, and such a picture is refused as one libjpeg cannot decode. Sequential
+# Huffman-coded pictures, in one scan or several, decode exactly as before.
 set(vl_jpeg_unused_features
   DCT_IFAST_SUPPORTED DCT_FLOAT_SUPPORTED IDCT_SCALING_SUPPORTED UPSAMPLE_MERGING_SUPPORTED
-  QUANT_1PASS_SUPPORTED QUANT_2PASS_SUPPORTED)
+  QUANT_1PASS_SUPPORTED QUANT_2PASS_SUPPORTED D_PROGRESSIVE_SUPPORTED BLOCK_SMOOTHING_SUPPORTED)
 string(REPLACE ";" "," vl_jpeg_unused_features "${vl_jpeg_unused_features}")
 
 ExternalProject_Add(vl_libjpeg_build
