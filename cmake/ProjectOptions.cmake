@@ -10,4 +10,20 @@ target_compile_options(vl_product_options INTERFACE $<$<COMPILE_LANGUAGE:CXX>:-f
 if(WIN32)
   # Windows XP-era ANSI entry points throughout; the program's texts are GBK bytes.
   target_compile_definitions(vl_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+  # The shipped programs are as small as their code allows:
+  # - optimised for size: they wait on the user, the disk and the system, not on their own code;
+  # - each function and object in a section of its own, for the linker to drop what nothing uses
+  #   (--gc-sections);
+  # - no unwind tables: nothing throws through product code, and the linker keeps every function
+  #   that an unwind table names, used or not;
+  # - function-local statics without the C++ library's thread-safe guard, which would bring its
+  #   exception and thread machinery along. There are two such statics, the runtime object and
+  #   the control list; both are first reached on the GUI thread (the runtime object in the
+  #   start-up, the control list with the first page) before the program can run anything on
+  #   another thread, and a thread that calls EndProgram or meets a fatal error later finds both
+  #   made.
+  target_compile_options(vl_product_options INTERFACE -Os
+    -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 endif()

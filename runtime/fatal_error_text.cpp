@@ -1,8 +1,8 @@
 #include "fatal_error.h"
 
-#include <cstdio>
 #include <cstring>
 
+#include "decimal_text.h"
 #include "runtime_texts.h"
 
 namespace vl {
@@ -48,8 +48,8 @@ std::size_t ComposeFatalErrorText(char (&out)[kFatalTextCapacity], const char* m
   FixedText text(out);
   text.Append(kFatalErrorHeading);
   if (errorCode != 0) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%d", errorCode);
+    char digits[kIntegerTextCapacity];
+    FormatSigned(digits, errorCode);
     text.Append(kFatalErrorCodeLabel);
     text.Append(digits);
     text.Append(kLineEnd);
@@ -65,8 +65,8 @@ std::size_t ComposeFatalErrorText(char (&out)[kFatalTextCapacity], const char* m
 
 std::size_t FormatAllocationFailure(char (&out)[kFatalTextCapacity], std::size_t size) noexcept {
   // The size is printed unsigned: a request above 2 GiB must not read as a negative size.
-  char digits[24];
-  std::snprintf(digits, sizeof digits, "%llu", static_cast<unsigned long long>(size));
+  char digits[kIntegerTextCapacity];
+  FormatUnsigned(digits, size);
   FixedText text(out);
   const char* format = kAllocationFailedFormat;
   const char* slot = std::strstr(format, "%d");

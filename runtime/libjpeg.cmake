@@ -25,6 +25,27 @@ endif()
 
 set(vl_jpeg_prefix "${CMAKE_BINARY_DIR}/deps/libjpeg-turbo")
 set(vl_jpeg_lib "${vl_jpeg_prefix}/lib/libjpeg.a")
+
+# Optimised for size (the pages' pictures are small and decoded once), and built as the product
+# code is (cmake/ProjectOptions.cmake): a section per function and object for the linker to drop
+# the unused ones, no unwind tables (C code that nothing unwinds through). libjpeg's messages and
+# its JPEGMEM variable use the C library's own printf and scanf family rather than the larger C99
+# one that mingw-w64 would otherwise link in.
+set(vl_jpeg_c_flags "-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables")
+string(APPEND vl_jpeg_c_flags " -D__USE_MINGW_ANSI_STDIO=0")
+
+# Decoder features that the program's decoding does not need, turned off in libjpeg's
+# configuration header. The program decodes at full size, with the library's default accurate
+# integer IDCT and fancy upsampling, into RGB without colour quantisation: the other IDCTs,
+# scaling, merged upsampling and quantisation answer requests that it never makes. Its pictures
+# are baseline JPEG: progressive JPEG, with the block smoothing that only progressive pictures
+# get, stays out too, and such a picture is refused as one libjpeg cannot decode. Sequential
+# Huffman-coded pictures, in one scan or several, decode exactly as before.
+set(vl_jpeg_unused_features
+  DCT_IFAST_SUPPORTED DCT_FLOAT_SUPPORTED IDCT_SCALING_SUPPORTED UPSAMPLE_MERGING_SUPPORTED
+  QUANT_1PASS_SUPPORTED QUANT_2PASS_SUPPORTED D_PROGRESSIVE_SUPPORTED BLOCK_SMOOTHING_SUPPORTED)
+string(REPLACE ";" "," vl_jpeg_unused_features "${vl_jpeg_unused_features}")
+
 ExternalProject_Add(vl_libjpeg_build
   SOURCE_DIR "${vl_jpeg_src}"
   BINARY_DIR "${CMAKE_BINARY_DIR}/deps/libjpeg-turbo-build"
@@ -35,12 +56,21 @@ ExternalProject_Add(vl_libjpeg_build
     "-DCMAKE_INSTALL_PREFIX=${vl_jpeg_prefix}"
     "-DCMAKE_INSTALL_LIBDIR=${vl_jpeg_prefix}/lib"
     "-DCMAKE_INSTALL_INCLUDEDIR=${vl_jpeg_prefix}/include"
-    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_BUILD_TYPE=MinSizeRel
+    "-DCMAKE_C_FLAGS=${vl_jpeg_c_flags}"
     -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF
+    # The program's pictures are baseline JPEG, which is Huffman-coded: no arithmetic decoding (an
+    # arithmetic-coded picture is refused as one libjpeg cannot decode).
+    -DWITH_ARITH_DEC=OFF -DWITH_ARITH_ENC=OFF
+  # Built and installed in one step, the step that names the installed library as its product:
+  # ninja then relinks the programs whenever the library changes.
+  BUILD_COMMAND "${CMAKE_COMMAND}" --build <BINARY_DIR> --target install
   BUILD_BYPRODUCTS "${vl_jpeg_lib}"
+  INSTALL_COMMAND ""
   UPDATE_COMMAND ""
-  PATCH_COMMAND ""
-  LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON)
+  PATCH_COMMAND "${CMAKE_COMMAND}" "-DHEADER=${vl_jpeg_src}/jmorecfg.h" "-DFEATURES=${vl_jpeg_unused_features}"
+                -P "${CMAKE_SOURCE_DIR}/cmake/LibjpegFeatures.cmake"
+  LOG_CONFIGURE ON LOG_BUILD ON)
 
 file(MAKE_DIRECTORY "${vl_jpeg_prefix}/include")
 add_library(vl_libjpeg STATIC IMPORTED GLOBAL)

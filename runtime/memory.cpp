@@ -80,6 +80,31 @@ void FreeMemory(const void* p) noexcept {
   __atomic_sub_fetch(&g_live, 1, __ATOMIC_RELAXED);
 }
 
+void* TryAllocateObjectMemory(std::size_t size) noexcept {
+  // A zero-byte object still has an address of its own.
+  if (size == 0) size = 1;
+#ifdef _WIN32
+  return HeapAlloc(Heap(), 0, size);
+#else
+  return std::malloc(size);
+#endif
+}
+
+void* AllocateObjectMemory(std::size_t size) noexcept {
+  void* p = TryAllocateObjectMemory(size);
+  if (p == nullptr) FatalAllocationFailure(size);
+  return p;
+}
+
+void FreeObjectMemory(void* p) noexcept {
+  if (p == nullptr) return;
+#ifdef _WIN32
+  HeapFree(Heap(), 0, p);
+#else
+  std::free(p);
+#endif
+}
+
 AllocationCounts CurrentAllocationCounts() noexcept {
   return AllocationCounts{__atomic_load_n(&g_live, __ATOMIC_RELAXED), __atomic_load_n(&g_total, __ATOMIC_RELAXED),
                           __atomic_load_n(&g_refusedReleases, __ATOMIC_RELAXED)};

@@ -20,6 +20,14 @@ void* TryAllocateMemory(std::size_t size) noexcept;
 // heap.
 void FreeMemory(const void* p) noexcept;
 
+// The memory of the program's C++ objects (its operator new and delete): the same heap, outside
+// the counts below, which are about the values the program hands around. AllocateObjectMemory
+// never returns null (a refusal is the fatal allocation failure); TryAllocateObjectMemory does.
+void* AllocateObjectMemory(std::size_t size) noexcept;
+void* TryAllocateObjectMemory(std::size_t size) noexcept;
+// Ignores null.
+void FreeObjectMemory(void* p) noexcept;
+
 // What the allocator has handed out and taken back since the process started: a program that
 // releases every text it owns ends with no live allocation and no refused release.
 struct AllocationCounts {

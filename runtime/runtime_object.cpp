@@ -47,12 +47,15 @@ std::vector<HWND> Runtime::PageWindows() const {
     }
     return pages.size();
   };
-  auto ordered = m_pageWindows;
-  std::stable_sort(ordered.begin(), ordered.end(),
-                   [&](const auto& a, const auto& b) { return position(a.second) < position(b.second); });
+  // Position by position, each position's windows in the order they were added (a handful of
+  // windows: no sort needed).
   std::vector<HWND> windows;
-  windows.reserve(ordered.size());
-  for (const auto& entry : ordered) windows.push_back(entry.first);
+  windows.reserve(m_pageWindows.size());
+  for (std::size_t at = 0; at <= pages.size(); ++at) {
+    for (const auto& [window, pageId] : m_pageWindows) {
+      if (position(pageId) == at) windows.push_back(window);
+    }
+  }
   return windows;
 }
 

@@ -1,10 +1,9 @@
 #include "value_format.h"
 
-#include <cinttypes>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <cstring>
 
+#include "decimal_text.h"
 #include "runtime_texts.h"
 
 namespace vl {
@@ -29,6 +28,27 @@ CivilDate CivilFromDays(long long z) noexcept {
   return {static_cast<long long>(yoe) + era * 400 + (m <= 2), m, d};
 }
 
+// A text put together from pieces in a fixed buffer; the date-time form needs about 40 bytes.
+class Pieces {
+ public:
+  void Append(const char* text) noexcept {
+    const std::size_t n = std::strlen(text);
+    if (n > sizeof m_text - 1 - m_length) return;
+    std::memcpy(m_text + m_length, text, n + 1);
+    m_length += n;
+  }
+  void AppendNumber(long long value) noexcept {
+    char digits[kIntegerTextCapacity];
+    FormatSigned(digits, value);
+    Append(digits);
+  }
+  const char* Text() const noexcept { return m_text; }
+
+ private:
+  char m_text[128] = "";
+  std::size_t m_length = 0;
+};
+
 char* FormatDateTime(double days) noexcept {
   if (!std::isfinite(days) || std::fabs(days) > 3.0e6) return CopyText(kEmptyText);
   // The whole part counts days from 1899-12-30 (25569 days before 1970-01-01); the fraction is
@@ -41,33 +61,36 @@ char* FormatDateTime(double days) noexcept {
     dayCount += days < 0 ? -1 : 1;
   }
   const CivilDate date = CivilFromDays(dayCount);
-  char buffer[128];
-  int n = std::snprintf(buffer, sizeof buffer, "%lld%s%u%s%u%s", date.year, kYearSuffix, date.month,
-                        kMonthSuffix, date.day, kDaySuffix);
-  if (seconds != 0 && n > 0) {
-    std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n), "%lld%s%lld%s%lld%s", seconds / 3600,
-                  kHourSuffix, seconds / 60 % 60, kMinuteSuffix, seconds % 60, kSecondSuffix);
+  Pieces text;
+  text.AppendNumber(date.year);
+  text.Append(kYearSuffix);
+  text.AppendNumber(date.month);
+  text.Append(kMonthSuffix);
+  text.AppendNumber(date.day);
+  text.Append(kDaySuffix);
+  if (seconds != 0) {
+    text.AppendNumber(seconds / 3600);
+    text.Append(kHourSuffix);
+    text.AppendNumber(seconds / 60 % 60);
+    text.Append(kMinuteSuffix);
+    text.AppendNumber(seconds % 60);
+    text.Append(kSecondSuffix);
   }
-  return CopyText(buffer);
+  return CopyText(text.Text());
 }
 
-char* FormatReal(double value, int digits) noexcept {
-  char buffer[64];
+char* RealText(double value, int digits, ReadBack readBack) noexcept {
   if (std::isnan(value)) return CopyText("NaN");
   if (std::isinf(value)) return CopyText(value < 0 ? "-Infinity" : "Infinity");
-  // The shortest form up to `digits` significant digits that reads back as the same number.
-  for (int precision = 1; precision <= digits; ++precision) {
-    std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
-    const double back = std::strtod(buffer, nullptr);
-    if (digits <= 7 ? static_cast<float>(back) == static_cast<float>(value) : back == value) break;
-  }
-  return CopyText(buffer);
+  char text[kRealTextCapacity];
+  FormatShortestReal(text, value, digits, readBack);
+  return CopyText(text);
 }
 
-char* FormatSigned(long long value) noexcept {
-  char buffer[24];
-  std::snprintf(buffer, sizeof buffer, "%lld", value);
-  return CopyText(buffer);
+char* IntegerText(long long value) noexcept {
+  char text[kIntegerTextCapacity];
+  FormatSigned(text, value);
+  return CopyText(text);
 }
 
 }  // namespace
@@ -76,12 +99,12 @@ char* DisplayText(const ArgRecord& value) noexcept {
   const auto low = static_cast<std::uint32_t>(value.lo);
   switch (value.tag) {
     case tag::kText: return CopyText(reinterpret_cast<Text>(value.lo));
-    case tag::kByte: return FormatSigned(low & 0xFF);
-    case tag::kShort: return FormatSigned(static_cast<std::int16_t>(low & 0xFFFF));
-    case tag::kInt: return FormatSigned(static_cast<std::int32_t>(low));
-    case tag::kInt64: return FormatSigned(static_cast<std::int64_t>(Wide(value)));
-    case tag::kFloat: return FormatReal(AsFloatBits(value), 7);
-    case tag::kDouble: return FormatReal(AsDoubleBits(value), 15);
+    case tag::kByte: return IntegerText(low & 0xFF);
+    case tag::kShort: return IntegerText(static_cast<std::int16_t>(low & 0xFFFF));
+    case tag::kInt: return IntegerText(static_cast<std::int32_t>(low));
+    case tag::kInt64: return IntegerText(static_cast<std::int64_t>(Wide(value)));
+    case tag::kFloat: return RealText(AsFloatBits(value), 7, ReadBack::kFloat);
+    case tag::kDouble: return RealText(AsDoubleBits(value), 15, ReadBack::kDouble);
     case tag::kBool: return CopyText(low != 0 ? kTrueText : kFalseText);
     case tag::kDateTime: return FormatDateTime(AsDoubleBits(value));
     default: return CopyText(kEmptyText);

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 
+#include "runtime/decimal_text.h"
 #include "text_fit.h"
 
 namespace vl {
@@ -42,6 +42,15 @@ VersionFacts QueryVersion() {
   return facts;
 }
 
+// "<major>.<minor>".
+std::string VersionNumber(DWORD major, DWORD minor) {
+  char number[kIntegerTextCapacity];
+  FormatUnsigned(number, major);
+  std::string text = number;
+  FormatUnsigned(number, minor);
+  return text + "." + number;
+}
+
 std::string OsNameOf(const VersionFacts& v) {
   if (v.platform == VER_PLATFORM_WIN32_WINDOWS) {
     if (v.minor >= 90) return "Windows Me";
@@ -68,9 +77,7 @@ std::string OsNameOf(const VersionFacts& v) {
   for (const Name& name : kNames) {
     if (name.major == v.major && name.minor == v.minor) return server ? name.server : name.workstation;
   }
-  char text[40];
-  std::snprintf(text, sizeof text, "Windows NT %lu.%lu", v.major, v.minor);
-  return text;
+  return "Windows NT " + VersionNumber(v.major, v.minor);
 }
 
 // A folder the system names into a MAX_PATH buffer; a reported length of 0 or one that did not
@@ -129,9 +136,7 @@ SystemFacts CollectSystemFacts() {
   const VersionFacts version = QueryVersion();
   if (version.major != 0) {
     facts.osName = OsNameOf(version);
-    char number[24];
-    std::snprintf(number, sizeof number, "%lu.%lu", version.major, version.minor);
-    facts.version = number;
+    facts.version = VersionNumber(version.major, version.minor);
     facts.buildNumber = static_cast<std::int32_t>(version.build);
     facts.servicePack = version.servicePack;
   }

@@ -1,7 +1,7 @@
 #include "control.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "event_dispatch.h"
@@ -15,10 +15,21 @@
 namespace vl {
 namespace {
 
-// Every attached control window of the program.
-std::unordered_map<HWND, Control*>& Controls() {
-  static std::unordered_map<HWND, Control*> controls;
+// Every attached control window of the program with its control: a few dozen at most, searched
+// from the front.
+using ControlList = std::vector<std::pair<HWND, Control*>>;
+ControlList& Controls() {
+  static ControlList controls;
   return controls;
+}
+
+ControlList::iterator FindControl(HWND window) noexcept {
+  return std::find_if(Controls().begin(), Controls().end(),
+                      [window](const auto& entry) { return entry.first == window; });
+}
+
+void ForgetControl(HWND window) noexcept {
+  if (auto found = FindControl(window); found != Controls().end()) Controls().erase(found);
 }
 
 // A cursor file (type 2 directory): the first image with its hot spot, as the resource data that
@@ -78,9 +89,9 @@ Control::Control(PageWindow& page, pages::Unit& unit, const KindDescriptor& kind
 Control::~Control() {
   // The window normally went with its page; one that is somehow left must not keep a dangling
   // control behind it.
-  if (m_window != nullptr && Controls().contains(m_window)) {
+  if (m_window != nullptr && FindControl(m_window) != Controls().end()) {
     SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc ? m_baseProc : DefWindowProcA));
-    Controls().erase(m_window);
+    ForgetControl(m_window);
   }
 }
 
@@ -242,7 +253,7 @@ bool Control::Recreate() noexcept {
 }
 
 Control* Control::FromWindow(HWND window) noexcept {
-  auto found = Controls().find(window);
+  auto found = FindControl(window);
   return found == Controls().end() ? nullptr : found->second;
 }
 
@@ -262,12 +273,16 @@ bool Control::RegisterClasses() noexcept {
 
 void Control::Attach(HWND window) noexcept {
   m_window = window;
-  Controls()[window] = this;
+  if (auto found = FindControl(window); found != Controls().end()) {
+    found->second = this;
+  } else {
+    Controls().emplace_back(window, this);
+  }
   View().SetWindowSlot(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(this)));
 }
 
 void Control::Detach() noexcept {
-  Controls().erase(m_window);
+  ForgetControl(m_window);
   if (m_baseProc != nullptr) SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc));
   m_window = nullptr;
   m_companion = nullptr;  // a sibling of the control: it goes with the page, or with Recreate

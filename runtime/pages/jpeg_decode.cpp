@@ -17,7 +17,29 @@ struct ErrorManager {
 void OnError(j_common_ptr info) {
   std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
-void OnMessage(j_common_ptr) {}  // warnings are not shown anywhere
+// Warnings are not shown anywhere, only counted as libjpeg counts them; no message is ever
+// composed.
+void OnEmit(j_common_ptr info, int level) {
+  if (level < 0) ++info->err->num_warnings;
+}
+void OnMessage(j_common_ptr) {}
+void OnFormat(j_common_ptr, char* buffer) { buffer[0] = '\0'; }
+void OnReset(j_common_ptr info) {
+  info->err->num_warnings = 0;
+  info->err->msg_code = 0;
+}
+
+// The error manager with the program's own handlers throughout, set up here rather than by
+// jpeg_std_error: that would bring libjpeg's message texts into the program, none of which it
+// shows.
+void InitialiseErrors(ErrorManager* errors) {
+  errors->base = jpeg_error_mgr{};  // trace level 0, no warnings, no message tables
+  errors->base.error_exit = OnError;
+  errors->base.emit_message = OnEmit;
+  errors->base.output_message = OnMessage;
+  errors->base.format_message = OnFormat;
+  errors->base.reset_error_mgr = OnReset;
+}
 
 // Decodes into `out` (already sized by the caller's first pass is not possible: libjpeg tells the
 // size only after the header); returns false on any libjpeg error. Kept free of objects with
@@ -25,9 +47,8 @@ void OnMessage(j_common_ptr) {}  // warnings are not shown anywhere
 bool RunDecoder(const std::uint8_t* data, unsigned long size, DecodedImage* out, bool* tooLarge) {
   jpeg_decompress_struct info;
   ErrorManager errors;
-  info.err = jpeg_std_error(&errors.base);
-  errors.base.error_exit = OnError;
-  errors.base.output_message = OnMessage;
+  InitialiseErrors(&errors);
+  info.err = &errors.base;
   if (setjmp(errors.jump) != 0) {
     jpeg_destroy_decompress(&info);
     return false;

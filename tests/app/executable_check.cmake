@@ -3,7 +3,9 @@
 # - a 32-bit x86 image for the Windows GUI subsystem;
 # - every imported DLL is one Windows always takes from the system folder (the loader resolves
 #   imports before any of the program's code can restrict the DLL search);
-# - the application manifest asks for administrator rights and names the supported systems.
+# - the application manifest asks for administrator rights and names the supported systems;
+# - the installer's own part of the file (all but the payload's stored bytes, which the payload
+#   catalogue gives) stays within its budget of 200 KiB.
 cmake_minimum_required(VERSION 3.25)
 
 # Windows' KnownDLLs (and ntdll, which is always the system's). comctl32 is not among them.
@@ -44,4 +46,32 @@ endif()
 if(NOT manifest MATCHES "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a")
   message(FATAL_ERROR "the manifest does not declare the supported Windows versions")
 endif()
-message(STATUS "installer image, imports and manifest are as they must be")
+
+# The payload is stored once per distinct content: every catalogue entry but those that reuse
+# another entry's bytes ("same").
+set(overhead_budget 204800)
+set(catalogue "${CMAKE_CURRENT_LIST_DIR}/../../payload/catalogue.txt")
+file(READ "${catalogue}" catalogue_text)
+# Number, size, mark and kind of each entry (the paths stay out: their backslashes would upset
+# CMake's lists).
+string(REGEX MATCHALL "\nentry[ \t]+[0-9]+[ \t]+[0-9]+[ \t]+[^ \t\n]+[ \t]+[^ \t\n]+" entries
+       "${catalogue_text}")
+set(payload_bytes 0)
+foreach(entry IN LISTS entries)
+  string(REGEX MATCH "^\nentry[ \t]+[0-9]+[ \t]+([0-9]+)[ \t]+[^ \t\n]+[ \t]+([^ \t\n]+)$" fields "${entry}")
+  if(NOT CMAKE_MATCH_2 STREQUAL "same")
+    math(EXPR payload_bytes "${payload_bytes} + ${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+if(payload_bytes EQUAL 0)
+  message(FATAL_ERROR "no payload entries in ${catalogue}")
+endif()
+file(SIZE "${EXE}" exe_bytes)
+math(EXPR overhead "${exe_bytes} - ${payload_bytes}")
+message(STATUS "size: ${exe_bytes} bytes, of which payload ${payload_bytes}, installer ${overhead}")
+if(overhead GREATER overhead_budget)
+  message(FATAL_ERROR "the installer takes ${overhead} bytes besides its payload, more than its budget of "
+                      "${overhead_budget}")
+endif()
+
+message(STATUS "installer image, imports, manifest and size are as they must be")

@@ -93,6 +93,22 @@ TEST_F(ProgramEnd, AFailedAllocationIsFatalWithItsSize) {
   EXPECT_TRUE(Log().empty());
 }
 
+// The C++ library's allocations and its reports of misuse end in the runtime's fatal error too.
+TEST_F(ProgramEnd, AnObjectAllocationTheHeapRefusesIsFatalWithItsSize) {
+  const auto child = Run("objects");
+  EXPECT_EQ(vl::test::AnswerFatalErrorBox(child->Id()), L"运行时出错!\r\n\r\n错误信息：分配 2147483632 字节内存失败!\r\n");
+  EXPECT_EQ(child->WaitForExit(), 0xFFFFFFFFu);
+  EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(ProgramEnd, AMisuseTheCppLibraryReportsIsFatalWithItsMessage) {
+  const auto child = Run("misuse");
+  EXPECT_EQ(vl::test::AnswerFatalErrorBox(child->Id()),
+            L"运行时出错!\r\n\r\n错误信息：vector::_M_range_check: __n (which is 0) >= this->size() (which is 0)\r\n");
+  EXPECT_EQ(child->WaitForExit(), 0xFFFFFFFFu);
+  EXPECT_TRUE(Log().empty());
+}
+
 TEST_F(ProgramEnd, AMissingStartPageIsFatal) {
   const auto child = Run("startpage");
   EXPECT_EQ(vl::test::AnswerFatalErrorBox(child->Id()), L"运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n");

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "runtime/dll_search.h"
 #include "runtime/fatal_error.h"
@@ -63,6 +64,19 @@ int Play(const std::string& scenario, const std::string& argument) {
   if (scenario == "allocate") {
     AllocateMemory(0x7FFFFFF0u);
     Log("allocation returned");
+    return 0;
+  }
+  if (scenario == "objects") {
+    // The C++ objects' memory: the program's operator new.
+    void* block = ::operator new(0x7FFFFFF0u);
+    Log("allocation returned");
+    ::operator delete(block);
+    return 0;
+  }
+  if (scenario == "misuse") {
+    // An index past the end, which the C++ library reports through its hooks.
+    const std::vector<int> none;
+    Log("element " + std::to_string(none.at(argument.size())));
     return 0;
   }
   if (scenario == "startpage") LoadStartPage(0x52010001);
