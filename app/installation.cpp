@@ -62,18 +62,23 @@ void CreateFolderTree() {
   FreeMemory(programs);
 }
 
+bool WriteEntry(Text path, const payload::PayloadEntry& entry) {
+  return BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path), ByteSetArg(entry.content)}));
+}
+
 // Writes every carried file; returns how many could not be written.
 int WriteFiles() {
   int failed = 0;
   for (const payload::PayloadEntry& entry : payload::Entries()) {
     char* path = ConcatTexts({InstallRoot, entry.path});
-    // A file an earlier installation made hidden and system cannot be overwritten: clear it.
-    if (entry.hiddenSystem) {
+    bool written = WriteEntry(path, entry);
+    // A file that an earlier installation made hidden and system refuses to be overwritten: clear
+    // its attributes and write it again. Only then, so that a first installation pays nothing.
+    if (!written && entry.hiddenSystem) {
       CallCommand(ChangeFileAttributesCommand, ArgList{TextArg(path), IntArg(kNoAttributes)});
+      written = WriteEntry(path, entry);
     }
-    if (!BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path), ByteSetArg(entry.content)}))) {
-      ++failed;
-    }
+    if (!written) ++failed;
     FreeMemory(path);
   }
   return failed;

@@ -70,7 +70,6 @@ class Report:
             installer = [ms(b["total"]) for _, b in pairs]
             per_round = stats.ratios([(a["total"], b["total"]) for a, b in pairs])
             ratio = self.add("install_%s_ratio" % mode, median(per_round), "x", 1.10, "<=")
-            self.add("install_%s_ms" % mode, median(installer), "ms", 1.10 * median(floor), "<=")
             self.out("### %s install" % mode.capitalize())
             self.out()
             self.out("| | median | spread |")
@@ -116,7 +115,6 @@ class Report:
         ours = [r[installer] for r in rounds]
         per_round = stats.ratios(zip(base, ours))
         ratio = self.add("startup_ratio", median(per_round), "x", 1.30, "<=")
-        self.add("startup_ms", median(ours), "ms", 1.30 * median(base), "<=")
         self.out("## 2. Start-up")
         self.out()
         self.out("From process creation (CreateProcess in the driver) to the first visible top-level "
@@ -195,7 +193,6 @@ class Report:
         ours = [r["installer"][0] / 1024 for r in rounds]
         per_round = stats.ratios(zip(floor, ours))
         ratio = self.add("memory_ratio_floor", median(per_round), "x", 1.20, "<=")
-        self.add("memory_peak_mib", median(ours), "MiB", 1.20 * median(floor), "<=")
         self.out("## 4. Memory")
         self.out()
         self.out("Peak resident memory of each process over a whole default install into a clean "
@@ -328,9 +325,11 @@ class Report:
                 "- Machine: %s, %s cores, %s of memory, Linux %s" % (m["cpu"], m["cores"], m["memory"], m["kernel"]),
                 "- %s (32-bit prefix, code page 936, virtual desktop on Xvfb), prefix on tmpfs" % m["wine"],
                 "- Compiler: %s; NSIS: makensis %s" % (m["compiler"], m["makensis"]),
-                "- Every figure is the median of %d rounds after one warm-up round. Each comparison runs "
-                "its sides in turn (A B A B ...) in one call, and ratios are taken round by round, then "
-                "the median of the ratios is quoted. One Wine window stays open throughout." % self.data["rounds"],
+                "- Every figure is the median of %d rounds (the install pass: %d, as it is cheap and its "
+                "shortcut saves are noisy) after one warm-up round. Each comparison runs its sides in turn "
+                "(A B A B ...) in one call, and ratios are taken round by round, then the median of the "
+                "ratios is quoted. One Wine window stays open throughout." %
+                (self.data["rounds"], self.data.get("install_rounds", self.data["rounds"])),
                 "", "## Summary", "", "| figure | value | target | |", "|---|---|---|---|"]
         for f in self.figures:
             head.append("| %s | %s %s | %s %s | %s |" % (f.name, fmt(f.value, 4), f.unit, f.op, fmt(f.target, 4),
