@@ -208,14 +208,14 @@ def measure_memory(wine, rounds):
                 wine.lines(driver, "remove", INSTALL_ROOT)
                 # Its default root is the installer's; a /D= with a blank would not reach it.
                 row["nsis"] = peak_memory(wine.start(win(NSIS_EXE), "/S"))
-            row["one_window"] = None
             if number > 0:
                 results.append(row)
-        # What a program that only shows a window holds, for the account of the difference.
-        shown = wine.start(program("one_window.exe"))
-        time.sleep(3)
-        shown.kill()
-        one_window = peak_memory(shown)
+        # What a window and the first Chinese text cost by themselves, for the account of the
+        # difference: the references end once they are painted.
+        references = {}
+        for name, arguments in (("no_window.exe", ()), ("one_window.exe", ("/close",)),
+                                ("cjk_window.exe", ("/close",))):
+            references[name] = [peak_memory(wine.start(program(name), *arguments))[0] for _ in range(5)]
         # One more run of each, sampled by mapping, for where the bytes go.
         profiles = {}
         wine.lines(driver, "remove", INSTALL_ROOT)
@@ -232,7 +232,7 @@ def measure_memory(wine, rounds):
     finally:
         window.kill()
         window.wait()
-    return {"rounds": results, "one_window": one_window, "profiles": profiles}
+    return {"rounds": results, "references": references, "profiles": profiles}
 
 
 def measure_scaling(wine, rounds):

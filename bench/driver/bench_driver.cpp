@@ -27,12 +27,14 @@
 
 #include "tests/app/installer_session.h"
 #include "tests/support/child_process.h"
+#include "tests/support/file_tree.h"
 #include "tests/support/ui_automation.h"
 
 namespace {
 
 using vl::test::ChildProcess;
 using vl::test::InstallerSession;
+using vl::test::RemoveTree;
 
 constexpr wchar_t kPageTitle[] = L"Vorlane V2.6 绿色中文版";
 constexpr DWORD kRunTimeoutMs = 600000;
@@ -43,26 +45,6 @@ std::wstring SpecialFolder(int csidl) {
   wchar_t path[MAX_PATH] = L"";
   if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
   return std::wstring(path) + L"\\";
-}
-
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
 }
 
 void RemoveInstallation(const std::string& root) {

@@ -12,10 +12,12 @@
 #include <string>
 
 #include "installed_files.h"
+#include "tests/support/file_tree.h"
 #include "tests/support/ui_automation.h"
 
 namespace {
 
+using vl::test::RemoveTree;
 using vl::test::WindowQuery;
 
 std::wstring g_setup;   // the installer, VorlaneSetup.exe
@@ -185,27 +187,6 @@ bool ProcessRuns(const wchar_t* prefix) {
   }
   CloseHandle(snapshot);
   return found;
-}
-
-// Deletes a folder with everything in it, hidden and system files too.
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
 }
 
 class Uninstaller : public ::testing::Test {
