@@ -118,8 +118,8 @@ class Report:
         self.out("## 2. Start-up")
         self.out()
         self.out("From process creation (CreateProcess in the driver) to the first visible top-level "
-                 "window of the new process (`WelcomePage` for the installer), polled every millisecond "
-                 "under Wine, against `one_window.exe`, a plain mingw program that registers a class "
+                 "window of the new process's first thread (`WelcomePage` for the installer), looked "
+                 "for every millisecond among that thread's windows only, under Wine, against `one_window.exe`, a plain mingw program that registers a class "
                  "and shows one window. The programs start in turn, round by round.")
         self.out()
         self.out("| program | median | spread |")
@@ -335,11 +335,12 @@ class Report:
                 "- Machine: %s, %s cores, %s of memory, Linux %s" % (m["cpu"], m["cores"], m["memory"], m["kernel"]),
                 "- %s (32-bit prefix, code page 936, virtual desktop on Xvfb), prefix on tmpfs" % m["wine"],
                 "- Compiler: %s; NSIS: makensis %s" % (m["compiler"], m["makensis"]),
-                "- Every figure is the median of %d rounds (the install pass: %d, as it is cheap and its "
-                "shortcut saves are noisy) after one warm-up round. Each comparison runs its sides in turn "
-                "(A B A B ...) in one call, and ratios are taken round by round, then the median of the "
-                "ratios is quoted. One Wine window stays open throughout." %
-                (self.data["rounds"], self.data.get("install_rounds", self.data["rounds"])),
+                "- Every figure is the median of %d rounds after one warm-up round; the install pass "
+                "and the start-up, which are cheap and noisy under Wine, run %d and %d rounds. Each "
+                "comparison runs its sides in turn (A B A B ...) in one call, and ratios are taken round "
+                "by round, then the median of the ratios is quoted. One Wine window stays open "
+                "throughout." % (self.data["rounds"], self.data.get("install_rounds", self.data["rounds"]),
+                                 self.data.get("startup_rounds", self.data["rounds"])),
                 "", "## Summary", "", "| figure | value | target | |", "|---|---|---|---|"]
         for f in self.figures:
             head.append("| %s | %s %s | %s %s | %s |" % (f.name, fmt(f.value, 4), f.unit, f.op, fmt(f.target, 4),
