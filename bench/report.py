@@ -76,7 +76,9 @@ class Report:
             self.out("|---|---|---|")
             self.out("| floor | %s ms | %s |" % (fmt(median(floor)), stats.spread(floor)))
             self.out("| installer | %s ms | %s |" % (fmt(median(installer)), stats.spread(installer)))
-            self.out("| ratio, per round | **%s×** | %s |" % (fmt(ratio.value), stats.spread(per_round)))
+            low, high = stats.median_interval(per_round)
+            self.out("| ratio, per round | **%s×** (95%% interval of the median %s–%s) | %s |" %
+                     (fmt(ratio.value), fmt(low), fmt(high), stats.spread(per_round)))
             self.out()
             self.out("Target ≤ 1.10×: %s. Ratios round by round: %s." % (verdict(ratio), pair_list(per_round)))
             self.out()
@@ -128,8 +130,10 @@ class Report:
             values = [r[name] for r in rounds]
             self.out("| %s | %s ms | %s |" % (name, fmt(median(values)), stats.spread(values)))
         self.out()
-        self.out("Installer ÷ one window, per round: **%s×** (target ≤ 1.30×: %s); round by round: %s." %
-                 (fmt(ratio.value), verdict(ratio), pair_list(per_round)))
+        low, high = stats.median_interval(per_round)
+        self.out("Installer ÷ one window, per round: **%s×** (95%% interval of the median %s–%s; target "
+                 "≤ 1.30×: %s); round by round: %s." %
+                 (fmt(ratio.value), fmt(low), fmt(high), verdict(ratio), pair_list(per_round)))
         if "VorlaneNsis.exe" in names:
             nsis = stats.ratios(zip(base, [r["VorlaneNsis.exe"] for r in rounds]))
             self.out()
@@ -324,6 +328,10 @@ class Report:
                  "disk the file phase grows by the same amount on both sides.")
         self.out("- Under Wine, saving a shell link costs several milliseconds (Wine's shell writes and "
                  "notifies more than Windows does), so the five links dominate the pass on both sides.")
+        self.out("- This machine is a 2-core virtual machine shared with other work: the medians of the "
+                 "noisy comparisons (the install pass, the start-up) move by several percent from one run "
+                 "of `make bench` to the next, which is why they run more rounds and why each quotes the "
+                 "bootstrap interval of its median ratio.")
         self.out("- The driver keeps still while a timed pass runs (it waits for the timings file instead "
                  "of searching windows), so that the installer does not share the Wine server with it.")
         self.out()

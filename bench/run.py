@@ -32,7 +32,7 @@ PHASES = ["folders", "files", "attributes", "links", "registry", "queries", "oth
 SCALES = ["0.25", "1", "4", "16"]
 # The install and start-up comparisons are cheap and noisy under Wine (shortcut saves, process
 # start): they run more rounds.
-INSTALL_ROUND_FACTOR = 2
+INSTALL_ROUND_FACTOR = 3
 STARTUP_ROUND_FACTOR = 3
 
 

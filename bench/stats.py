@@ -1,5 +1,6 @@
 """Small statistics for the benchmarks: medians, spreads, pairwise ratios, straight lines."""
 import math
+import random
 import statistics
 
 
@@ -19,6 +20,15 @@ def spread(values):
     """A short text of the spread: min–max and the interquartile range."""
     low, high = quartiles(values)
     return "min %s, IQR %s–%s, max %s" % (fmt(min(values)), fmt(low), fmt(high), fmt(max(values)))
+
+
+def median_interval(values, level=0.95, resamples=2000):
+    """A bootstrap confidence interval of the median (a fixed seed: the same data give the same
+    interval)."""
+    generator = random.Random(20261207)
+    medians = sorted(statistics.median(generator.choices(values, k=len(values))) for _ in range(resamples))
+    cut = int(resamples * (1 - level) / 2)
+    return medians[cut], medians[resamples - 1 - cut]
 
 
 def ratios(pairs):

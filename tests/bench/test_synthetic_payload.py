@@ -78,6 +78,14 @@ class StatsTest(unittest.TestCase):
         self.assertEqual(stats.ratios([(2.0, 3.0), (4.0, 2.0)]), [1.5, 0.5])
         self.assertEqual(stats.quartiles([1, 2, 3, 4, 5]), (2, 4))
 
+    def test_median_interval_holds_the_median_and_repeats(self):
+        values = [1.0, 1.1, 0.9, 1.2, 1.05, 1.02, 0.98, 1.3, 1.07, 1.01, 0.95, 1.15]
+        low, high = stats.median_interval(values)
+        self.assertLessEqual(low, stats.median(values))
+        self.assertGreaterEqual(high, stats.median(values))
+        self.assertLess(high - low, max(values) - min(values))
+        self.assertEqual(stats.median_interval(values), (low, high))
+
 
 if __name__ == "__main__":
     unittest.main()
