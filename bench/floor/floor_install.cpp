@@ -5,8 +5,10 @@
 //
 //   floor_install.exe <install root>
 //
-// The root is absolute and ends in a backslash, as the installer's location page leaves it. The
-// timed pass is the same as the installer's: folders, files, attributes, shortcuts, registry.
+// The root is absolute; a backslash is added, as the installer's location page leaves it. Every
+// path is joined from the same texts as the installer joins it (so a carried file's path has the
+// installer's doubled separator): the calls get the same arguments. The timed pass is the same as
+// the installer's: folders, files, attributes, shortcuts, registry.
 // It appends its timings to the file named by VL_BENCH_TIMINGS (see bench/install_timing.h).
 #include <windows.h>
 #include <objbase.h>
@@ -71,7 +73,7 @@ const char* ValueName(const char* valuePath) { return std::strrchr(valuePath, '\
 int WriteFiles(const std::string& root) {
   int failed = 0;
   for (const vl::payload::PayloadEntry& entry : vl::payload::Entries()) {
-    const std::string path = root + (entry.path + 1);
+    const std::string path = root + entry.path;
     // A file that is hidden and system can only be replaced by asking for those attributes.
     const DWORD attributes =
         entry.hiddenSystem ? FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_NORMAL;
@@ -104,16 +106,17 @@ int Install(const std::string& root) {
 
   clock.Enter(Phase::Attributes);
   for (const vl::payload::PayloadEntry* entry : vl::payload::MarkedEntries()) {
-    SetFileAttributesA((root + (entry->path + 1)).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesA((root + entry->path).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   }
 
   clock.Enter(Phase::Links);
-  const std::string player = root + (vl::payload::Entries()[0].path + 1);
-  const std::string uninstaller = root + (vl::payload::Entries()[1].path + 1);
+  const std::string player = root + vl::payload::Entries()[0].path;
+  const std::string uninstaller = root + vl::payload::Entries()[1].path;
+  const std::string registeredUninstaller = root + kUninstallerFolderForm;
   SaveLink(desktop + kDesktopLinkName, player);
   SaveLink(programs + kProgramGroupLinkName, player);
   SaveLink(programs + kProgramGroupUninstallLinkName, uninstaller);
-  SaveLink(root + (kWebLinkPath + 1), kProductWebAddress);
+  SaveLink(root + kWebLinkPath, kProductWebAddress);
 
   clock.Enter(Phase::Registry);
   HKEY key = nullptr;
@@ -121,9 +124,9 @@ int Install(const std::string& root) {
                             ValueName(kDisplayIconValue) - 1 - kDisplayIconValue);
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                       nullptr) == ERROR_SUCCESS) {
-    SetString(key, ValueName(kDisplayIconValue), uninstaller);
+    SetString(key, ValueName(kDisplayIconValue), registeredUninstaller);
     SetString(key, ValueName(kDisplayNameValue), kDisplayName);
-    SetString(key, ValueName(kUninstallStringValue), "\"" + uninstaller + "\"");
+    SetString(key, ValueName(kUninstallStringValue), "\"" + registeredUninstaller + "\"");
     RegCloseKey(key);
   }
 
