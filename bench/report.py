@@ -343,12 +343,14 @@ class Report:
                 "- Machine: %s, %s cores, %s of memory, Linux %s" % (m["cpu"], m["cores"], m["memory"], m["kernel"]),
                 "- %s (32-bit prefix, code page 936, virtual desktop on Xvfb), prefix on tmpfs" % m["wine"],
                 "- Compiler: %s; NSIS: makensis %s" % (m["compiler"], m["makensis"]),
-                "- Every figure is the median of %d rounds after one warm-up round; the install pass "
-                "and the start-up, which are cheap and noisy under Wine, run %d and %d rounds. Each "
+                "- Every figure is the median of %d rounds after one warm-up round; the install pass, "
+                "the start-up and each scaling point, which are noisy under Wine, run %d, %d and %d "
+                "rounds. Each "
                 "comparison runs its sides in turn (A B A B ...) in one call, and ratios are taken round "
                 "by round, then the median of the ratios is quoted. One Wine window stays open "
                 "throughout." % (self.data["rounds"], self.data.get("install_rounds", self.data["rounds"]),
-                                 self.data.get("startup_rounds", self.data["rounds"])),
+                                 self.data.get("startup_rounds", self.data["rounds"]),
+                                 self.data.get("scaling_rounds", self.data["rounds"])),
                 "", "## Summary", "", "| figure | value | target | |", "|---|---|---|---|"]
         for f in self.figures:
             head.append("| %s | %s %s | %s %s | %s |" % (f.name, fmt(f.value, 4), f.unit, f.op, fmt(f.target, 4),

@@ -34,6 +34,7 @@ SCALES = ["0.25", "1", "4", "16"]
 # start): they run more rounds.
 INSTALL_ROUND_FACTOR = 3
 STARTUP_ROUND_FACTOR = 3
+SCALING_ROUND_FACTOR = 2
 
 
 def win(path):
@@ -243,8 +244,8 @@ def measure_scaling(wine, rounds):
         for scale in SCALES:
             tag = "%s_%s" % ("bytes" if scale == "1" else kind, scale.replace(".", "_"))
             series[(kind, scale)] = {
-                "pairs": install_rounds(wine, rounds, "fresh", "floor_install_%s.exe" % tag,
-                                        "VorlaneSetupBench_%s.exe" % tag),
+                "pairs": install_rounds(wine, SCALING_ROUND_FACTOR * rounds, "fresh",
+                                        "floor_install_%s.exe" % tag, "VorlaneSetupBench_%s.exe" % tag),
                 "catalogue": BUILD / "bench" / "synthetic" / tag / "catalogue.txt",
             }
     return series
@@ -284,7 +285,8 @@ def main():
     only = set(filter(None, os.environ.get("BENCH_ONLY", "").split(","))) or \
         {"install", "startup", "size", "memory", "scaling"}
     data = {"rounds": rounds, "install_rounds": INSTALL_ROUND_FACTOR * rounds,
-            "startup_rounds": STARTUP_ROUND_FACTOR * rounds, "machine": machine()}
+            "startup_rounds": STARTUP_ROUND_FACTOR * rounds, "scaling_rounds": SCALING_ROUND_FACTOR * rounds,
+            "machine": machine()}
     if "size" in only:
         data["size"] = measure_size()
     wine = Wine()
