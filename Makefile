@@ -5,7 +5,7 @@
 #               page segment fuzzer runs for 60 seconds among the host tests
 #   make fuzz   runs the page segment fuzzer alone, FUZZ_SECONDS long (default 600)
 #   make bench  builds the benchmark programs and the NSIS comparison installer, runs every
-#               benchmark under Wine (about 10 minutes; BENCH_ROUNDS, default 15) and writes
+#               benchmark under Wine (about 15 minutes; BENCH_ROUNDS, default 15) and writes
 #               bench/results.tsv and docs/benchmarks.md
 .PHONY: all setup host win32 build test test-host test-win32 fuzz run bench clean
 

@@ -169,8 +169,12 @@ class Report:
         holds = {".text": "code: runtime, pages, services, installer, libjpeg, C runtime",
                  ".data": "the page segment (pages, pictures, texts) and writable data",
                  ".rdata": "texts and tables (the payload's %s bytes not counted here)" % size["payload"],
+                 ".eh_fram": "unwind tables of the C runtime's start-up code",
+                 ".CRT": "the C runtime's initialiser lists", ".tls": "thread-local data",
                  ".rsrc": "icons and the manifest", ".reloc": "base relocations", ".idata": "imports"}
         for name, raw in sections.items():
+            if name == ".bss":
+                continue  # zero-filled at load: no bytes in the file
             shown = rdata_rest if name == ".rdata" else raw
             self.out("| %s | %s | %s |" % (name, shown, holds.get(name, "")))
         self.out()

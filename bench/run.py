@@ -6,9 +6,13 @@ quotes the median of the per-round ratios. `make bench` builds the programs firs
 
 Environment: BENCH_ROUNDS  rounds after the warm-up (default 15)
              BENCH_ONLY    a comma-separated subset of install,startup,size,memory,scaling
+
+The measurements are kept in build/bench/measurements.pickle; `bench/run.py --report` writes the
+two files again from them without measuring.
 """
 import datetime
 import os
+import pickle
 import platform
 import re
 import shutil
@@ -26,6 +30,7 @@ ROOT = Path(__file__).resolve().parent.parent
 BUILD = ROOT / "build" / "win32"
 PROGRAMS = BUILD / "bench" / "programs"
 NSIS_EXE = ROOT / "build" / "bench" / "VorlaneNsis.exe"
+MEASUREMENTS = ROOT / "build" / "bench" / "measurements.pickle"
 WINE_ENV = ROOT / "tools" / "wine" / "wine-env"
 INSTALL_ROOT = r"C:\Program Files"
 PHASES = ["folders", "files", "attributes", "links", "registry", "queries", "other"]
@@ -280,7 +285,7 @@ def machine():
     }
 
 
-def main():
+def measure():
     rounds = int(os.environ.get("BENCH_ROUNDS", "15"))
     only = set(filter(None, os.environ.get("BENCH_ONLY", "").split(","))) or \
         {"install", "startup", "size", "memory", "scaling"}
@@ -293,14 +298,21 @@ def main():
     try:
         steps = [("install", measure_install), ("startup", measure_startup), ("memory", measure_memory),
                  ("scaling", measure_scaling)]
-        for name, measure in steps:
+        for name, step in steps:
             if name in only:
                 started = time.monotonic()
                 print("bench: %s ..." % name, flush=True)
-                data[name] = measure(wine, rounds)
+                data[name] = step(wine, rounds)
                 print("bench: %s done in %.0f s" % (name, time.monotonic() - started), flush=True)
     finally:
         wine.close()
+    MEASUREMENTS.parent.mkdir(parents=True, exist_ok=True)
+    MEASUREMENTS.write_bytes(pickle.dumps(data))
+    return data
+
+
+def main():
+    data = pickle.loads(MEASUREMENTS.read_bytes()) if sys.argv[1:] == ["--report"] else measure()
     figures = report.write(data, ROOT / "bench" / "results.tsv", ROOT / "docs" / "benchmarks.md")
     for figure in figures:
         print("%-34s %12s %-6s target %s %s  %s" % (figure.name, stats.fmt(figure.value, 4), figure.unit,
