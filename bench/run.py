@@ -194,49 +194,51 @@ def memory_profile(process, program_name):
     return best
 
 
-def measure_memory(wine, rounds):
-    """Per round: floor, installer (the shipped one, walked through a default install) and the
-    NSIS installer's silent install, each into a clean machine."""
+def memory_sides(wine):
+    """The programs the memory figures compare, each as (name, how to run it into a clean machine
+    and watch it with `watch`): the floor, the shipped installer walked through a default install
+    by the driver, and the NSIS installer's silent install."""
     driver = program("bench_driver.exe")
+
+    def clean_then(watch, *command):
+        wine.lines(driver, "remove", INSTALL_ROOT)
+        return watch(wine.start(*command))
+
+    def walked_installer(watch):
+        wine.lines(driver, "remove", INSTALL_ROOT)
+        installer = wine.start(win(BUILD / "VorlaneSetup.exe"))
+        walk = wine.start(driver, "walk", INSTALL_ROOT)
+        result = watch(installer)
+        if walk.wait() != 0:
+            raise SystemExit("bench: the installer could not be walked through")
+        return result
+
+    sides = [("floor", lambda watch: clean_then(watch, program("floor_install.exe"), INSTALL_ROOT)),
+             ("installer", walked_installer)]
+    if NSIS_EXE.exists():
+        # Its default root is the installer's; a /D= with a blank would not reach it.
+        sides.append(("nsis", lambda watch: clean_then(watch, win(NSIS_EXE), "/S")))
+    return sides
+
+
+def measure_memory(wine, rounds):
+    """Per round, every side in turn; then the references, and one run of each side sampled by
+    mapping, for where the bytes go."""
     window = wine.start(program("one_window.exe"))  # one Wine window open throughout
     time.sleep(2)
-    results = []
+    sides = memory_sides(wine)
     try:
-        for number in range(rounds + 1):
-            row = {}
-            wine.lines(driver, "remove", INSTALL_ROOT)
-            row["floor"] = peak_memory(wine.start(program("floor_install.exe"), INSTALL_ROOT))
-            wine.lines(driver, "remove", INSTALL_ROOT)
-            installer = wine.start(win(BUILD / "VorlaneSetup.exe"))
-            walk = wine.start(driver, "walk", INSTALL_ROOT)
-            row["installer"] = peak_memory(installer)
-            if walk.wait() != 0:
-                raise SystemExit("bench: the installer could not be walked through")
-            if NSIS_EXE.exists():
-                wine.lines(driver, "remove", INSTALL_ROOT)
-                # Its default root is the installer's; a /D= with a blank would not reach it.
-                row["nsis"] = peak_memory(wine.start(win(NSIS_EXE), "/S"))
-            if number > 0:
-                results.append(row)
+        # The first round is the warm-up.
+        results = [{name: run(peak_memory) for name, run in sides} for _ in range(rounds + 1)][1:]
         # What a window and the first Chinese text cost by themselves, for the account of the
         # difference: the references end once they are painted.
         references = {}
         for name, arguments in (("no_window.exe", ()), ("one_window.exe", ("/close",)),
                                 ("cjk_window.exe", ("/close",))):
             references[name] = [peak_memory(wine.start(program(name), *arguments))[0] for _ in range(5)]
-        # One more run of each, sampled by mapping, for where the bytes go.
-        profiles = {}
-        wine.lines(driver, "remove", INSTALL_ROOT)
-        profiles["floor"] = memory_profile(wine.start(program("floor_install.exe"), INSTALL_ROOT),
-                                           "floor_install.exe")
-        wine.lines(driver, "remove", INSTALL_ROOT)
-        installer = wine.start(win(BUILD / "VorlaneSetup.exe"))
-        walk = wine.start(driver, "walk", INSTALL_ROOT)
-        profiles["installer"] = memory_profile(installer, "VorlaneSetup.exe")
-        walk.wait()
-        if NSIS_EXE.exists():
-            wine.lines(driver, "remove", INSTALL_ROOT)
-            profiles["nsis"] = memory_profile(wine.start(win(NSIS_EXE), "/S"), "VorlaneNsis.exe")
+        images = {"floor": "floor_install.exe", "installer": "VorlaneSetup.exe", "nsis": "VorlaneNsis.exe"}
+        profiles = {name: run(lambda process, image=images[name]: memory_profile(process, image))
+                    for name, run in sides}
     finally:
         window.kill()
         window.wait()

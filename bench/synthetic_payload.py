@@ -59,9 +59,9 @@ def synthesize(catalogue, series, k):
     for i in range(count):
         copy, original = i // len(entries) + 1, i % len(entries)
         if original == 0:
-            out_folders += [in_copy(f, copy, False) for f in folders if copy == 1 or f != "Vorlane"]
-            if copy > 1:
-                out_folders.insert(len(out_folders) - len(folders) + 1, "Vorlane\\c%d" % copy)
+            # A copy's root folder comes first, then the catalogue's folders inside it.
+            out_folders += [in_copy(f, copy, False) if f != "Vorlane" or copy == 1 else "Vorlane\\c%d" % copy
+                            for f in folders]
         entry = dict(entries[original])
         entry["size"] = max(1, round(entry["size"] * scale))
         entry["path"] = in_copy(entry["path"], copy, True)

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,11 +36,10 @@ namespace {
 using vl::test::ChildProcess;
 using vl::test::InstallerSession;
 using vl::test::RemoveTree;
+using vl::test::Wide;
 
 constexpr wchar_t kPageTitle[] = L"Vorlane V2.6 绿色中文版";
 constexpr DWORD kRunTimeoutMs = 600000;
-
-std::wstring Wide(const std::string& text) { return vl::test::Wide(text); }
 
 std::wstring SpecialFolder(int csidl) {
   wchar_t path[MAX_PATH] = L"";
@@ -101,13 +101,9 @@ bool WaitQuietlyForTimings(DWORD timeoutMs) {
 bool WalkInstaller(InstallerSession& session, const std::string& root, bool timed) {
   HWND location = session.ToLocationPage();
   if (location == nullptr) return false;
-  session.SetInstallFolder(location, root + "\\");
-  session.Click(location, L"下一步");
-  if (timed && !WaitQuietlyForTimings(kRunTimeoutMs)) return false;
-  HWND progress = session.WaitForPage(vl::test::Page::Progress, 60000);
+  const auto keepStill = [] { return WaitQuietlyForTimings(kRunTimeoutMs); };
+  HWND progress = session.Install(location, root + "\\", timed ? keepStill : std::function<bool()>());
   if (progress == nullptr) return false;
-  HWND finish = InstallerSession::Button(progress, L"安装完成");
-  if (!vl::test::WaitUntil([&] { return IsWindowEnabled(finish) != FALSE; }, 60000)) return false;
   session.Click(progress, L"安装完成");
   return session.WaitForExit(60000) == 0;
 }
@@ -158,32 +154,22 @@ bool ThreadShowsWindow(DWORD threadId) {
 double TimeToFirstWindow(const std::string& program) {
   LARGE_INTEGER frequency, start, now;
   QueryPerformanceFrequency(&frequency);
-  std::string commandLine = "\"" + program + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
   QueryPerformanceCounter(&start);
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      FolderOf(program).c_str(), &startup, &info)) {
-    return -1;
-  }
+  ChildProcess child(program, "", FolderOf(program));
+  if (!child.Started()) return -1;
   double ms = -1;
   for (;;) {
-    if (ThreadShowsWindow(info.dwThreadId)) {
-      QueryPerformanceCounter(&now);
+    const bool shown = ThreadShowsWindow(child.ThreadId());
+    QueryPerformanceCounter(&now);
+    if (shown) {
       ms = static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
       break;
     }
-    QueryPerformanceCounter(&now);
-    if (now.QuadPart - start.QuadPart > frequency.QuadPart * 60 ||
-        WaitForSingleObject(info.hProcess, 1) == WAIT_OBJECT_0) {
-      break;
-    }
+    if (now.QuadPart - start.QuadPart > frequency.QuadPart * 60 || child.WaitForExit(1) != STILL_ACTIVE) break;
   }
-  TerminateProcess(info.hProcess, 0);
-  WaitForSingleObject(info.hProcess, 10000);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  // Ended and gone before the next program starts.
+  TerminateProcess(child.Handle(), 0);
+  child.WaitForExit(10000);
   return ms;
 }
 

@@ -120,9 +120,11 @@ HWND InstallerSession::ToLocationPage() {
   return WaitForPage(Page::Location);
 }
 
-HWND InstallerSession::Install(HWND locationPage, const std::string& ansiRoot) {
+HWND InstallerSession::Install(HWND locationPage, const std::string& ansiRoot,
+                               const std::function<bool()>& whileInstalling) {
   SetInstallFolder(locationPage, ansiRoot);
   Click(locationPage, L"下一步");
+  if (whileInstalling && !whileInstalling()) return nullptr;
   HWND progress = WaitForPage(Page::Progress, 60000);
   if (progress == nullptr) return nullptr;
   HWND finish = Button(progress, L"安装完成");

@@ -3,6 +3,7 @@
 // program, started from a download folder of its own.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,8 +45,10 @@ class InstallerSession {
   // Walks Welcome and Agreement forward and returns LocationPage.
   HWND ToLocationPage();
   // From LocationPage with the given root, installs and waits until Finish can be clicked;
-  // returns ProgressPage.
-  HWND Install(HWND locationPage, const std::string& ansiRoot);
+  // returns ProgressPage. `whileInstalling`, when given, runs right after Next is clicked (a
+  // benchmark waits there without touching the windows); false from it gives null.
+  HWND Install(HWND locationPage, const std::string& ansiRoot,
+               const std::function<bool()>& whileInstalling = {});
 
   // The exit code, or STILL_ACTIVE when the program did not end in time.
   DWORD WaitForExit(DWORD timeoutMs = 20000);

@@ -17,6 +17,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::string& argume
   CloseHandle(info.hThread);
   m_process = info.hProcess;
   m_id = info.dwProcessId;
+  m_threadId = info.dwThreadId;
 }
 
 ChildProcess::ChildProcess(DWORD processId)

@@ -20,6 +20,8 @@ class ChildProcess {
 
   bool Started() const noexcept { return m_process != nullptr; }
   DWORD Id() const noexcept { return m_id; }
+  // The id of the program's first thread; 0 for a process taken in charge by id.
+  DWORD ThreadId() const noexcept { return m_threadId; }
   HANDLE Handle() const noexcept { return m_process; }
   // The exit code, or STILL_ACTIVE when the program did not end in time.
   DWORD WaitForExit(DWORD timeoutMs = 10000) const noexcept;
@@ -27,6 +29,7 @@ class ChildProcess {
  private:
   HANDLE m_process = nullptr;
   DWORD m_id = 0;
+  DWORD m_threadId = 0;
 };
 
 // The folder of the running test program, with its trailing backslash.
