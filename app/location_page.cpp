@@ -3,6 +3,7 @@
 #include "app_texts.h"
 #include "globals.h"
 #include "handler_support.h"
+#include "installation.h"
 #include "page_segment_layout.h"
 #include "runtime/libraries.h"
 #include "runtime_texts.h"
@@ -41,6 +42,12 @@ extern "C" void OnLocationNext() {
   if (IsEmptyText(root)) {
     FreeMemory(root);
     AskUser(kInvalidInstallPath, kOkButton, kPromptTitle);
+    return;
+  }
+  // Nothing is written where another account decides what the writes reach.
+  if (!IsProductTreeTrusted(root)) {
+    FreeMemory(root);
+    AskUser(kUntrustedInstallPath, kOkButton, kPromptTitle);
     return;
   }
   WriteBool(kLocationPage, kLocationBackButton, kDisabled, true);

@@ -23,6 +23,10 @@ std::span<const PayloadEntry> Entries() noexcept;
 // order. Cannot fail.
 std::span<const char* const> Folders() noexcept;
 
+// The folders that hold the user's own data, in creation order: each points at its text in
+// Folders(). They hold no carried file. Cannot fail.
+std::span<const char* const> UserWritableFolders() noexcept;
+
 // The marked entries in the order their attributes are set: 19 to 34, then 5, 6 and 7. Each
 // points into Entries(). Cannot fail.
 std::span<const PayloadEntry* const> MarkedEntries() noexcept;

@@ -55,6 +55,8 @@ const DataTypeInfo kAppInterfaceTypes[] = {{}, {}, {}, {kSystemInfoTypeName, nul
 //   RegistryValueExists(root: int, value path: text) -> bool
 //   WriteRegistryValue(root: int, value path: text, value: number, text or byte set) -> bool
 //   GetFullFolderPath(path: text) -> text
+//   ProtectFolder(path: text, access list: text) -> int
+//   IsTrustedFolder(path: text) -> bool
 const CommandInfo kKernelCommands[] = {
     {kShowMessageBoxName, &ShowMessageBoxCommand},
     {kLoadPageName, &LoadPageCommand},
@@ -65,6 +67,8 @@ const CommandInfo kKernelCommands[] = {
     {kRegistryValueExistsName, &RegistryValueExistsCommand},
     {kWriteRegistryValueName, &WriteRegistryValueCommand},
     {kGetFullFolderPathName, &GetFullFolderPathCommand},
+    {kProtectFolderName, &ProtectFolderCommand},
+    {kIsTrustedFolderName, &IsTrustedFolderCommand},
 };
 
 // Shell commands:

@@ -2,13 +2,17 @@
 // entry routine, and the exit processing once it returns.
 #include <windows.h>
 
-#include "dll_search.h"
+#include "dll_search_restriction.h"
 #include "frame.h"
+#include "runtime_texts.h"
 #include "startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Before anything can load a DLL: the program's folder is about to become the current one.
-  vl::RestrictDllSearch();
+  if (!RestrictDllSearchToSystem()) {
+    MessageBoxA(nullptr, kSystemUpdateNeeded, kFatalErrorTitle, MB_OK | MB_ICONERROR);
+    ExitProcess(static_cast<UINT>(-1));
+  }
   ProgramEntry();
   // ProgramEntry returns once its message loop has ended: the program ends normally.
   vl::RunEndRoutine(0);

@@ -80,6 +80,12 @@ struct IconTraits {
   static Handle Invalid() noexcept { return nullptr; }
   static void Close(Handle h) noexcept { DestroyIcon(h); }
 };
+// Memory the system allocated for the caller with LocalAlloc (security descriptors, SID texts).
+struct LocalMemoryTraits {
+  using Handle = HLOCAL;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { LocalFree(h); }
+};
 struct CursorTraits {
   using Handle = HCURSOR;
   static Handle Invalid() noexcept { return nullptr; }
@@ -97,5 +103,6 @@ using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueDc = UniqueHandle<DcTraits>;
 using UniqueCursor = UniqueHandle<CursorTraits>;
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 }  // namespace vl

@@ -53,7 +53,8 @@ def parse_catalogue(text):
         if word == "folder":
             if not rest:
                 raise CatalogueError(f"line {lineno}: folder without a path")
-            cat.folders.append(rest)
+            # A user-writable mark changes who may write there, not what is created.
+            cat.folders.append(rest.split()[0])
         elif word == "entry":
             fields = rest.split(None, 5)
             if len(fields) != 6:

@@ -3,21 +3,24 @@
 // what the installation created and nothing else, reports what it could not remove, and has its
 // own file removed by the clean-up helper it carries once it has ended.
 //
-// Exit codes: 0 all removed (folders that hold the user's own files stay and are named),
-// 1 something could not be removed, 2 the user answered No, 3 not inside an installation.
+// Exit codes: 0 all removed (folders that hold the user's own files and links below the product
+// folder stay and are named), 1 something could not be removed, 2 the user answered No, 3 not
+// inside an installation, 4 the system cannot keep planted DLLs out (nothing done).
 #include <windows.h>
 #include <objbase.h>
 
 #include <string>
 #include <vector>
 
+#include "dll_search_restriction.h"
 #include "removal.h"
+#include "runtime_texts.h"
 #include "self_removal.h"
 #include "uninstaller_texts.h"
 
 namespace {
 
-enum ExitCode : int { kRemoved = 0, kIncomplete = 1, kCancelled = 2, kNotAnInstallation = 3 };
+enum ExitCode : int { kRemoved = 0, kIncomplete = 1, kCancelled = 2, kNotAnInstallation = 3, kSystemUpdateMissing = 4 };
 
 // COM for the shell link object, undone at the end of the scope when it was done.
 class ComScope {
@@ -39,6 +42,14 @@ std::string Lines(const std::vector<std::string>& items) {
   return out;
 }
 
+// A heading and its items, one per line; nothing when there are none.
+std::string Section(const char* heading, const std::vector<std::string>& items) {
+  if (items.empty()) return {};
+  std::string lines = Lines(items);
+  lines.resize(lines.size() - 2);  // no line break after the last item
+  return heading + lines;
+}
+
 std::string FinalMessage(const vl::uninstall::RemovalReport& report) {
   std::string message;
   if (report.HasFailures()) {
@@ -46,12 +57,7 @@ std::string FinalMessage(const vl::uninstall::RemovalReport& report) {
   } else {
     message = kUninstallDone;
   }
-  if (!report.KeptFolders().empty()) {
-    std::string kept = Lines(report.KeptFolders());
-    kept.resize(kept.size() - 2);  // no line break after the last folder
-    message += kKeptFoldersHeading + kept;
-  }
-  return message;
+  return message + Section(kKeptFoldersHeading, report.KeptFolders()) + Section(kLeftLinksHeading, report.LeftLinks());
 }
 
 vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& installation) {
@@ -67,12 +73,16 @@ vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& instal
   RemoveInstalledFiles(installation, report);
   RemoveInstalledFolders(installation, report);
   // While anything is left, the uninstaller stays where the user finds it again (its link, the
-  // list of installed programs), so that a second run can finish the job.
+  // list of installed programs), so that a second run can finish the job: those go only once the
+  // helper has accepted to remove the uninstaller's file, which it does only after a complete run.
   if (!report.HasFailures()) {
-    RemoveUninstallShortCut(installation, report);
-    RemoveRegistration(installation, report);
+    if (StartCleanupHelper(installation.self)) {
+      RemoveUninstallShortCut(installation, report);
+      RemoveRegistration(installation, report);
+    } else {
+      report.Failed(installation.self);
+    }
   }
-  if (!report.HasFailures() && !StartCleanupHelper(installation.self)) report.Failed(installation.self);
   CheckProductFolder(installation, report);
   return report;
 }
@@ -80,6 +90,11 @@ vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& instal
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // First of all: the uninstaller runs elevated, often started from where others can write.
+  if (!RestrictDllSearchToSystem()) {
+    MessageBoxA(nullptr, kSystemUpdateNeeded, kFatalErrorTitle, MB_OK | MB_ICONERROR);
+    return kSystemUpdateMissing;
+  }
   char program[MAX_PATH * 2] = {};
   const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
   const std::optional<vl::uninstall::Installation> installation =

@@ -12,6 +12,7 @@
 #include "paths.h"
 #include "runtime/unique_handle.h"
 #include "services/com_ptr.h"
+#include "services/replacement_name.h"
 
 namespace vl::uninstall {
 namespace {
@@ -41,12 +42,16 @@ std::string SpecialFolder(int csidl) {
   return folder;
 }
 
-// Deletes one file; true when it is gone, also when it never was there. A folder standing where
-// the file was is not the installation's and is left alone (its parent then stays as well).
-bool DeleteInstalledFile(const std::string& path) {
+enum class Removal { Gone, Failed, LeftLink };
+
+// Deletes one file; Gone also when it never was there. A folder standing where the file was is
+// not the installation's and is left alone (its parent then stays as well); a junction or
+// symbolic link is left as it is, whatever it leads to.
+Removal DeleteInstalledFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return IsMissing(GetLastError());
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return IsMissing(GetLastError()) ? Removal::Gone : Removal::Failed;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Removal::LeftLink;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Removal::Gone;
   // Hidden, system and read-only files cannot be deleted as they are.
   const DWORD blocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
   const bool cleared = (attributes & blocking) != 0;
@@ -54,15 +59,46 @@ bool DeleteInstalledFile(const std::string& path) {
     const DWORD rest = attributes & ~blocking;
     SetFileAttributesA(path.c_str(), rest == 0 ? FILE_ATTRIBUTE_NORMAL : rest);
   }
-  if (DeleteFileA(path.c_str())) return true;
+  if (DeleteFileA(path.c_str())) return Removal::Gone;
   const DWORD error = GetLastError();
   // The file stays: it stays as the installation left it.
   if (cleared) SetFileAttributesA(path.c_str(), attributes);
-  return IsMissing(error);
+  return IsMissing(error) ? Removal::Gone : Removal::Failed;
 }
 
 void DeleteOrRecord(const std::string& path, RemovalReport& report) {
-  if (!DeleteInstalledFile(path)) report.Failed(path);
+  switch (DeleteInstalledFile(path)) {
+    case Removal::Gone: break;
+    case Removal::Failed: report.Failed(path); break;
+    case Removal::LeftLink: report.LeftLink(path); break;
+  }
+}
+
+std::string FolderPath(const Installation& installation, const char* folder) {
+  return installation.root + "\\" + folder;
+}
+
+// Whether `path` is one of `links` or lies behind one.
+bool IsAtOrBehind(const std::string& path, const std::vector<std::string>& links) {
+  for (const std::string& link : links) {
+    if (path.starts_with(link) && (path.size() == link.size() || path[link.size()] == '\\')) return true;
+  }
+  return false;
+}
+
+// The installed folders below the product folder that are junctions or symbolic links, the
+// outermost only: what lies behind one is not even looked at.
+std::vector<std::string> LinkedFolders(const Installation& installation) {
+  std::vector<std::string> linked;
+  for (const char* folder : kInstalledFolders) {
+    const std::string path = FolderPath(installation, folder);
+    if (SamePath(path, installation.productFolder) || IsAtOrBehind(path, linked)) continue;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      linked.push_back(path);
+    }
+  }
+  return linked;
 }
 
 // Deletes a link only when it starts something inside the product folder: a link of the same
@@ -132,18 +168,24 @@ void RemoveProductShortCuts(const Installation& installation, RemovalReport& rep
 }
 
 void RemoveInstalledFiles(const Installation& installation, RemovalReport& report) {
+  const std::vector<std::string> linked = LinkedFolders(installation);
+  for (const std::string& link : linked) report.LeftLink(link);
   for (const char* relative : kInstalledFiles) {
     const std::string path = installation.root + relative;
+    if (IsAtOrBehind(path, linked)) continue;
+    DeleteOrRecord(path + kReplacementSuffix, report);
     if (SamePath(path, installation.self)) continue;  // the clean-up helper's job
     DeleteOrRecord(path, report);
   }
 }
 
 void RemoveInstalledFolders(const Installation& installation, RemovalReport& report) {
+  const std::vector<std::string> linked = LinkedFolders(installation);
   // Creation order puts every folder after its parent: backwards, children go first.
   for (std::size_t i = std::size(kInstalledFolders); i-- > 0;) {
-    const std::string folder = installation.root + "\\" + kInstalledFolders[i];
+    const std::string folder = FolderPath(installation, kInstalledFolders[i]);
     if (SamePath(folder, installation.productFolder)) continue;  // holds the uninstaller
+    if (IsAtOrBehind(folder, linked)) continue;
     RemoveFolderIfEmpty(folder, report);
   }
 }

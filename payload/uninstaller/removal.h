@@ -2,7 +2,9 @@
 // Removing what the installation created: its files, shortcuts, uninstall registration and
 // folders. Every step removes only what the installation made (a shortcut only when it points
 // into this product folder, the registration only when it names this uninstaller) and records
-// what it could not remove; nothing here shows a message.
+// what it could not remove; nothing here shows a message. Below the product folder nothing goes
+// through a junction or symbolic link: whoever made one decides where it leads, and this program
+// runs elevated.
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,14 +25,19 @@ class RemovalReport {
   void Failed(std::string item) { m_failed.push_back(std::move(item)); }
   // A folder that stays because it still holds files.
   void Kept(std::string folder) { m_kept.push_back(std::move(folder)); }
+  // A junction or symbolic link where the installation put a file or folder: left as it is, and
+  // nothing behind it is touched.
+  void LeftLink(std::string item) { m_links.push_back(std::move(item)); }
 
   bool HasFailures() const noexcept { return !m_failed.empty(); }
   const std::vector<std::string>& FailedItems() const noexcept { return m_failed; }
   const std::vector<std::string>& KeptFolders() const noexcept { return m_kept; }
+  const std::vector<std::string>& LeftLinks() const noexcept { return m_links; }
 
  private:
   std::vector<std::string> m_failed;
   std::vector<std::string> m_kept;
+  std::vector<std::string> m_links;
 };
 
 // The installation around an uninstaller at `self`; nothing when its folder does not carry the
@@ -42,12 +49,15 @@ std::optional<Installation> LocateInstallation(const std::string& self);
 // link, Quick Launch, and the web link in the product folder. COM must be initialised.
 void RemoveProductShortCuts(const Installation& installation, RemovalReport& report);
 
-// Every installed file but the running uninstaller; hidden and system are cleared first and
-// given back when the file cannot be deleted. A file that is already gone counts as removed.
+// Every installed file but the running uninstaller, and what an interrupted installation left
+// under a file's replacement name; hidden and system are cleared first and given back when the
+// file cannot be deleted. A file that is already gone counts as removed. A folder of the tree
+// that is a junction or symbolic link is recorded as a left link, and nothing behind it is
+// touched; so is a file that is one.
 void RemoveInstalledFiles(const Installation& installation, RemovalReport& report);
 
 // The installed folders below the product folder, deepest first, where they are empty; a folder
-// that still holds files is recorded as kept.
+// that still holds files is recorded as kept. Links and what lies behind them stay.
 void RemoveInstalledFolders(const Installation& installation, RemovalReport& report);
 
 // The program group's uninstaller link and then the group folder when it is empty. COM must be

@@ -1,29 +1,101 @@
 #include "self_removal.h"
 
-#include <windows.h>
-
 #include <cstdio>
+#include <span>
 
 #include "runtime/unique_handle.h"
+#include "services/access_control.h"
 #include "uninstaller_texts.h"
 
 // The helper's image, carried in this program's read-only data (cleanup_helper_image.S).
 extern "C" const unsigned char kCleanupHelperImage[];
 extern "C" const unsigned char kCleanupHelperImageEnd[];
 
+// The system's random source (RtlGenRandom), exported by advapi32 under this name.
+extern "C" BOOLEAN WINAPI SystemFunction036(PVOID buffer, ULONG length);
+
 namespace vl::uninstall {
 namespace {
 
-// How long the helper may take to start and accept; far more than it needs.
-constexpr DWORD kHelperAcceptMs = 30000;
+// How long the helper may take to start and answer; far more than it needs.
+constexpr DWORD kHelperAnswerMs = 30000;
+// Attempts at a folder name nobody took; a name is taken only by someone who guesses 64 bits.
+constexpr int kFolderAttempts = 4;
 
-bool WriteHelper(const std::string& path) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  const DWORD size = static_cast<DWORD>(kCleanupHelperImageEnd - kCleanupHelperImage);
-  DWORD written = 0;
-  return WriteFile(file.Get(), kCleanupHelperImage, size, &written, nullptr) && written == size;
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// A new folder for the helper; empty when none could be made. Never one that was there already:
+// its access list would be whatever its maker chose.
+std::string CreateHelperFolder(const std::string& temp) {
+  for (int attempt = 0; attempt < kFolderAttempts; ++attempt) {
+    unsigned char random[8];
+    if (!SystemFunction036(random, sizeof random)) return {};
+    std::string folder = temp + kCleanupFolderPrefix;
+    for (const unsigned char byte : random) {
+      folder += "0123456789abcdef"[byte >> 4];
+      folder += "0123456789abcdef"[byte & 15];
+    }
+    if (CreateFolderWithAccess(folder.c_str(), kCleanupFolderAccess)) return folder;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
+  }
+  return {};
+}
+
+// Writes the helper as a new file and opens it again for reading only, sharing reads alone, so
+// that from then on it can be started but neither changed nor replaced. The reopened file must be
+// the one written: the gap between the two opens is covered by the identity check (and by the
+// folder's access list). An invalid handle when any step fails.
+UniqueFile WriteHelper(const std::string& path) {
+  const std::span<const unsigned char> image(kCleanupHelperImage, kCleanupHelperImageEnd);
+  BY_HANDLE_FILE_INFORMATION written = {};
+  {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD count = 0;
+    if (!file || !WriteFile(file.Get(), image.data(), static_cast<DWORD>(image.size()), &count, nullptr) ||
+        count != image.size() || !GetFileInformationByHandle(file.Get(), &written) ||
+        !CloseHandle(file.Release())) {
+      return {};
+    }
+  }
+  UniqueFile held(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  BY_HANDLE_FILE_INFORMATION reopened = {};
+  if (!held || !GetFileInformationByHandle(held.Get(), &reopened) || !SameFile(written, reopened)) return {};
+  return held;
+}
+
+// Starts the helper and waits for its answer; true when it accepted.
+bool RunHelper(const std::string& helper, const std::string& temp, const std::string& self) {
+  // The process handle is the helper's proof that this uninstaller started it, and what it waits
+  // on; the event tells this process that the helper has accepted the work.
+  HANDLE inheritable = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &inheritable,
+                       SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
+    return false;
+  }
+  const UniqueKernelHandle ownProcess(inheritable);
+  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+  const UniqueKernelHandle ready(CreateEventA(&inherited, TRUE, FALSE, nullptr));
+  if (!ready) return false;
+  std::string commandLine(helper.size() + self.size() + 64, '\0');
+  std::snprintf(commandLine.data(), commandLine.size(), kCleanupHelperCommandForm, helper.c_str(),
+                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(ownProcess.Get())),
+                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(ready.Get())), self.c_str());
+
+  PROCESS_INFORMATION process = {};
+  // Started in the temporary folder: a current folder inside the product folder would keep it.
+  if (!StartHelperProcess(helper.c_str(), commandLine.data(), temp.c_str(), &process)) return false;
+  CloseHandle(process.hThread);
+  const UniqueKernelHandle helperProcess(process.hProcess);
+  // Either the helper accepts, or it ends having refused.
+  const HANDLE waits[] = {ready.Get(), helperProcess.Get()};
+  if (WaitForMultipleObjects(2, waits, FALSE, kHelperAnswerMs) == WAIT_OBJECT_0) return true;
+  // A helper that has not answered is ended, so that its file can go.
+  TerminateProcess(helperProcess.Get(), 1);
+  WaitForSingleObject(helperProcess.Get(), kHelperAnswerMs);
+  return false;
 }
 
 }  // namespace
@@ -32,48 +104,23 @@ bool StartCleanupHelper(const std::string& self) {
   char temp[MAX_PATH + 1] = {};
   const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
   if (tempLength == 0 || tempLength >= MAX_PATH) return false;
-  char helper[MAX_PATH * 2];
-  std::snprintf(helper, sizeof helper, kCleanupHelperFileForm, temp,
-                static_cast<unsigned long>(GetCurrentProcessId()));
-  if (!WriteHelper(helper)) {
-    DeleteFileA(helper);
-    return false;
+  const std::string folder = CreateHelperFolder(temp);
+  if (folder.empty()) return false;
+  const std::string helper = folder + kCleanupHelperName;
+  bool accepted = false;
+  {
+    const UniqueFile held = WriteHelper(helper);
+    accepted = held && RunHelper(helper, temp, self);
   }
-
-  // The process handle is the helper's proof that this uninstaller started it, and what it
-  // waits on; the event tells this process that the helper has accepted the work.
-  HANDLE inheritable = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &inheritable,
-                       SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, TRUE, 0)) {
-    DeleteFileA(helper);
-    return false;
+  if (!accepted) {
+    // An image that has just ended may stay held a moment longer.
+    for (int attempt = 0; attempt < 40 && !DeleteFileA(helper.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND;
+         ++attempt) {
+      Sleep(50);
+    }
+    RemoveDirectoryA(folder.c_str());
   }
-  UniqueKernelHandle ownProcess(inheritable);
-  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-  UniqueKernelHandle ready(CreateEventA(&inherited, TRUE, FALSE, nullptr));
-  if (!ready) {
-    DeleteFileA(helper);
-    return false;
-  }
-  std::string commandLine(self.size() + MAX_PATH * 2 + 64, '\0');
-  std::snprintf(commandLine.data(), commandLine.size(), kCleanupHelperCommandForm, helper,
-                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(ownProcess.Get())),
-                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(ready.Get())), self.c_str());
-
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  // Started in the temporary folder: a current folder inside the product folder would keep it.
-  if (!CreateProcessA(helper, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, temp,
-                      &startup, &process)) {
-    DeleteFileA(helper);
-    return false;
-  }
-  CloseHandle(process.hThread);
-  UniqueKernelHandle helperProcess(process.hProcess);
-  // Either the helper accepts, or it has ended having refused (or failed to start).
-  const HANDLE waits[] = {ready.Get(), helperProcess.Get()};
-  return WaitForMultipleObjects(2, waits, FALSE, kHelperAcceptMs) == WAIT_OBJECT_0;
+  return accepted;
 }
 
 }  // namespace vl::uninstall

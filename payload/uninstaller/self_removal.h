@@ -1,14 +1,23 @@
 #pragma once
 // The uninstaller's own file: a running image cannot delete itself, so it hands the work to the
-// clean-up helper it carries (cleanup_helper.c), which waits for this process to end.
+// clean-up helper it carries (cleanup_helper.cpp), which waits for this process to end.
+#include <windows.h>
+
 #include <string>
 
 namespace vl::uninstall {
 
-// Writes the carried helper to the temporary folder, starts it with an inheritable handle to
-// this process and the uninstaller's path, and waits until the helper has accepted; once this
-// process has ended, the helper deletes that file and the folder holding it when empty. False
-// when the helper could not be written or started, or refused.
+// Puts the carried helper into a new folder of random name in the temporary folder, one that
+// only SYSTEM and Administrators can write, and starts it from there with an inheritable handle
+// to this process and the uninstaller's path. The helper's file is created anew and held open
+// against writes and deletes until the helper has answered, so that nothing else can be started
+// in its place. True once the helper has accepted: when this process ends with exit code 0, it
+// deletes `self` and then the product folder if that is empty. On refusal (or any failure) the
+// helper's file and folder are removed again and false is returned; nothing else has changed.
 bool StartCleanupHelper(const std::string& self);
 
 }  // namespace vl::uninstall
+
+// Starts the helper: CreateProcessA with the inheritable handles inherited (helper_process.cpp).
+extern "C" BOOL StartHelperProcess(const char* program, char* commandLine, const char* currentFolder,
+                                   PROCESS_INFORMATION* process);

@@ -18,6 +18,7 @@
 #include "installer_session.h"
 #include "payload/catalogue.h"
 #include "runtime/byte_reader.h"
+#include "tests/support/file_tree.h"
 #include "tests/support/ui_automation.h"
 
 namespace vl::test {
@@ -112,6 +113,20 @@ TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
   ExpectPayloadInstalled(root);
   ExpectLinksAndRegistration(root);
 
+  // The product folder is administrators' from its first moment, whatever the root lets users
+  // do; the folders of the player's own data let Users change what they hold. (Wine keeps only
+  // what the Unix mode can hold: what the system was asked to apply is what counts here.)
+  const std::string product = "\t" + root + "Vorlane";
+  const std::string userFolder = "\tD:AI(A;OICI;0x1301bf;;;BU)";
+  EXPECT_EQ(session.ProbeLines("access.txt"),
+            (std::vector<std::string>{
+                "create" + product +
+                    "\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)",
+                "create" + product + Ansi(L"\\音乐文件") + userFolder,
+                "create" + product + "\\udin" + userFolder,
+                "create" + product + "\\yx" + userFolder,
+            }));
+
   // The bar grew 10 pixels a tick up to 425 in 43 ticks; Finish stayed disabled until the last.
   const auto progressLines = session.ProbeLines("progress.txt");
   std::vector<std::string> expected{"after tick 0: width=5 finish=disabled"};
@@ -194,6 +209,38 @@ TEST_F(Installer, EmptyBlankMissingAndFilePathsAreRefusedOnThePage) {
   RequestClose(location);
   EXPECT_EQ(session.WaitForExit(), 0u);
   ExpectCleanEnd(session, 0);
+}
+
+TEST_F(Installer, AProductFolderThatLinksElsewhereIsRefusedWithNothingWritten) {
+  // A standard user may make folders in a root such as C:\ and point one named Vorlane at a
+  // folder of their choice: the elevated installer would write wherever it leads.
+  ScratchFolder scratch("linked");
+  const std::string elsewhere = scratch / "elsewhere";
+  const std::string root = scratch / "root";
+  ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
+  ASSERT_TRUE(MakeFolderLink(Wide(root + "\\Vorlane"), Wide(elsewhere)));
+
+  InstallerSession session;
+  HWND location = session.ToLocationPage();
+  ASSERT_NE(location, nullptr);
+  session.SetInstallFolder(location, root);
+  session.Click(location, L"下一步");
+  HWND box = session.WaitForMessageBox(L"提示");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box).value_or(L""),
+            L"此位置的 Vorlane 文件夹属于其他用户，或是指向其他位置的链接，无法安全安装，请选择其他安装路径");
+  AnswerDialog(box, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(box, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(InstallerSession::Button(location, L"下一步")) != FALSE; }, 5000));
+  RequestClose(location);
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  ExpectCleanEnd(session, 0);
+
+  EXPECT_TRUE(IsEmptyFolder(elsewhere)) << "nothing written through the link";
+  EXPECT_FALSE(UninstallValue("DisplayIcon").has_value());
+  EXPECT_TRUE(session.ProbeLines("access.txt").empty()) << "no access list applied";
+  EXPECT_EQ(GetFileAttributesA((SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tamsic.lnk").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(Installer, ARootWithoutSeparatorAndARelativeRootInstallUnderThem) {

@@ -10,10 +10,11 @@ namespace {
 const std::string kFolders =
     "folder Vorlane\n"
     "folder Vorlane\\tade\n";
+const std::string kDataFolder = "folder Vorlane\\data user-writable\n";
 
 TEST(CatalogueTest, ReadsEntriesFoldersSharedContentsAndTheMarkOrder) {
   const Result<Catalogue> parsed = ParseCatalogue(
-      "# comment\n" + kFolders +
+      "# comment\n" + kFolders + kDataFolder +
           "entry 1 10 HS  dll  a.fne      \\Vorlane\\a.fne\r\n"
           "entry 2 20 -   text n.txt      \\Vorlane\\tade\\说明.txt\n"
           "entry 3 20 HS  same 2          \\Vorlane\\tade\\副本.txt\n"
@@ -22,7 +23,8 @@ TEST(CatalogueTest, ReadsEntriesFoldersSharedContentsAndTheMarkOrder) {
   ASSERT_TRUE(parsed.ok()) << parsed.error().describe();
   const Catalogue& catalogue = parsed.value();
   ASSERT_EQ(catalogue.entries.size(), 3u);
-  EXPECT_EQ(catalogue.folders, (std::vector<std::string>{"Vorlane", "Vorlane\\tade"}));
+  EXPECT_EQ(catalogue.folders, (std::vector<std::string>{"Vorlane", "Vorlane\\tade", "Vorlane\\data"}));
+  EXPECT_EQ(catalogue.userWritableFolders, (std::vector<std::size_t>{2}));
   EXPECT_EQ(catalogue.entries[1].targetPath, "\\Vorlane\\tade\\说明.txt");
   EXPECT_EQ(catalogue.entries[2].kind, ContentKind::Same);
   EXPECT_EQ(&ContentOwner(catalogue, catalogue.entries[2]), &catalogue.entries[1]);
@@ -54,6 +56,9 @@ TEST(CatalogueTest, RefusesInconsistentCataloguesNamingTheLine) {
       {"entry 1 10 HS text a \\Vorlane\\a\nmarked 1 1\n", 4, "entry 1 twice"},
       {"entry 1 10 HS text a \\Vorlane\\a\nmarked 2\n", 4, "does not exist"},
       {"folder \\Vorlane\\x\n", 3, "no leading or trailing backslash"},
+      {"folder Vorlane\\x writable\n", 3, "optionally user-writable"},
+      {kDataFolder + "folder Vorlane\\data\\sub\nentry 1 10 - text a \\Vorlane\\data\\sub\\a\n", 5,
+       "in the user-writable folder Vorlane\\data"},
       {"", 0, "no entries"},
   };
   for (const Case& c : cases) {

@@ -107,21 +107,33 @@ TEST(WriteBytesToFile, WritesEveryByteSetInArgumentOrder) {
   EXPECT_EQ(Attributes(path) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY), 0u);
 }
 
-TEST(WriteBytesToFile, AHiddenOrSystemFileIsRefusedAndKept) {
-  if (test::RunningUnderWine()) {
-    GTEST_SKIP() << "Windows refuses CREATE_ALWAYS with FILE_ATTRIBUTE_NORMAL over a hidden or system "
-                    "file (access denied, file unchanged); Wine truncates it and keeps the attributes";
-  }
+TEST(WriteBytesToFile, AnExistingFileIsReplacedWholeNeverWrittenThrough) {
   ScratchFolder scratch;
   const OwnedByteSet bytes(Bytes(4, 1));
+  // A second name of another file: the write replaces the name and leaves the other file alone.
+  const std::string other = scratch / "elsewhere.dll";
+  const std::string linked = scratch / "linked.dll";
+  PutFile(other, "someone else's");
+  ASSERT_TRUE(CreateHardLinkA(linked.c_str(), other.c_str(), nullptr));
+  EXPECT_TRUE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(linked.c_str()), ByteSetArg(bytes.Block())})));
+  EXPECT_EQ(ReadFileBytes(linked), Bytes(4, 1));
+  const auto untouched = ReadFileBytes(other);
+  EXPECT_EQ(std::string(untouched.begin(), untouched.end()), "someone else's");
+
+  // Hidden and system files, and a replacement an interrupted write left: whatever the system
+  // allows, the file ends up whole, old or new, and nothing is left under the replacement name.
   for (DWORD attributes : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}) {
     const std::string path = scratch / ("marked" + std::to_string(attributes));
     PutFile(path, "original");
+    PutFile(path + ".vlnew", "left over");
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes));
-    EXPECT_FALSE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str()), ByteSetArg(bytes.Block())})))
+    const bool written =
+        BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str()), ByteSetArg(bytes.Block())}));
+    const auto content = ReadFileBytes(path);
+    const std::string original = "original";
+    EXPECT_EQ(content, written ? Bytes(4, 1) : std::vector<std::uint8_t>(original.begin(), original.end()))
         << attributes;
-    const auto kept = ReadFileBytes(path);
-    EXPECT_EQ(std::string(kept.begin(), kept.end()), "original") << attributes;
+    EXPECT_FALSE(PathExists(path + ".vlnew")) << attributes;
   }
 }
 
@@ -182,7 +194,7 @@ TEST(WriteBytesToFile, AFileHeldOpenByAnotherProcessIsRefused) {
 }
 
 // Drive Q: is a 1 MiB filesystem mapped by the test run's fixture (tests/services/full_disk.sh).
-TEST(WriteBytesToFileFullDisk, AFullDiskGivesFalseAndKeepsWhatWasWritten) {
+TEST(WriteBytesToFileFullDisk, AFullDiskLeavesNoPartFileAndTheOldContent) {
   ULARGE_INTEGER available, total, free;
   if (!GetDiskFreeSpaceExA("Q:\\", &available, &total, &free)) {
     GTEST_SKIP() << "drive Q: is not mapped: the full-disk fixture could not mount its 1 MiB tmpfs "
@@ -196,11 +208,13 @@ TEST(WriteBytesToFileFullDisk, AFullDiskGivesFalseAndKeepsWhatWasWritten) {
   const auto second = Bytes(900 * 1024, 13);
   const OwnedByteSet a(first), b(second);
   EXPECT_FALSE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str()), ByteSetArg(a.Block()), ByteSetArg(b.Block())})));
-  // The file was closed (it can be opened again) and holds at least the first byte set in full.
-  const auto written = ReadFileBytes(path);
-  ASSERT_GE(written.size(), first.size());
-  EXPECT_TRUE(std::equal(first.begin(), first.end(), written.begin()));
-  EXPECT_TRUE(DeleteFileA(path.c_str()));
+  EXPECT_FALSE(PathExists(path)) << "a new file that does not fit does not stay in part";
+
+  // An existing file that the new content does not fit beside keeps its content.
+  ASSERT_TRUE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str()), ByteSetArg(a.Block())})));
+  EXPECT_FALSE(BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str()), ByteSetArg(b.Block())})));
+  EXPECT_EQ(ReadFileBytes(path), first);
+  EXPECT_FALSE(PathExists(path + ".vlnew"));
 }
 
 TEST(ChangeFileAttributes, SetsTheMaskedCodesAndClearsWithTheOthers) {

@@ -3,6 +3,28 @@
 #include <windows.h>
 
 namespace vl::test {
+namespace {
+
+// Wine's own export that names the Unix file behind a Windows path (UTF-8, from the process
+// heap); null on Windows.
+using UnixNameFunction = char*(__cdecl*)(const wchar_t*);
+UnixNameFunction UnixFileName() {
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  return reinterpret_cast<UnixNameFunction>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
+}
+
+std::wstring UnixPath(UnixNameFunction unixFileName, const std::wstring& path) {
+  char* unix = unixFileName(path.c_str());
+  if (unix == nullptr) return {};
+  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, unix, -1, nullptr, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, unix, -1, wide.data(), static_cast<int>(wide.size()));
+  HeapFree(GetProcessHeap(), 0, unix);
+  wide.resize(wide.size() - 1);
+  return wide;
+}
+
+}  // namespace
 
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
@@ -13,7 +35,9 @@ void RemoveTree(const std::wstring& folder) {
       if (name == L"." || name == L"..") continue;
       const std::wstring path = folder + L"\\" + name;
       SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        if (!RemoveDirectoryW(path.c_str())) DeleteFileW(path.c_str());
+      } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(path);
       } else {
         DeleteFileW(path.c_str());
@@ -22,6 +46,35 @@ void RemoveTree(const std::wstring& folder) {
     FindClose(search);
   }
   RemoveDirectoryW(folder.c_str());
+}
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+  const UnixNameFunction unixFileName = UnixFileName();
+  if (unixFileName == nullptr) {
+    return CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != FALSE;
+  }
+  // The link does not exist yet: name its folder, then add the link's own name.
+  const std::size_t slash = link.find_last_of(L'\\');
+  const std::wstring unixTarget = UnixPath(unixFileName, target);
+  const std::wstring unixFolder = UnixPath(unixFileName, link.substr(0, slash));
+  if (unixTarget.empty() || unixFolder.empty()) return false;
+  std::wstring commandLine =
+      L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" + link.substr(slash + 1) + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // Wine hands back a process that may end before the Unix program has run: wait for the link.
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
+    Sleep(25);
+  }
+  return false;
 }
 
 }  // namespace vl::test

@@ -1,11 +1,17 @@
 #pragma once
-// Folders that tests and benchmarks clear away between runs.
+// Folders that tests and benchmarks clear away between runs, and links that tests plant.
 #include <string>
 
 namespace vl::test {
 
-// Deletes a folder with everything in it, hidden and system files too. What cannot be deleted
-// stays; nothing is reported.
+// Deletes a folder with everything in it, hidden and system files too. A junction or symbolic
+// link is removed itself, never what it leads to. What cannot be deleted stays; nothing is
+// reported.
 void RemoveTree(const std::wstring& folder);
+
+// Makes `link` a symbolic link to the folder `target`. Under Wine, which cannot create one, a
+// Unix symbolic link made with ln (Wine reports it as a directory that is a reparse point);
+// on Windows CreateSymbolicLink (the tests run elevated). False when it could not be made.
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
 
 }  // namespace vl::test

@@ -69,10 +69,14 @@ class CatalogueParser {
  private:
   std::string ParseLine(const std::vector<std::string>& fields, int line) {
     if (fields[0] == "folder") {
-      if (fields.size() != 2) return "a folder line holds one folder text";
+      const bool userWritable = fields.size() == 3 && fields[2] == "user-writable";
+      if (fields.size() != 2 && !userWritable) {
+        return "a folder line holds one folder text, then optionally user-writable";
+      }
       if (fields[1].starts_with('\\') || fields[1].ends_with('\\')) {
         return "a folder text has no leading or trailing backslash";
       }
+      if (userWritable) m_catalogue.userWritableFolders.push_back(m_catalogue.folders.size());
       m_catalogue.folders.push_back(fields[1]);
       return {};
     }
@@ -112,6 +116,12 @@ class CatalogueParser {
     if (std::find(m_catalogue.folders.begin(), m_catalogue.folders.end(), folder) ==
         m_catalogue.folders.end()) {
       return "the folder of " + entry.targetPath + " is not created before it";
+    }
+    for (const std::size_t index : m_catalogue.userWritableFolders) {
+      const std::string& open = m_catalogue.folders[index];
+      if (folder == open || folder.starts_with(open + "\\")) {
+        return entry.targetPath + " would lie in the user-writable folder " + open;
+      }
     }
     if (entry.kind == ContentKind::Same) {
       int owner = 0;

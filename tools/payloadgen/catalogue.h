@@ -29,6 +29,9 @@ struct CatalogueEntry {
 
 struct Catalogue {
   std::vector<std::string> folders;  // UTF-8, in creation order
+  // The folders that hold the user's own data (indexes into `folders`): every user may change
+  // what is in them, and they hold no carried file.
+  std::vector<std::size_t> userWritableFolders;
   std::vector<CatalogueEntry> entries;
   std::vector<int> markOrder;  // ordinals
 };

@@ -44,6 +44,10 @@ std::string RenderViews(const Catalogue& catalogue, const std::string& catalogue
   for (std::size_t i = 0; i < catalogue.folders.size(); ++i) {
     out += "    " + FolderLabel(static_cast<int>(i) + 1) + ",\n";
   }
+  out += "};\n\nconstexpr const char* kUserWritableFolders[] = {\n";
+  for (const std::size_t index : catalogue.userWritableFolders) {
+    out += "    " + FolderLabel(static_cast<int>(index) + 1) + ",\n";
+  }
   out += "};\n\nconstexpr const PayloadEntry* kMarkedEntries[] = {\n";
   for (const int ordinal : catalogue.markOrder) {
     out += "    &kEntries[" + std::to_string(ordinal - 1) + "],\n";
@@ -52,6 +56,7 @@ std::string RenderViews(const Catalogue& catalogue, const std::string& catalogue
   out += "std::span<const PayloadEntry> Entries() noexcept { return kEntries; }\n";
   out += "std::span<const char* const> Folders() noexcept { return kFolders; }\n";
   out += "std::span<const PayloadEntry* const> MarkedEntries() noexcept { return kMarkedEntries; }\n";
+  out += "std::span<const char* const> UserWritableFolders() noexcept { return kUserWritableFolders; }\n";
   out += "\n}  // namespace vl::payload\n";
   return out;
 }

@@ -1,0 +1,10 @@
+// Starting the clean-up helper, in a file of its own so that a test build can watch that moment
+// (the helper's file must then refuse to be changed or deleted).
+#include "self_removal.h"
+
+extern "C" BOOL StartHelperProcess(const char* program, char* commandLine, const char* currentFolder,
+                                   PROCESS_INFORMATION* process) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  return CreateProcessA(program, commandLine, nullptr, nullptr, TRUE, 0, nullptr, currentFolder, &startup, process);
+}
