@@ -1,14 +1,11 @@
 // RunInstallation: the whole installation, run while ProgressPage is being created.
-#include "installation.h"
-
-#include <algorithm>
-
 #include "app_texts.h"
 #include "globals.h"
 #include "handler_support.h"
 #include "page_segment_layout.h"
 #include "payload/catalogue.h"
 #include "payload_texts.h"
+#include "product_tree.h"
 #include "progress.h"
 #include "runtime/libraries.h"
 #include "services/file_commands.h"
@@ -51,32 +48,14 @@ void CreateShortCutIn(int folderCode, Text linkName, Text target) {
   }
 }
 
-int ProtectFolder(Text path, Text accessList) {
-  return IntResult(CallCommand(ProtectFolderCommand, ArgList{TextArg(path), TextArg(accessList)}));
-}
-
-bool IsUserWritable(Text folder) {
-  const auto open = payload::UserWritableFolders();
-  return std::find(open.begin(), open.end(), folder) != open.end();
-}
-
-// Creates the product's folders and the program group. The product folder (the catalogue's first,
-// which holds all others) is writable by administrators only from its first moment; one that was
-// there already is given that access list and then checked again, since only now can no one
-// else change the tree: a folder or link slipped in after the check on LocationPage would still
-// be there. False, with nothing else created, when the tree is not sound to write into.
-bool CreateFolderTree() {
-  const auto folders = payload::Folders();
-  char* product = ConcatTexts({InstallRoot, folders.front()});
-  const int protection = ProtectFolder(product, kProductFolderAccess);
-  FreeMemory(product);
-  if (protection != kFolderCreated && (protection != kFolderProtected || !IsProductTreeTrusted(InstallRoot))) {
-    return false;
-  }
-  for (Text folder : folders.subspan(1)) {
+// Creates the product's folders and the program group. LocationPage has made the product folder
+// administrators' only; the folders of the user's own data get an access list that lets every
+// user change what they hold, never through a link.
+void CreateFolderTree() {
+  for (Text folder : payload::Folders()) {
     char* path = ConcatTexts({InstallRoot, folder});
     if (IsUserWritable(folder)) {
-      ProtectFolder(path, kUserFolderAccess);
+      ProtectFolder(path, kUserFolderAccess, false);
     } else {
       MakeDirectory(path);
     }
@@ -89,7 +68,6 @@ bool CreateFolderTree() {
     FreeMemory(group);
   }
   FreeMemory(programs);
-  return true;
 }
 
 bool WriteEntry(Text path, const payload::PayloadEntry& entry) {
@@ -163,25 +141,11 @@ void CreateQuickLaunchShortCut() {
 
 }  // namespace
 
-bool vl::installer::IsProductTreeTrusted(Text root) noexcept {
-  for (Text folder : payload::Folders()) {
-    char* path = ConcatTexts({root, folder});
-    const bool trusted = BoolResult(CallCommand(IsTrustedFolderCommand, ArgList{TextArg(path)}));
-    FreeMemory(path);
-    if (!trusted) return false;
-  }
-  return true;
-}
-
 extern "C" void RunInstallation() {
   CallLibraryCommand(kAppInterfaceLibrary, GetSystemInfoCommand,
                      ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
   PrepareProgressDisplay();
-  if (!CreateFolderTree()) {
-    // Nothing goes into a tree that another account controls: no file, link or registration.
-    FailedWriteCount = static_cast<int>(payload::Entries().size());
-    return;
-  }
+  CreateFolderTree();
   FailedWriteCount = WriteFiles();
   HideRuntimeFiles();
   CreateShortCuts();

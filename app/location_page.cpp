@@ -3,8 +3,8 @@
 #include "app_texts.h"
 #include "globals.h"
 #include "handler_support.h"
-#include "installation.h"
 #include "page_segment_layout.h"
+#include "product_tree.h"
 #include "runtime/libraries.h"
 #include "runtime_texts.h"
 #include "services/folder_browser.h"
@@ -45,7 +45,7 @@ extern "C" void OnLocationNext() {
     return;
   }
   // Nothing is written where another account decides what the writes reach.
-  if (!IsProductTreeTrusted(root)) {
+  if (!MakeProductTreeSound(root)) {
     FreeMemory(root);
     AskUser(kUntrustedInstallPath, kOkButton, kPromptTitle);
     return;

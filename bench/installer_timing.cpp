@@ -30,6 +30,8 @@ extern "C" void __wrap_RunInstallation() {
   }
 
 VL_TIMED_COMMAND(_ZN2vl20MakeDirectoryCommandEPNS_9ArgRecordEiPKS0_, Folders)
+VL_TIMED_COMMAND(_ZN2vl20ProtectFolderCommandEPNS_9ArgRecordEiPKS0_, Folders)
+VL_TIMED_COMMAND(_ZN2vl22IsTrustedFolderCommandEPNS_9ArgRecordEiPKS0_, Folders)
 VL_TIMED_COMMAND(_ZN2vl23WriteBytesToFileCommandEPNS_9ArgRecordEiPKS0_, Files)
 VL_TIMED_COMMAND(_ZN2vl27ChangeFileAttributesCommandEPNS_9ArgRecordEiPKS0_, Attributes)
 VL_TIMED_COMMAND(_ZN2vl21CreateShortCutCommandEPNS_9ArgRecordEiPKS0_, Links)

@@ -27,7 +27,8 @@ def read_catalogue(path):
             if not fields or fields[0].startswith("#"):
                 continue
             if fields[0] == "folder":
-                folders.append(fields[1])
+                # The path and its marks (user-writable), which every copy keeps.
+                folders.append((fields[1], fields[2:]))
             elif fields[0] == "entry":
                 number, size, mark, kind, origin, target = fields[1:7]
                 entries.append({"size": int(size), "mark": mark, "kind": kind, "source": origin, "path": target})
@@ -60,8 +61,8 @@ def synthesize(catalogue, series, k):
         copy, original = i // len(entries) + 1, i % len(entries)
         if original == 0:
             # A copy's root folder comes first, then the catalogue's folders inside it.
-            out_folders += [in_copy(f, copy, False) if f != "Vorlane" or copy == 1 else "Vorlane\\c%d" % copy
-                            for f in folders]
+            out_folders += [(in_copy(f, copy, False) if f != "Vorlane" or copy == 1 else "Vorlane\\c%d" % copy, marks)
+                            for f, marks in folders]
         entry = dict(entries[original])
         entry["size"] = max(1, round(entry["size"] * scale))
         entry["path"] = in_copy(entry["path"], copy, True)
@@ -108,7 +109,7 @@ def make(catalogue, series, k, out):
                 left -= len(piece)
                 offset += len(piece)
     lines = ["# Synthetic payload: %s series, scale %s. Generated; do not edit." % (series, k)]
-    lines += ["folder " + f for f in folders]
+    lines += [" ".join(["folder", f] + marks) for f, marks in folders]
     lines += ["entry %d %d %s %s %s %s" % (n, e["size"], e["mark"], e["kind"], e["source"], e["path"])
               for n, e in enumerate(entries, 1)]
     lines.append("marked " + " ".join(str(n) for n in marked))

@@ -105,6 +105,8 @@ float AsFloatBits(const ArgRecord& a) noexcept {
   return value;
 }
 
+ArgList::ArgList(std::initializer_list<ArgRecord> records) : m_records(records) {}
+
 ArgList& ArgList::PadOmittedArguments(int words) {
   for (int i = 0; i < words; i += 3) m_records.push_back(ArgRecord{});
   return *this;

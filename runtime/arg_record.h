@@ -76,7 +76,8 @@ float AsFloatBits(const ArgRecord& a) noexcept;
 class ArgList {
  public:
   ArgList() { m_records.reserve(8); }
-  ArgList(std::initializer_list<ArgRecord> records) : m_records(records) {}
+  // Out of line: built at every command call, it would otherwise be copied into each caller's file.
+  ArgList(std::initializer_list<ArgRecord> records);
 
   ArgList& Add(const ArgRecord& record) {
     m_records.push_back(record);

@@ -55,8 +55,8 @@ const DataTypeInfo kAppInterfaceTypes[] = {{}, {}, {}, {kSystemInfoTypeName, nul
 //   RegistryValueExists(root: int, value path: text) -> bool
 //   WriteRegistryValue(root: int, value path: text, value: number, text or byte set) -> bool
 //   GetFullFolderPath(path: text) -> text
-//   ProtectFolder(path: text, access list: text) -> int
-//   IsTrustedFolder(path: text) -> bool
+//   ProtectFolder(path: text, access list: text, holds the installation: bool opt) -> int
+//   IsTrustedFolder(path: text, link allowed: bool opt) -> bool
 const CommandInfo kKernelCommands[] = {
     {kShowMessageBoxName, &ShowMessageBoxCommand},
     {kLoadPageName, &LoadPageCommand},

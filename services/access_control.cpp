@@ -19,6 +19,8 @@ constexpr const char* kAdministrativeOwners[] = {
     "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
 };
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 // An access list read into a security descriptor; empty when the text is not one.
 UniqueLocalMemory ReadAccessList(const char* accessList) noexcept {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -26,16 +28,6 @@ UniqueLocalMemory ReadAccessList(const char* accessList) noexcept {
     return {};
   }
   return UniqueLocalMemory(descriptor);
-}
-
-bool IsAdministrativeOwner(PSID owner) noexcept {
-  char* text = nullptr;
-  if (!ConvertSidToStringSidA(owner, &text)) return false;
-  const UniqueLocalMemory held(text);
-  for (const char* trusted : kAdministrativeOwners) {
-    if (std::strcmp(text, trusted) == 0) return true;
-  }
-  return false;
 }
 
 bool IsRunningUser(PSID owner) noexcept {
@@ -50,32 +42,68 @@ bool IsRunningUser(PSID owner) noexcept {
   return GetTokenInformation(token.Get(), TokenUser, &buffer, size, &size) && EqualSid(owner, buffer.user.User.Sid);
 }
 
-// Whether the owner of `path` is administrative (or, with `userToo`, the running user). With
-// `ofLink` a junction or symbolic link itself is asked, otherwise what it leads to.
-bool OwnerIsTrusted(const char* path, bool ofLink, bool userToo) noexcept {
+// The folder or file `path` opened with `access`; with `ofLink` a junction or symbolic link
+// itself, otherwise what it leads to.
+UniqueFile Open(const char* path, DWORD access, bool ofLink) noexcept {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (ofLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-  const UniqueFile item(CreateFileA(path, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, flags, nullptr));
-  if (!item) return false;
+  return UniqueFile(CreateFileA(path, access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
+}
+
+// Whether the owner of the open item is administrative (or, with `userToo`, the running user).
+bool OwnerIsTrusted(HANDLE item, bool userToo) noexcept {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(item.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+  if (GetSecurityInfo(item, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
                       &descriptor) != ERROR_SUCCESS) {
     return false;
   }
-  const UniqueLocalMemory held(descriptor);
-  return IsAdministrativeOwner(owner) || (userToo && IsRunningUser(owner));
+  const UniqueLocalMemory heldDescriptor(descriptor);
+  char* text = nullptr;
+  if (!ConvertSidToStringSidA(owner, &text)) return false;
+  const UniqueLocalMemory heldText(text);
+  for (const char* trusted : kAdministrativeOwners) {
+    if (std::strcmp(text, trusted) == 0) return true;
+  }
+  return userToo && IsRunningUser(owner);
+}
+
+// The attributes of the open item; 0 when they cannot be read.
+DWORD AttributesOf(HANDLE item) noexcept {
+  FILE_ATTRIBUTE_TAG_INFO information;
+  return GetFileInformationByHandleEx(item, FileAttributeTagInfo, &information, sizeof information)
+             ? information.FileAttributes
+             : 0;
+}
+
+// The folder or file at `path`, opened with `access` and READ_CONTROL, never through a junction
+// or symbolic link but one that `throughTrustedLink` allows and that an administrator made to
+// something an administrator owns (a program folder moved to another drive); any other leads
+// where its owner likes. Empty when nothing can be opened there, or when a link stands there that
+// may not be gone through; `link` tells whether a link stood there. The owners are checked on the
+// open items, so that a link changed in between cannot pass.
+UniqueFile OpenItem(const char* path, DWORD access, bool throughTrustedLink, bool& link) noexcept {
+  access |= READ_CONTROL;
+  // Asked of the path, and again of the item opened: a link made in between shows there.
+  const DWORD attributes = GetFileAttributesA(path);
+  UniqueFile item = Open(path, access, true);
+  link = item && ((attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) ||
+                  (AttributesOf(item.Get()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
+  if (!link) return item;
+  if (!throughTrustedLink || !OwnerIsTrusted(item.Get(), false)) return {};
+  UniqueFile target = Open(path, access, false);
+  if (!target || !OwnerIsTrusted(target.Get(), false)) return {};
+  return target;
+}
+
+// Whether the volume of the open item keeps access lists (NTFS does; FAT32 and exFAT do not).
+// Asking is slow on some systems: only an answer that would otherwise be no makes it worth it.
+bool VolumeKeepsAccessLists(HANDLE item) noexcept {
+  DWORD flags = 0;
+  return GetVolumeInformationByHandleW(item, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+         (flags & FILE_PERSISTENT_ACLS) != 0;
 }
 
 }  // namespace
-
-bool VolumeKeepsAccessLists(const char* path) noexcept {
-  char volume[MAX_PATH + 1] = {};
-  DWORD flags = 0;
-  return GetVolumePathNameA(path, volume, MAX_PATH) &&
-         GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
-         (flags & FILE_PERSISTENT_ACLS) != 0;
-}
 
 bool CreateFolderWithAccess(const char* path, const char* accessList) noexcept {
   const UniqueLocalMemory descriptor = ReadAccessList(accessList);
@@ -84,8 +112,11 @@ bool CreateFolderWithAccess(const char* path, const char* accessList) noexcept {
   return CreateDirectoryA(path, &attributes) != FALSE;
 }
 
-bool ApplyFolderAccess(const char* path, const char* accessList) noexcept {
-  if (!VolumeKeepsAccessLists(path)) return true;
+bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInstallation) noexcept {
+  // The list is applied to the folder held open, never to whatever the path names a moment later.
+  bool link = false;
+  const UniqueFile folder = OpenItem(path, WRITE_DAC, holdsInstallation, link);
+  if (!folder || (AttributesOf(folder.Get()) & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
   const UniqueLocalMemory descriptor = ReadAccessList(accessList);
   BOOL present = FALSE;
   BOOL defaulted = FALSE;
@@ -97,23 +128,23 @@ bool ApplyFolderAccess(const char* path, const char* accessList) noexcept {
   const bool isProtected = std::strncmp(accessList, "D:P", 3) == 0;
   const SECURITY_INFORMATION what =
       DACL_SECURITY_INFORMATION | (isProtected ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
-  return SetNamedSecurityInfoA(const_cast<char*>(path), SE_FILE_OBJECT, what, nullptr, nullptr, list, nullptr) ==
-         ERROR_SUCCESS;
+  // Carrying the list down visits everything below, which for the user's own data may be a great
+  // deal and is theirs to arrange.
+  const bool applied =
+      holdsInstallation ? SetSecurityInfo(folder.Get(), SE_FILE_OBJECT, what, nullptr, nullptr, list, nullptr) == ERROR_SUCCESS
+                        : SetKernelObjectSecurity(folder.Get(), what, descriptor.Get()) != FALSE;
+  return applied || !VolumeKeepsAccessLists(folder.Get());
 }
 
-bool IsTrustedFolder(const char* path) noexcept {
-  const DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
+bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept {
+  bool link = false;
+  const UniqueFile item = OpenItem(path, 0, linkAllowed, link);
+  if (!item) {
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return !link && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
   }
-  if (!VolumeKeepsAccessLists(path)) return true;
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    // A link an administrator made (a program folder moved to another drive) leads where an
-    // administrator chose; any other leads where its owner likes.
-    return OwnerIsTrusted(path, true, false) && OwnerIsTrusted(path, false, false);
-  }
-  return OwnerIsTrusted(path, false, true);
+  // A volume without access lists has no owners to trust (and no links).
+  return link || OwnerIsTrusted(item.Get(), true) || !VolumeKeepsAccessLists(item.Get());
 }
 
 }  // namespace vl

@@ -1,17 +1,14 @@
 #pragma once
 // Who may change a folder: the access lists the installation gives the folders it writes, and the
 // owner checks made before anything is written into a folder that was there already. An
-// elevated program that writes, deletes or starts programs in a folder another account controls
-// does that account's bidding, so the answers here are conservative: what cannot be read counts
-// as not trusted.
+// elevated program that writes, deletes, changes access lists or starts programs in a folder
+// another account controls does that account's bidding, so the answers here are conservative:
+// what cannot be read counts as not trusted, and nothing goes through a junction or symbolic link
+// unless the caller allows it and an administrator made both ends.
 //
 // Access lists are texts in the system's security descriptor language (SDDL) holding a DACL
 // only, for example "D:PAI(A;OICI;FA;;;SY)".
 namespace vl {
-
-// Whether the volume holding `path` keeps access lists (NTFS does; FAT32 and exFAT do not).
-// False when the volume cannot be asked.
-[[nodiscard]] bool VolumeKeepsAccessLists(const char* path) noexcept;
 
 // Creates the folder `path` with the access list from its first moment, so that no other
 // program can open it in between; inheritable entries of the parent join the list unless it is
@@ -20,17 +17,21 @@ namespace vl {
 [[nodiscard]] bool CreateFolderWithAccess(const char* path, const char* accessList) noexcept;
 
 // Gives the existing folder `path` the access list: a protected list replaces whatever the
-// folder inherited, any other joins the entries inherited from the parent; the system carries
-// the inheritable entries down to everything below. True without change on a volume that keeps
-// no access lists; false when the list cannot be read or the system refuses.
-[[nodiscard]] bool ApplyFolderAccess(const char* path, const char* accessList) noexcept;
+// folder inherited, any other joins the entries inherited from the parent. A folder that
+// `holdsInstallation` has the list carried down to everything below it, and may be a junction or
+// symbolic link that an administrator made to a folder an administrator owns (then the target
+// gets the list); any other folder gets the list itself alone (what it holds is the user's) and is
+// never gone through when it is a link. True when the system refuses on a volume that keeps no
+// access lists; false when the list cannot be read, `path` is not a folder or a link that may be
+// gone through, or the system refuses otherwise.
+[[nodiscard]] bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInstallation) noexcept;
 
 // Whether an administrator may write into `path` without another account deciding where the
 // writes go: true when nothing is there, on a volume without access lists, and for an item owned
 // by SYSTEM, Administrators, TrustedInstaller or the user running this program (a standard user
 // who owns a folder may rewrite its access list at any time). A junction or symbolic link is
-// trusted only when both it and its target are owned by SYSTEM, Administrators or
-// TrustedInstaller. False when the owner cannot be read.
-[[nodiscard]] bool IsTrustedFolder(const char* path) noexcept;
+// trusted only with `linkAllowed`, and then only when both it and its target are owned by
+// SYSTEM, Administrators or TrustedInstaller. False when the owner cannot be read.
+[[nodiscard]] bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept;
 
 }  // namespace vl

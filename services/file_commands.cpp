@@ -26,22 +26,24 @@ bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) noexcept {
   return WriteFile(file, bytes.data(), length, &written, nullptr) != FALSE && written == length;
 }
 
-UniqueFile CreateNew(Text path) noexcept {
-  return UniqueFile(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
+enum class Written { Whole, Existed, Failed };
 
-// Writes every byte set among the arguments after the first, in order, and closes the file; false
-// when a write or the close fails.
-bool WriteByteSets(UniqueFile file, int count, const ArgRecord* args) noexcept {
-  for (int i = 1; i < count; ++i) {
-    // Anything but a byte set (an omitted slot included) carries no bytes for the file.
+// Writes every byte set among the arguments after the first, in order, into `path` as a new file;
+// one that cannot be written whole is deleted again. Existed when something is there already.
+Written WriteNewFile(Text path, int count, const ArgRecord* args) noexcept {
+  UniqueFile file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError() == ERROR_FILE_EXISTS ? Written::Existed : Written::Failed;
+  bool whole = true;
+  for (int i = 1; i < count && whole; ++i) {
+    // Anything but a byte set (an omitted slot included) carries no bytes for the file; an empty
+    // one is skipped.
     const auto block = AsByteSet(args[i]);
-    if (!block) continue;
-    const std::span<const std::uint8_t> bytes = ByteSetData(*block);
-    if (bytes.empty()) continue;
-    if (!WriteAll(file.Get(), bytes)) return false;
+    const std::span<const std::uint8_t> bytes = block ? ByteSetData(*block) : std::span<const std::uint8_t>();
+    if (!bytes.empty()) whole = WriteAll(file.Get(), bytes);
   }
-  return CloseHandle(file.Release()) != FALSE;
+  if (CloseHandle(file.Release()) && whole) return Written::Whole;
+  DeleteFileA(path);
+  return Written::Failed;
 }
 
 }  // namespace
@@ -58,23 +60,17 @@ void WriteBytesToFileCommand(ResultRecord* result, int count, const ArgRecord* a
   const Text path = TextArgAt(count, args, 0);
   if (path == nullptr || *path == '\0') return;
 
-  if (UniqueFile file = CreateNew(path)) {
-    if (WriteByteSets(std::move(file), count, args)) {
-      SetBoolResult(result, true);
-    } else {
-      DeleteFileA(path);  // no half-written file stays behind
-    }
+  const Written inPlace = WriteNewFile(path, count, args);
+  if (inPlace != Written::Existed) {
+    SetBoolResult(result, inPlace == Written::Whole);
     return;
   }
-  if (GetLastError() != ERROR_FILE_EXISTS) return;
-
   // Something is there: write the new content beside it, then move it over in one step. A write
   // that fails leaves the old file as it was, and the move replaces the name itself, so that a
   // symbolic link or a second hard link of the old file is never written through.
   char* replacement = ConcatTexts({path, kReplacementSuffix});
   DeleteFileA(replacement);  // what an interrupted write left
-  UniqueFile file = CreateNew(replacement);
-  const bool replaced = file && WriteByteSets(std::move(file), count, args) &&
+  const bool replaced = WriteNewFile(replacement, count, args) == Written::Whole &&
                         MoveFileExA(replacement, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!replaced) DeleteFileA(replacement);
   FreeMemory(replacement);
@@ -91,24 +87,23 @@ void ChangeFileAttributesCommand(ResultRecord* result, int count, const ArgRecor
 }
 
 void ProtectFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
-  SetIntResult(result, 0);
   const Text path = TextArgAt(count, args, 0);
   const Text accessList = TextArgAt(count, args, 1);
-  if (path == nullptr || accessList == nullptr) return;
-  if (CreateFolderWithAccess(path, accessList)) {
-    SetIntResult(result, kFolderCreated);
-    return;
+  const bool holdsInstallation = AsBool(ArgAt(count, args, 2)).value_or(false);
+  int outcome = 0;
+  // The folder that is there is asked first: a reinstallation finds them all.
+  if (path != nullptr && accessList != nullptr) {
+    outcome = ApplyFolderAccess(path, accessList, holdsInstallation) ? kFolderProtected
+              : CreateFolderWithAccess(path, accessList) ? kFolderCreated
+                                                         : 0;
   }
-  const DWORD attributes = GetFileAttributesA(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-      ApplyFolderAccess(path, accessList)) {
-    SetIntResult(result, kFolderProtected);
-  }
+  SetIntResult(result, outcome);
 }
 
 void IsTrustedFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
   const Text path = TextArgAt(count, args, 0);
-  SetBoolResult(result, path != nullptr && IsTrustedFolder(path));
+  const bool linkAllowed = AsBool(ArgAt(count, args, 1)).value_or(false);
+  SetBoolResult(result, path != nullptr && IsTrustedFolder(path, linkAllowed));
 }
 
 }  // namespace vl

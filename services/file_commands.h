@@ -25,17 +25,19 @@ void WriteBytesToFileCommand(ResultRecord* result, int count, const ArgRecord* a
 // codes & 39, replacing the settable ones as a whole (0 clears them); false if refused.
 void ChangeFileAttributesCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
-// ProtectFolder(path: text, access list: text) -> int: makes `path` a folder with the access list
-// (a DACL in SDDL, see access_control.h). kFolderCreated when it created the folder with the list
-// from its first moment, kFolderProtected when the folder was there and has been given the list,
-// 0 when neither (something else is in the way, or the system refused).
+// ProtectFolder(path: text, access list: text, holds the installation: bool opt) -> int: makes
+// `path` a folder with the access list (a DACL in SDDL, see ApplyFolderAccess in
+// access_control.h). kFolderCreated when it created the folder with the list from its first
+// moment, kFolderProtected when the folder was there and has been given the list, 0 when neither
+// (something else is in the way, the system refused, or a link stands there that may not be gone
+// through).
 inline constexpr int kFolderCreated = 1;
 inline constexpr int kFolderProtected = 2;
 void ProtectFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
-// IsTrustedFolder(path: text) -> bool: whether an administrator may write into `path` without
-// another account deciding where the writes go (see IsTrustedFolder in access_control.h); true
-// when nothing is there.
+// IsTrustedFolder(path: text, link allowed: bool opt) -> bool: whether an administrator may write
+// into `path` without another account deciding where the writes go (IsTrustedFolder in
+// access_control.h); true when nothing is there.
 void IsTrustedFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
 }  // namespace vl

@@ -69,23 +69,39 @@ void SetString(HKEY key, const char* name, const std::string& value) {
 // The value name after the last backslash of a full value path.
 const char* ValueName(const char* valuePath) { return std::strrchr(valuePath, '\\') + 1; }
 
+enum class Written { Whole, Existed, Failed };
+
+// Writes `path` as a new file; one that cannot be written whole is deleted again.
+Written WriteNew(const std::string& path, StoredBytes bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS ? Written::Existed : Written::Failed;
+  DWORD written = 0;
+  const bool whole = WriteFile(file, bytes.data, bytes.length, &written, nullptr) && written == bytes.length;
+  if (CloseHandle(file) && whole) return Written::Whole;
+  DeleteFileA(path.c_str());
+  return Written::Failed;
+}
+
+// As the installer writes a file: a missing one in place, an existing one as a new file beside
+// it that is then moved over it, so that a failed write never leaves a file in part.
+bool WriteWhole(const std::string& path, StoredBytes bytes) {
+  const Written inPlace = WriteNew(path, bytes);
+  if (inPlace != Written::Existed) return inPlace == Written::Whole;
+  const std::string replacement = path + ".vlnew";
+  DeleteFileA(replacement.c_str());
+  if (WriteNew(replacement, bytes) == Written::Whole &&
+      MoveFileExA(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DeleteFileA(replacement.c_str());
+  return false;
+}
+
 // Writes every carried file; returns how many could not be written.
 int WriteFiles(const std::string& root) {
   int failed = 0;
   for (const vl::payload::PayloadEntry& entry : vl::payload::Entries()) {
-    const std::string path = root + entry.path;
-    // A file that is hidden and system can only be replaced by asking for those attributes.
-    const DWORD attributes =
-        entry.hiddenSystem ? FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_NORMAL;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      ++failed;
-      continue;
-    }
-    const StoredBytes bytes = BytesOf(entry.content);
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data, bytes.length, &written, nullptr) || written != bytes.length) ++failed;
-    CloseHandle(file);
+    if (!WriteWhole(root + entry.path, BytesOf(entry.content))) ++failed;
   }
   return failed;
 }

@@ -4,9 +4,10 @@
 //   the runtime's resources have been released (no text leaked or released twice);
 // - progress.txt: the progress display after each tick of the progress timer (bar width and
 //   whether Finish is disabled) and how many ticks came.
-// It also records, as they happen, the access lists the installation gives folders (access.txt:
-// "create" or "apply", the folder and the list, separated by tabs). The link wraps the two calls
-// that hand a list to the system (--wrap, see CMakeLists.txt).
+// It also records the access lists the program gave folders, as they were given (access.txt:
+// "create", "apply" or "apply to everything below", the folder and the list, separated by
+// tabs). The link wraps the two calls that hand a list to the system (--wrap, see
+// CMakeLists.txt).
 #include <windows.h>
 
 #include <cstdio>
@@ -79,11 +80,13 @@ const bool kInstalled = [] {
 
 extern "C" bool __real__ZN2vl22CreateFolderWithAccessEPKcS1_(const char* path, const char* list) noexcept;
 extern "C" bool __wrap__ZN2vl22CreateFolderWithAccessEPKcS1_(const char* path, const char* list) noexcept {
-  Append("access.txt", std::string("create\t") + path + "\t" + list + "\r\n");
-  return __real__ZN2vl22CreateFolderWithAccessEPKcS1_(path, list);
+  const bool done = __real__ZN2vl22CreateFolderWithAccessEPKcS1_(path, list);
+  if (done) Append("access.txt", std::string("create\t") + path + "\t" + list + "\r\n");
+  return done;
 }
-extern "C" bool __real__ZN2vl17ApplyFolderAccessEPKcS1_(const char* path, const char* list) noexcept;
-extern "C" bool __wrap__ZN2vl17ApplyFolderAccessEPKcS1_(const char* path, const char* list) noexcept {
-  Append("access.txt", std::string("apply\t") + path + "\t" + list + "\r\n");
-  return __real__ZN2vl17ApplyFolderAccessEPKcS1_(path, list);
+extern "C" bool __real__ZN2vl17ApplyFolderAccessEPKcS1_b(const char* path, const char* list, bool below) noexcept;
+extern "C" bool __wrap__ZN2vl17ApplyFolderAccessEPKcS1_b(const char* path, const char* list, bool below) noexcept {
+  const bool done = __real__ZN2vl17ApplyFolderAccessEPKcS1_b(path, list, below);
+  if (done) Append("access.txt", std::string(below ? "apply to everything below\t" : "apply\t") + path + "\t" + list + "\r\n");
+  return done;
 }

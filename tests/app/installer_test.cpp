@@ -117,7 +117,7 @@ TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
   // do; the folders of the player's own data let Users change what they hold. (Wine keeps only
   // what the Unix mode can hold: what the system was asked to apply is what counts here.)
   const std::string product = "\t" + root + "Vorlane";
-  const std::string userFolder = "\tD:AI(A;OICI;0x1301bf;;;BU)";
+  const std::string userFolder = "\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)";
   EXPECT_EQ(session.ProbeLines("access.txt"),
             (std::vector<std::string>{
                 "create" + product +
@@ -361,6 +361,12 @@ TEST_F(Installer, AReinstallReplacesEveryFileAndKeepsTheFirstRegistration) {
   EXPECT_EQ(InstallAndFinish(two, first.Path()), ExpectedReport(Wide(first.Path()) + L"\\", L"安装成功...."));
   EXPECT_EQ(two.WaitForExit(), 0u);
   ExpectPayloadInstalled(first.Path() + "\\");
+  // The folders that were there are given their lists again; only the product folder may be a
+  // link an administrator made.
+  const auto access = two.ProbeLines("access.txt");
+  ASSERT_EQ(access.size(), 4u);
+  EXPECT_EQ(access[0].rfind("apply to everything below\t" + first.Path() + "\\Vorlane\tD:PAI(", 0), 0u) << access[0];
+  EXPECT_EQ(access[1], "apply\t" + first.Path() + Ansi(L"\\Vorlane\\音乐文件\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)"));
 
   ScratchFolder second("second");
   InstallerSession three;

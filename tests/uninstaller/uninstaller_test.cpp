@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -17,20 +20,32 @@
 
 namespace {
 
+using vl::test::MakeFolderLink;
 using vl::test::RemoveTree;
 using vl::test::WindowQuery;
 
-std::wstring g_setup;   // the installer, VorlaneSetup.exe
-std::wstring g_helper;  // the clean-up helper as built
+std::wstring g_setup;     // the installer, VorlaneSetup.exe
+std::wstring g_helper;    // the clean-up helper as built
+std::wstring g_programs;  // this test's folder, with the test builds of the programs
 
 constexpr wchar_t kPageTitle[] = L"Vorlane V2.6 绿色中文版";
 constexpr wchar_t kUninstallTitle[] = L"Vorlane 卸载";
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorlane";
 constexpr DWORD kWindowTimeoutMs = 15000;
+constexpr wchar_t kSystemUpdateNeeded[] =
+    L"此程序需要 Windows 的安全更新 KB2533623 才能安全运行，请先通过 Windows 更新安装它（或使用较新版本的 Windows），然后再运行此程序。";
 
 std::wstring Wide(const std::string& text) {
   std::wstring out(text.size() + 1, L'\0');
   const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()));
+  out.resize(length > 0 ? static_cast<std::size_t>(length - 1) : 0);
+  return out;
+}
+
+std::string Ansi(const std::wstring& text) {
+  std::string out(text.size() * 2 + 1, '\0');
+  const int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr,
+                                         nullptr);
   out.resize(length > 0 ? static_cast<std::size_t>(length - 1) : 0);
   return out;
 }
@@ -93,14 +108,20 @@ struct Process {
   }
 };
 
-bool Start(const std::wstring& program, const std::wstring& arguments, Process& process) {
+// Starts a program; `beforeRunning`, when given, runs while its first thread is still suspended.
+bool Start(const std::wstring& program, const std::wstring& arguments, Process& process,
+           const std::function<void(DWORD processId)>& beforeRunning = {}) {
   std::wstring commandLine = L"\"" + program + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info)) {
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                      beforeRunning ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &info)) {
     return false;
+  }
+  if (beforeRunning) {
+    beforeRunning(info.dwProcessId);
+    ResumeThread(info.hThread);
   }
   CloseHandle(info.hThread);
   process.handle = info.hProcess;
@@ -157,10 +178,11 @@ HWND WaitForUninstallBox(DWORD processId) {
 }
 
 // Runs an uninstaller, answers its question and acknowledges its final message.
-UninstallRun RunUninstaller(const std::wstring& program, int answer) {
+UninstallRun RunUninstaller(const std::wstring& program, int answer,
+                            const std::function<void(DWORD processId)>& beforeRunning = {}) {
   UninstallRun run;
   Process process;
-  if (!Start(program, L"", process)) return run;
+  if (!Start(program, L"", process, beforeRunning)) return run;
   HWND question = WaitForUninstallBox(process.id);
   if (question == nullptr) return run;
   run.question = vl::test::MessageBoxText(question).value_or(L"");
@@ -189,20 +211,38 @@ bool ProcessRuns(const wchar_t* prefix) {
   return found;
 }
 
+std::wstring TempFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return temp;
+}
+
+// What the helper probe recorded: helper, write and delete.
+std::map<std::string, std::string> HelperProbeRecord() {
+  std::map<std::string, std::string> record;
+  std::ifstream in(Ansi(TempFolder()) + "vl_helper_probe.txt");
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t equals = line.find('=');
+    if (equals != std::string::npos) record[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return record;
+}
+
 class Uninstaller : public ::testing::Test {
  protected:
   void SetUp() override {
     CoInitialize(nullptr);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
     SHCreateDirectoryExW(nullptr, QuickLaunchFolder().c_str(), nullptr);
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    m_root = std::wstring(temp) + L"vl uninstall " +
-             Wide(::testing::UnitTest::GetInstance()->current_test_info()->name()) + L"\\";
+    m_root = TempFolder() + L"vl uninstall " + Wide(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             L"\\";
     RemoveTree(m_root.substr(0, m_root.size() - 1));
     CreateDirectoryW(m_root.c_str(), nullptr);
-    Install(m_root);
+    Install(TypedRoot());
   }
+  // The root as the user types it on LocationPage.
+  virtual std::wstring TypedRoot() const { return m_root; }
   void TearDown() override {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
     CoUninitialize();
@@ -355,6 +395,148 @@ TEST_F(Uninstaller, LeavesARegistrationThatNamesAnotherInstallation) {
   EXPECT_TRUE(ReadUninstallValue(L"UninstallString"));
 }
 
+TEST_F(Uninstaller, NeverGoesThroughALinkBelowTheProductFolder) {
+  // Someone swapped tade for a link to a folder holding files of the catalogue's names: the
+  // elevated uninstaller would delete them wherever the link leads.
+  const std::wstring tade = Product() + L"\\tade";
+  const std::wstring target = m_root + L"tade elsewhere";
+  ASSERT_TRUE(MoveFileW(tade.c_str(), target.c_str()));
+  ASSERT_TRUE(MakeFolderLink(tade, target));
+  std::vector<std::wstring> behind;
+  for (const char* file : vl::uninstall::kInstalledFiles) {
+    const std::wstring path = FromRoot(file);
+    if (path.starts_with(tade + L"\\")) behind.push_back(target + path.substr(tade.size()));
+  }
+  ASSERT_EQ(behind.size(), 14u);
+
+  const UninstallRun run = RunUninstaller(UninstallerFile(), IDYES);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_NE(run.result.find(L"以下项目是指向其他位置的链接，未进入也未删除，已保留：\r\n" + tade), std::wstring::npos)
+      << Ansi(run.result);
+  ASSERT_TRUE(WaitForHelper());
+  for (const std::wstring& file : behind) EXPECT_TRUE(Exists(file)) << Ansi(file);
+  EXPECT_TRUE(Exists(tade));
+  EXPECT_FALSE(Exists(Product() + L"\\Vorlane.exe"));
+  EXPECT_FALSE(KeyExists());
+}
+
+TEST_F(Uninstaller, TheHelperRunsFromANewFolderOfItsOwnHeldAgainstChange) {
+  // The probe build stands in for the installed uninstaller.
+  ASSERT_TRUE(CopyFileW((g_programs + L"UninstallHelperProbe.exe").c_str(), UninstallerFile().c_str(), FALSE));
+  // Where the helper used to go, from this process's id on: whatever someone put there stays
+  // unused.
+  std::wstring planted;
+  const UninstallRun run = RunUninstaller(UninstallerFile(), IDYES, [&](DWORD processId) {
+    planted = TempFolder() + L"VorlaneCleanup" + std::to_wstring(processId) + L".exe";
+    HANDLE file = CreateFileW(planted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "planted", 7, &written, nullptr);
+    CloseHandle(file);
+  });
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.result, L"Vorlane 已从您的计算机中删除。");
+
+  const auto record = HelperProbeRecord();
+  const std::string temp = Ansi(TempFolder());
+  const std::string helper = record.count("helper") ? record.at("helper") : "";
+  ASSERT_EQ(helper.size(), temp.size() + 15 + 16 + 19) << helper;
+  EXPECT_EQ(helper.substr(0, temp.size() + 15), temp + "VorlaneCleanup-");
+  EXPECT_EQ(helper.substr(temp.size() + 15 + 16), "\\VorlaneCleanup.exe");
+  EXPECT_EQ(helper.find_first_not_of("0123456789abcdef", temp.size() + 15), temp.size() + 15 + 16);
+  EXPECT_EQ(record.at("write"), std::to_string(ERROR_SHARING_VIOLATION)) << "the helper's file takes no writes";
+  EXPECT_EQ(record.at("delete"), std::to_string(ERROR_SHARING_VIOLATION)) << "nor can it be deleted";
+  ASSERT_TRUE(WaitForHelper());
+  EXPECT_FALSE(Exists(Product()));
+  EXPECT_FALSE(KeyExists());
+  HANDLE file = CreateFileW(planted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  char content[16] = {};
+  DWORD read = 0;
+  ReadFile(file, content, sizeof content, &read, nullptr);
+  CloseHandle(file);
+  DeleteFileW(planted.c_str());
+  EXPECT_EQ(std::string(content, read), "planted");
+}
+
+TEST_F(Uninstaller, AHelperThatRefusesLeavesEverythingForASecondRun) {
+  const std::wstring original = m_root + L"uninstaller.exe";
+  ASSERT_TRUE(CopyFileW(UninstallerFile().c_str(), original.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((g_programs + L"UninstallHelperProbe.exe").c_str(), UninstallerFile().c_str(), FALSE));
+  SetEnvironmentVariableW(L"VL_PROBE_HELPER_REFUSES", L"1");
+  const UninstallRun first = RunUninstaller(UninstallerFile(), IDYES);
+  SetEnvironmentVariableW(L"VL_PROBE_HELPER_REFUSES", nullptr);
+  EXPECT_EQ(first.exitCode, 1u);
+  EXPECT_NE(first.result.find(UninstallerFile() + L"\r\n"), std::wstring::npos) << Ansi(first.result);
+  // The way back to the uninstaller stays; the helper's file and folder are gone.
+  EXPECT_EQ(CountInstalledFiles(), 1);
+  EXPECT_TRUE(Exists(UninstallerFile()));
+  EXPECT_TRUE(Exists(ProgramGroup() + L"\\卸载.lnk"));
+  EXPECT_EQ(ReadUninstallValue(L"DisplayIcon"), UninstallerFile());
+  const std::string helper = HelperProbeRecord()["helper"];
+  ASSERT_FALSE(helper.empty());
+  EXPECT_TRUE(vl::test::WaitUntil([&] { return !Exists(Wide(helper.substr(0, helper.rfind('\\')))); }, 10000));
+
+  ASSERT_TRUE(CopyFileW(original.c_str(), UninstallerFile().c_str(), FALSE));
+  const UninstallRun second = RunUninstaller(UninstallerFile(), IDYES);
+  EXPECT_EQ(second.exitCode, 0u);
+  ASSERT_TRUE(WaitForHelper());
+  EXPECT_FALSE(Exists(Product()));
+  EXPECT_FALSE(Exists(ProgramGroup()));
+  EXPECT_FALSE(KeyExists());
+}
+
+TEST_F(Uninstaller, OnASystemWithoutTheLoaderUpdateTheProgramsSayWhyAndDoNothing) {
+  struct Case {
+    std::wstring program;
+    std::wstring arguments;
+    DWORD exitCode;
+  };
+  const std::wstring uninstaller = Product() + L"\\UninstallNoLoaderUpdate.exe";
+  ASSERT_TRUE(CopyFileW((g_programs + L"UninstallNoLoaderUpdate.exe").c_str(), uninstaller.c_str(), FALSE));
+  const Case cases[] = {
+      {g_programs + L"VorlaneSetupNoLoaderUpdate.exe", L"", static_cast<DWORD>(-1)},
+      {uninstaller, L"", 4},
+      {g_programs + L"CleanupNoLoaderUpdate.exe", L"1 2 \"" + UninstallerFile() + L"\"", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Ansi(c.program));
+    Process process;
+    ASSERT_TRUE(Start(c.program, c.arguments, process));
+    HWND box = vl::test::WaitForWindow(WindowQuery{vl::test::kDialogClass, L"错误", process.id}, kWindowTimeoutMs);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(vl::test::MessageBoxText(box).value_or(L""), kSystemUpdateNeeded);
+    EXPECT_EQ(vl::test::FindTopLevelWindow(WindowQuery{nullptr, kPageTitle, process.id}), nullptr);
+    vl::test::AnswerDialog(box, IDOK);
+    EXPECT_EQ(ExitCodeAfter(process, kWindowTimeoutMs), c.exitCode);
+  }
+  DeleteFileW(uninstaller.c_str());
+  ExpectInstalled();
+}
+
+// Installed through the short form of the root (C:\PROGRA~1\ for C:\Program Files\): the
+// registration and the links name the uninstaller in that form.
+class UninstallerOfAShortFormRoot : public Uninstaller {
+ protected:
+  std::wstring TypedRoot() const override {
+    wchar_t shortForm[MAX_PATH] = {};
+    GetShortPathNameW(m_root.c_str(), shortForm, MAX_PATH);
+    return shortForm;
+  }
+};
+
+TEST_F(UninstallerOfAShortFormRoot, RemovesEverything) {
+  const std::optional<std::wstring> command = ReadUninstallValue(L"UninstallString");
+  ASSERT_TRUE(command);
+  ASSERT_EQ(command->rfind(L"\"" + TypedRoot(), 0), 0u) << Ansi(*command);
+  ASSERT_NE(TypedRoot(), m_root) << "the root has a short form of its own";
+  const UninstallRun run = RunUninstaller(command->substr(1, command->size() - 2), IDYES);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.result, L"Vorlane 已从您的计算机中删除。");
+  ASSERT_TRUE(WaitForHelper());
+  EXPECT_FALSE(Exists(Product()));
+  EXPECT_FALSE(Exists(ProgramGroup()));
+  EXPECT_FALSE(KeyExists());
+}
+
 // The helper started by anyone but the uninstaller: a handle it did not inherit, or its own
 // process's pseudo handle, gets nothing deleted.
 TEST(CleanupHelper, DoesNothingWhenNotStartedByTheUninstaller) {
@@ -383,5 +565,9 @@ int main(int argc, char** argv) {
   }
   g_setup = Wide(argv[1]);
   g_helper = Wide(argv[2]);
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  g_programs = self;
+  g_programs.resize(g_programs.rfind(L'\\') + 1);
   return RUN_ALL_TESTS();
 }

@@ -1,0 +1,49 @@
+#include "product_tree.h"
+
+#include "app_texts.h"
+#include "handler_support.h"
+#include "payload/catalogue.h"
+#include "services/file_commands.h"
+
+namespace vl::installer {
+namespace {
+
+// Every folder of the tree is missing or may be written into by an administrator without
+// another account deciding where the writes go. Any user may turn an empty folder they can write
+// into a junction, which keeps the folder's owner: where a user-writable folder belongs, no link
+// is accepted, whoever owns it.
+bool IsProductTreeTrusted(Text root) noexcept {
+  for (Text folder : payload::Folders()) {
+    char* path = ConcatTexts({root, folder});
+    const bool trusted =
+        BoolResult(CallCommand(IsTrustedFolderCommand, ArgList{TextArg(path), BoolArg(!IsUserWritable(folder))}));
+    FreeMemory(path);
+    if (!trusted) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsUserWritable(Text folder) noexcept {
+  for (Text open : payload::UserWritableFolders()) {
+    if (open == folder) return true;
+  }
+  return false;
+}
+
+int ProtectFolder(Text path, Text accessList, bool holdsInstallation) noexcept {
+  return IntResult(
+      CallCommand(ProtectFolderCommand, ArgList{TextArg(path), TextArg(accessList), BoolArg(holdsInstallation)}));
+}
+
+bool MakeProductTreeSound(Text root) noexcept {
+  if (!IsProductTreeTrusted(root)) return false;
+  // The catalogue's first folder is the product folder, which holds all others.
+  char* product = ConcatTexts({root, payload::Folders().front()});
+  const int protection = ProtectFolder(product, kProductFolderAccess, true);
+  FreeMemory(product);
+  return protection == kFolderCreated || IsProductTreeTrusted(root);
+}
+
+}  // namespace vl::installer

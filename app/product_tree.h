@@ -1,0 +1,27 @@
+#pragma once
+// The product's folder tree under an install root, and who may change it: the check and the
+// protection that make a root sound before anything is installed, and the access lists of the
+// installed folders.
+#include "runtime/frame.h"
+
+namespace vl::installer {
+
+// Whether the catalogue's folder text `folder` holds the user's own data (every user may change
+// what is in it).
+bool IsUserWritable(Text folder) noexcept;
+
+// ProtectFolder: makes `path` a folder with the access list, or gives the list to the folder
+// there (to everything below it when it `holdsInstallation`); kFolderCreated, kFolderProtected
+// or 0.
+int ProtectFolder(Text path, Text accessList, bool holdsInstallation) noexcept;
+
+// LocationPage's last word on a root (absolute, ending in a backslash). False, with nothing
+// written, when a folder of the tree belongs to another account or is a link an administrator did
+// not make (none is accepted where a user-writable folder belongs). Otherwise the product folder
+// is made, or given, the administrators' access list, and from then on no one else can change
+// the tree; a product folder that was there is checked once more after that, since something
+// could have been slipped in between. True also when the product folder cannot be made at all
+// (something else is in the way): the installation then reports what it could not write.
+bool MakeProductTreeSound(Text root) noexcept;
+
+}  // namespace vl::installer
