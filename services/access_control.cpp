@@ -79,16 +79,17 @@ DWORD AttributesOf(HANDLE item) noexcept {
 // or symbolic link but one that `throughTrustedLink` allows and that an administrator made to
 // something an administrator owns (a program folder moved to another drive); any other leads
 // where its owner likes. Empty when nothing can be opened there, or when a link stands there that
-// may not be gone through; `link` tells whether a link stood there. The owners are checked on the
-// open items, so that a link changed in between cannot pass.
-UniqueFile OpenItem(const char* path, DWORD access, bool throughTrustedLink, bool& link) noexcept {
+// may not be gone through; `link` tells whether a link stood there, `attributes` what the path
+// showed. The owners are checked on the open items, so that a link changed in between cannot pass.
+UniqueFile OpenItem(const char* path, DWORD access, bool throughTrustedLink, bool& link, DWORD& attributes) noexcept {
   access |= READ_CONTROL;
-  // Asked of the path, and again of the item opened: a link made in between shows there.
-  const DWORD attributes = GetFileAttributesA(path);
+  attributes = GetFileAttributesA(path);
+  link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   UniqueFile item = Open(path, access, true);
-  link = item && ((attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) ||
-                  (AttributesOf(item.Get()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
-  if (!link) return item;
+  // Without a way through, the item opened is what stands there, a link made in between
+  // included: nothing goes through it. With one, the item itself is asked again.
+  if (item && !link && throughTrustedLink) link = (AttributesOf(item.Get()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (!item || !link) return item;
   if (!throughTrustedLink || !OwnerIsTrusted(item.Get(), false)) return {};
   UniqueFile target = Open(path, access, false);
   if (!target || !OwnerIsTrusted(target.Get(), false)) return {};
@@ -115,8 +116,12 @@ bool CreateFolderWithAccess(const char* path, const char* accessList) noexcept {
 bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInstallation) noexcept {
   // The list is applied to the folder held open, never to whatever the path names a moment later.
   bool link = false;
-  const UniqueFile folder = OpenItem(path, WRITE_DAC, holdsInstallation, link);
-  if (!folder || (AttributesOf(folder.Get()) & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+  DWORD attributes = 0;
+  const UniqueFile folder = OpenItem(path, WRITE_DAC, holdsInstallation, link, attributes);
+  if (!folder) return false;
+  // Gone through a link, the target's own attributes count.
+  if (link) attributes = AttributesOf(folder.Get());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
   const UniqueLocalMemory descriptor = ReadAccessList(accessList);
   BOOL present = FALSE;
   BOOL defaulted = FALSE;
@@ -138,7 +143,8 @@ bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInsta
 
 bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept {
   bool link = false;
-  const UniqueFile item = OpenItem(path, 0, linkAllowed, link);
+  DWORD attributes = 0;
+  const UniqueFile item = OpenItem(path, 0, linkAllowed, link, attributes);
   if (!item) {
     const DWORD error = GetLastError();
     return !link && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
