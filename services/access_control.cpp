@@ -131,13 +131,14 @@ bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInsta
   }
   // The list's flags follow "D:"; P marks it protected.
   const bool isProtected = std::strncmp(accessList, "D:P", 3) == 0;
-  const SECURITY_INFORMATION what =
-      DACL_SECURITY_INFORMATION | (isProtected ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+  const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | (isProtected ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
   // Carrying the list down visits everything below, which for the user's own data may be a great
   // deal and is theirs to arrange.
   const bool applied =
-      holdsInstallation ? SetSecurityInfo(folder.Get(), SE_FILE_OBJECT, what, nullptr, nullptr, list, nullptr) == ERROR_SUCCESS
-                        : SetKernelObjectSecurity(folder.Get(), what, descriptor.Get()) != FALSE;
+      holdsInstallation
+          ? SetSecurityInfo(folder.Get(), SE_FILE_OBJECT, what, nullptr, nullptr, list, nullptr) == ERROR_SUCCESS
+          : SetKernelObjectSecurity(folder.Get(), what, descriptor.Get()) != FALSE;
   return applied || !VolumeKeepsAccessLists(folder.Get());
 }
 

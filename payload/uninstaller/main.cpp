@@ -20,7 +20,13 @@
 
 namespace {
 
-enum ExitCode : int { kRemoved = 0, kIncomplete = 1, kCancelled = 2, kNotAnInstallation = 3, kSystemUpdateMissing = 4 };
+enum ExitCode : int {
+  kRemoved = 0,
+  kIncomplete = 1,
+  kCancelled = 2,
+  kNotAnInstallation = 3,
+  kSystemUpdateMissing = 4,
+};
 
 // COM for the shell link object, undone at the end of the scope when it was done.
 class ComScope {
@@ -57,7 +63,8 @@ std::string FinalMessage(const vl::uninstall::RemovalReport& report) {
   } else {
     message = kUninstallDone;
   }
-  return message + Section(kKeptFoldersHeading, report.KeptFolders()) + Section(kLeftLinksHeading, report.LeftLinks());
+  return message + Section(kKeptFoldersHeading, report.KeptFolders()) +
+         Section(kLeftLinksHeading, report.LeftLinks());
 }
 
 vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& installation) {

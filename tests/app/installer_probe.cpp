@@ -87,6 +87,7 @@ extern "C" bool __wrap__ZN2vl22CreateFolderWithAccessEPKcS1_(const char* path, c
 extern "C" bool __real__ZN2vl17ApplyFolderAccessEPKcS1_b(const char* path, const char* list, bool below) noexcept;
 extern "C" bool __wrap__ZN2vl17ApplyFolderAccessEPKcS1_b(const char* path, const char* list, bool below) noexcept {
   const bool done = __real__ZN2vl17ApplyFolderAccessEPKcS1_b(path, list, below);
-  if (done) Append("access.txt", std::string(below ? "apply to everything below\t" : "apply\t") + path + "\t" + list + "\r\n");
+  const std::string verb = below ? "apply to everything below" : "apply";
+  if (done) Append("access.txt", verb + "\t" + path + "\t" + list + "\r\n");
   return done;
 }
