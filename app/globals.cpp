@@ -8,7 +8,7 @@ namespace vl::installer {
 
 char* InstallRoot = nullptr;
 SystemInfo* MachineInfo = nullptr;
-int FailedWriteCount = 0;
+int FailedStepCount = 0;
 
 void InitGlobals() noexcept {
   MachineInfo = static_cast<SystemInfo*>(AllocateMemory(sizeof(SystemInfo)));

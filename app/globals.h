@@ -10,8 +10,9 @@ namespace vl::installer {
 extern char* InstallRoot;
 // Facts about the machine, filled at the start of the installation. Allocated by InitGlobals.
 extern SystemInfo* MachineInfo;
-// How many of the carried files the installation could not write; the report tells it.
-extern int FailedWriteCount;
+// How many steps of the installation failed: carried files not written, shortcut saves that
+// were attempted and failed, registry values not written. The report tells it.
+extern int FailedStepCount;
 
 // Allocates MachineInfo with every member zero; InstallRoot starts absent.
 void InitGlobals() noexcept;

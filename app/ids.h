@@ -48,8 +48,7 @@ inline constexpr int kOkButton = 0;
 inline constexpr int kYesNoButtons = 4;
 inline constexpr int kAnswerYes = 5;
 
-// The attribute codes given to the runtime files, and the code that clears them.
+// The attribute codes given to the runtime files.
 inline constexpr int kHiddenAndSystem = 6;
-inline constexpr int kNoAttributes = 0;
 
 }  // namespace vl::installer

@@ -9,6 +9,7 @@
 #include "progress.h"
 #include "runtime/libraries.h"
 #include "services/file_commands.h"
+#include "services/folder_path.h"
 #include "services/registry_commands.h"
 #include "services/shell_link.h"
 #include "services/special_folders.h"
@@ -28,24 +29,32 @@ char* SpecialFolder(int code) {
   return TextResult(CallLibraryCommand(kShellLibrary, GetSpecialFolderPathCommand, ArgList{IntArg(code)}));
 }
 
-// A shortcut with the description, arguments and working folder left out.
-void CreateShortCut(Text link, Text target) {
-  CallLibraryCommand(kShellLibrary, CreateShortCutCommand,
-                     ArgList{TextArg(link), TextArg(target)}.PadOmittedArguments(9));
+// Saves a shortcut with the description, arguments and working folder left out; false only when
+// a save was attempted and failed. A link whose folder does not exist (the system has no Quick
+// Launch folder, say) is skipped: there is no place the installation should have put it.
+bool SaveShortCut(Text link, Text target) {
+  const char* separator = FindLastBackslash(link);
+  char* folder = CopyTextBytes(link, separator != nullptr ? static_cast<std::size_t>(separator - link) + 1 : 0);
+  char* found = TextResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(folder)}));
+  const bool skipped = IsEmptyText(found);
+  FreeMemory(found);
+  FreeMemory(folder);
+  return skipped || BoolResult(CallLibraryCommand(kShellLibrary, CreateShortCutCommand,
+                                                  ArgList{TextArg(link), TextArg(target)}.PadOmittedArguments(9)));
 }
 
 // A shortcut in a special folder; skipped when the system has no such folder, so that it never
-// lands relative to the current folder.
-void CreateShortCutIn(int folderCode, Text linkName, Text target) {
+// lands relative to the current folder. False when its save failed.
+bool SaveShortCutIn(int folderCode, Text linkName, Text target) {
   char* folder = SpecialFolder(folderCode);
+  bool saved = true;
   if (!IsEmptyText(folder)) {
     char* link = ConcatTexts({folder, linkName});
-    FreeMemory(folder);
-    CreateShortCut(link, target);
+    saved = SaveShortCut(link, target);
     FreeMemory(link);
-  } else {
-    FreeMemory(folder);
   }
+  FreeMemory(folder);
+  return saved;
 }
 
 // Creates the product's folders and the program group. LocationPage has made the product folder
@@ -79,14 +88,7 @@ int WriteFiles() {
   int failed = 0;
   for (const payload::PayloadEntry& entry : payload::Entries()) {
     char* path = ConcatTexts({InstallRoot, entry.path});
-    bool written = WriteEntry(path, entry);
-    // A file that an earlier installation made hidden and system refuses to be overwritten: clear
-    // its attributes and write it again. Only then, so that a first installation pays nothing.
-    if (!written && entry.hiddenSystem) {
-      CallCommand(ChangeFileAttributesCommand, ArgList{TextArg(path), IntArg(kNoAttributes)});
-      written = WriteEntry(path, entry);
-    }
-    if (!written) ++failed;
+    if (!WriteEntry(path, entry)) ++failed;
     FreeMemory(path);
   }
   return failed;
@@ -100,43 +102,56 @@ void HideRuntimeFiles() {
   }
 }
 
-void CreateShortCuts() {
+// The desktop, program group and web shortcuts; returns how many saves failed.
+int CreateShortCuts() {
   const payload::PayloadEntry* entries = payload::Entries().data();
   char* player = ConcatTexts({InstallRoot, entries[0].path});
   char* uninstaller = ConcatTexts({InstallRoot, entries[1].path});
-  CreateShortCutIn(kDesktopFolder, kDesktopLinkName, player);
-  CreateShortCutIn(kProgramsFolder, kProgramGroupLinkName, player);
-  CreateShortCutIn(kProgramsFolder, kProgramGroupUninstallLinkName, uninstaller);
   char* webLink = ConcatTexts({InstallRoot, kWebLinkPath});
-  CreateShortCut(webLink, kProductWebAddress);
+  const int failed = !SaveShortCutIn(kDesktopFolder, kDesktopLinkName, player) +
+                     !SaveShortCutIn(kProgramsFolder, kProgramGroupLinkName, player) +
+                     !SaveShortCutIn(kProgramsFolder, kProgramGroupUninstallLinkName, uninstaller) +
+                     !SaveShortCut(webLink, kProductWebAddress);
   FreeMemory(webLink);
   FreeMemory(uninstaller);
   FreeMemory(player);
+  return failed;
 }
 
-void WriteTextValue(Text valuePath, Text text) {
-  CallCommand(WriteRegistryValueCommand, ArgList{IntArg(kLocalMachine), TextArg(valuePath), TextArg(text)});
+bool ValueExists(Text valuePath) {
+  return BoolResult(CallCommand(RegistryValueExistsCommand, ArgList{IntArg(kLocalMachine), TextArg(valuePath)}));
 }
 
-// The entry in the system's list of installed programs, unless an earlier installation made it.
-void RegisterForUninstall() {
-  if (BoolResult(CallCommand(RegistryValueExistsCommand, ArgList{IntArg(kLocalMachine), TextArg(kDisplayIconValue)}))) {
-    return;
-  }
+// Writes a text value, but leaves one that `keepExisting` asks to keep; false when a write failed.
+bool WriteTextValue(Text valuePath, Text text, bool keepExisting) {
+  return (keepExisting && ValueExists(valuePath)) ||
+         BoolResult(CallCommand(WriteRegistryValueCommand, ArgList{IntArg(kLocalMachine), TextArg(valuePath), TextArg(text)}));
+}
+
+// The entry in the system's list of installed programs follows the latest installation: written
+// whole when it is absent or names another installation's uninstaller (which may no longer exist,
+// or lie where someone else can put a program); for this installation's own, only the values
+// that are missing. Returns how many values could not be written.
+int RegisterForUninstall() {
   char* uninstaller = ConcatTexts({InstallRoot, kUninstallerFolderForm});
-  WriteTextValue(kDisplayIconValue, uninstaller);
-  WriteTextValue(kDisplayNameValue, kDisplayName);
+  char* registered = TextResult(CallCommand(ReadRegistryTextCommand, ArgList{IntArg(kLocalMachine), TextArg(kDisplayIconValue)}));
+  const bool ours = CompareTexts(registered, uninstaller) == 0;
+  FreeMemory(registered);
   // A command line: quoted, so that a path with blanks is not read as a shorter program name.
   char* command = ConcatTexts({kQuote, uninstaller, kQuote});
-  WriteTextValue(kUninstallStringValue, command);
+  const int failed = !(ours || WriteTextValue(kDisplayIconValue, uninstaller, false)) +
+                     !WriteTextValue(kDisplayNameValue, kDisplayName, ours) +
+                     !WriteTextValue(kUninstallStringValue, command, ours);
   FreeMemory(command);
   FreeMemory(uninstaller);
+  return failed;
 }
 
-void CreateQuickLaunchShortCut() {
+bool CreateQuickLaunchShortCut() {
   char* player = ConcatTexts({InstallRoot, payload::Entries()[0].path});
-  CreateShortCutIn(kApplicationDataFolder, kQuickLaunchLinkName, player);
+  const bool saved = SaveShortCutIn(kApplicationDataFolder, kQuickLaunchLinkName, player);
   FreeMemory(player);
+  return saved;
 }
 
 }  // namespace
@@ -146,9 +161,11 @@ extern "C" void RunInstallation() {
                      ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
   PrepareProgressDisplay();
   CreateFolderTree();
-  FailedWriteCount = WriteFiles();
+  // The report counts every step that failed; folders that were there already and attributes
+  // are not steps of their own.
+  FailedStepCount = WriteFiles();
   HideRuntimeFiles();
-  CreateShortCuts();
-  RegisterForUninstall();
-  CreateQuickLaunchShortCut();
+  FailedStepCount += CreateShortCuts();
+  FailedStepCount += RegisterForUninstall();
+  FailedStepCount += CreateQuickLaunchShortCut() ? 0 : 1;
 }

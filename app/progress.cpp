@@ -35,8 +35,8 @@ void AlignWithFrame(std::uint32_t line) {
 // files could not be written, when any could not.
 char* BuildReport() {
   const Text r = InstallRoot;
-  char* count = FailedWriteCount == 0 ? nullptr : DisplayText(IntArg(FailedWriteCount));
-  char* last = FailedWriteCount == 0 ? CopyText(kReportSuccess)
+  char* count = FailedStepCount == 0 ? nullptr : DisplayText(IntArg(FailedStepCount));
+  char* last = FailedStepCount == 0 ? CopyText(kReportSuccess)
                                      : ConcatTexts({kReportFailurePrefix, count, kReportFailureSuffix});
   char* report = ConcatTexts({r, kReportLine01, r, kReportLine02, r, kReportLine03, r, kReportLine04, r, kReportLine05,
                               r, kReportLine06, r, kReportLine07, r, kReportLine08, r, kReportLine09, r, kReportLine10,

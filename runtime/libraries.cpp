@@ -54,6 +54,7 @@ const DataTypeInfo kAppInterfaceTypes[] = {{}, {}, {}, {kSystemInfoTypeName, nul
 //   ChangeFileAttributes(path: text, codes: int) -> bool
 //   RegistryValueExists(root: int, value path: text) -> bool
 //   WriteRegistryValue(root: int, value path: text, value: number, text or byte set) -> bool
+//   ReadRegistryText(root: int, value path: text) -> text
 //   GetFullFolderPath(path: text) -> text
 //   ProtectFolder(path: text, access list: text, holds the installation: bool opt) -> int
 //   IsTrustedFolder(path: text, link allowed: bool opt) -> bool
@@ -66,6 +67,7 @@ const CommandInfo kKernelCommands[] = {
     {kChangeFileAttributesName, &ChangeFileAttributesCommand},
     {kRegistryValueExistsName, &RegistryValueExistsCommand},
     {kWriteRegistryValueName, &WriteRegistryValueCommand},
+    {kReadRegistryTextName, &ReadRegistryTextCommand},
     {kGetFullFolderPathName, &GetFullFolderPathCommand},
     {kProtectFolderName, &ProtectFolderCommand},
     {kIsTrustedFolderName, &IsTrustedFolderCommand},

@@ -46,6 +46,23 @@ Written WriteNewFile(Text path, int count, const ArgRecord* args) noexcept {
   return Written::Failed;
 }
 
+// Moves `from` over the file `to` in one step. A hidden, system or read-only file may refuse to be
+// replaced: then its attributes are cleared for a second try, and given back when that fails too.
+bool MoveOver(Text from, Text to) noexcept {
+  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  if (MoveFileExA(from, to, kFlags)) return true;
+  constexpr DWORD kBlocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+  const DWORD attributes = GetFileAttributesA(to);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kBlocking) == 0 ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+      !SetFileAttributesA(to, FILE_ATTRIBUTE_NORMAL)) {
+    return false;
+  }
+  if (MoveFileExA(from, to, kFlags)) return true;
+  SetFileAttributesA(to, attributes);
+  return false;
+}
+
 }  // namespace
 
 void MakeDirectoryCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
@@ -70,8 +87,7 @@ void WriteBytesToFileCommand(ResultRecord* result, int count, const ArgRecord* a
   // symbolic link or a second hard link of the old file is never written through.
   char* replacement = ConcatTexts({path, kReplacementSuffix});
   DeleteFileA(replacement);  // what an interrupted write left
-  const bool replaced = WriteNewFile(replacement, count, args) == Written::Whole &&
-                        MoveFileExA(replacement, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  const bool replaced = WriteNewFile(replacement, count, args) == Written::Whole && MoveOver(replacement, path);
   if (!replaced) DeleteFileA(replacement);
   FreeMemory(replacement);
   SetBoolResult(result, replaced);

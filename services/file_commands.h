@@ -16,9 +16,10 @@ void MakeDirectoryCommand(ResultRecord* result, int count, const ArgRecord* args
 // argument order with one write straight from its block, no sharing while open. A missing file
 // is written in place; an existing one is replaced by a new file written beside it (the
 // replacement name) and moved over it in one step, so that a link or a second name of the old
-// file is replaced rather than written through. False for an empty path (nothing touched), and
-// when the file could not be written whole: then an existing file keeps its content and a new one
-// does not exist.
+// file is replaced rather than written through; a hidden, system or read-only file that refuses
+// to be replaced has those attributes cleared first. False for an empty path (nothing touched),
+// and when the file could not be written whole: then an existing file keeps its content and a new
+// one does not exist.
 void WriteBytesToFileCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
 // ChangeFileAttributes(path: text, codes: int) -> bool: sets the file's attributes to

@@ -1,5 +1,8 @@
 #include "registry_commands.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "runtime/byte_set.h"
 #include "runtime/numbers.h"
 #include "runtime/text_value.h"
@@ -85,6 +88,31 @@ void RegistryValueExistsCommand(ResultRecord* result, int count, const ArgRecord
   DWORD type = 0;
   DWORD size = 0;
   SetBoolResult(result, RegQueryValueExA(key.Get(), path.valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS);
+}
+
+void ReadRegistryTextCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
+  const auto rootCode = AsInt(ArgAt(count, args, 0));
+  const ValuePath path = SplitValuePath(AsText(ArgAt(count, args, 1)).value_or(nullptr));
+  const HKEY root = RootKeyFromCode(rootCode.value_or(0));
+  std::string text;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, path.keyPath.c_str(), 0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS) {
+    const UniqueKey key(opened);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.Get(), path.valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ)) {
+      text.resize(size);
+      if (RegQueryValueExA(key.Get(), path.valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                           &size) != ERROR_SUCCESS) {
+        size = 0;
+      }
+      // A stored text need not end in a NUL, or may hold one early.
+      text.resize(std::min<std::size_t>(size, text.size()));
+      text.resize(std::strlen(text.c_str()));
+    }
+  }
+  SetTextResult(result, CopyTextBytes(text.data(), text.size()));
 }
 
 void WriteRegistryValueCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {

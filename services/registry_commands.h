@@ -37,6 +37,11 @@ bool RegistryDataFor(const ArgRecord& value, RegistryData* data);
 // read. False for a missing key or value and for a refused access.
 void RegistryValueExistsCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
+// ReadRegistryText(root: int, path: text) -> text: the value's text when it is a REG_SZ or
+// REG_EXPAND_SZ (not expanded), up to its first NUL; the empty text for a missing key or value,
+// another type, or a refused access.
+void ReadRegistryTextCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
+
 // WriteRegistryValue(root: int, path: text, value: any) -> bool: writes the value, creating every
 // missing key on the way; true if the value was written. A value of a type that has no registry
 // form writes nothing and gives false.

@@ -82,18 +82,19 @@ std::string QuickLaunchFolder() {
   return SpecialFolder(CSIDL_APPDATA) + "\\Microsoft\\Internet Explorer\\Quick Launch";
 }
 
+std::string PayloadContent(const payload::PayloadEntry& entry) {
+  // The byte set in place: dword 1, dword length, the bytes.
+  const auto* block = static_cast<const char*>(entry.content);
+  return std::string(block + 8, LoadU32(reinterpret_cast<const std::uint8_t*>(block) + 4));
+}
+
 void ExpectPayloadInstalled(const std::string& root) {
   int checked = 0;
   for (const payload::PayloadEntry& entry : payload::Entries()) {
     const std::string path = root + (entry.path + 1);
     const auto bytes = FileBytes(path);
     ASSERT_TRUE(bytes.has_value()) << path;
-    // The byte set in place: dword 1, dword length, the bytes.
-    const auto* block = static_cast<const std::uint8_t*>(entry.content);
-    const std::span<const std::uint8_t> expected(block + 8, LoadU32(block + 4));
-    EXPECT_TRUE(bytes->size() == expected.size() &&
-                std::equal(expected.begin(), expected.end(), reinterpret_cast<const std::uint8_t*>(bytes->data())))
-        << path;
+    EXPECT_TRUE(*bytes == PayloadContent(entry)) << path;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     EXPECT_EQ(attributes & hiddenSystem, entry.hiddenSystem ? hiddenSystem : 0u) << path;

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "payload/catalogue.h"
+
 namespace vl::test {
 
 inline constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorlane";
@@ -24,6 +26,9 @@ std::optional<std::string> UninstallValue(const char* name);
 bool IsEmptyFolder(const std::string& path);
 // Where the Quick Launch link goes. Current systems have the folder; a new Wine prefix lacks it.
 std::string QuickLaunchFolder();
+
+// The bytes the installation writes for a carried file.
+std::string PayloadContent(const payload::PayloadEntry& entry);
 
 // Every carried file byte for byte under `root` (absolute, ending in a backslash), the runtime
 // files hidden and system, the folders there.

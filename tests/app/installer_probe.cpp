@@ -4,12 +4,15 @@
 //   the runtime's resources have been released (no text leaked or released twice);
 // - progress.txt: the progress display after each tick of the progress timer (bar width and
 //   whether Finish is disabled) and how many ticks came.
+// With VL_PROBE_REFUSE set (texts separated by semicolons), it refuses every registry value and
+// shortcut whose path ends in one of them, as a registry or disk that refuses the write would.
 // It also records the access lists the program gave folders, as they were given (access.txt:
 // "create", "apply" or "apply to everything below", the folder and the list, separated by
 // tabs). The link wraps the two calls that hand a list to the system (--wrap, see
 // CMakeLists.txt).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -91,3 +94,38 @@ extern "C" bool __wrap__ZN2vl17ApplyFolderAccessEPKcS1_b(const char* path, const
   if (done) Append("access.txt", verb + "\t" + path + "\t" + list + "\r\n");
   return done;
 }
+
+namespace {
+
+// Whether VL_PROBE_REFUSE names the end of `path`.
+bool Refused(const vl::ArgRecord* args, int count, int index) {
+  char list[512] = "";
+  const auto text = vl::AsText(vl::ArgAt(count, args, index));
+  if (!text || *text == nullptr || GetEnvironmentVariableA("VL_PROBE_REFUSE", list, sizeof list) == 0) return false;
+  const std::string path = *text;
+  std::string names = list;
+  for (std::size_t start = 0; start <= names.size();) {
+    const std::size_t end = std::min(names.find(';', start), names.size());
+    const std::string name = names.substr(start, end - start);
+    if (!name.empty() && path.size() >= name.size() && path.compare(path.size() - name.size(), name.size(), name) == 0) {
+      return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+#define VL_REFUSABLE_COMMAND(symbol, pathIndex)                                                              \
+  extern "C" void __real_##symbol(vl::ResultRecord*, int, const vl::ArgRecord*) noexcept;                    \
+  extern "C" void __wrap_##symbol(vl::ResultRecord* result, int count, const vl::ArgRecord* args) noexcept { \
+    if (Refused(args, count, pathIndex)) {                                                                   \
+      vl::SetBoolResult(result, false);                                                                      \
+      return;                                                                                                \
+    }                                                                                                        \
+    __real_##symbol(result, count, args);                                                                    \
+  }
+
+VL_REFUSABLE_COMMAND(_ZN2vl25WriteRegistryValueCommandEPNS_9ArgRecordEiPKS0_, 1)
+VL_REFUSABLE_COMMAND(_ZN2vl21CreateShortCutCommandEPNS_9ArgRecordEiPKS0_, 0)

@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -343,12 +344,14 @@ TEST_F(Installer, ClosingAnyPageThroughItsTitleBarEndsWithZero) {
   }
 }
 
-TEST_F(Installer, AReinstallReplacesEveryFileAndKeepsTheFirstRegistration) {
+TEST_F(Installer, AReinstallReplacesEveryFileAndASecondRootTakesTheRegistrationOver) {
+  SHCreateDirectoryExA(nullptr, QuickLaunchFolder().c_str(), nullptr);
   ScratchFolder first("first");
   InstallerSession one;
   InstallAndFinish(one, first.Path());
   ASSERT_EQ(one.WaitForExit(), 0u);
-  // Spoil a visible file and a hidden runtime file: the reinstall must replace both.
+  // Spoil a visible file and a hidden runtime file: the reinstall must replace both. Remove a
+  // value of the registration: the reinstall must give it back.
   for (const wchar_t* name : {L"Vorlane\\Vorlane.exe", L"Vorlane\\krnln.fnr"}) {
     const std::string path = first / Ansi(name);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -357,55 +360,104 @@ TEST_F(Installer, AReinstallReplacesEveryFileAndKeepsTheFirstRegistration) {
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     }
   }
+  ASSERT_EQ(RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), ERROR_SUCCESS);
   InstallerSession two;
   EXPECT_EQ(InstallAndFinish(two, first.Path()), ExpectedReport(Wide(first.Path()) + L"\\", L"安装成功...."));
   EXPECT_EQ(two.WaitForExit(), 0u);
   ExpectPayloadInstalled(first.Path() + "\\");
+  EXPECT_EQ(UninstallValue("DisplayName"), "Vorlanev2.6");
   // The folders that were there are given their lists again; only the product folder may be a
   // link an administrator made.
   const auto access = two.ProbeLines("access.txt");
   ASSERT_EQ(access.size(), 4u);
   EXPECT_EQ(access[0].rfind("apply to everything below\t" + first.Path() + "\\Vorlane\tD:PAI(", 0), 0u) << access[0];
-  EXPECT_EQ(access[1], "apply\t" + first.Path() + Ansi(L"\\Vorlane\\音乐文件\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)"));
+  EXPECT_EQ(access[1], "apply\t" + first.Path() + Ansi(L"\\Vorlane\\音乐文件\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
+                                                     L"(A;OICI;0x1301bf;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)"));
 
+  // The registration follows the latest installation: the first one's uninstaller may go.
   ScratchFolder second("second");
   InstallerSession three;
   InstallAndFinish(three, second.Path());
   EXPECT_EQ(three.WaitForExit(), 0u);
   ExpectPayloadInstalled(second.Path() + "\\");
-  // Registered by the first installation, and left so.
-  EXPECT_EQ(UninstallValue("DisplayIcon"), first / "Vorlane\\" + Ansi(L"卸载.exe"));
+  ExpectLinksAndRegistration(second.Path() + "\\");
   ExpectCleanEnd(three, 0);
 }
 
 TEST_F(Installer, FilesThatCannotBeWrittenAreCountedInTheReport) {
-  // A file named Vorlane where the product folder belongs: not one file can be written.
+  // A file named Vorlane where the product folder belongs: not one file can be written, and the
+  // web link has no folder to go into (skipped, not counted).
   ScratchFolder blocked("blocked");
   std::ofstream(blocked / "Vorlane") << "in the way";
   InstallerSession session;
   EXPECT_EQ(InstallAndFinish(session, blocked.Path()),
-            ExpectedReport(Wide(blocked.Path()) + L"\\", L"安装失败：34个文件未能写入...."));
+            ExpectedReport(Wide(blocked.Path()) + L"\\", L"安装失败：34项未能完成...."));
   EXPECT_EQ(session.WaitForExit(), 0u);
   ExpectCleanEnd(session, 0);
 }
 
-TEST_F(Installer, AFullDiskIsCountedInTheReport) {
+TEST_F(Installer, RefusedShortcutsAndRegistryValuesAreCountedInTheReport) {
+  // The probe refuses the desktop link and the DisplayName value as a refusing disk or registry
+  // would; the Quick Launch folder of a new prefix does not exist, so that link is not attempted.
+  ScratchFolder root("refused");
+  SetEnvironmentVariableA("VL_PROBE_REFUSE", "Desktop\\Tamsic.lnk;DisplayName");
+  InstallerSession session;
+  SetEnvironmentVariableA("VL_PROBE_REFUSE", nullptr);
+  EXPECT_EQ(InstallAndFinish(session, root.Path()),
+            ExpectedReport(Wide(root.Path()) + L"\\", L"安装失败：2项未能完成...."));
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  EXPECT_EQ(UninstallValue("DisplayIcon"), root / "Vorlane\\" + Ansi(L"卸载.exe"));
+  EXPECT_FALSE(UninstallValue("DisplayName").has_value());
+  ExpectCleanEnd(session, 0);
+}
+
+TEST_F(Installer, AFullDriveLeavesNoFileInPartAndAReinstallKeepsEveryOldFileWhole) {
   ULARGE_INTEGER available, total, free;
   if (!GetDiskFreeSpaceExA("R:\\", &available, &total, &free) || total.QuadPart > 4u * 1024 * 1024) {
     GTEST_SKIP() << "drive R: is not the test's small filesystem (mounting a tmpfs needs root)";
   }
-  InstallerSession session;
-  const std::wstring report = InstallAndFinish(session, "R:\\");
-  EXPECT_EQ(session.WaitForExit(), 0u);
-  // Some files fit before the disk is full; the rest are counted.
-  const std::wstring prefix = L"R:\\安装失败：";
-  const auto at = report.rfind(prefix);
-  ASSERT_NE(at, std::wstring::npos) << Ansi(report);
-  const int failed = std::stoi(report.substr(at + prefix.size()));
-  EXPECT_GT(failed, 0);
-  EXPECT_LT(failed, 34);
-  EXPECT_EQ(report, ExpectedReport(L"R:\\", L"安装失败：" + std::to_wstring(failed) + L"个文件未能写入...."));
-  ExpectCleanEnd(session, 0);
+  RemoveTree(L"R:\\Vorlane");
+  const std::string webLink = "R:\\Vorlane\\" + Ansi(L"官方网址.lnk");
+  // Whatever is on the drive for a carried file is whole: the carried bytes or, after the
+  // reinstall, the bytes that were there before. Returns how many files are not the carried ones.
+  std::map<std::string, std::string> before;
+  auto notWritten = [&] {
+    int count = 0;
+    for (const payload::PayloadEntry& entry : payload::Entries()) {
+      const std::string path = std::string("R:") + entry.path;
+      const auto bytes = FileBytes(path);
+      const bool carried = bytes == PayloadContent(entry);
+      EXPECT_TRUE(carried || bytes == (before.count(path) ? std::optional(before[path]) : std::nullopt)) << path;
+      EXPECT_FALSE(FileBytes(path + ".vlnew").has_value()) << path;
+      count += !carried;
+    }
+    return count;
+  };
+  auto lastLine = [&](int failed) { return L"安装失败：" + std::to_wstring(failed) + L"项未能完成...."; };
+
+  InstallerSession first;
+  const std::wstring report = InstallAndFinish(first, "R:\\");
+  EXPECT_EQ(first.WaitForExit(), 0u);
+  const int firstFailed = notWritten();
+  EXPECT_GT(firstFailed, 0);
+  EXPECT_LT(firstFailed, 34);
+  EXPECT_EQ(report, ExpectedReport(L"R:\\", lastLine(firstFailed + LinkTarget(webLink).empty())));
+
+  // Someone's own bytes stand in for the old contents: the same lengths, other bytes.
+  for (const payload::PayloadEntry& entry : payload::Entries()) {
+    const std::string path = std::string("R:") + entry.path;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+    before[path] = std::string(PayloadContent(entry).size(), 'o');
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << before[path];
+    SetFileAttributesA(path.c_str(), attributes);
+  }
+  InstallerSession second;
+  const std::wstring again = InstallAndFinish(second, "R:\\");
+  EXPECT_EQ(second.WaitForExit(), 0u);
+  EXPECT_EQ(again, ExpectedReport(L"R:\\", lastLine(notWritten() + LinkTarget(webLink).empty())));
+  ExpectCleanEnd(second, 0);
 }
 
 }  // namespace

@@ -159,6 +159,27 @@ TEST_F(Registry, ValuesWithoutARegistryFormWriteNothing) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, m_base + "\\Flag"));
 }
 
+TEST_F(Registry, ReadingATextGivesItUpToItsFirstNulAndEverythingElseEmpty) {
+  auto read = [&](const std::string& name) {
+    const test::OwnedText text(CallCommand(ReadRegistryTextCommand, ArgList{IntArg(3), TextArg((m_base + "\\" + name).c_str())}));
+    EXPECT_TRUE(text.IsText()) << name;
+    return text.Value();
+  };
+  EXPECT_EQ(read("missing"), "");
+  ASSERT_TRUE(Write(3, m_base + "\\text", TextArg("C:\\Program Files\\Vorlane")));
+  EXPECT_EQ(read("text"), "C:\\Program Files\\Vorlane");
+  ASSERT_TRUE(Write(3, m_base + "\\number", IntArg(7)));
+  EXPECT_EQ(read("number"), "");
+  // Stored by someone else without its NUL, or with one inside.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, m_base.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  RegSetValueExA(key, "bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("abc"), 3);
+  RegSetValueExA(key, "cut", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("ab\0cd"), 6);
+  RegCloseKey(key);
+  EXPECT_EQ(read("bare"), "abc");
+  EXPECT_EQ(read("cut"), "ab");
+}
+
 TEST_F(Registry, ExistsNeedsBothTheKeyAndTheValue) {
   EXPECT_FALSE(Exists(3, m_base + "\\Missing\\DisplayIcon"));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, m_base + "\\Missing"));  // looking creates nothing

@@ -378,21 +378,23 @@ TEST_F(Uninstaller, AFileInUseIsReportedAndASecondRunFinishesTheJob) {
   EXPECT_FALSE(KeyExists());
 }
 
-TEST_F(Uninstaller, LeavesARegistrationThatNamesAnotherInstallation) {
-  const std::wstring other = L"D:\\Other\\Vorlane\\卸载.exe";
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-  RegSetValueExW(key, L"DisplayIcon", 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
-                 static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
+TEST_F(Uninstaller, LeavesTheRegistrationToALaterInstallationElsewhere) {
+  // A second root takes the registration over; the first installation's uninstaller then leaves
+  // it to the second.
+  const std::wstring other = m_root + L"other\\";
+  CreateDirectoryW(other.c_str(), nullptr);
+  Install(other);
+  const std::wstring otherUninstaller = other + L"Vorlane\\卸载.exe";
+  ASSERT_EQ(ReadUninstallValue(L"DisplayIcon"), otherUninstaller);
 
   const UninstallRun run = RunUninstaller(UninstallerFile(), IDYES);
   EXPECT_EQ(run.exitCode, 0u);
   ASSERT_TRUE(WaitForHelper());
-  EXPECT_FALSE(Exists(Product()));
-  EXPECT_EQ(ReadUninstallValue(L"DisplayIcon"), other);
+  EXPECT_FALSE(Exists(UninstallerFile()));
+  EXPECT_TRUE(Exists(otherUninstaller));
+  EXPECT_EQ(ReadUninstallValue(L"DisplayIcon"), otherUninstaller);
   EXPECT_EQ(ReadUninstallValue(L"DisplayName"), L"Vorlanev2.6");
-  EXPECT_TRUE(ReadUninstallValue(L"UninstallString"));
+  EXPECT_EQ(ReadUninstallValue(L"UninstallString"), L"\"" + otherUninstaller + L"\"");
 }
 
 TEST_F(Uninstaller, NeverGoesThroughALinkBelowTheProductFolder) {
