@@ -94,24 +94,25 @@ void ReadRegistryTextCommand(ResultRecord* result, int count, const ArgRecord* a
   const auto rootCode = AsInt(ArgAt(count, args, 0));
   const ValuePath path = SplitValuePath(AsText(ArgAt(count, args, 1)).value_or(nullptr));
   const HKEY root = RootKeyFromCode(rootCode.value_or(0));
-  std::string text;
+  // Most texts fit the first try; a longer one is asked again with the size it needs.
+  std::string text(MAX_PATH * 2, '\0');
+  DWORD size = 0;
   HKEY opened = nullptr;
   if (RegOpenKeyExA(root, path.keyPath.c_str(), 0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS) {
     const UniqueKey key(opened);
     DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(key.Get(), path.valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ)) {
-      text.resize(size);
-      if (RegQueryValueExA(key.Get(), path.valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
-                           &size) != ERROR_SUCCESS) {
-        size = 0;
-      }
-      // A stored text need not end in a NUL, or may hold one early.
-      text.resize(std::min<std::size_t>(size, text.size()));
-      text.resize(std::strlen(text.c_str()));
+    LONG status = ERROR_MORE_DATA;
+    for (int attempt = 0; attempt < 2 && status == ERROR_MORE_DATA; ++attempt) {
+      size = static_cast<DWORD>(text.size());
+      status = RegQueryValueExA(key.Get(), path.valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                                &size);
+      if (status == ERROR_MORE_DATA) text.resize(size);
     }
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) size = 0;
   }
+  // A stored text need not end in a NUL, or may hold one early.
+  text.resize(std::min<std::size_t>(size, text.size()));
+  text.resize(std::strlen(text.c_str()));
   SetTextResult(result, CopyTextBytes(text.data(), text.size()));
 }
 
