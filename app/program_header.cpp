@@ -20,3 +20,5 @@ extern "C" const vl::ProgramHeaderWords kProgramHeader = {
     nullptr,
     nullptr,
 };
+
+extern "C" const void* const kRoutineEntriesEnd = kCodeEnd;

@@ -141,14 +141,14 @@ static_assert(Matches<TimerField>(kTimerFields));
 static_assert(Matches<TransLabelField>(kTransLabelFields));
 
 constexpr KindInfo kKinds[] = {
-    {kKindWindow, "window", 6, 32, kWindowFields},
-    {kKindEditBox, "EditBox", 2, 29, kEditBoxFields},
-    {kKindPicBox, "PicBox", 2, 15, kPicBoxFields},
-    {kKindGroupBox, "GroupBox", 1, 13, kGroupBoxFields},
-    {kKindLabel, "Label", 2, 29, kLabelFields},
-    {kKindButton, "Button", 1, 14, kButtonFields},
-    {kKindTimer, "Timer", 1, 9, kTimerFields},
-    {kKindTransLabel, "TransLabel", 1, 15, kTransLabelFields},
+    {kKindWindow, "window", 6, kWindowFields},
+    {kKindEditBox, "EditBox", 2, kEditBoxFields},
+    {kKindPicBox, "PicBox", 2, kPicBoxFields},
+    {kKindGroupBox, "GroupBox", 1, kGroupBoxFields},
+    {kKindLabel, "Label", 2, kLabelFields},
+    {kKindButton, "Button", 1, kButtonFields},
+    {kKindTimer, "Timer", 1, kTimerFields},
+    {kKindTransLabel, "TransLabel", 1, kTransLabelFields},
 };
 
 // IDC_ARROW, IDC_CROSS, IDC_IBEAM, IDC_WAIT, IDC_HELP, IDC_APPSTARTING, IDC_NO, IDC_SIZEALL,

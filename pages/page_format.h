@@ -38,16 +38,93 @@ inline constexpr std::uint32_t kStateDisabled = 0x2;
 inline constexpr std::uint32_t kStateFocusStop = 0x4;
 inline constexpr std::uint32_t kStateControl = 0x10;  // set on controls, kept as stored
 
-// The fixed sizes of a unit record.
-inline constexpr std::size_t kUnitHeadReserved = 20;  // after the kind
-inline constexpr std::size_t kUnitTailReserved = 20;  // after the event entries
+// The stored records, every field named once here and used by the generator, the reader and the
+// runtime. All words are little-endian dwords.
+//
+// The segment starts with the page index: a dword holding kPageIndexEntryLength times the page
+// count, the page ids, then one page slot per page (0 as stored; the runtime keeps its own list).
+// A page record follows for each page, in index order: a reserved dword, the module id, two
+// counted texts, the unit count, the unit block's length and the unit block: every unit's id,
+// every record's offset (counted from the end of this unit table), then
+// the records, each a length dword and its bytes, one after another without gaps.
+inline constexpr std::size_t kPageIndexEntryLength = 8;  // a page id and a page slot
+inline constexpr std::size_t kUnitTableEntryLength = 8;  // a unit id and a record offset
+
+// A unit record (after its length dword), in stored order: the kind, kUnitHeadReserved zero bytes,
+// the name and the remark (zero-terminated), the fixed fields (unit_fixed), the child ids, the
+// mouse-pointer block (counted), the tag (zero-terminated), the dispatch fields (unit_dispatch),
+// the event entries, kUnitTailReserved zero bytes, and the kind's property block to the end.
+inline constexpr std::size_t kUnitKindLength = 4;
+inline constexpr std::size_t kUnitHeadReserved = 20;
+inline constexpr std::size_t kUnitTailReserved = 20;
+
+// The fixed fields after the remark, as offsets from the first.
+namespace unit_fixed {
+inline constexpr std::size_t kWindowSlot = 0;   // 0 as stored; the runtime keeps its page window there
+inline constexpr std::size_t kLeft = 4;
+inline constexpr std::size_t kTop = 8;
+inline constexpr std::size_t kWidth = 12;
+inline constexpr std::size_t kHeight = 16;
+inline constexpr std::size_t kPointerSlot = 20;  // 0 as stored; the runtime keeps the control's cursor there
+inline constexpr std::size_t kContainer = 24;    // 0: the page itself; otherwise a unit of the same page
+inline constexpr std::size_t kChildCount = 28;   // the child ids follow
+inline constexpr std::size_t kLength = 32;
+}  // namespace unit_fixed
+
+// The fields after the tag, as offsets from the first; the event entries follow.
+namespace unit_dispatch {
+// 0: the unit has its own event table; otherwise the unit whose table it shares.
+inline constexpr std::size_t kEventLink = 0;
+inline constexpr std::size_t kState = 4;
+inline constexpr std::size_t kTabOrder = 8;
+inline constexpr std::size_t kEventCount = 12;
+inline constexpr std::size_t kLength = 16;
+}  // namespace unit_dispatch
+
+// A menu entry record (a unit id of subtype 2) is shorter: its caption (zero-terminated), these
+// fields, the event entries; no geometry, no children, no property block.
+namespace menu_entry {
+inline constexpr std::size_t kState = 0;
+inline constexpr std::size_t kShortcut = 4;
+inline constexpr std::size_t kEventCount = 8;
+inline constexpr std::size_t kLength = 12;
+}  // namespace menu_entry
+
+namespace event_entry {
+inline constexpr std::size_t kNumber = 0;
+inline constexpr std::size_t kHandler = 4;  // a routine entry offset, or kNoHandler
+inline constexpr std::size_t kLength = 8;
+}  // namespace event_entry
+
 inline constexpr std::uint32_t kNoHandler = 0xFFFFFFFF;
+// A stored handler offset names a routine entry: a multiple of this below the entries' size.
+inline constexpr std::uint32_t kRoutineEntryLength = 8;
+
+// A font property holds nothing (the default font) or this record.
+namespace font_record {
+inline constexpr std::size_t kHeight = 0;
+inline constexpr std::size_t kWidth = 4;
+inline constexpr std::size_t kEscapement = 8;
+inline constexpr std::size_t kOrientation = 12;
+inline constexpr std::size_t kWeight = 16;
+inline constexpr std::size_t kItalic = 20;  // bytes from here to the face name
+inline constexpr std::size_t kUnderline = 21;
+inline constexpr std::size_t kStrikeOut = 22;
+inline constexpr std::size_t kCharSet = 23;
+inline constexpr std::size_t kOutPrecision = 24;
+inline constexpr std::size_t kClipPrecision = 25;
+inline constexpr std::size_t kQuality = 26;
+inline constexpr std::size_t kPitchAndFamily = 27;
+inline constexpr std::size_t kFaceName = 28;  // zero-terminated, zeros after the terminator
+inline constexpr std::size_t kFaceNameLength = 32;
+inline constexpr std::size_t kLength = 60;
+}  // namespace font_record
 
 // Colours: 0xFF000000 stands for the system's default colour of the element.
 inline constexpr std::uint32_t kDefaultColour = 0xFF000000;
 
-inline constexpr std::size_t kFontBlockLength = 60;
-inline constexpr std::size_t kFaceNameLength = 32;
+// Pictures of more pixels than this are refused rather than decoded.
+inline constexpr std::uint64_t kMaxPicturePixels = 16u * 1024u * 1024u;
 
 enum class FieldType : std::uint8_t {
   Int,      // dword, signed
@@ -78,7 +155,6 @@ struct KindInfo {
   std::uint32_t kind;
   std::string_view name;
   std::uint32_t highestVersion;
-  int propertyCount;  // properties the runtime addresses by number (the page runtime's table)
   std::span<const FieldDef> fields;
 };
 

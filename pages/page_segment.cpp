@@ -3,63 +3,188 @@
 #include <algorithm>
 #include <cstring>
 
-#include "runtime/byte_reader.h"
+#include "base/byte_reader.h"
+#include "jpeg_header.h"
+#include "property_block.h"
 
 namespace vl::pages {
-namespace {
 
-constexpr std::size_t kUnitTableEntry = 8;  // one id and one offset per unit
+// The one validating pass over a segment; it keeps the page and unit it is in, for the errors.
+class SegmentReader {
+ public:
+  SegmentReader(std::span<std::uint8_t> segment, std::uint32_t routineEntriesLength) noexcept
+      : m_segment(segment), m_routineEntriesLength(routineEntriesLength) {}
+
+  Expected<std::vector<PageDescription>, PageError> ReadPages() noexcept;
+
+ private:
+  PageError Fault(PageFault fault, const char* why, std::size_t offset) const noexcept {
+    return {fault, why, offset, m_page, m_unit};
+  }
+  // A read of the bounds-checked reader that failed, `base` bytes into the segment.
+  PageError Truncated(const Error& error, std::size_t base) const noexcept {
+    return Fault(PageFault::Truncated, error.what, base + error.offset);
+  }
+
+  Expected<std::vector<Unit>, PageError> ReadUnitBlock(std::span<std::uint8_t> block, std::uint32_t unitCount,
+                                                       std::size_t base) noexcept;
+  Expected<bool, PageError> CheckUnit(UnitView view, std::size_t recordAt) const noexcept;
+  Expected<bool, PageError> CheckProperties(UnitView view, std::size_t recordAt) const noexcept;
+  Expected<bool, PageError> CheckContainers(std::span<Unit> units, std::span<const std::size_t> recordsAt) noexcept;
+
+  std::span<std::uint8_t> m_segment;
+  std::uint32_t m_routineEntriesLength;
+  int m_page = -1;
+  int m_unit = -1;
+};
+
+namespace {
 
 bool Contains(const std::vector<std::uint32_t>& ids, std::uint32_t id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-// Reads one unit block: N ids, N offsets, then the records without gaps, exactly filling it.
-// `base` is the block's offset in the segment, for error positions.
-Expected<std::vector<Unit>> ReadUnitBlock(std::span<std::uint8_t> block, std::uint32_t unitCount,
-                                          std::size_t base) {
-  if (unitCount == 0) return Error{"page without units", base};
-  if (unitCount > block.size() / kUnitTableEntry) return Error{"unit count larger than the unit block", base};
+// Where `part` starts within `whole`, which holds it.
+std::size_t OffsetIn(std::span<const std::uint8_t> whole, std::span<const std::uint8_t> part) noexcept {
+  return static_cast<std::size_t>(part.data() - whole.data());
+}
+
+}  // namespace
+
+// N ids, N offsets, then the records without gaps, exactly filling the block. `base` is the
+// block's offset in the segment.
+Expected<std::vector<Unit>, PageError> SegmentReader::ReadUnitBlock(std::span<std::uint8_t> block,
+                                                                    std::uint32_t unitCount,
+                                                                    std::size_t base) noexcept {
+  m_unit = -1;
+  if (unitCount == 0) return Fault(PageFault::UnitBlock, "page without units", base);
+  if (unitCount > block.size() / kUnitTableEntryLength) {
+    return Fault(PageFault::UnitBlock, "unit count larger than the unit block", base);
+  }
   ByteReader reader(block);
   std::vector<std::uint32_t> ids;
   ids.reserve(unitCount);
   for (std::uint32_t i = 0; i < unitCount; ++i) {
+    m_unit = static_cast<int>(i);
+    const std::size_t at = base + reader.Offset();
     const std::uint32_t id = *reader.ReadU32();  // present: checked against the block above
     if (!IsValidId(id) || IdType(id) != kIdTypeUnit || IdSubtype(id) > kUnitSubtypeMenuEntry) {
-      return Error{"invalid unit id", base + 4 * std::size_t{i}};
+      return Fault(PageFault::UnitId, "invalid unit id", at);
     }
-    if (Contains(ids, id)) return Error{"repeated unit id", base + 4 * std::size_t{i}};
+    if (Contains(ids, id)) return Fault(PageFault::UnitId, "repeated unit id", at);
     ids.push_back(id);
   }
   std::vector<Unit> units;
   units.reserve(unitCount);
+  std::vector<std::size_t> recordsAt;
+  recordsAt.reserve(unitCount);
   std::size_t expected = 0;  // where the next record must start, counted after the table
-  const std::size_t tableLength = kUnitTableEntry * unitCount;
+  const std::size_t tableLength = kUnitTableEntryLength * unitCount;
   for (std::uint32_t i = 0; i < unitCount; ++i) {
-    const std::size_t offsetAt = reader.Offset();
+    m_unit = static_cast<int>(i);
+    const std::size_t offsetAt = base + reader.Offset();
     const std::uint32_t offset = *reader.ReadU32();
-    if (offset != expected) return Error{"unit records out of place", base + offsetAt};
+    if (offset != expected) return Fault(PageFault::UnitBlock, "unit records out of place", offsetAt);
     ByteReader recordReader(std::span<const std::uint8_t>(block).subspan(tableLength + expected));
     auto length = recordReader.ReadU32();
     if (!length || *length > recordReader.Remaining()) {
-      return Error{"unit record longer than the unit block", base + tableLength + expected};
+      return Fault(PageFault::UnitBlock, "unit record longer than the unit block", base + tableLength + expected);
     }
+    const std::size_t recordAt = base + tableLength + expected + 4;
     auto record = block.subspan(tableLength + expected + 4, *length);
-    const bool menuEntry = IdSubtype(ids[i]) == kUnitSubtypeMenuEntry;
-    auto layout = LocateUnitFields(record, menuEntry);
-    if (!layout) return Error{layout.GetError().what, base + tableLength + expected + 4 + layout.GetError().offset};
-    units.emplace_back(ids[i], record);
+    auto layout = LocateUnitFields(record, IdSubtype(ids[i]) == kUnitSubtypeMenuEntry);
+    if (!layout) return Truncated(layout.GetError(), recordAt);
+    if (auto checked = CheckUnit(UnitView(record, *layout), recordAt); !checked) return checked.GetError();
+    units.emplace_back(ids[i], record, *layout);
+    recordsAt.push_back(recordAt);
     expected += 4 + std::size_t{*length};
   }
-  if (tableLength + expected != block.size()) return Error{"unit block longer than its records", base};
-  UnitView window = units.front().View();
-  if (IdSubtype(ids.front()) != kUnitSubtypeWindow || window.Kind() != kKindWindow) {
-    return Error{"first unit is not a window unit", base};
+  m_unit = -1;
+  if (tableLength + expected != block.size()) {
+    return Fault(PageFault::UnitBlock, "unit block longer than its records", base);
   }
+  if (IdSubtype(ids.front()) != kUnitSubtypeWindow || units.front().View().Kind() != kKindWindow) {
+    m_unit = 0;
+    return Fault(PageFault::FirstUnit, "first unit is not a window unit", base);
+  }
+  if (auto containers = CheckContainers(units, recordsAt); !containers) return containers.GetError();
   return units;
 }
 
-}  // namespace
+Expected<bool, PageError> SegmentReader::CheckUnit(UnitView view, std::size_t recordAt) const noexcept {
+  const UnitLayout& layout = view.Layout();
+  if (!view.IsMenuEntry()) {
+    // The runtime keeps its own pointers in these slots and trusts what it finds there.
+    if (view.WindowSlot() != 0) {
+      return Fault(PageFault::WindowSlot, "window slot not 0", recordAt + layout.fixedOffset + unit_fixed::kWindowSlot);
+    }
+    if (view.PointerSlot() != 0) {
+      return Fault(PageFault::PointerSlot, "pointer slot not 0",
+                   recordAt + layout.fixedOffset + unit_fixed::kPointerSlot);
+    }
+  }
+  for (std::uint32_t i = 0; i < view.EventCount(); ++i) {
+    const std::uint32_t handler = view.Event(i).handler;
+    if (handler == kNoHandler) continue;
+    if (handler % kRoutineEntryLength != 0 || handler >= m_routineEntriesLength) {
+      return Fault(PageFault::Handler, "handler offset names no routine entry",
+                   recordAt + layout.eventsOffset + event_entry::kLength * i + event_entry::kHandler);
+    }
+  }
+  return CheckProperties(view, recordAt);
+}
+
+Expected<bool, PageError> SegmentReader::CheckProperties(UnitView view, std::size_t recordAt) const noexcept {
+  const KindInfo* kind = FindKind(view.Kind());
+  if (view.IsMenuEntry() || kind == nullptr) return true;  // a kind of another library: not ours to read
+  const auto record = std::span<const std::uint8_t>(view.Record());
+  const auto block = view.PropertyBlock();
+  auto values = ReadPropertyBlock(kind->kind, block);
+  if (!values) {
+    return Fault(PageFault::PropertyBlock, values.GetError().what,
+                 recordAt + OffsetIn(record, block) + values.GetError().offset);
+  }
+  for (std::size_t i = 0; i < kind->fields.size(); ++i) {
+    if (kind->fields[i].type != FieldType::Picture) continue;
+    const auto picture = values->At(static_cast<int>(i)).bytes;
+    if (const auto pixels = JpegAnnouncedPixels(picture); pixels && *pixels > kMaxPicturePixels) {
+      return Fault(PageFault::Picture, "JPEG picture larger than the pixel cap", recordAt + OffsetIn(record, picture));
+    }
+  }
+  return true;
+}
+
+// Every container is 0 (the page) or a unit of the page, and following containers from any unit
+// reaches the page: the runtime creates a container's window before the windows it holds.
+Expected<bool, PageError> SegmentReader::CheckContainers(std::span<Unit> units,
+                                                         std::span<const std::size_t> recordsAt) noexcept {
+  constexpr std::size_t kPage = SIZE_MAX;
+  std::vector<std::size_t> holder(units.size(), kPage);
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const std::uint32_t container = units[i].View().ContainerId();
+    if (container == 0) continue;
+    const auto found =
+        std::find_if(units.begin(), units.end(), [&](const Unit& unit) { return unit.Id() == container; });
+    if (found == units.end()) {
+      m_unit = static_cast<int>(i);
+      return Fault(PageFault::Container, "container not a unit of the page",
+                   recordsAt[i] + units[i].View().Layout().fixedOffset + unit_fixed::kContainer);
+    }
+    holder[i] = static_cast<std::size_t>(found - units.begin());
+  }
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    std::size_t at = i;
+    for (std::size_t steps = 0; at != kPage; ++steps) {
+      if (steps == units.size()) {
+        m_unit = static_cast<int>(i);
+        return Fault(PageFault::ContainerCycle, "units contain each other",
+                     recordsAt[i] + units[i].View().Layout().fixedOffset + unit_fixed::kContainer);
+      }
+      at = holder[at];
+    }
+  }
+  return true;
+}
 
 void Unit::Splice(std::size_t offset, std::size_t length, std::span<const std::uint8_t> bytes) {
   const auto current = Record();
@@ -68,7 +193,10 @@ void Unit::Splice(std::size_t offset, std::size_t length, std::span<const std::u
   updated.insert(updated.end(), current.begin(), current.begin() + static_cast<std::ptrdiff_t>(offset));
   updated.insert(updated.end(), bytes.begin(), bytes.end());
   updated.insert(updated.end(), current.begin() + static_cast<std::ptrdiff_t>(offset + length), current.end());
+  auto layout = LocateUnitFields(updated, IsMenuEntry());
+  if (!layout) return;  // a located record with a well-formed part put in stays locatable
   m_replacement = std::move(updated);
+  m_layout = *layout;
 }
 
 void Unit::ReplaceTag(std::span<const std::uint8_t> tag) {
@@ -102,6 +230,8 @@ void Unit::RestoreRecord(const std::vector<std::uint8_t>& saved) {
   } else {
     m_replacement = saved;
   }
+  // A saved record was located when it was saved.
+  if (auto layout = LocateUnitFields(Record(), IsMenuEntry())) m_layout = *layout;
 }
 
 Unit* PageDescription::FindUnit(std::uint32_t id) noexcept {
@@ -130,46 +260,54 @@ PageDescription* PageList::Find(std::uint32_t pageId) noexcept {
   return nullptr;
 }
 
-Expected<std::vector<PageDescription>> ReadPages(std::span<std::uint8_t> segment) noexcept {
-  ByteReader reader(segment);
+Expected<std::vector<PageDescription>, PageError> SegmentReader::ReadPages() noexcept {
+  ByteReader reader(m_segment);
   auto indexLength = reader.ReadU32();
-  if (!indexLength) return indexLength.GetError();
-  if (*indexLength % 8 != 0) return Error{"page index length not a multiple of 8", 0};
-  if (*indexLength > reader.Remaining()) return Error{"page index longer than the segment", 0};
-  const std::uint32_t pageCount = *indexLength / 8;
+  if (!indexLength) return Truncated(indexLength.GetError(), 0);
+  if (*indexLength % kPageIndexEntryLength != 0) {
+    return Fault(PageFault::PageIndex, "page index length not a multiple of 8", 0);
+  }
+  if (*indexLength > reader.Remaining()) return Fault(PageFault::PageIndex, "page index longer than the segment", 0);
+  const std::uint32_t pageCount = *indexLength / kPageIndexEntryLength;
   std::vector<std::uint32_t> ids;
   ids.reserve(pageCount);
   for (std::uint32_t i = 0; i < pageCount; ++i) {
+    m_page = static_cast<int>(i);
     const std::size_t at = reader.Offset();
     const std::uint32_t id = *reader.ReadU32();  // present: the index length was checked
-    if (!IsValidId(id) || IdType(id) != kIdTypePage) return Error{"invalid page id", at};
-    if (Contains(ids, id)) return Error{"repeated page id", at};
+    if (!IsValidId(id) || IdType(id) != kIdTypePage) return Fault(PageFault::PageId, "invalid page id", at);
+    if (Contains(ids, id)) return Fault(PageFault::PageId, "repeated page id", at);
     ids.push_back(id);
   }
+  m_page = -1;
   // The page slots: their stored values have no meaning; the list below takes their place.
-  if (auto slots = reader.Skip(4 * std::size_t{pageCount}); !slots) return slots.GetError();
+  if (auto slots = reader.Skip(4 * std::size_t{pageCount}); !slots) return Truncated(slots.GetError(), 0);
 
   std::vector<PageDescription> pages(pageCount);
   for (std::uint32_t i = 0; i < pageCount; ++i) {
+    m_page = static_cast<int>(i);
+    m_unit = -1;
     PageDescription& page = pages[i];
     page.m_id = ids[i];
     auto reserved = reader.ReadU32();
-    if (!reserved) return reserved.GetError();
+    if (!reserved) return Truncated(reserved.GetError(), 0);
     auto moduleId = reader.ReadU32();
-    if (!moduleId) return moduleId.GetError();
+    if (!moduleId) return Truncated(moduleId.GetError(), 0);
     auto first = reader.ReadCounted();
-    if (!first) return first.GetError();
+    if (!first) return Truncated(first.GetError(), 0);
     auto second = reader.ReadCounted();
-    if (!second) return second.GetError();
+    if (!second) return Truncated(second.GetError(), 0);
     auto unitCount = reader.ReadU32();
-    if (!unitCount) return unitCount.GetError();
+    if (!unitCount) return Truncated(unitCount.GetError(), 0);
     const std::size_t lengthAt = reader.Offset();
     auto blockLength = reader.ReadU32();
-    if (!blockLength) return blockLength.GetError();
-    if (*blockLength > reader.Remaining()) return Error{"unit block longer than the segment", lengthAt};
+    if (!blockLength) return Truncated(blockLength.GetError(), 0);
+    if (*blockLength > reader.Remaining()) {
+      return Fault(PageFault::UnitBlock, "unit block longer than the segment", lengthAt);
+    }
     const std::size_t blockAt = reader.Offset();
     (void)reader.Skip(*blockLength);
-    auto units = ReadUnitBlock(segment.subspan(blockAt, *blockLength), *unitCount, blockAt);
+    auto units = ReadUnitBlock(m_segment.subspan(blockAt, *blockLength), *unitCount, blockAt);
     if (!units) return units.GetError();
     page.m_reserved = *reserved;
     page.m_moduleId = *moduleId;
@@ -177,27 +315,87 @@ Expected<std::vector<PageDescription>> ReadPages(std::span<std::uint8_t> segment
     page.m_secondText = *second;
     page.m_units = std::move(units.Value());
   }
-  if (!reader.AtEnd()) return Error{"bytes after the last page record", reader.Offset()};
+  m_page = -1;
+  m_unit = -1;
+  if (!reader.AtEnd()) return Fault(PageFault::PageIndex, "bytes after the last page record", reader.Offset());
   return pages;
 }
 
-Expected<PageList> ReadPageSegment(std::span<std::uint8_t> segment) noexcept {
-  auto pages = ReadPages(segment);
+Expected<PageList, PageError> ReadPageSegment(std::span<std::uint8_t> segment,
+                                              std::uint32_t routineEntriesLength) noexcept {
+  auto pages = SegmentReader(segment, routineEntriesLength).ReadPages();
   if (!pages) return pages.GetError();
   return PageList(std::move(pages.Value()));
 }
 
-Expected<bool> FixUpHandlers(PageList& pages, std::uint32_t codeStart) noexcept {
-  if (codeStart == 0) {
-    for (PageDescription& page : pages.Pages()) {
-      for (Unit& unit : page.Units()) {
-        UnitView view = unit.View();
-        for (std::uint32_t i = 0; i < view.EventCount(); ++i) {
-          if (view.Event(i).handler != kNoHandler) return Error{"handler bound without a code start", 0};
-        }
-      }
-    }
+const char* PageFaultName(PageFault fault) noexcept {
+  switch (fault) {
+    case PageFault::Truncated: return "truncated";
+    case PageFault::PageIndex: return "page index";
+    case PageFault::PageId: return "page id";
+    case PageFault::UnitBlock: return "unit block";
+    case PageFault::UnitId: return "unit id";
+    case PageFault::FirstUnit: return "first unit";
+    case PageFault::WindowSlot: return "window slot";
+    case PageFault::PointerSlot: return "pointer slot";
+    case PageFault::Handler: return "handler";
+    case PageFault::Container: return "container";
+    case PageFault::ContainerCycle: return "container cycle";
+    case PageFault::PropertyBlock: return "property block";
+    case PageFault::Picture: return "picture";
   }
+  return "unknown";
+}
+
+namespace {
+
+// Appends to a fixed buffer, dropping what does not fit; the buffer stays NUL-terminated.
+class FixedText {
+ public:
+  explicit FixedText(std::span<char> out) noexcept : m_out(out) {
+    if (!m_out.empty()) m_out[0] = '\0';
+  }
+  FixedText& operator<<(const char* text) noexcept {
+    while (*text != '\0' && m_length + 1 < m_out.size()) m_out[m_length++] = *text++;
+    if (!m_out.empty()) m_out[m_length] = '\0';
+    return *this;
+  }
+  FixedText& operator<<(long long number) noexcept {
+    char digits[24];
+    std::size_t count = 0;
+    const bool negative = number < 0;
+    const auto magnitude = static_cast<unsigned long long>(number);
+    unsigned long long rest = negative ? 0ull - magnitude : magnitude;
+    do {
+      digits[count++] = static_cast<char>('0' + rest % 10);
+      rest /= 10;
+    } while (rest != 0);
+    char text[26];
+    std::size_t length = 0;
+    if (negative) text[length++] = '-';
+    while (count > 0) text[length++] = digits[--count];
+    text[length] = '\0';
+    return *this << text;
+  }
+  std::size_t Length() const noexcept { return m_length; }
+
+ private:
+  std::span<char> m_out;
+  std::size_t m_length = 0;
+};
+
+}  // namespace
+
+std::size_t DescribePageError(const PageError& error, std::span<char> out) noexcept {
+  FixedText text(out);
+  text << PageFaultName(error.fault) << ": " << error.why << " (offset " << static_cast<long long>(error.offset);
+  if (error.page >= 0) text << ", page " << static_cast<long long>(error.page);
+  if (error.unit >= 0) text << ", unit " << static_cast<long long>(error.unit);
+  text << ")";
+  return text.Length();
+}
+
+void FixUpHandlers(PageList& pages, std::uint32_t codeStart) noexcept {
   for (PageDescription& page : pages.Pages()) {
     for (Unit& unit : page.Units()) {
       UnitView view = unit.View();
@@ -207,7 +405,6 @@ Expected<bool> FixUpHandlers(PageList& pages, std::uint32_t codeStart) noexcept 
       }
     }
   }
-  return true;
 }
 
 }  // namespace vl::pages

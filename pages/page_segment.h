@@ -1,19 +1,22 @@
 #pragma once
-// The page description list: read once at start-up from the page-description segment, kept for
-// the whole run. Unit records stay where they are stored and are walked in place; a unit gets a
-// record of its own only when a field of another length (its tag, its mouse pointer) is written.
+// The page description list: read and validated once at start-up from the page-description
+// segment, kept for the whole run. Unit records stay where they are stored and are read in place
+// at the places found when they were read; a unit gets a record of its own only when a field of
+// another length (its tag, its mouse pointer) is written.
 #include <cstdint>
 #include <span>
 #include <vector>
 
-#include "runtime/expected.h"
+#include "base/expected.h"
 #include "unit_view.h"
 
 namespace vl::pages {
 
 class Unit {
  public:
-  Unit(std::uint32_t id, std::span<std::uint8_t> stored) noexcept : m_id(id), m_stored(stored) {}
+  // `layout` is the stored record's, as LocateUnitFields gave it.
+  Unit(std::uint32_t id, std::span<std::uint8_t> stored, const UnitLayout& layout) noexcept
+      : m_id(id), m_stored(stored), m_layout(layout) {}
 
   std::uint32_t Id() const noexcept { return m_id; }
   bool IsMenuEntry() const noexcept { return IdSubtype(m_id) == kUnitSubtypeMenuEntry; }
@@ -22,7 +25,7 @@ class Unit {
   std::span<const std::uint8_t> Record() const noexcept {
     return m_replacement.empty() ? std::span<const std::uint8_t>(m_stored) : std::span<const std::uint8_t>(m_replacement);
   }
-  UnitView View() noexcept { return UnitView(Record(), IsMenuEntry()); }
+  UnitView View() noexcept { return UnitView(Record(), m_layout); }
 
   // Rewrite the record with another tag (a text without zero bytes; a zero ends it) or another
   // mouse-pointer block. No effect on a menu entry.
@@ -38,6 +41,7 @@ class Unit {
 
   std::uint32_t m_id;
   std::span<std::uint8_t> m_stored;
+  UnitLayout m_layout;
   std::vector<std::uint8_t> m_replacement;
 };
 
@@ -65,7 +69,7 @@ class PageDescription {
   void RestoreUnits(const SavedUnits& saved);
 
  private:
-  friend Expected<std::vector<PageDescription>> ReadPages(std::span<std::uint8_t>) noexcept;
+  friend class SegmentReader;
 
   std::uint32_t m_id = 0;
   std::uint32_t m_reserved = 0;
@@ -92,15 +96,50 @@ class PageList {
   std::vector<PageDescription> m_pages;
 };
 
-// Reads the whole segment in one pass and checks every page and unit record. Fails on any read
-// past the end, on bytes after the last page record, on an index length that is not a multiple
-// of 8, on a unit block whose records do not follow one another exactly, on an invalid or
-// repeated page or unit id, on a page whose first unit is not a window unit, and on a unit record
-// whose fields cannot be located. The list's records point into `segment`, which must outlive it.
-Expected<PageList> ReadPageSegment(std::span<std::uint8_t> segment) noexcept;
+// What is wrong with a segment the reader refused.
+enum class PageFault : std::uint8_t {
+  Truncated,       // a read past the end of the segment or of a record
+  PageIndex,       // the index length, or bytes after the last page record
+  PageId,          // an invalid or repeated page id
+  UnitBlock,       // the unit count, the unit table or the records' places and lengths
+  UnitId,          // an invalid or repeated unit id
+  FirstUnit,       // the first unit is not a window unit
+  WindowSlot,      // a stored window slot that is not 0
+  PointerSlot,     // a stored pointer slot that is not 0
+  Handler,         // a handler offset that names no routine entry
+  Container,       // a container that is not a unit of the same page
+  ContainerCycle,  // units that contain each other
+  PropertyBlock,   // a property block that cannot be read
+  Picture,         // a picture whose header announces more than kMaxPicturePixels
+};
+
+// What, where and why. Indexes count from 0 in stored order; -1 outside any page or unit record.
+struct PageError {
+  PageFault fault = PageFault::Truncated;
+  const char* why = "";
+  std::size_t offset = 0;  // in the segment
+  int page = -1;
+  int unit = -1;
+};
+
+const char* PageFaultName(PageFault fault) noexcept;
+// "<fault name>: <why> (offset <n>, page <p>, unit <u>)", cut to fit `out` and NUL-terminated;
+// it allocates nothing, so that the fatal path can use it. Returns the length without the NUL.
+std::size_t DescribePageError(const PageError& error, std::span<char> out) noexcept;
+
+// Reads the whole segment in one pass and checks everything the runtime later trusts: every read
+// within the segment and its records, the index and the unit blocks exactly filled, valid and
+// unrepeated page and unit ids, a window unit first on every page, window and pointer slots 0,
+// handler offsets kNoHandler or a multiple of kRoutineEntryLength below `routineEntriesLength`,
+// containers 0 or a unit of the same page and never a cycle, every property block of a known kind
+// readable, and no JPEG picture announcing more than kMaxPicturePixels. The list's records point
+// into `segment`, which must outlive it.
+Expected<PageList, PageError> ReadPageSegment(std::span<std::uint8_t> segment,
+                                              std::uint32_t routineEntriesLength) noexcept;
 
 // Rewrites every event handler field in place: -1 becomes 0 (no handler), any other value
-// codeStart + value. Fails, changing nothing, when a handler is bound and codeStart is 0.
-Expected<bool> FixUpHandlers(PageList& pages, std::uint32_t codeStart) noexcept;
+// codeStart + value. The list must have been read with the length of the routine entries that
+// start at codeStart.
+void FixUpHandlers(PageList& pages, std::uint32_t codeStart) noexcept;
 
 }  // namespace vl::pages

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "runtime/byte_reader.h"
+#include "base/byte_reader.h"
 
 namespace vl::pages {
 namespace {
@@ -27,13 +27,6 @@ Expected<FieldValue> ReadField(ByteReader& reader, FieldType type) noexcept {
     value.number = *dword;
   }
   return value;
-}
-
-std::int32_t SignedAt(std::span<const std::uint8_t> bytes, std::size_t at) noexcept {
-  const std::uint32_t word = static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
-                             (static_cast<std::uint32_t>(bytes[at + 2]) << 16) |
-                             (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
-  return static_cast<std::int32_t>(word);
 }
 
 }  // namespace
@@ -98,32 +91,60 @@ FontDescription FontDescription::ForCreation() const noexcept {
 }
 
 FontDescription DecodeFont(std::span<const std::uint8_t> block) noexcept {
+  namespace at = font_record;
   FontDescription font;
-  if (block.size() != kFontBlockLength) return font;
+  if (block.size() != at::kLength) return font;
   font.isDefault = false;
-  font.height = SignedAt(block, 0);
-  font.width = SignedAt(block, 4);
-  font.escapement = SignedAt(block, 8);
-  font.orientation = SignedAt(block, 12);
-  font.weight = SignedAt(block, 16);
-  font.italic = block[20];
-  font.underline = block[21];
-  font.strikeOut = block[22];
-  font.charSet = block[23];
-  font.outPrecision = block[24];
-  font.clipPrecision = block[25];
-  font.quality = block[26];
-  font.pitchAndFamily = block[27];
-  const auto face = block.subspan(28, kFaceNameLength);
-  const auto end = std::find(face.begin(), face.begin() + (kFaceNameLength - 1), std::uint8_t{0});
+  font.height = static_cast<std::int32_t>(LoadU32(&block[at::kHeight]));
+  font.width = static_cast<std::int32_t>(LoadU32(&block[at::kWidth]));
+  font.escapement = static_cast<std::int32_t>(LoadU32(&block[at::kEscapement]));
+  font.orientation = static_cast<std::int32_t>(LoadU32(&block[at::kOrientation]));
+  font.weight = static_cast<std::int32_t>(LoadU32(&block[at::kWeight]));
+  font.italic = block[at::kItalic];
+  font.underline = block[at::kUnderline];
+  font.strikeOut = block[at::kStrikeOut];
+  font.charSet = block[at::kCharSet];
+  font.outPrecision = block[at::kOutPrecision];
+  font.clipPrecision = block[at::kClipPrecision];
+  font.quality = block[at::kQuality];
+  font.pitchAndFamily = block[at::kPitchAndFamily];
+  const auto face = block.subspan(at::kFaceName, at::kFaceNameLength);
+  const auto end = std::find(face.begin(), face.begin() + (at::kFaceNameLength - 1), std::uint8_t{0});
   std::transform(face.begin(), end, font.faceName.begin(), [](std::uint8_t b) { return static_cast<char>(b); });
   return font;
+}
+
+std::array<std::uint8_t, font_record::kLength> EncodeFont(const FontDescription& font) noexcept {
+  namespace at = font_record;
+  std::array<std::uint8_t, at::kLength> record{};
+  auto put = [&](std::size_t offset, std::int32_t value) {
+    const auto word = static_cast<std::uint32_t>(value);
+    for (std::size_t i = 0; i < 4; ++i) record[offset + i] = static_cast<std::uint8_t>(word >> (8 * i));
+  };
+  put(at::kHeight, font.height);
+  put(at::kWidth, font.width);
+  put(at::kEscapement, font.escapement);
+  put(at::kOrientation, font.orientation);
+  put(at::kWeight, font.weight);
+  record[at::kItalic] = font.italic;
+  record[at::kUnderline] = font.underline;
+  record[at::kStrikeOut] = font.strikeOut;
+  record[at::kCharSet] = font.charSet;
+  record[at::kOutPrecision] = font.outPrecision;
+  record[at::kClipPrecision] = font.clipPrecision;
+  record[at::kQuality] = font.quality;
+  record[at::kPitchAndFamily] = font.pitchAndFamily;
+  // The last byte of the face name stays 0: a stored name is always terminated.
+  const auto end = std::find(font.faceName.begin(), font.faceName.end() - 1, '\0');
+  std::transform(font.faceName.begin(), end, record.begin() + at::kFaceName,
+                 [](char c) { return static_cast<std::uint8_t>(c); });
+  return record;
 }
 
 MousePointer DecodeMousePointer(std::span<const std::uint8_t> block) noexcept {
   MousePointer pointer;
   if (block.empty()) return pointer;
-  const std::int32_t number = block.size() >= 4 ? SignedAt(block, 0) : block[0];
+  const std::int32_t number = block.size() >= 4 ? static_cast<std::int32_t>(LoadU32(block.data())) : block[0];
   if (block.size() > 10 && number != -1) pointer.wholeBlock = block;
   if (number == -1) {
     pointer.source = PointerSource::CursorFile;

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "page_format.h"
-#include "runtime/expected.h"
+#include "base/expected.h"
 
 namespace vl::pages {
 
@@ -60,7 +60,7 @@ struct ColourList {
 ColourList LabelGradientColours(const PropertyValues& label) noexcept;
 ColourList LabelBorderColours(const PropertyValues& label) noexcept;
 
-// A font record as stored; isDefault when the block was not 60 bytes long.
+// A font record (font_record) as its fields; isDefault when the block was not a whole record.
 struct FontDescription {
   bool isDefault = true;
   std::int32_t height = 0;
@@ -77,7 +77,7 @@ struct FontDescription {
   std::uint8_t quality = 0;
   std::uint8_t pitchAndFamily = 0;
   // Zero-terminated, zeros after the terminator.
-  std::array<char, kFaceNameLength> faceName{};
+  std::array<char, font_record::kFaceNameLength> faceName{};
 
   bool operator==(const FontDescription&) const = default;
 
@@ -86,9 +86,11 @@ struct FontDescription {
   FontDescription ForCreation() const noexcept;
 };
 
-// Never fails: a block of any length but 60 is the default font. Bytes after the face name's
-// terminator are dropped; a face name without one is cut to 31 bytes.
+// Never fails: a block of any length but font_record::kLength is the default font. Bytes after
+// the face name's terminator are dropped; a face name without one is cut to 31 bytes.
 FontDescription DecodeFont(std::span<const std::uint8_t> block) noexcept;
+// The stored record of a font (isDefault is not stored: the default font is an empty block).
+std::array<std::uint8_t, font_record::kLength> EncodeFont(const FontDescription& font) noexcept;
 
 enum class PointerSource {
   Default,     // the default pointer

@@ -1,12 +1,9 @@
 #include "unit_view.h"
 
-#include "runtime/byte_reader.h"
+#include "base/byte_reader.h"
 
 namespace vl::pages {
 namespace {
-
-constexpr std::size_t kFixedFieldsLength = 32;  // window slot .. child count
-constexpr std::size_t kEventEntryLength = 8;
 
 // A count of `size`-byte entries that must fit in what is left.
 Expected<std::uint32_t> ReadCount(ByteReader& reader, std::size_t size, const char* what) noexcept {
@@ -17,12 +14,15 @@ Expected<std::uint32_t> ReadCount(ByteReader& reader, std::size_t size, const ch
   return *count;
 }
 
-Expected<bool> ReadEvents(ByteReader& reader, UnitLayout& layout) noexcept {
-  auto events = ReadCount(reader, kEventEntryLength, "event count larger than the record");
+// The dispatch fields up to the event count, the count, and the entries.
+Expected<bool> ReadDispatch(ByteReader& reader, std::size_t beforeCount, UnitLayout& layout) noexcept {
+  layout.dispatchOffset = reader.Offset();
+  if (auto skip = reader.Skip(beforeCount); !skip) return skip.GetError();
+  auto events = ReadCount(reader, event_entry::kLength, "event count larger than the record");
   if (!events) return events.GetError();
   layout.eventCount = *events;
   layout.eventsOffset = reader.Offset();
-  return reader.Skip(std::size_t{*events} * kEventEntryLength);
+  return reader.Skip(std::size_t{*events} * event_entry::kLength);
 }
 
 Expected<UnitLayout> LocateMenuEntry(ByteReader& reader) noexcept {
@@ -31,9 +31,7 @@ Expected<UnitLayout> LocateMenuEntry(ByteReader& reader) noexcept {
   auto caption = reader.ReadTerminated();
   if (!caption) return caption.GetError();
   layout.nameLength = caption->size();
-  layout.flagsOffset = reader.Offset();
-  if (auto skip = reader.Skip(8); !skip) return skip.GetError();  // flags, shortcut
-  if (auto events = ReadEvents(reader, layout); !events) return events.GetError();
+  if (auto dispatch = ReadDispatch(reader, menu_entry::kEventCount, layout); !dispatch) return dispatch.GetError();
   layout.propertyOffset = reader.Offset();
   return layout;
 }
@@ -44,7 +42,7 @@ Expected<UnitLayout> LocateUnitFields(std::span<const std::uint8_t> record, bool
   ByteReader reader(record);
   if (menuEntry) return LocateMenuEntry(reader);
   UnitLayout layout;
-  if (auto head = reader.Skip(4 + kUnitHeadReserved); !head) return head.GetError();
+  if (auto head = reader.Skip(kUnitKindLength + kUnitHeadReserved); !head) return head.GetError();
   layout.nameOffset = reader.Offset();
   auto name = reader.ReadTerminated();
   if (!name) return name.GetError();
@@ -54,7 +52,7 @@ Expected<UnitLayout> LocateUnitFields(std::span<const std::uint8_t> record, bool
   if (!remark) return remark.GetError();
   layout.remarkLength = remark->size();
   layout.fixedOffset = reader.Offset();
-  if (auto fixed = reader.Skip(kFixedFieldsLength - 4); !fixed) return fixed.GetError();
+  if (auto fixed = reader.Skip(unit_fixed::kChildCount); !fixed) return fixed.GetError();
   auto children = ReadCount(reader, 4, "child count larger than the record");
   if (!children) return children.GetError();
   layout.childCount = *children;
@@ -67,20 +65,10 @@ Expected<UnitLayout> LocateUnitFields(std::span<const std::uint8_t> record, bool
   auto tag = reader.ReadTerminated();
   if (!tag) return tag.GetError();
   layout.tagLength = tag->size();
-  if (auto reserved = reader.Skip(4); !reserved) return reserved.GetError();
-  layout.flagsOffset = reader.Offset();
-  if (auto skip = reader.Skip(8); !skip) return skip.GetError();  // flags, tab order
-  if (auto events = ReadEvents(reader, layout); !events) return events.GetError();
+  if (auto dispatch = ReadDispatch(reader, unit_dispatch::kEventCount, layout); !dispatch) return dispatch.GetError();
   if (auto tail = reader.Skip(kUnitTailReserved); !tail) return tail.GetError();
   layout.propertyOffset = reader.Offset();
   return layout;
-}
-
-UnitView::UnitView(std::span<std::uint8_t> record, bool menuEntry) noexcept : m_record(record) {
-  auto layout = LocateUnitFields(record, menuEntry);
-  if (!layout) return;
-  m_layout = *layout;
-  m_valid = true;
 }
 
 std::uint32_t UnitView::Word(std::size_t offset) const noexcept {
@@ -115,7 +103,7 @@ std::span<const std::uint8_t> UnitView::Remark() const noexcept {
 
 std::uint32_t UnitView::ChildId(std::uint32_t index) const noexcept {
   if (index >= m_layout.childCount) return 0;
-  return Fixed(kFixedFieldsLength + 4 * std::size_t{index});
+  return Fixed(unit_fixed::kLength + 4 * std::size_t{index});
 }
 
 std::span<const std::uint8_t> UnitView::MousePointerBlock() const noexcept {
@@ -128,24 +116,36 @@ std::span<const std::uint8_t> UnitView::Tag() const noexcept {
   return std::span<const std::uint8_t>(m_record).subspan(m_layout.tagOffset, m_layout.tagLength);
 }
 
-std::uint32_t UnitView::StateFlags() const noexcept { return Word(m_layout.flagsOffset); }
+std::uint32_t UnitView::EventLink() const noexcept {
+  return m_layout.menuEntry ? 0 : Word(Dispatch(unit_dispatch::kEventLink, 0));
+}
 
-void UnitView::SetStateFlags(std::uint32_t flags) noexcept { SetWord(m_layout.flagsOffset, flags); }
+std::uint32_t UnitView::StateFlags() const noexcept {
+  return Word(Dispatch(unit_dispatch::kState, menu_entry::kState));
+}
 
-std::uint32_t UnitView::Shortcut() const noexcept { return m_layout.menuEntry ? Word(m_layout.flagsOffset + 4) : 0; }
+void UnitView::SetStateFlags(std::uint32_t flags) noexcept {
+  SetWord(Dispatch(unit_dispatch::kState, menu_entry::kState), flags);
+}
+
+std::uint32_t UnitView::Shortcut() const noexcept {
+  return m_layout.menuEntry ? Word(Dispatch(0, menu_entry::kShortcut)) : 0;
+}
 
 std::int32_t UnitView::TabOrder() const noexcept {
-  return m_layout.menuEntry ? 0 : static_cast<std::int32_t>(Word(m_layout.flagsOffset + 4));
+  return m_layout.menuEntry ? 0 : static_cast<std::int32_t>(Word(Dispatch(unit_dispatch::kTabOrder, 0)));
 }
 
 EventEntry UnitView::Event(std::uint32_t index) const noexcept {
   if (index >= m_layout.eventCount) return {};
-  const std::size_t at = m_layout.eventsOffset + kEventEntryLength * index;
-  return {static_cast<std::int32_t>(Word(at)), Word(at + 4)};
+  const std::size_t at = m_layout.eventsOffset + event_entry::kLength * index;
+  return {static_cast<std::int32_t>(Word(at + event_entry::kNumber)), Word(at + event_entry::kHandler)};
 }
 
 void UnitView::SetEventHandler(std::uint32_t index, std::uint32_t handler) noexcept {
-  if (index < m_layout.eventCount) SetWord(m_layout.eventsOffset + kEventEntryLength * index + 4, handler);
+  if (index < m_layout.eventCount) {
+    SetWord(m_layout.eventsOffset + event_entry::kLength * index + event_entry::kHandler, handler);
+  }
 }
 
 std::uint32_t UnitView::Handler(std::int32_t eventNumber) const noexcept {

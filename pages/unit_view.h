@@ -1,13 +1,12 @@
 #pragma once
-// Typed access to one unit record, walked in place: the fields are found by the locating rule
-// (skip the kind, the reserved bytes, the name and the remark; the fixed fields follow; after the
-// child ids skip the mouse-pointer block and the tag; after the events skip the reserved bytes to
-// reach the property block). Nothing is converted into another structure.
+// Typed access to one unit record in place. The record is walked once, when it is read or
+// rewritten, to find where its variable parts lie (UnitLayout); a view reads and writes the
+// fields at those places, as page_format.h names them.
 #include <cstdint>
 #include <span>
 
 #include "page_format.h"
-#include "runtime/expected.h"
+#include "base/expected.h"
 
 namespace vl::pages {
 
@@ -18,24 +17,21 @@ struct UnitLayout {
   std::size_t nameLength = 0;
   std::size_t remarkOffset = 0;
   std::size_t remarkLength = 0;
-  std::size_t fixedOffset = 0;   // window slot, geometry, pointer slot, container, child count
+  std::size_t fixedOffset = 0;   // unit_fixed
   std::uint32_t childCount = 0;
   std::size_t mouseOffset = 0;   // the mouse-pointer block's bytes (after its count)
   std::size_t mouseLength = 0;
   std::size_t tagOffset = 0;
   std::size_t tagLength = 0;
-  std::size_t flagsOffset = 0;   // state flags, then tab order
+  std::size_t dispatchOffset = 0;  // unit_dispatch, or a menu entry's menu_entry fields
   std::uint32_t eventCount = 0;
   std::size_t eventsOffset = 0;  // the first event entry
   std::size_t propertyOffset = 0;
 };
 
 // Fails when the record ends before a fixed field, inside a counted part or without a text's
-// terminator, or when a count cannot fit in the bytes left.
-//
-// A menu entry record (a unit id of subtype 2) has its own layout: a terminated caption (in the
-// name's place), a dword of state flags, a dword shortcut key, a dword event count and the event
-// entries; it has no geometry, no children and no property block.
+// terminator, or when a count cannot fit in the bytes left. A menu entry's caption takes the
+// name's place.
 Expected<UnitLayout> LocateUnitFields(std::span<const std::uint8_t> record, bool menuEntry) noexcept;
 
 struct EventEntry {
@@ -46,9 +42,11 @@ struct EventEntry {
 // A view of one located record; it reads and writes the record's bytes in place.
 class UnitView {
  public:
-  // An invalid view (every field reads as 0 or empty) when the record cannot be located; the
-  // start-up reader has located every record of the page list.
-  UnitView(std::span<std::uint8_t> record, bool menuEntry) noexcept;
+  // An invalid view: every field reads as 0 or empty, writes change nothing.
+  UnitView() noexcept = default;
+  // `layout` must be the record's own, as LocateUnitFields gave it.
+  UnitView(std::span<std::uint8_t> record, const UnitLayout& layout) noexcept
+      : m_record(record), m_layout(layout), m_valid(true) {}
 
   bool Valid() const noexcept { return m_valid; }
   bool IsMenuEntry() const noexcept { return m_layout.menuEntry; }
@@ -59,19 +57,19 @@ class UnitView {
   std::span<const std::uint8_t> Name() const noexcept;    // a menu entry's caption
   std::span<const std::uint8_t> Remark() const noexcept;
 
-  std::uint32_t WindowSlot() const noexcept { return Fixed(0); }
-  void SetWindowSlot(std::uint32_t value) noexcept { SetFixed(0, value); }
-  std::int32_t Left() const noexcept { return static_cast<std::int32_t>(Fixed(4)); }
-  std::int32_t Top() const noexcept { return static_cast<std::int32_t>(Fixed(8)); }
-  std::int32_t Width() const noexcept { return static_cast<std::int32_t>(Fixed(12)); }
-  std::int32_t Height() const noexcept { return static_cast<std::int32_t>(Fixed(16)); }
-  void SetLeft(std::int32_t v) noexcept { SetFixed(4, static_cast<std::uint32_t>(v)); }
-  void SetTop(std::int32_t v) noexcept { SetFixed(8, static_cast<std::uint32_t>(v)); }
-  void SetWidth(std::int32_t v) noexcept { SetFixed(12, static_cast<std::uint32_t>(v)); }
-  void SetHeight(std::int32_t v) noexcept { SetFixed(16, static_cast<std::uint32_t>(v)); }
-  std::uint32_t PointerSlot() const noexcept { return Fixed(20); }
-  void SetPointerSlot(std::uint32_t value) noexcept { SetFixed(20, value); }
-  std::uint32_t ContainerId() const noexcept { return Fixed(24); }
+  std::uint32_t WindowSlot() const noexcept { return Fixed(unit_fixed::kWindowSlot); }
+  void SetWindowSlot(std::uint32_t value) noexcept { SetFixed(unit_fixed::kWindowSlot, value); }
+  std::int32_t Left() const noexcept { return static_cast<std::int32_t>(Fixed(unit_fixed::kLeft)); }
+  std::int32_t Top() const noexcept { return static_cast<std::int32_t>(Fixed(unit_fixed::kTop)); }
+  std::int32_t Width() const noexcept { return static_cast<std::int32_t>(Fixed(unit_fixed::kWidth)); }
+  std::int32_t Height() const noexcept { return static_cast<std::int32_t>(Fixed(unit_fixed::kHeight)); }
+  void SetLeft(std::int32_t v) noexcept { SetFixed(unit_fixed::kLeft, static_cast<std::uint32_t>(v)); }
+  void SetTop(std::int32_t v) noexcept { SetFixed(unit_fixed::kTop, static_cast<std::uint32_t>(v)); }
+  void SetWidth(std::int32_t v) noexcept { SetFixed(unit_fixed::kWidth, static_cast<std::uint32_t>(v)); }
+  void SetHeight(std::int32_t v) noexcept { SetFixed(unit_fixed::kHeight, static_cast<std::uint32_t>(v)); }
+  std::uint32_t PointerSlot() const noexcept { return Fixed(unit_fixed::kPointerSlot); }
+  void SetPointerSlot(std::uint32_t value) noexcept { SetFixed(unit_fixed::kPointerSlot, value); }
+  std::uint32_t ContainerId() const noexcept { return Fixed(unit_fixed::kContainer); }
   std::uint32_t ChildCount() const noexcept { return m_layout.childCount; }
   // 0 past the end.
   std::uint32_t ChildId(std::uint32_t index) const noexcept;
@@ -79,6 +77,8 @@ class UnitView {
   std::span<const std::uint8_t> MousePointerBlock() const noexcept;
   std::span<const std::uint8_t> Tag() const noexcept;
 
+  // The unit whose event table this one shares; 0 for its own (and for a menu entry).
+  std::uint32_t EventLink() const noexcept;
   std::uint32_t StateFlags() const noexcept;
   void SetStateFlags(std::uint32_t flags) noexcept;
   bool Visible() const noexcept { return (StateFlags() & kStateVisible) != 0; }
@@ -103,6 +103,11 @@ class UnitView {
   void SetWord(std::size_t offset, std::uint32_t value) noexcept;
   std::uint32_t Fixed(std::size_t offset) const noexcept;
   void SetFixed(std::size_t offset, std::uint32_t value) noexcept;
+
+  // The offset of a field after the tag (unit_dispatch) or a menu entry's caption (menu_entry).
+  std::size_t Dispatch(std::size_t unitField, std::size_t menuField) const noexcept {
+    return m_layout.dispatchOffset + (m_layout.menuEntry ? menuField : unitField);
+  }
 
   std::span<std::uint8_t> m_record;
   UnitLayout m_layout;

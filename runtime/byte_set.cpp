@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "byte_reader.h"
+#include "base/byte_reader.h"
 #include "memory.h"
 
 namespace vl {

@@ -1,6 +1,6 @@
 #include "program_header.h"
 
-#include "byte_reader.h"
+#include "base/byte_reader.h"
 
 namespace vl {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "expected.h"
+#include "base/expected.h"
 #include "library_record.h"
 
 namespace vl {
@@ -47,3 +47,7 @@ Expected<ProgramHeader> ReadProgramHeader(std::span<const std::uint8_t> words) n
 }  // namespace vl
 
 extern "C" const vl::ProgramHeaderWords kProgramHeader;
+// Beside the header, outside its words: where the routine entries end (the label after the last
+// one); null in a program without page descriptions. Every stored handler offset lies below
+// kRoutineEntriesEnd - codeStart.
+extern "C" const void* const kRoutineEntriesEnd;

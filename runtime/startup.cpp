@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <cstring>
 #include <string>
 
 #include "fatal_error.h"
@@ -45,18 +46,30 @@ ProgramHeader ReadHeaderOrDie() {
   return *header;
 }
 
-// Step 9: the page descriptions, read once, with every stored handler offset turned into its
-// routine's address. The segment lies in the program's writable data: the handler fields are
-// rewritten in place.
+// Step 9: the page descriptions, read and validated once, with every stored handler offset turned
+// into its routine's address. The segment lies in the program's writable data: the handler
+// fields are rewritten in place. A refused segment ends the program with the one fatal message,
+// the reader's description of the fault as its detail.
 void LoadPageDescriptions(Runtime& runtime) noexcept {
   const auto stored = runtime.Header().pageSegment;
   // Read once: a second start-up must not turn the rewritten handlers over again.
   if (stored.empty() || !runtime.Pages().Empty()) return;
   const std::span<std::uint8_t> segment(const_cast<std::uint8_t*>(stored.data()), stored.size());
-  auto pages = pages::ReadPageSegment(segment);
-  if (!pages) FatalRuntimeError(kLoadPageDataFailed);
-  const auto codeStart = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(runtime.Header().codeStart));
-  if (!pages::FixUpHandlers(pages.Value(), codeStart)) FatalRuntimeError(kLoadPageDataFailed);
+  const auto codeStart = reinterpret_cast<std::uintptr_t>(runtime.Header().codeStart);
+  const auto codeEnd = reinterpret_cast<std::uintptr_t>(kRoutineEntriesEnd);
+  const auto entriesLength =
+      codeStart != 0 && codeEnd > codeStart ? static_cast<std::uint32_t>(codeEnd - codeStart) : 0u;
+  auto pages = pages::ReadPageSegment(segment, entriesLength);
+  if (!pages) {
+    static char message[kFatalTextCapacity / 2];
+    const std::size_t heading = std::strlen(kLoadPageDataFailed);
+    std::memcpy(message, kLoadPageDataFailed, heading);
+    message[heading] = '\r';
+    message[heading + 1] = '\n';
+    pages::DescribePageError(pages.GetError(), std::span(message).subspan(heading + 2));
+    FatalRuntimeError(message);
+  }
+  pages::FixUpHandlers(pages.Value(), static_cast<std::uint32_t>(codeStart));
   runtime.SetPages(std::move(pages.Value()));
 }
 

@@ -6,8 +6,8 @@
 
 #include "event_dispatch.h"
 #include "page_window.h"
+#include "base/byte_reader.h"
 #include "pages/property_block.h"
-#include "runtime/byte_reader.h"
 #include "runtime/runtime_object.h"
 #include "runtime/window_class.h"
 #include "runtime_texts.h"

@@ -24,19 +24,21 @@ const KindDescriptor* FindKindDescriptor(std::uint32_t kind) noexcept {
   return descriptor != nullptr && descriptor->kind == kind ? descriptor : nullptr;
 }
 
+int PropertyCount(const KindDescriptor& kind) noexcept {
+  return kFirstKindProperty + static_cast<int>(kind.properties.size());
+}
+
 std::uint16_t PropertyType(const KindDescriptor& kind, int number) noexcept {
   static constexpr std::uint16_t kCommon[] = {ptype::kInt,  ptype::kInt,  ptype::kInt,  ptype::kInt,
                                               ptype::kText, ptype::kBool, ptype::kBool, ptype::kCursor};
-  if (number < 0 || number >= kind.propertyCount) return 0;
+  if (number < 0 || number >= PropertyCount(kind)) return 0;
   if (number < kFirstKindProperty) return kCommon[number];
-  const auto index = static_cast<std::size_t>(number - kFirstKindProperty);
-  return index < kind.properties.size() ? kind.properties[index].type : 0;
+  return kind.properties[static_cast<std::size_t>(number - kFirstKindProperty)].type;
 }
 
 int PropertyField(const KindDescriptor& kind, int number) noexcept {
-  if (number < kFirstKindProperty || number >= kind.propertyCount) return -1;
-  const auto index = static_cast<std::size_t>(number - kFirstKindProperty);
-  return index < kind.properties.size() ? kind.properties[index].field : -1;
+  if (number < kFirstKindProperty || number >= PropertyCount(kind)) return -1;
+  return kind.properties[static_cast<std::size_t>(number - kFirstKindProperty)].field;
 }
 
 }  // namespace vl

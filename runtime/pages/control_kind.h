@@ -69,8 +69,7 @@ struct PropertyDef {
 
 struct KindDescriptor {
   std::uint32_t kind;
-  int propertyCount;
-  std::span<const PropertyDef> properties;  // numbers 8 and up, in order
+  std::span<const PropertyDef> properties;  // numbers 8 and up, in order; the kind has no others
   KindInterface interface;
   KindMessageHandler message;  // null: no messages of its own
 };
@@ -78,6 +77,8 @@ struct KindDescriptor {
 // The kind's descriptor, found through the data types of the program's libraries; null for a
 // kind no control can be built of.
 const KindDescriptor* FindKindDescriptor(std::uint32_t kind) noexcept;
+// How many property numbers the kind has: the shared ones and its table's.
+int PropertyCount(const KindDescriptor& kind) noexcept;
 // The type code of a property number of the kind; 0 when the kind has no such number.
 std::uint16_t PropertyType(const KindDescriptor& kind, int number) noexcept;
 // The stored field behind a property number; -1 when there is none.

@@ -4,7 +4,6 @@
 
 #include "pages/page_format.h"
 #include "pages/page_segment.h"
-#include "runtime/byte_reader.h"
 #include "runtime/fatal_error.h"
 #include "runtime/runtime_object.h"
 #include "runtime_texts.h"
@@ -14,17 +13,6 @@ namespace {
 
 std::uint32_t g_currentPage = 0;
 std::uint32_t g_currentUnit = 0;
-
-// The unit whose event table this one shares: the dword stored just before the state flags
-// (0 when the unit has its own table).
-std::uint32_t LinkOf(pages::Unit& unit) noexcept {
-  const pages::UnitView view = unit.View();
-  if (!view.Valid() || view.IsMenuEntry() || view.Layout().flagsOffset < 4) return 0;
-  ByteReader reader(view.Record());
-  if (!reader.Skip(view.Layout().flagsOffset - 4)) return 0;
-  auto link = reader.ReadU32();
-  return link ? *link : 0;
-}
 
 bool IsWindowOrControlKind(std::uint32_t kind) noexcept { return pages::FindKind(kind) != nullptr; }
 
@@ -42,7 +30,7 @@ EventRecord FireEvent(std::uint32_t pageId, std::uint32_t unitId, int number) no
   // Follow the links to the unit that holds the table; a chain longer than the page's units is a
   // cycle and ends where it is.
   for (std::size_t steps = 0; steps < page->Units().size(); ++steps) {
-    const std::uint32_t link = LinkOf(*unit);
+    const std::uint32_t link = unit->View().EventLink();
     if (link == 0) break;
     pages::Unit* linked = page->FindUnit(link);
     if (linked == nullptr || linked->View().Kind() != kind) break;

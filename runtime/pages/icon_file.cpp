@@ -1,6 +1,6 @@
 #include "icon_file.h"
 
-#include "runtime/byte_reader.h"
+#include "base/byte_reader.h"
 
 namespace vl {
 

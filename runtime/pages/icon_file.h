@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "runtime/expected.h"
+#include "base/expected.h"
 
 namespace vl {
 

@@ -5,6 +5,9 @@
 
 #include <jpeglib.h>
 
+#include "pages/jpeg_header.h"
+#include "pages/page_format.h"
+
 namespace vl {
 namespace {
 
@@ -56,15 +59,18 @@ bool RunDecoder(const std::uint8_t* data, unsigned long size, DecodedImage* out,
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, data, size);
   jpeg_read_header(&info, TRUE);
-  if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
+  const std::uint64_t announced = static_cast<std::uint64_t>(info.image_width) * info.image_height;
+  if (announced > pages::kMaxPicturePixels || info.jpeg_color_space == JCS_CMYK ||
+      info.jpeg_color_space == JCS_YCCK) {
+    *tooLarge = announced > pages::kMaxPicturePixels;
     jpeg_destroy_decompress(&info);
     return false;
   }
   info.out_color_space = JCS_RGB;
   jpeg_start_decompress(&info);
   const std::uint64_t area = static_cast<std::uint64_t>(info.output_width) * info.output_height;
-  if (area == 0 || area > kMaxPicturePixels || info.output_components != 3) {
-    *tooLarge = area > kMaxPicturePixels;
+  if (area == 0 || area > pages::kMaxPicturePixels || info.output_components != 3) {
+    *tooLarge = area > pages::kMaxPicturePixels;
     jpeg_destroy_decompress(&info);
     return false;
   }
@@ -89,12 +95,8 @@ bool RunDecoder(const std::uint8_t* data, unsigned long size, DecodedImage* out,
 
 }  // namespace
 
-bool LooksLikeJpeg(std::span<const std::uint8_t> bytes) noexcept {
-  return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
-}
-
 Expected<DecodedImage> DecodeJpeg(std::span<const std::uint8_t> bytes) noexcept {
-  if (!LooksLikeJpeg(bytes)) return Error{"not a JPEG picture", 0};
+  if (!pages::LooksLikeJpeg(bytes)) return Error{"not a JPEG picture", 0};
   DecodedImage image;
   bool tooLarge = false;
   if (!RunDecoder(bytes.data(), static_cast<unsigned long>(bytes.size()), &image, &tooLarge)) {

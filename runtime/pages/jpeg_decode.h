@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "runtime/expected.h"
+#include "base/expected.h"
 
 namespace vl {
 
@@ -15,14 +15,9 @@ struct DecodedImage {
   std::vector<std::uint32_t> pixels;  // rows top-down, each pixel 0x00RRGGBB
 };
 
-// Pictures larger than this many pixels are refused rather than allocated.
-inline constexpr std::uint64_t kMaxPicturePixels = 16u * 1024u * 1024u;
-
-// Fails on anything libjpeg cannot decode (the error names no position), on a picture of more
-// than kMaxPicturePixels and on colour spaces other than grey and colour.
+// Fails on anything libjpeg cannot decode (the error names no position), on a picture whose header
+// announces more than pages::kMaxPicturePixels (before anything is allocated for its pixels) and
+// on colour spaces other than grey and colour.
 Expected<DecodedImage> DecodeJpeg(std::span<const std::uint8_t> bytes) noexcept;
-
-// Whether the bytes start like a JPEG file (the SOI marker).
-bool LooksLikeJpeg(std::span<const std::uint8_t> bytes) noexcept;
 
 }  // namespace vl

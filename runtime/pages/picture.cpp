@@ -5,6 +5,7 @@
 #include "gdi_scope.h"
 #include "icon_file.h"
 #include "jpeg_decode.h"
+#include "pages/jpeg_header.h"
 
 namespace vl {
 namespace {
@@ -28,7 +29,7 @@ UniqueBitmap BitmapFromPixels(const DecodedImage& image) noexcept {
 
 Picture Picture::FromFile(std::span<const std::uint8_t> bytes) noexcept {
   Picture picture;
-  if (LooksLikeJpeg(bytes)) {
+  if (pages::LooksLikeJpeg(bytes)) {
     auto image = DecodeJpeg(bytes);
     if (!image) return picture;
     picture.m_bitmap = BitmapFromPixels(image.Value());

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -150,55 +151,60 @@ std::uint64_t ReadCommon(const Target& target, int number) noexcept {
   }
 }
 
-// One field of a 60-byte font record, by element index; the record is made from the default
-// font's description when the property holds none.
-std::string FontRecord(const std::string& stored, HFONT current) noexcept {
-  if (stored.size() == pages::kFontBlockLength) return stored;
-  LOGFONTA font{};
-  GetObjectA(current, sizeof font, &font);
-  std::string record(pages::kFontBlockLength, '\0');
-  const std::int32_t words[5] = {font.lfHeight, font.lfWidth, font.lfEscapement, font.lfOrientation, font.lfWeight};
-  std::memcpy(record.data(), words, sizeof words);
-  const std::uint8_t bytes[8] = {font.lfItalic, font.lfUnderline, font.lfStrikeOut, font.lfCharSet,
-                                 font.lfOutPrecision, font.lfClipPrecision, font.lfQuality, font.lfPitchAndFamily};
-  std::memcpy(record.data() + 20, bytes, sizeof bytes);
-  std::memcpy(record.data() + 28, font.lfFaceName, sizeof font.lfFaceName);
-  return record;
+// The font a property describes; the default font's description when the property holds none.
+pages::FontDescription FontOf(const std::string& stored, HFONT current) noexcept {
+  const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
+  if (stored.size() == pages::font_record::kLength) return pages::DecodeFont(bytes);
+  LOGFONTA logFont{};
+  GetObjectA(current, sizeof logFont, &logFont);
+  pages::FontDescription font;
+  font.isDefault = false;
+  font.height = logFont.lfHeight;
+  font.width = logFont.lfWidth;
+  font.escapement = logFont.lfEscapement;
+  font.orientation = logFont.lfOrientation;
+  font.weight = logFont.lfWeight;
+  font.italic = logFont.lfItalic;
+  font.underline = logFont.lfUnderline;
+  font.strikeOut = logFont.lfStrikeOut;
+  font.charSet = logFont.lfCharSet;
+  font.outPrecision = logFont.lfOutPrecision;
+  font.clipPrecision = logFont.lfClipPrecision;
+  font.quality = logFont.lfQuality;
+  font.pitchAndFamily = logFont.lfPitchAndFamily;
+  const std::size_t faceLength = strnlen(logFont.lfFaceName, font.faceName.size() - 1);
+  std::memcpy(font.faceName.data(), logFont.lfFaceName, faceLength);
+  return font;
 }
 
-void WriteFontElement(std::string& record, int element, std::uint32_t lo) noexcept {
-  auto putWord = [&](std::size_t at, std::int32_t v) { std::memcpy(record.data() + at, &v, 4); };
+// One field of a font, by element index.
+void WriteFontElement(pages::FontDescription& font, int element, std::uint32_t lo) noexcept {
   switch (element) {
-    case 0: putWord(8, static_cast<std::int32_t>(lo)); putWord(12, static_cast<std::int32_t>(lo)); break;
-    case 1: putWord(16, lo != 0 ? FW_BOLD : FW_NORMAL); break;
-    case 2: record[20] = lo != 0 ? 1 : 0; break;
-    case 3: record[21] = lo != 0 ? 1 : 0; break;
-    case 4: record[22] = lo != 0 ? 1 : 0; break;
-    case 5: putWord(0, -static_cast<std::int32_t>(lo)); break;
+    case 0: font.escapement = font.orientation = static_cast<std::int32_t>(lo); break;
+    case 1: font.weight = lo != 0 ? FW_BOLD : FW_NORMAL; break;
+    case 2: font.italic = lo != 0 ? 1 : 0; break;
+    case 3: font.underline = lo != 0 ? 1 : 0; break;
+    case 4: font.strikeOut = lo != 0 ? 1 : 0; break;
+    case 5: font.height = -static_cast<std::int32_t>(lo); break;
     case 6: {
       const auto face = TextBytes(lo);
-      std::memset(record.data() + 28, 0, pages::kFaceNameLength);
-      std::memcpy(record.data() + 28, face.data(), std::min<std::size_t>(face.size(), pages::kFaceNameLength - 1));
+      font.faceName.fill('\0');
+      std::memcpy(font.faceName.data(), face.data(), std::min<std::size_t>(face.size(), font.faceName.size() - 1));
       break;
     }
     default: break;
   }
 }
 
-std::uint64_t ReadFontElement(const std::string& record, int element) noexcept {
-  auto word = [&](std::size_t at) {
-    std::int32_t v = 0;
-    std::memcpy(&v, record.data() + at, 4);
-    return v;
-  };
+std::uint64_t ReadFontElement(const pages::FontDescription& font, int element) noexcept {
   switch (element) {
-    case 0: return static_cast<std::uint32_t>(word(8));
-    case 1: return word(16) >= FW_BOLD;
-    case 2: return record[20] != 0;
-    case 3: return record[21] != 0;
-    case 4: return record[22] != 0;
-    case 5: return static_cast<std::uint32_t>(word(0) < 0 ? -word(0) : word(0));
-    case 6: return reinterpret_cast<std::uintptr_t>(CopyText(record.c_str() + 28));
+    case 0: return static_cast<std::uint32_t>(font.escapement);
+    case 1: return font.weight >= FW_BOLD;
+    case 2: return font.italic != 0;
+    case 3: return font.underline != 0;
+    case 4: return font.strikeOut != 0;
+    case 5: return static_cast<std::uint32_t>(font.height < 0 ? -font.height : font.height);
+    case 6: return reinterpret_cast<std::uintptr_t>(CopyText(font.faceName.data()));
     default: return 0;
   }
 }
@@ -223,15 +229,16 @@ void WriteProperty(std::uint32_t pageId, std::uint32_t unitId, int number, int e
   request.number = number;
   request.lo = lo;
   request.hi = hi;
-  std::string converted;
+  std::array<std::uint8_t, pages::font_record::kLength> converted{};
   if (type == ptype::kBool) {
     request.lo = lo != 0;
   } else if (type == ptype::kChoice) {
     request.lo = static_cast<std::int32_t>(lo) < 0 ? 0 : lo;
   } else if (type == ptype::kFont && element >= 0) {
-    converted = FontRecord(control.Slot(PropertyField(control.Kind(), number)).bytes, control.Font());
-    WriteFontElement(converted, element, lo);
-    request.bytes = {reinterpret_cast<const std::uint8_t*>(converted.data()), converted.size()};
+    pages::FontDescription font = FontOf(control.Slot(PropertyField(control.Kind(), number)).bytes, control.Font());
+    WriteFontElement(font, element, lo);
+    converted = pages::EncodeFont(font);
+    request.bytes = converted;
   } else if (IsByteSetType(type)) {
     request.bytes = ByteSetData(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(lo)));
   } else if (IsTextType(type)) {
@@ -262,7 +269,7 @@ std::uint64_t ReadProperty(std::uint32_t pageId, std::uint32_t unitId, int numbe
   const int field = PropertyField(control.Kind(), number);
   if (field < 0) return 0;
   const FieldSlot& slot = control.Slot(field);
-  if (type == ptype::kFont && element >= 0) return ReadFontElement(FontRecord(slot.bytes, control.Font()), element);
+  if (type == ptype::kFont && element >= 0) return ReadFontElement(FontOf(slot.bytes, control.Font()), element);
   if (IsTextType(type)) return reinterpret_cast<std::uintptr_t>(CopyTextBytes(slot.bytes.data(), slot.bytes.size()));
   if (IsByteSetType(type)) {
     return reinterpret_cast<std::uintptr_t>(

@@ -6,8 +6,8 @@
 #include <iterator>
 
 #include "installer_session.h"
+#include "base/byte_reader.h"
 #include "payload/catalogue.h"
-#include "runtime/byte_reader.h"
 
 namespace vl::test {
 

@@ -17,8 +17,8 @@
 
 #include "installed_product.h"
 #include "installer_session.h"
+#include "base/byte_reader.h"
 #include "payload/catalogue.h"
-#include "runtime/byte_reader.h"
 #include "tests/support/file_tree.h"
 #include "tests/support/ui_automation.h"
 

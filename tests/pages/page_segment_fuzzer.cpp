@@ -1,5 +1,6 @@
 // libFuzzer target: the start-up reader, the unit views, the handler fix-up, saving and restoring
-// units, and every kind's property block, font block and mouse-pointer block, over any bytes.
+// units, and every kind's property block, font block and mouse-pointer block, over any bytes. A
+// segment the reader accepts must hold only what the runtime may trust.
 // The first byte chooses how the rest is read: as a whole segment, or as one property block of
 // a kind (an input from the seed corpus is a segment).
 #include <cstddef>
@@ -32,17 +33,42 @@ void ReadBlock(std::uint32_t kind, std::span<const std::uint8_t> block) {
   if (kind == kKindLabel) g_sink = g_sink + static_cast<std::uint64_t>(LabelGradientColours(*values).count);
 }
 
+constexpr std::uint32_t kEntriesLength = 64 * kRoutineEntryLength;
+
+// What the runtime trusts without looking again.
+void CheckTrusted(PageDescription& page) {
+  for (Unit& unit : page.Units()) {
+    const UnitView view = unit.View();
+    if (!view.Valid() || view.WindowSlot() != 0 || view.PointerSlot() != 0) __builtin_trap();
+    for (std::uint32_t i = 0; i < view.EventCount(); ++i) {
+      const std::uint32_t handler = view.Event(i).handler;
+      if (handler != kNoHandler && (handler % kRoutineEntryLength != 0 || handler >= kEntriesLength)) __builtin_trap();
+    }
+    // Following the containers reaches the page within as many steps as there are units.
+    std::uint32_t container = view.ContainerId();
+    for (std::size_t steps = 0; container != 0; ++steps) {
+      Unit* holder = page.FindUnit(container);
+      if (holder == nullptr || steps == page.Units().size()) __builtin_trap();
+      container = holder->View().ContainerId();
+    }
+  }
+}
+
 void WalkSegment(std::span<const std::uint8_t> data) {
   std::vector<std::uint8_t> segment(data.begin(), data.end());
-  auto pages = ReadPageSegment(segment);
-  if (!pages) return;
-  (void)FixUpHandlers(pages.Value(), 0x00401000);
+  auto pages = ReadPageSegment(segment, kEntriesLength);
+  if (!pages) {
+    char description[160];
+    if (DescribePageError(pages.GetError(), description) >= sizeof description) __builtin_trap();
+    return;
+  }
+  for (PageDescription& page : pages.Value().Pages()) CheckTrusted(page);
+  FixUpHandlers(pages.Value(), 0x00401000);
   for (PageDescription& page : pages.Value().Pages()) {
     Consume(page.FirstText());
     const SavedUnits saved = page.SaveUnits();
     for (Unit& unit : page.Units()) {
       UnitView view = unit.View();
-      if (!view.Valid()) __builtin_trap();  // the reader located every record
       Consume(view.Name());
       Consume(view.Remark());
       Consume(view.Tag());

@@ -1,9 +1,10 @@
 // The start-up reader over segments written by the generator: everything written reads back,
-// and no damaged segment reads at all.
+// no damaged segment reads at all, and each refusal names its fault and where it lies.
 #include "pages/page_segment.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -11,8 +12,8 @@
 #include <vector>
 
 #include "page_source.h"
+#include "base/byte_reader.h"
 #include "pages/property_block.h"
-#include "runtime/byte_reader.h"
 #include "segment_writer.h"
 
 namespace vl::pages {
@@ -36,8 +37,11 @@ std::vector<pagegen::PageSource> ParseEveryKind() {
       .pages;
 }
 
-// The segment the build generated from every_kind.pages.
+// The segment the build generated from every_kind.pages, and its four routine entries.
 Bytes GeneratedSegment() { return ToBytes(ReadFile(VL_EVERY_KIND_SEGMENT)); }
+constexpr std::uint32_t kEveryKindEntries = 4 * kRoutineEntryLength;
+
+auto Read(Bytes& segment, std::uint32_t entries = kEveryKindEntries) { return ReadPageSegment(segment, entries); }
 
 void ExpectFieldsMatch(const pagegen::UnitSource& source, const PropertyValues& values) {
   const KindInfo& kind = values.Kind();
@@ -57,8 +61,8 @@ void ExpectFieldsMatch(const pagegen::UnitSource& source, const PropertyValues& 
 TEST(PageSegment, EveryWrittenFieldOfEveryUnitReadsBack) {
   const auto sources = ParseEveryKind();
   Bytes segment = GeneratedSegment();
-  auto pages = ReadPageSegment(segment);
-  ASSERT_TRUE(pages) << pages.GetError().what << " at " << pages.GetError().offset;
+  auto pages = Read(segment);
+  ASSERT_TRUE(pages) << pages.GetError().why << " at " << pages.GetError().offset;
   ASSERT_EQ(pages->Count(), sources.size());
   std::size_t kindsSeen = 0;
   for (const pagegen::PageSource& pageSource : sources) {
@@ -119,7 +123,7 @@ TEST(PageSegment, EveryWrittenFieldOfEveryUnitReadsBack) {
 // notice a generator and a reader that agree on a wrong encoding.
 TEST(PageSegment, StoredBytesAreTheSourceValuesInGbk) {
   Bytes segment = GeneratedSegment();
-  auto pages = ReadPageSegment(segment);
+  auto pages = Read(segment);
   ASSERT_TRUE(pages);
   PageDescription* page = pages.Value().Find(0x52010001);
   ASSERT_NE(page, nullptr);
@@ -142,7 +146,7 @@ TEST(PageSegment, StoredBytesAreTheSourceValuesInGbk) {
 
 TEST(PageSegment, EmptyBlocksAndOlderVersionsGiveTheKindsDefaults) {
   Bytes segment = GeneratedSegment();
-  auto pages = ReadPageSegment(segment);
+  auto pages = Read(segment);
   ASSERT_TRUE(pages);
   PageDescription& first = *pages.Value().Find(0x52010001);
   auto read = [](Unit& unit) { return ReadPropertyBlock(unit.View().Kind(), unit.View().PropertyBlock()); };
@@ -172,7 +176,7 @@ TEST(PageSegment, EmptyBlocksAndOlderVersionsGiveTheKindsDefaults) {
 
 TEST(PageSegment, ALabelWhoseFirstGradientColourIsTheDefaultHasTwoColours) {
   Bytes segment = GeneratedSegment();
-  auto pages = ReadPageSegment(segment);
+  auto pages = Read(segment);
   ASSERT_TRUE(pages);
   UnitView view = pages.Value().Find(0x52010001)->FindUnit(0x16010006)->View();
   auto label = ReadPropertyBlock(view.Kind(), view.PropertyBlock());
@@ -188,9 +192,9 @@ TEST(PageSegment, ALabelWhoseFirstGradientColourIsTheDefaultHasTwoColours) {
 
 TEST(PageSegment, HandlersBecomeAddressesFromTheCodeStart) {
   Bytes segment = GeneratedSegment();
-  auto pages = ReadPageSegment(segment);
+  auto pages = Read(segment);
   ASSERT_TRUE(pages);
-  ASSERT_TRUE(FixUpHandlers(pages.Value(), 0x00401000));
+  FixUpHandlers(pages.Value(), 0x00401000);
   PageDescription& first = *pages.Value().Find(0x52010001);
   UnitView window = first.WindowUnit().View();
   EXPECT_EQ(window.Handler(0), 0x00401000u + 8);  // OnPageCreated, the second routine
@@ -201,18 +205,18 @@ TEST(PageSegment, HandlersBecomeAddressesFromTheCodeStart) {
   EXPECT_EQ(first.FindUnit(0x2601000E)->View().Handler(0), 0x00401000u + 16);  // menu entry
 }
 
-TEST(PageSegment, ABoundHandlerWithoutACodeStartIsRefusedAndNothingChanges) {
+TEST(PageSegment, ABoundHandlerWithoutRoutineEntriesIsRefusedAndNothingChanges) {
   Bytes segment = GeneratedSegment();
   const Bytes before = segment;
-  auto pages = ReadPageSegment(segment);
-  ASSERT_TRUE(pages);
-  EXPECT_FALSE(FixUpHandlers(pages.Value(), 0));
+  auto pages = Read(segment, 0);
+  ASSERT_FALSE(pages);
+  EXPECT_EQ(pages.GetError().fault, PageFault::Handler);
   EXPECT_EQ(segment, before);
 }
 
 TEST(PageSegment, ClosingAPagePutsItsStoredValuesBack) {
   Bytes segment = GeneratedSegment();
-  auto pages = ReadPageSegment(segment);
+  auto pages = Read(segment);
   ASSERT_TRUE(pages);
   PageDescription& page = *pages.Value().Find(0x52010001);
   const Bytes stored = segment;
@@ -247,7 +251,7 @@ TEST(PageSegment, ClosingAPagePutsItsStoredValuesBack) {
 
 TEST(PageSegment, PagesAndUnitsAreFoundByIdOnly) {
   Bytes segment = GeneratedSegment();
-  auto pages = ReadPageSegment(segment);
+  auto pages = Read(segment);
   ASSERT_TRUE(pages);
   EXPECT_EQ(pages.Value().Find(0x52010002), nullptr);
   EXPECT_EQ(pages.Value().Find(0x52010001)->FindUnit(0x16010020), nullptr);  // a unit of the other page
@@ -258,21 +262,27 @@ TEST(PageSegment, EveryPrefixAndAnyTrailingByteFail) {
   const Bytes whole = GeneratedSegment();
   for (std::size_t n = 0; n < whole.size(); ++n) {
     Bytes prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
-    auto pages = ReadPageSegment(prefix);
+    auto pages = Read(prefix);
     EXPECT_FALSE(pages) << "a prefix of " << n << " bytes was read";
     if (pages) break;
   }
   Bytes longer = whole;
   longer.push_back(0);
-  EXPECT_FALSE(ReadPageSegment(longer));
+  auto trailing = Read(longer);
+  ASSERT_FALSE(trailing);
+  EXPECT_EQ(trailing.GetError().fault, PageFault::PageIndex);
+  EXPECT_EQ(trailing.GetError().offset, whole.size());
 }
 
-// A one-page segment built in place, so that every count and length has a known offset.
+// A one-page segment built in place (a window, a button with one event bound to the second of two
+// routine entries, a label), so that every count and length has a known offset.
 struct SmallSegment {
   Bytes bytes;
   std::size_t unitCountAt, blockLengthAt, blockAt, secondOffsetAt, firstRecordAt, secondRecordAt;
   std::size_t childCountAt, mouseCountAt, eventCountAt, firstTextAt;
+  std::size_t windowFixedAt, buttonFixedAt, labelFixedAt, handlerAt;
 };
+constexpr std::uint32_t kSmallEntries = 2 * kRoutineEntryLength;
 
 SmallSegment BuildSmallSegment() {
   pagegen::UnitSource window;
@@ -284,23 +294,34 @@ SmallSegment BuildSmallSegment() {
   button.name = "b";
   button.children = {0x16010002};
   button.events = {{0, 8}};
+  pagegen::UnitSource label;
+  label.id = 0x16010002;
+  label.kind = kKindLabel;
+  label.name = "l";
+  label.container = button.id;
   pagegen::PageSource page;
   page.id = 0x52010001;
-  page.units = {window, button};
+  page.units = {window, button, label};
   SmallSegment s;
   s.bytes = ToBytes(pagegen::BuildSegment({page}));
   s.firstTextAt = 4 + 8 + 8;
   s.unitCountAt = s.firstTextAt + 8;
   s.blockLengthAt = s.unitCountAt + 4;
   s.blockAt = s.blockLengthAt + 4;
-  s.secondOffsetAt = s.blockAt + 12;
-  s.firstRecordAt = s.blockAt + 16;
+  s.secondOffsetAt = s.blockAt + 3 * 4 + 4;
+  s.firstRecordAt = s.blockAt + 3 * kUnitTableEntryLength;
   const std::size_t firstLength = LoadU32(s.bytes.data() + s.firstRecordAt);
   s.secondRecordAt = s.firstRecordAt + 4 + firstLength;
-  const std::size_t fixed = s.secondRecordAt + 4 + 24 + 2 + 1;  // kind, reserved, "b", remark
-  s.childCountAt = fixed + 28;
-  s.mouseCountAt = s.childCountAt + 8;
-  s.eventCountAt = s.mouseCountAt + 8 + 1 + 12;  // block of 4, tag, reserved, flags, tab order
+  const std::size_t secondLength = LoadU32(s.bytes.data() + s.secondRecordAt);
+  const std::size_t thirdRecordAt = s.secondRecordAt + 4 + secondLength;
+  const std::size_t names = kUnitKindLength + kUnitHeadReserved;
+  s.windowFixedAt = s.firstRecordAt + 4 + names + 1 + 1;  // "", remark
+  s.buttonFixedAt = s.secondRecordAt + 4 + names + 2 + 1;  // "b", remark
+  s.labelFixedAt = thirdRecordAt + 4 + names + 2 + 1;
+  s.childCountAt = s.buttonFixedAt + unit_fixed::kChildCount;
+  s.mouseCountAt = s.childCountAt + 4 + 4;
+  s.eventCountAt = s.mouseCountAt + 4 + 4 + 1 + unit_dispatch::kEventCount;  // block of 4, tag
+  s.handlerAt = s.eventCountAt + 4 + event_entry::kHandler;
   return s;
 }
 
@@ -308,56 +329,160 @@ void Put32(Bytes& b, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-TEST(PageSegment, DamagedCountsAndLengthsFail) {
+struct Damage {
+  const char* what;
+  std::size_t at;
+  std::uint32_t value;
+  PageFault fault;
+  std::size_t faultAt;
+  int unit;  // -1: outside any unit record
+};
+
+void ExpectRefused(const SmallSegment& s, const Damage& damage, int page = 0) {
+  Bytes bytes = s.bytes;
+  Put32(bytes, damage.at, damage.value);
+  auto read = ReadPageSegment(bytes, kSmallEntries);
+  ASSERT_FALSE(read) << damage.what;
+  const PageError& error = read.GetError();
+  EXPECT_EQ(error.fault, damage.fault) << damage.what << ": " << PageFaultName(error.fault) << ", " << error.why;
+  EXPECT_EQ(error.offset, damage.faultAt) << damage.what;
+  EXPECT_EQ(error.page, damage.at == 0 ? -1 : page) << damage.what;
+  EXPECT_EQ(error.unit, damage.unit) << damage.what;
+}
+
+TEST(PageSegment, DamagedCountsAndLengthsAreRefusedWhereTheyLie) {
   const SmallSegment s = BuildSmallSegment();
   {
     Bytes intact = s.bytes;
-    ASSERT_TRUE(ReadPageSegment(intact));
+    ASSERT_TRUE(ReadPageSegment(intact, kSmallEntries));
     EXPECT_EQ(LoadU32(s.bytes.data() + s.childCountAt), 1u);
     EXPECT_EQ(LoadU32(s.bytes.data() + s.mouseCountAt), 4u);
     EXPECT_EQ(LoadU32(s.bytes.data() + s.eventCountAt), 1u);
+    EXPECT_EQ(LoadU32(s.bytes.data() + s.labelFixedAt + unit_fixed::kContainer), 0x16010001u);
   }
-  struct Damage {
-    const char* what;
-    std::size_t at;
-    std::uint32_t value;
-  };
+  using enum PageFault;
   const std::uint32_t blockLength = LoadU32(s.bytes.data() + s.blockLengthAt);
   const Damage damages[] = {
-      {"index length not a multiple of 8", 0, 12},
-      {"index length over the end", 0, 0x7FFFFFF8},
-      {"index length wrapping", 0, 0xFFFFFFF8},
-      {"no pages but bytes", 0, 0},
-      {"invalid page id", 4, 0x00010001},
-      {"counted text past the end", s.firstTextAt, 0x7FFFFFFF},
-      {"counted text one long", s.firstTextAt, 1},
-      {"no units", s.unitCountAt, 0},
-      {"one unit more", s.unitCountAt, 3},
-      {"huge unit count", s.unitCountAt, 0x20000000},
-      {"unit block one short", s.blockLengthAt, blockLength - 1},
-      {"unit block one long", s.blockLengthAt, blockLength + 1},
-      {"unit block huge", s.blockLengthAt, 0xFFFFFFFF},
-      {"invalid unit id", s.blockAt, 0x06000000},
-      {"first unit not a window unit", s.blockAt, 0x16010009},
-      {"repeated unit id", s.blockAt + 4, 0x06010000},
-      {"second offset off", s.secondOffsetAt, LoadU32(s.bytes.data() + s.secondOffsetAt) + 1},
-      {"record length over the block", s.firstRecordAt, 0x7FFFFFFF},
-      {"record length one long", s.secondRecordAt, LoadU32(s.bytes.data() + s.secondRecordAt) + 1},
-      {"record too short for its fields", s.firstRecordAt, 30},
-      {"child count over the record", s.childCountAt, 0x40000000},
-      {"child count wrapping", s.childCountAt, 0xFFFFFFFF},
-      {"mouse block over the record", s.mouseCountAt, 0x7FFFFFFF},
-      {"event count over the record", s.eventCountAt, 0x20000000},
-      {"event count one more", s.eventCountAt, 2},
+      {"index length not a multiple of 8", 0, 12, PageIndex, 0, -1},
+      {"index length over the end", 0, 0x7FFFFFF8, PageIndex, 0, -1},
+      {"index length wrapping", 0, 0xFFFFFFF8, PageIndex, 0, -1},
+      {"invalid page id", 4, 0x00010001, PageId, 4, -1},
+      {"counted text past the end", s.firstTextAt, 0x7FFFFFFF, Truncated, s.firstTextAt, -1},
+      // One byte of the second text's count taken: the rest and the unit count make it huge.
+      {"counted text one long", s.firstTextAt, 1, Truncated, s.firstTextAt + 5, -1},
+      {"no units", s.unitCountAt, 0, UnitBlock, s.blockAt, -1},
+      {"one unit more", s.unitCountAt, 4, UnitId, s.blockAt + 12, 3},
+      {"huge unit count", s.unitCountAt, 0x20000000, UnitBlock, s.blockAt, -1},
+      {"unit block one long", s.blockLengthAt, blockLength + 1, UnitBlock, s.blockLengthAt, -1},
+      {"unit block huge", s.blockLengthAt, 0xFFFFFFFF, UnitBlock, s.blockLengthAt, -1},
+      {"invalid unit id", s.blockAt, 0x06000000, UnitId, s.blockAt, 0},
+      {"first unit not a window unit", s.blockAt, 0x16010009, FirstUnit, s.blockAt, 0},
+      {"repeated unit id", s.blockAt + 4, 0x06010000, UnitId, s.blockAt + 4, 1},
+      {"second offset off", s.secondOffsetAt, LoadU32(s.bytes.data() + s.secondOffsetAt) + 1, UnitBlock,
+       s.secondOffsetAt, 1},
+      {"record length over the block", s.firstRecordAt, 0x7FFFFFFF, UnitBlock, s.firstRecordAt, 0},
+      {"record too short for its fields", s.firstRecordAt, 30, Truncated, s.firstRecordAt + 4 + 26, 0},
+      {"child count over the record", s.childCountAt, 0x40000000, Truncated, s.childCountAt, 1},
+      {"child count wrapping", s.childCountAt, 0xFFFFFFFF, Truncated, s.childCountAt, 1},
+      {"mouse block over the record", s.mouseCountAt, 0x7FFFFFFF, Truncated, s.mouseCountAt, 1},
+      {"event count over the record", s.eventCountAt, 0x20000000, Truncated, s.eventCountAt, 1},
+      // The second entry takes 8 of the 20 reserved bytes after the events: the rest is short.
+      {"event count one more", s.eventCountAt, 2, Truncated, s.eventCountAt + 4 + 16, 1},
   };
-  for (const Damage& damage : damages) {
-    Bytes bytes = s.bytes;
-    Put32(bytes, damage.at, damage.value);
-    EXPECT_FALSE(ReadPageSegment(bytes)) << damage.what;
-  }
+  for (const Damage& damage : damages) ExpectRefused(s, damage);
   Bytes noTerminator = s.bytes;
-  std::memset(noTerminator.data() + s.secondRecordAt + 4 + 24, 'x', noTerminator.size() - (s.secondRecordAt + 4 + 24));
-  EXPECT_FALSE(ReadPageSegment(noTerminator)) << "name without its terminator";
+  const std::size_t nameAt = s.secondRecordAt + 4 + kUnitKindLength + kUnitHeadReserved;
+  std::memset(noTerminator.data() + nameAt, 'x', noTerminator.size() - nameAt);
+  auto unterminated = ReadPageSegment(noTerminator, kSmallEntries);
+  ASSERT_FALSE(unterminated);
+  EXPECT_EQ(unterminated.GetError().fault, PageFault::Truncated);
+  EXPECT_EQ(unterminated.GetError().offset, nameAt);
+  EXPECT_EQ(unterminated.GetError().unit, 1);
+}
+
+// Values the runtime trusts once the pages are read: its own slots, the handler entries, the
+// container chain.
+TEST(PageSegment, ValuesTheRuntimeTrustsAreRefusedWhereTheyLie) {
+  const SmallSegment s = BuildSmallSegment();
+  using enum PageFault;
+  const std::size_t labelContainer = s.labelFixedAt + unit_fixed::kContainer;
+  const std::size_t buttonContainer = s.buttonFixedAt + unit_fixed::kContainer;
+  const Damage damages[] = {
+      {"page window slot", s.windowFixedAt + unit_fixed::kWindowSlot, 0x00402000, WindowSlot,
+       s.windowFixedAt + unit_fixed::kWindowSlot, 0},
+      {"control window slot", s.buttonFixedAt + unit_fixed::kWindowSlot, 1, WindowSlot,
+       s.buttonFixedAt + unit_fixed::kWindowSlot, 1},
+      {"pointer slot", s.buttonFixedAt + unit_fixed::kPointerSlot, 0x10000, PointerSlot,
+       s.buttonFixedAt + unit_fixed::kPointerSlot, 1},
+      {"handler between entries", s.handlerAt, 4, Handler, s.handlerAt, 1},
+      {"handler at the entries' end", s.handlerAt, kSmallEntries, Handler, s.handlerAt, 1},
+      {"handler far outside", s.handlerAt, 0x7FFF0000, Handler, s.handlerAt, 1},
+      {"container of no unit", labelContainer, 0x16010077, Container, labelContainer, 2},
+      {"container on another page's numbering", labelContainer, 0x16020001, Container, labelContainer, 2},
+      {"unit containing itself", labelContainer, 0x16010002, ContainerCycle, labelContainer, 2},
+      {"two units containing each other", buttonContainer, 0x16010002, ContainerCycle, buttonContainer, 1},
+  };
+  for (const Damage& damage : damages) ExpectRefused(s, damage);
+  // The last entry is still an entry, and the window unit is a unit of the page.
+  Bytes lastEntry = s.bytes;
+  Put32(lastEntry, s.handlerAt, kSmallEntries - kRoutineEntryLength);
+  EXPECT_TRUE(ReadPageSegment(lastEntry, kSmallEntries));
+  Bytes heldByWindow = s.bytes;
+  Put32(heldByWindow, labelContainer, 0x06010000);
+  EXPECT_TRUE(ReadPageSegment(heldByWindow, kSmallEntries));
+}
+
+// A JPEG frame header for a picture of width x height.
+std::string JpegHeader(std::uint16_t width, std::uint16_t height) {
+  std::string bytes = "\xFF\xD8\xFF\xE0";
+  bytes += std::string("\x00\x04\x00\x00", 4);  // an APP0 segment to walk over
+  bytes += "\xFF\xC0";
+  bytes += std::string("\x00\x0B\x08", 3);
+  bytes += static_cast<char>(height >> 8);
+  bytes += static_cast<char>(height & 0xFF);
+  bytes += static_cast<char>(width >> 8);
+  bytes += static_cast<char>(width & 0xFF);
+  bytes += std::string("\x01\x01\x11\x00", 4);
+  return bytes;
+}
+
+TEST(PageSegment, APictureAnnouncingMoreThanThePixelCapIsRefusedAtItsBytes) {
+  pagegen::UnitSource window;
+  window.id = 0x06010000;
+  window.kind = kKindWindow;
+  pagegen::UnitSource picture;
+  picture.id = 0x16010001;
+  picture.kind = kKindPicBox;
+  picture.hasProperties = true;
+  picture.version = 2;
+  pagegen::PageSource page;
+  page.id = 0x52010001;
+  auto segmentWith = [&](const std::string& jpeg) {
+    picture.fields[static_cast<int>(PicBoxField::Picture)] = {0, jpeg};
+    page.units = {window, picture};
+    return ToBytes(pagegen::BuildSegment({page}));
+  };
+  Bytes atCap = segmentWith(JpegHeader(4096, 4096));
+  EXPECT_TRUE(ReadPageSegment(atCap, 0));
+  Bytes overCap = segmentWith(JpegHeader(4096, 4097));
+  auto read = ReadPageSegment(overCap, 0);
+  ASSERT_FALSE(read);
+  EXPECT_EQ(read.GetError().fault, PageFault::Picture);
+  EXPECT_EQ(read.GetError().unit, 1);
+  const Bytes header = ToBytes(JpegHeader(4096, 4097));
+  const auto found = std::search(overCap.begin(), overCap.end(), header.begin(), header.end());
+  ASSERT_NE(found, overCap.end());
+  EXPECT_EQ(read.GetError().offset, static_cast<std::size_t>(found - overCap.begin()));
+}
+
+TEST(PageSegment, TheDescriptionSaysWhatWhereAndWhy) {
+  const PageError error{PageFault::Container, "container not a unit of the page", 1234, 2, 7};
+  char text[128];
+  DescribePageError(error, text);
+  EXPECT_STREQ(text, "container: container not a unit of the page (offset 1234, page 2, unit 7)");
+  char small[12];
+  EXPECT_EQ(DescribePageError(error, small), 11u);
+  EXPECT_STREQ(small, "container: ");
 }
 
 }  // namespace

@@ -102,7 +102,12 @@ TEST(PointerTable, TheNumbersSelectTheSystemPointerIds) {
 TEST(DamagedPages, AShortSegmentStopsTheProgramWithTheFatalMessage) {
   vl::test::ChildProcess child(vl::test::TestProgramFolder() + "truncated_pages_program.exe", "");
   ASSERT_TRUE(child.Started());
-  EXPECT_EQ(vl::test::AnswerFatalErrorBox(child.Id()), L"运行时出错!\r\n\r\n错误信息：载入窗口模板数据段出错!\r\n");
+  // The detail names the fault and where it lies: the last page's unit block runs past the end.
+  const std::wstring expected = L"运行时出错!\r\n\r\n错误信息：载入窗口模板数据段出错!\r\n"
+                                L"unit block: unit block longer than the segment (offset ";
+  const std::wstring text = vl::test::AnswerFatalErrorBox(child.Id());
+  EXPECT_EQ(text.substr(0, expected.size()), expected);
+  EXPECT_NE(text.find(L", page 1)\r\n"), std::wstring::npos);
   EXPECT_EQ(child.WaitForExit(), 0xFFFFFFFFu);
 }
 

@@ -16,3 +16,5 @@ extern "C" const vl::ProgramHeaderWords kProgramHeader = {
     3, 0, 0x0001013F, kCodeStart, kConstSegmentStart, kConstSegmentLength,
     kPageSegmentStart, kStoredPageLength, vl::kLibraryCount, vl::kLibraryTable, 0, nullptr, nullptr,
 };
+
+extern "C" const void* const kRoutineEntriesEnd = kCodeEnd;

@@ -41,6 +41,31 @@ TEST(PageSource, MistakesAreReportedWithTheirLine) {
   EXPECT_EQ(ErrorOf(head + "  on 0 Second\n"), "");
 }
 
+// What the program would refuse, the generator refuses at the line of the unit it lies in.
+TEST(PageSource, FaultsTheProgramWouldRefuseAreReportedAtTheirUnit) {
+  auto faultOf = [](const std::string& text) -> std::string {
+    const auto parsed = Parse(text);
+    try {
+      CheckReadable("inline.pages", parsed.pages, BuildSegment(parsed.pages), kRoutines.size());
+    } catch (const SourceError& error) {
+      return error.what();
+    }
+    return "";
+  };
+  const std::string head = "page 0x52010001\nunit 0x06010000 window \"\"\n";
+  EXPECT_EQ(faultOf(head + "unit 0x16010001 Timer \"t\"\n  on 0 Second\n"), "");
+  EXPECT_NE(faultOf(head + "unit 0x16010001 Timer \"t\"\n  on 0 offset 12\n").find("inline.pages:3: handler: "),
+            std::string::npos);
+  EXPECT_NE(faultOf(head + "unit 0x16010001 Timer \"t\"\n  on 0 offset 16\n").find(":3: handler: "), std::string::npos);
+  EXPECT_NE(faultOf(head + "unit 0x16010001 Timer \"t\"\n  container 0x16010009\n").find(":3: container: "),
+            std::string::npos);
+  EXPECT_NE(faultOf(head + "unit 0x16010001 Timer \"t\"\n  container 0x16010002\n"
+                           "unit 0x16010002 Timer \"u\"\n  container 0x16010001\n")
+                .find(":3: container cycle: "),
+            std::string::npos);
+  EXPECT_NE(faultOf("page 0x52010001\nunit 0x16010001 Timer \"t\"\n").find(":2: first unit: "), std::string::npos);
+}
+
 TEST(PageSource, ValuesAndEscapesBecomeTheStoredBytes) {
   const auto parsed = Parse(
       "page 0x52010001 reserved 0x00CFA920 module 0x19010029\n"

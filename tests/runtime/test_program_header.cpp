@@ -13,3 +13,5 @@ extern "C" const vl::ProgramHeaderWords kProgramHeader = {
     3, 0, 0x0001013F, reinterpret_cast<const void*>(&CodeStart), kConstSegmentStart, kConstSegmentLength,
     nullptr, 0, vl::kLibraryCount, vl::kLibraryTable, 0, nullptr, nullptr,
 };
+
+extern "C" const void* const kRoutineEntriesEnd = nullptr;

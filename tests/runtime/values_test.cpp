@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/byte_reader.h"
 #include "runtime/arg_record.h"
-#include "runtime/byte_reader.h"
 #include "runtime/byte_set.h"
 #include "runtime/command_call.h"
 #include "runtime/fatal_error.h"
@@ -258,38 +258,6 @@ TEST(FatalText, AllocationFailureCarriesTheSizeUnsigned) {
   EXPECT_EQ(std::string(text), expected);
   FormatAllocationFailure(text, 4294967295u);
   EXPECT_NE(std::string(text).find("4294967295"), std::string::npos);
-}
-
-TEST(ByteReader, EveryReadIsCheckedAgainstTheBytesLeft) {
-  const std::uint8_t data[] = {0x01, 0x02, 0x03, 0x04, 'h', 'i', 0, 2, 0, 0, 0, 'o', 'k'};
-  ByteReader reader(data);
-  EXPECT_EQ(*reader.ReadU32(), 0x04030201u);
-  auto text = reader.ReadTerminated();
-  ASSERT_TRUE(text);
-  EXPECT_EQ(text->size(), 2u);
-  auto counted = reader.ReadCounted();
-  ASSERT_TRUE(counted);
-  EXPECT_EQ(counted->size(), 2u);
-  EXPECT_TRUE(reader.AtEnd());
-  auto past = reader.ReadU8();
-  ASSERT_FALSE(past);
-  EXPECT_EQ(past.GetError().offset, sizeof data);
-
-  const std::uint8_t overlong[] = {5, 0, 0, 0, 'a', 'b'};
-  ByteReader over(overlong);
-  auto bad = over.ReadCounted();
-  ASSERT_FALSE(bad);
-  EXPECT_EQ(bad.GetError().offset, 0u);
-  EXPECT_EQ(over.Offset(), 0u);  // a failed counted read consumes nothing
-
-  const std::uint8_t huge[] = {0xFF, 0xFF, 0xFF, 0x7F, 'a'};
-  ByteReader hugeReader(huge);
-  EXPECT_FALSE(hugeReader.ReadCounted());
-  const std::uint8_t unterminated[] = {'a', 'b'};
-  ByteReader noZero(unterminated);
-  EXPECT_FALSE(noZero.ReadTerminated());
-  EXPECT_FALSE(noZero.ReadBytes(3));
-  EXPECT_TRUE(noZero.ReadBytes(2));
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 //           [--asm <out.S> --layout <out.h> --format coff|elf] [--include-dir <dir>]...
 //           [--depfile <out.d>]
 //
-// The segment is read back with the runtime's own reader before anything is written: a source
-// that the program could not load fails the build.
+// The segment is read back with the runtime's own validating reader before anything is written:
+// a source that the program would refuse fails the build, naming the line of the faulty unit.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -15,7 +15,6 @@
 
 #include "page_source.h"
 #include "pages/page_segment.h"
-#include "pages/property_block.h"
 #include "segment_writer.h"
 
 namespace {
@@ -74,27 +73,6 @@ std::string DepfileEscape(const std::string& path) {
   return out;
 }
 
-// The segment as the runtime will see it: every page, record and property block readable.
-void CheckReadable(const std::string& segment) {
-  std::vector<std::uint8_t> bytes(segment.begin(), segment.end());
-  auto pages = vl::pages::ReadPageSegment(bytes);
-  if (!pages) {
-    throw std::runtime_error(std::string("the written segment does not read back: ") + pages.GetError().what +
-                             " at " + std::to_string(pages.GetError().offset));
-  }
-  for (auto& page : pages.Value().Pages()) {
-    for (auto& unit : page.Units()) {
-      const auto view = unit.View();
-      if (unit.IsMenuEntry() || vl::pages::FindKind(view.Kind()) == nullptr) continue;
-      auto block = vl::pages::ReadPropertyBlock(view.Kind(), view.PropertyBlock());
-      if (!block) {
-        throw std::runtime_error("unit " + std::to_string(unit.Id()) + ": property block unreadable: " +
-                                 block.GetError().what);
-      }
-    }
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,7 +87,7 @@ int main(int argc, char** argv) {
     const auto parsed = pagegen::ParsePageSource(options.source, pagegen::ReadWholeFile(options.source), routines,
                                                  pagegen::kEntrySize, options.includeDirs);
     const std::string segment = pagegen::BuildSegment(parsed.pages);
-    CheckReadable(segment);
+    pagegen::CheckReadable(options.source, parsed.pages, segment, routines.size());
     WriteIfChanged(options.binary, segment);
     if (!options.assembly.empty()) WriteIfChanged(options.assembly, pagegen::RenderAssembly(segment, routines, options.format));
     if (!options.layout.empty()) {

@@ -10,6 +10,7 @@
 
 #include "gbk_encoding.h"
 #include "pages/page_format.h"
+#include "pages/property_block.h"
 
 namespace pagegen {
 namespace {
@@ -204,25 +205,40 @@ class Parser {
   std::string FontValue(const std::vector<Token>& tokens, std::size_t at) {
     if (at >= tokens.size() || !tokens[at].quoted) return ByteValue(tokens, at);
     const std::string face = Text(tokens[at]);
-    if (face.size() >= vl::pages::kFaceNameLength) Fail("face name longer than 31 bytes");
-    static const char* const kKeys[] = {"height", "width", "escapement", "orientation", "weight",
-                                        "italic", "underline", "strike-out", "charset", "out-precision",
-                                        "clip-precision", "quality", "pitch-and-family"};
-    std::int64_t values[13] = {};
+    if (face.size() >= vl::pages::font_record::kFaceNameLength) Fail("face name longer than 31 bytes");
+    vl::pages::FontDescription font;
+    std::copy(face.begin(), face.end(), font.faceName.begin());
+    struct Setting {
+      const char* key;
+      void (*set)(vl::pages::FontDescription&, std::int64_t);
+    };
+    using F = vl::pages::FontDescription;
+    static constexpr Setting kSettings[] = {
+        {"height", [](F& f, std::int64_t v) { f.height = static_cast<std::int32_t>(v); }},
+        {"width", [](F& f, std::int64_t v) { f.width = static_cast<std::int32_t>(v); }},
+        {"escapement", [](F& f, std::int64_t v) { f.escapement = static_cast<std::int32_t>(v); }},
+        {"orientation", [](F& f, std::int64_t v) { f.orientation = static_cast<std::int32_t>(v); }},
+        {"weight", [](F& f, std::int64_t v) { f.weight = static_cast<std::int32_t>(v); }},
+        {"italic", [](F& f, std::int64_t v) { f.italic = static_cast<std::uint8_t>(v); }},
+        {"underline", [](F& f, std::int64_t v) { f.underline = static_cast<std::uint8_t>(v); }},
+        {"strike-out", [](F& f, std::int64_t v) { f.strikeOut = static_cast<std::uint8_t>(v); }},
+        {"charset", [](F& f, std::int64_t v) { f.charSet = static_cast<std::uint8_t>(v); }},
+        {"out-precision", [](F& f, std::int64_t v) { f.outPrecision = static_cast<std::uint8_t>(v); }},
+        {"clip-precision", [](F& f, std::int64_t v) { f.clipPrecision = static_cast<std::uint8_t>(v); }},
+        {"quality", [](F& f, std::int64_t v) { f.quality = static_cast<std::uint8_t>(v); }},
+        {"pitch-and-family", [](F& f, std::int64_t v) { f.pitchAndFamily = static_cast<std::uint8_t>(v); }},
+    };
     for (std::size_t i = at + 1; i < tokens.size(); ++i) {
       const auto eq = tokens[i].text.find('=');
       if (tokens[i].quoted || eq == std::string::npos) Fail("font settings are key=value");
       const std::string key = tokens[i].text.substr(0, eq);
-      const auto k = std::find(std::begin(kKeys), std::end(kKeys), key);
-      if (k == std::end(kKeys)) Fail("unknown font setting '" + key + "'");
-      values[k - std::begin(kKeys)] = Number({tokens[i].text.substr(eq + 1), false});
+      const auto setting = std::find_if(std::begin(kSettings), std::end(kSettings),
+                                        [&](const Setting& s) { return key == s.key; });
+      if (setting == std::end(kSettings)) Fail("unknown font setting '" + key + "'");
+      setting->set(font, Number({tokens[i].text.substr(eq + 1), false}));
     }
-    std::string record;
-    for (int i = 0; i < 5; ++i) AppendDword(record, static_cast<std::uint32_t>(values[i]));
-    for (int i = 5; i < 13; ++i) record += static_cast<char>(values[i]);
-    record += face;
-    record.resize(vl::pages::kFontBlockLength, '\0');
-    return record;
+    const auto record = vl::pages::EncodeFont(font);
+    return {record.begin(), record.end()};
   }
 
   static void AppendDword(std::string& out, std::uint32_t value) {
@@ -310,6 +326,7 @@ class Parser {
     Need(t, 2);
     m_inProperties = false;
     PageSource page;
+    page.line = m_line;
     page.id = Dword(t[1]);
     for (std::size_t i = 2; i + 1 < t.size(); i += 2) {
       if (t[i].text == "reserved") page.reserved = Dword(t[i + 1]);
@@ -323,6 +340,7 @@ class Parser {
   void NewUnit(const std::vector<Token>& t) {
     m_inProperties = false;
     UnitSource unit;
+    unit.line = m_line;
     if (t[0].text == "menu") {
       Need(t, 3);
       unit.id = Dword(t[1]);

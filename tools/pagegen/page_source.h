@@ -56,6 +56,7 @@ struct EventSource {
 };
 
 struct UnitSource {
+  int line = 0;  // where the unit starts in the source
   std::uint32_t id = 0;
   std::uint32_t kind = 0;
   bool menuEntry = false;
@@ -78,6 +79,7 @@ struct UnitSource {
 };
 
 struct PageSource {
+  int line = 0;
   std::uint32_t id = 0;
   std::uint32_t reserved = 0;
   std::uint32_t moduleId = 0;

@@ -1,11 +1,16 @@
 #include "segment_writer.h"
 
 #include "pages/page_format.h"
+#include "pages/page_segment.h"
 
 namespace pagegen {
 namespace {
 
 using vl::pages::FieldType;
+namespace ep = vl::pages::event_entry;
+namespace fixed = vl::pages::unit_fixed;
+namespace dispatch = vl::pages::unit_dispatch;
+namespace menu = vl::pages::menu_entry;
 
 void Dword(std::string& out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -46,22 +51,41 @@ std::string PropertyBlock(const UnitSource& unit) {
   return block;
 }
 
+// A run of fields laid out by their named offsets.
+class Fields {
+ public:
+  explicit Fields(std::size_t length) : m_bytes(length, '\0') {}
+  Fields& Put(std::size_t offset, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) m_bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return *this;
+  }
+  const std::string& Bytes() const { return m_bytes; }
+
+ private:
+  std::string m_bytes;
+};
+
 void Events(std::string& out, const UnitSource& unit) {
-  Dword(out, static_cast<std::uint32_t>(unit.events.size()));
   for (const EventSource& event : unit.events) {
-    Dword(out, static_cast<std::uint32_t>(event.number));
-    Dword(out, event.handler);
+    out += Fields(ep::kLength)
+               .Put(ep::kNumber, static_cast<std::uint32_t>(event.number))
+               .Put(ep::kHandler, event.handler)
+               .Bytes();
   }
 }
 
 }  // namespace
 
 std::string BuildUnitRecord(const UnitSource& unit) {
+  const auto eventCount = static_cast<std::uint32_t>(unit.events.size());
   std::string out;
   if (unit.menuEntry) {
     Terminated(out, unit.name);
-    Dword(out, unit.state);
-    Dword(out, unit.shortcut);
+    out += Fields(menu::kLength)
+               .Put(menu::kState, unit.state)
+               .Put(menu::kShortcut, unit.shortcut)
+               .Put(menu::kEventCount, eventCount)
+               .Bytes();
     Events(out, unit);
     return out;
   }
@@ -69,20 +93,24 @@ std::string BuildUnitRecord(const UnitSource& unit) {
   out.append(vl::pages::kUnitHeadReserved, '\0');
   Terminated(out, unit.name);
   Terminated(out, unit.remark);
-  Dword(out, 0);  // window slot
-  Dword(out, static_cast<std::uint32_t>(unit.left));
-  Dword(out, static_cast<std::uint32_t>(unit.top));
-  Dword(out, static_cast<std::uint32_t>(unit.width));
-  Dword(out, static_cast<std::uint32_t>(unit.height));
-  Dword(out, 0);  // pointer slot
-  Dword(out, unit.container);
-  Dword(out, static_cast<std::uint32_t>(unit.children.size()));
+  // The window and pointer slots stay 0: the runtime's own.
+  out += Fields(fixed::kLength)
+             .Put(fixed::kLeft, static_cast<std::uint32_t>(unit.left))
+             .Put(fixed::kTop, static_cast<std::uint32_t>(unit.top))
+             .Put(fixed::kWidth, static_cast<std::uint32_t>(unit.width))
+             .Put(fixed::kHeight, static_cast<std::uint32_t>(unit.height))
+             .Put(fixed::kContainer, unit.container)
+             .Put(fixed::kChildCount, static_cast<std::uint32_t>(unit.children.size()))
+             .Bytes();
   for (std::uint32_t child : unit.children) Dword(out, child);
   Counted(out, unit.pointer);
   Terminated(out, unit.tag);
-  Dword(out, 0);  // reserved
-  Dword(out, unit.state);
-  Dword(out, static_cast<std::uint32_t>(unit.tabOrder));
+  // The event link stays 0: every unit has its own event table.
+  out += Fields(dispatch::kLength)
+             .Put(dispatch::kState, unit.state)
+             .Put(dispatch::kTabOrder, static_cast<std::uint32_t>(unit.tabOrder))
+             .Put(dispatch::kEventCount, eventCount)
+             .Bytes();
   Events(out, unit);
   out.append(vl::pages::kUnitTailReserved, '\0');
   out += PropertyBlock(unit);
@@ -91,7 +119,7 @@ std::string BuildUnitRecord(const UnitSource& unit) {
 
 std::string BuildSegment(const std::vector<PageSource>& pages) {
   std::string out;
-  Dword(out, static_cast<std::uint32_t>(8 * pages.size()));
+  Dword(out, static_cast<std::uint32_t>(vl::pages::kPageIndexEntryLength * pages.size()));
   for (const PageSource& page : pages) Dword(out, page.id);
   for (std::size_t i = 0; i < pages.size(); ++i) Dword(out, 0);  // page slots, filled at run time
   for (const PageSource& page : pages) {
@@ -111,6 +139,25 @@ std::string BuildSegment(const std::vector<PageSource>& pages) {
     out += records;
   }
   return out;
+}
+
+void CheckReadable(const std::string& path, const std::vector<PageSource>& pages, const std::string& segment,
+                   std::size_t routineCount) {
+  std::vector<std::uint8_t> bytes(segment.begin(), segment.end());
+  auto read = vl::pages::ReadPageSegment(bytes, static_cast<std::uint32_t>(routineCount * kEntrySize));
+  if (read) return;
+  const vl::pages::PageError& error = read.GetError();
+  char description[256];
+  vl::pages::DescribePageError(error, description);
+  int line = 0;
+  if (error.page >= 0 && static_cast<std::size_t>(error.page) < pages.size()) {
+    const PageSource& page = pages[static_cast<std::size_t>(error.page)];
+    line = page.line;
+    if (error.unit >= 0 && static_cast<std::size_t>(error.unit) < page.units.size()) {
+      line = page.units[static_cast<std::size_t>(error.unit)].line;
+    }
+  }
+  throw SourceError(path, line, description);
 }
 
 std::string RenderAssembly(const std::string& segment, const std::vector<std::string>& routines, AsmFormat format) {
@@ -136,6 +183,7 @@ std::string RenderAssembly(const std::string& segment, const std::vector<std::st
     out += "\tjmp " + prefix + routine + "\n";
     out += "\t.p2align 3, 0xcc\n";
   }
+  out += "\t.globl " + prefix + "kCodeEnd\n" + prefix + "kCodeEnd:\n";
   if (format == AsmFormat::Elf) out += "\t.section .note.GNU-stack,\"\",@progbits\n";
   return out;
 }
@@ -148,6 +196,8 @@ std::string RenderLayout(std::uint32_t length, const std::vector<std::string>& r
   out += "inline constexpr std::uint32_t kPageSegmentLength = " + std::to_string(length) + ";\n\n";
   out += "// The code start: one entry of kRoutineEntrySize bytes per routine, in the routine list's order.\n";
   out += "extern \"C\" const unsigned char kCodeStart[];\n";
+  out += "// Just after the last entry: a stored handler offset lies below kCodeEnd - kCodeStart.\n";
+  out += "extern \"C\" const unsigned char kCodeEnd[];\n";
   out += "inline constexpr std::uint32_t kRoutineEntrySize = " + std::to_string(kEntrySize) + ";\n\n";
   for (std::size_t i = 0; i < routines.size(); ++i) {
     out += "extern \"C\" void " + routines[i] + "();\n";

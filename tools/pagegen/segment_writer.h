@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "page_source.h"
+#include "pages/page_format.h"
 
 namespace pagegen {
 
@@ -14,15 +15,21 @@ std::string BuildUnitRecord(const UnitSource& unit);
 // The whole segment: page index, page records, unit blocks.
 std::string BuildSegment(const std::vector<PageSource>& pages);
 
+// Reads the segment back with the runtime's own validating reader; throws SourceError for a fault
+// the program would refuse, at the source line of the page or unit it lies in.
+void CheckReadable(const std::string& path, const std::vector<PageSource>& pages, const std::string& segment,
+                   std::size_t routineCount);
+
 enum class AsmFormat { Coff, Elf };
 
 // Every routine entry is this many bytes: a jump to the routine, padded.
-inline constexpr std::uint32_t kEntrySize = 8;
+inline constexpr std::uint32_t kEntrySize = vl::pages::kRoutineEntryLength;
 
 // The segment in the writable data section under kPageSegmentStart, and the routine entries
 // in the code section from kCodeStart, one per routine in list order.
 std::string RenderAssembly(const std::string& segment, const std::vector<std::string>& routines, AsmFormat format);
-// kPageSegmentLength, the two labels, the routines (C linkage) and each one's entry offset.
+// kPageSegmentLength, the three labels (kCodeEnd after the last entry), the routines (C linkage)
+// and each one's entry offset.
 std::string RenderLayout(std::uint32_t length, const std::vector<std::string>& routines);
 
 }  // namespace pagegen

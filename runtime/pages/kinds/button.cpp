@@ -19,7 +19,6 @@ constexpr PropertyDef kButtonProperties[] = {
     {ptype::kChoice, static_cast<std::int8_t>(B::VerticalAlignment)},
     {ptype::kFont, static_cast<std::int8_t>(B::Font)},
 };
-static_assert(std::size(kButtonProperties) == 14 - kFirstKindProperty);
 
 constexpr PropertyDef kGroupBoxProperties[] = {
     {ptype::kText, static_cast<std::int8_t>(G::Caption)},
@@ -28,7 +27,6 @@ constexpr PropertyDef kGroupBoxProperties[] = {
     {ptype::kBackColour, static_cast<std::int8_t>(G::BackgroundColour)},
     {ptype::kFont, static_cast<std::int8_t>(G::Font)},
 };
-static_assert(std::size(kGroupBoxProperties) == 13 - kFirstKindProperty);
 
 DWORD HorizontalStyle(int alignment) noexcept {
   return alignment == 0 ? BS_LEFT : alignment == 2 ? BS_RIGHT : BS_CENTER;
@@ -132,8 +130,8 @@ bool GroupBoxMessage(Control& group, UINT message, WPARAM wParam, LPARAM, LRESUL
 
 }  // namespace
 
-const KindDescriptor kButtonKind = {pages::kKindButton, 14, kButtonProperties, &ButtonInterface, &ButtonMessage};
-const KindDescriptor kGroupBoxKind = {pages::kKindGroupBox, 13, kGroupBoxProperties, &GroupBoxInterface,
+const KindDescriptor kButtonKind = {pages::kKindButton, kButtonProperties, &ButtonInterface, &ButtonMessage};
+const KindDescriptor kGroupBoxKind = {pages::kKindGroupBox, kGroupBoxProperties, &GroupBoxInterface,
                                       &GroupBoxMessage};
 
 }  // namespace vl

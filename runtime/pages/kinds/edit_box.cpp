@@ -45,10 +45,9 @@ constexpr PropertyDef kEditBoxProperties[] = {
     {ptype::kText, static_cast<std::int8_t>(F::Binding1)},
     {ptype::kText, static_cast<std::int8_t>(F::Binding2)},
 };
-static_assert(std::size(kEditBoxProperties) == 29 - kFirstKindProperty);
 
-constexpr int kPropContent = 8, kPropPasswordChar = 19, kPropSelectionStart = 24, kPropSelectionLength = 25,
-              kPropSelectedText = 26;
+// The numbers without a stored field behind them: the box answers them from its window.
+constexpr int kPropPasswordChar = 19, kPropSelectionStart = 24, kPropSelectionLength = 25, kPropSelectedText = 26;
 
 // Extended style and style of a border value.
 std::pair<DWORD, DWORD> BorderStyles(int border) noexcept {
@@ -174,56 +173,71 @@ void ChangeBorder(Control& box) noexcept {
   SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-void Changed(Control& box, KindRequest& data) noexcept {
+// A property without a stored field was written.
+void ChangedWithoutField(Control& box, KindRequest& data) noexcept {
   HWND window = box.Window();
   switch (data.number) {
-    case kPropContent:
-      SetWindowTextA(window, box.Bytes(F::Content).c_str());
-      SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), EN_CHANGE),
-                   reinterpret_cast<LPARAM>(window));
-      break;
-    case 9: ChangeBorder(box); break;
-    case 10: box.Repaint(); break;
-    case 11:
-      box.MakeBrush(ResolveColour(box.Number(F::BackgroundColour)));
-      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-      break;
-    case 12:
-      box.BuildFont(box.ByteSpan(F::Font));
-      SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(box.Font()), TRUE);
-      break;
-    case 14: ApplyLimit(box); break;
-    case 18:
-      SendMessageA(window, EM_SETREADONLY, box.Int(F::InputMode) == 1, 0);
-      ApplyPasswordChar(box);
-      InvalidateRect(window, nullptr, TRUE);
-      break;
     case kPropPasswordChar:
       box.Slot(static_cast<int>(F::PasswordChar)).number = data.bytes.empty() ? 0 : data.bytes[0];
       ApplyPasswordChar(box);
       InvalidateRect(window, nullptr, TRUE);
       break;
-    case 22:
-    case 23:
-      if (HWND upDown = box.Companion()) {
-        SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(box.Int(F::UpDownMin)), box.Int(F::UpDownMax));
-      }
-      break;
     case kPropSelectionStart:
       box.Slot(static_cast<int>(F::SelectionStart)).number = data.lo;
       Select(box, static_cast<std::int32_t>(data.lo), 0);
       break;
-    case kPropSelectionLength: {
+    case kPropSelectionLength:
       box.Slot(static_cast<int>(F::SelectionLength)).number = data.lo;
       Select(box, Selection(box).first, static_cast<std::int32_t>(data.lo));
       break;
-    }
     case kPropSelectedText: {
       const std::string text(data.bytes.begin(), data.bytes.end());
       SendMessageA(window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
       break;
     }
-    case 13: case 15: case 16: case 17: case 20: case 21: {
+    default:
+      break;
+  }
+}
+
+void Changed(Control& box, KindRequest& data) noexcept {
+  const int field = PropertyField(box.Kind(), data.number);
+  if (field < 0) return ChangedWithoutField(box, data);
+  HWND window = box.Window();
+  switch (static_cast<F>(field)) {
+    case F::Content:
+      SetWindowTextA(window, box.Bytes(F::Content).c_str());
+      SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), EN_CHANGE),
+                   reinterpret_cast<LPARAM>(window));
+      break;
+    case F::Border: ChangeBorder(box); break;
+    case F::TextColour: box.Repaint(); break;
+    case F::BackgroundColour:
+      box.MakeBrush(ResolveColour(box.Number(F::BackgroundColour)));
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+      break;
+    case F::Font:
+      box.BuildFont(box.ByteSpan(F::Font));
+      SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(box.Font()), TRUE);
+      break;
+    case F::MaxLength: ApplyLimit(box); break;
+    case F::InputMode:
+      SendMessageA(window, EM_SETREADONLY, box.Int(F::InputMode) == 1, 0);
+      ApplyPasswordChar(box);
+      InvalidateRect(window, nullptr, TRUE);
+      break;
+    case F::UpDownMin:
+    case F::UpDownMax:
+      if (HWND upDown = box.Companion()) {
+        SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(box.Int(F::UpDownMin)), box.Int(F::UpDownMax));
+      }
+      break;
+    case F::HideSelection:
+    case F::MultiLine:
+    case F::ScrollBars:
+    case F::Alignment:
+    case F::CaseConversion:
+    case F::UpDown: {
       // Styles an EDIT window takes only at creation: build it again with what it shows now.
       box.Slot(static_cast<int>(F::Content)).bytes = WindowText(window);
       const auto [start, end] = Selection(box);
@@ -239,13 +253,14 @@ void Changed(Control& box, KindRequest& data) noexcept {
 
 bool Read(Control& box, KindRequest& data) noexcept {
   HWND window = box.Window();
+  if (PropertyField(box.Kind(), data.number) == static_cast<int>(F::Content)) {
+    // An empty box reads as null, which every text operation takes as the empty text.
+    const std::string text = WindowText(window);
+    const char* copy = text.empty() ? nullptr : CopyTextBytes(text.data(), text.size());
+    data.lo = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(copy));
+    return true;
+  }
   switch (data.number) {
-    case kPropContent: {
-      // An empty box reads as null, which every text operation takes as the empty text.
-      const std::string text = WindowText(window);
-      data.lo = text.empty() ? 0 : static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(CopyTextBytes(text.data(), text.size())));
-      return true;
-    }
     case kPropPasswordChar: {
       const char character[2] = {static_cast<char>(box.Number(F::PasswordChar) & 0xFF), '\0'};
       data.lo = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(CopyText(character)));
@@ -300,6 +315,6 @@ bool EditBoxMessage(Control& box, UINT message, WPARAM wParam, LPARAM, LRESULT& 
 
 }  // namespace
 
-const KindDescriptor kEditBoxKind = {pages::kKindEditBox, 29, kEditBoxProperties, &EditBoxInterface, &EditBoxMessage};
+const KindDescriptor kEditBoxKind = {pages::kKindEditBox, kEditBoxProperties, &EditBoxInterface, &EditBoxMessage};
 
 }  // namespace vl

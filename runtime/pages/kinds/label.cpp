@@ -37,7 +37,6 @@ constexpr PropertyDef kLabelProperties[] = {
     {ptype::kText, static_cast<std::int8_t>(F::Binding1)},
     {ptype::kText, static_cast<std::int8_t>(F::Binding2)},
 };
-static_assert(std::size(kLabelProperties) == 29 - kFirstKindProperty);
 
 // The colours of three colour fields with the "no colour" entries left out.
 std::vector<std::uint32_t> ColourList(const Control& label, F first) {
@@ -156,6 +155,6 @@ bool LabelMessage(Control& label, UINT message, WPARAM, LPARAM, LRESULT& result)
 
 }  // namespace
 
-const KindDescriptor kLabelKind = {pages::kKindLabel, 29, kLabelProperties, &LabelInterface, &LabelMessage};
+const KindDescriptor kLabelKind = {pages::kKindLabel, kLabelProperties, &LabelInterface, &LabelMessage};
 
 }  // namespace vl

@@ -18,7 +18,6 @@ constexpr PropertyDef kPicBoxProperties[] = {
     {ptype::kText, static_cast<std::int8_t>(F::Binding1)},
     {ptype::kText, static_cast<std::int8_t>(F::Binding2)},
 };
-static_assert(std::size(kPicBoxProperties) == 15 - kFirstKindProperty);
 
 void Paint(Control& box) {
   UniqueHandle<GdiObjectTraits<HRGN>> updated(CreateRectRgn(0, 0, 0, 0));
@@ -81,6 +80,6 @@ bool PicBoxMessage(Control& box, UINT message, WPARAM, LPARAM, LRESULT& result) 
 
 }  // namespace
 
-const KindDescriptor kPicBoxKind = {pages::kKindPicBox, 15, kPicBoxProperties, &PicBoxInterface, &PicBoxMessage};
+const KindDescriptor kPicBoxKind = {pages::kKindPicBox, kPicBoxProperties, &PicBoxInterface, &PicBoxMessage};
 
 }  // namespace vl

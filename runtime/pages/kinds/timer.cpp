@@ -13,7 +13,6 @@ constexpr UINT_PTR kTimerId = 1000;
 constexpr PropertyDef kTimerProperties[] = {
     {ptype::kInt, static_cast<std::int8_t>(F::Period)},
 };
-static_assert(std::size(kTimerProperties) == 9 - kFirstKindProperty);
 
 // Starts, restarts or stops the system timer for a period; an unchanged period does nothing.
 void ApplyPeriod(Control& timer, std::int32_t period) noexcept {
@@ -50,6 +49,6 @@ bool TimerMessage(Control& timer, UINT message, WPARAM wParam, LPARAM, LRESULT& 
 
 }  // namespace
 
-const KindDescriptor kTimerKind = {pages::kKindTimer, 9, kTimerProperties, &TimerInterface, &TimerMessage};
+const KindDescriptor kTimerKind = {pages::kKindTimer, kTimerProperties, &TimerInterface, &TimerMessage};
 
 }  // namespace vl

@@ -18,7 +18,6 @@ constexpr PropertyDef kTransLabelProperties[] = {
     {ptype::kBool, static_cast<std::int8_t>(F::WordWrap)},
     {ptype::kFont, static_cast<std::int8_t>(F::Font)},
 };
-static_assert(std::size(kTransLabelProperties) == 15 - kFirstKindProperty);
 
 void Paint(Control& label) {
   PaintScope paint(label.Window());
@@ -63,7 +62,7 @@ bool TransLabelMessage(Control& label, UINT message, WPARAM, LPARAM, LRESULT& re
 
 }  // namespace
 
-const KindDescriptor kTransLabelKind = {pages::kKindTransLabel, 15, kTransLabelProperties, &TransLabelInterface,
+const KindDescriptor kTransLabelKind = {pages::kKindTransLabel, kTransLabelProperties, &TransLabelInterface,
                                         &TransLabelMessage};
 
 }  // namespace vl

@@ -34,7 +34,6 @@ constexpr PropertyDef kWindowProperties[] = {
     {ptype::kText, static_cast<std::int8_t>(W::Caption)},
     {ptype::kText, static_cast<std::int8_t>(W::HelpFile)},
 };
-static_assert(std::size(kWindowProperties) == 32 - kFirstKindProperty);
 
 // Changes that a live page window can take; the others (frame, buttons, class) shape the window
 // when it is created and apply from the next load.
@@ -60,6 +59,6 @@ bool WindowInterface(int request, Control& page, KindRequest& data) noexcept {
 
 }  // namespace
 
-const KindDescriptor kWindowKind = {pages::kKindWindow, 32, kWindowProperties, &WindowInterface, nullptr};
+const KindDescriptor kWindowKind = {pages::kKindWindow, kWindowProperties, &WindowInterface, nullptr};
 
 }  // namespace vl

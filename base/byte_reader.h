@@ -1,6 +1,7 @@
 #pragma once
-// The one way the runtime reads binary data that could be malformed: a cursor over a span that
-// checks every read against the bytes remaining and assembles little-endian integers from bytes.
+// The one way the programs and the generators read binary data that could be malformed: a
+// cursor over a span that checks every read against the bytes remaining and assembles
+// little-endian integers from bytes.
 #include <cstddef>
 #include <cstdint>
 #include <span>

@@ -1,5 +1,5 @@
 #pragma once
-// A value or the reason there is none. The runtime is built without exceptions; functions that
+// A value or the reason there is none. The programs are built without exceptions; functions that
 // can fail on bad input return this and the caller decides (usually: one fatal message).
 #include <cstddef>
 #include <utility>
@@ -14,11 +14,12 @@ struct Error {
   std::size_t offset = 0;
 };
 
-template <class T>
+// E is the error type: Error unless a reader has more to say (where in which record).
+template <class T, class E = Error>
 class [[nodiscard]] Expected {
  public:
   Expected(T value) : m_state(std::move(value)) {}  // NOLINT: implicit by design
-  Expected(Error error) : m_state(error) {}          // NOLINT: implicit by design
+  Expected(E error) : m_state(error) {}              // NOLINT: implicit by design
 
   bool HasValue() const noexcept { return m_state.index() == 0; }
   explicit operator bool() const noexcept { return HasValue(); }
@@ -28,10 +29,10 @@ class [[nodiscard]] Expected {
   const T& operator*() const& noexcept { return Value(); }
   const T* operator->() const noexcept { return &Value(); }
   // Only valid when !HasValue().
-  const Error& GetError() const noexcept { return *std::get_if<1>(&m_state); }
+  const E& GetError() const noexcept { return *std::get_if<1>(&m_state); }
 
  private:
-  std::variant<T, Error> m_state;
+  std::variant<T, E> m_state;
 };
 
 }  // namespace vl
