@@ -31,16 +31,20 @@ char* SpecialFolder(int code) {
 
 // Saves a shortcut with the description, arguments and working folder left out; false only when
 // a save was attempted and failed. A link whose folder does not exist (the system has no Quick
-// Launch folder, say) is skipped: there is no place the installation should have put it.
+// Launch folder, say) is skipped: there is no place the installation should have put it. A save
+// cannot succeed there, so the folder is asked about only when the save failed.
 bool SaveShortCut(Text link, Text target) {
+  if (BoolResult(CallLibraryCommand(kShellLibrary, CreateShortCutCommand,
+                                    ArgList{TextArg(link), TextArg(target)}.PadOmittedArguments(9)))) {
+    return true;
+  }
   const char* separator = FindLastBackslash(link);
   char* folder = CopyTextBytes(link, separator != nullptr ? static_cast<std::size_t>(separator - link) + 1 : 0);
   char* found = TextResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(folder)}));
   const bool skipped = IsEmptyText(found);
   FreeMemory(found);
   FreeMemory(folder);
-  return skipped || BoolResult(CallLibraryCommand(kShellLibrary, CreateShortCutCommand,
-                                                  ArgList{TextArg(link), TextArg(target)}.PadOmittedArguments(9)));
+  return skipped;
 }
 
 // A shortcut in a special folder; skipped when the system has no such folder, so that it never
