@@ -9,33 +9,49 @@
 
 namespace vl::pages {
 
-// The one validating pass over a segment; it keeps the page and unit it is in, for the errors.
+// The one validating pass over a segment. Every step returns false once it has recorded the
+// fault, with the page and unit it was in.
 class SegmentReader {
  public:
   SegmentReader(std::span<std::uint8_t> segment, std::uint32_t routineEntriesLength) noexcept
       : m_segment(segment), m_routineEntriesLength(routineEntriesLength) {}
 
-  Expected<std::vector<PageDescription>, PageError> ReadPages() noexcept;
+  bool ReadPages(std::vector<PageDescription>& pages) noexcept;
+  const PageError& Fault() const noexcept { return m_error; }
 
  private:
-  PageError Fault(PageFault fault, const char* why, std::size_t offset) const noexcept {
-    return {fault, why, offset, m_page, m_unit};
+  bool Fail(PageFault fault, const char* why, std::size_t offset) noexcept {
+    m_error = {fault, why, offset, m_page, m_unit};
+    return false;
   }
   // A read of the bounds-checked reader that failed, `base` bytes into the segment.
-  PageError Truncated(const Error& error, std::size_t base) const noexcept {
-    return Fault(PageFault::Truncated, error.what, base + error.offset);
+  bool Truncated(const Error& error, std::size_t base) noexcept {
+    return Fail(PageFault::Truncated, error.what, base + error.offset);
+  }
+  bool ReadWord(ByteReader& reader, std::uint32_t& word) noexcept {
+    auto read = reader.ReadU32();
+    if (!read) return Truncated(read.GetError(), 0);
+    word = *read;
+    return true;
+  }
+  bool ReadText(ByteReader& reader, std::span<const std::uint8_t>& text) noexcept {
+    auto read = reader.ReadCounted();
+    if (!read) return Truncated(read.GetError(), 0);
+    text = *read;
+    return true;
   }
 
-  Expected<std::vector<Unit>, PageError> ReadUnitBlock(std::span<std::uint8_t> block, std::uint32_t unitCount,
-                                                       std::size_t base) noexcept;
-  Expected<bool, PageError> CheckUnit(UnitView view, std::size_t recordAt) const noexcept;
-  Expected<bool, PageError> CheckProperties(UnitView view, std::size_t recordAt) const noexcept;
-  Expected<bool, PageError> CheckContainers(std::span<Unit> units, std::span<const std::size_t> recordsAt) noexcept;
+  bool ReadUnitBlock(std::span<std::uint8_t> block, std::uint32_t unitCount, std::size_t base,
+                     std::vector<Unit>& units) noexcept;
+  bool CheckUnit(UnitView view, std::size_t recordAt) noexcept;
+  bool CheckProperties(UnitView view, std::size_t recordAt) noexcept;
+  bool CheckContainers(std::span<Unit> units, std::span<const std::size_t> recordsAt) noexcept;
 
   std::span<std::uint8_t> m_segment;
   std::uint32_t m_routineEntriesLength;
   int m_page = -1;
   int m_unit = -1;
+  PageError m_error;
 };
 
 namespace {
@@ -53,13 +69,12 @@ std::size_t OffsetIn(std::span<const std::uint8_t> whole, std::span<const std::u
 
 // N ids, N offsets, then the records without gaps, exactly filling the block. `base` is the
 // block's offset in the segment.
-Expected<std::vector<Unit>, PageError> SegmentReader::ReadUnitBlock(std::span<std::uint8_t> block,
-                                                                    std::uint32_t unitCount,
-                                                                    std::size_t base) noexcept {
+bool SegmentReader::ReadUnitBlock(std::span<std::uint8_t> block, std::uint32_t unitCount, std::size_t base,
+                                  std::vector<Unit>& units) noexcept {
   m_unit = -1;
-  if (unitCount == 0) return Fault(PageFault::UnitBlock, "page without units", base);
+  if (unitCount == 0) return Fail(PageFault::UnitBlock, "page without units", base);
   if (unitCount > block.size() / kUnitTableEntryLength) {
-    return Fault(PageFault::UnitBlock, "unit count larger than the unit block", base);
+    return Fail(PageFault::UnitBlock, "unit count larger than the unit block", base);
   }
   ByteReader reader(block);
   std::vector<std::uint32_t> ids;
@@ -69,86 +84,79 @@ Expected<std::vector<Unit>, PageError> SegmentReader::ReadUnitBlock(std::span<st
     const std::size_t at = base + reader.Offset();
     const std::uint32_t id = *reader.ReadU32();  // present: checked against the block above
     if (!IsValidId(id) || IdType(id) != kIdTypeUnit || IdSubtype(id) > kUnitSubtypeMenuEntry) {
-      return Fault(PageFault::UnitId, "invalid unit id", at);
+      return Fail(PageFault::UnitId, "invalid unit id", at);
     }
-    if (Contains(ids, id)) return Fault(PageFault::UnitId, "repeated unit id", at);
+    if (Contains(ids, id)) return Fail(PageFault::UnitId, "repeated unit id", at);
     ids.push_back(id);
   }
-  std::vector<Unit> units;
   units.reserve(unitCount);
-  std::vector<std::size_t> recordsAt;
-  recordsAt.reserve(unitCount);
+  std::vector<std::size_t> recordsAt(unitCount);
   std::size_t expected = 0;  // where the next record must start, counted after the table
   const std::size_t tableLength = kUnitTableEntryLength * unitCount;
   for (std::uint32_t i = 0; i < unitCount; ++i) {
     m_unit = static_cast<int>(i);
     const std::size_t offsetAt = base + reader.Offset();
-    const std::uint32_t offset = *reader.ReadU32();
-    if (offset != expected) return Fault(PageFault::UnitBlock, "unit records out of place", offsetAt);
+    if (*reader.ReadU32() != expected) return Fail(PageFault::UnitBlock, "unit records out of place", offsetAt);
     ByteReader recordReader(std::span<const std::uint8_t>(block).subspan(tableLength + expected));
     auto length = recordReader.ReadU32();
     if (!length || *length > recordReader.Remaining()) {
-      return Fault(PageFault::UnitBlock, "unit record longer than the unit block", base + tableLength + expected);
+      return Fail(PageFault::UnitBlock, "unit record longer than the unit block", base + tableLength + expected);
     }
     const std::size_t recordAt = base + tableLength + expected + 4;
     auto record = block.subspan(tableLength + expected + 4, *length);
     auto layout = LocateUnitFields(record, IdSubtype(ids[i]) == kUnitSubtypeMenuEntry);
     if (!layout) return Truncated(layout.GetError(), recordAt);
-    if (auto checked = CheckUnit(UnitView(record, *layout), recordAt); !checked) return checked.GetError();
+    if (!CheckUnit(UnitView(record, *layout), recordAt)) return false;
     units.emplace_back(ids[i], record, *layout);
-    recordsAt.push_back(recordAt);
+    recordsAt[i] = recordAt;
     expected += 4 + std::size_t{*length};
   }
   m_unit = -1;
   if (tableLength + expected != block.size()) {
-    return Fault(PageFault::UnitBlock, "unit block longer than its records", base);
+    return Fail(PageFault::UnitBlock, "unit block longer than its records", base);
   }
   if (IdSubtype(ids.front()) != kUnitSubtypeWindow || units.front().View().Kind() != kKindWindow) {
     m_unit = 0;
-    return Fault(PageFault::FirstUnit, "first unit is not a window unit", base);
+    return Fail(PageFault::FirstUnit, "first unit is not a window unit", base);
   }
-  if (auto containers = CheckContainers(units, recordsAt); !containers) return containers.GetError();
-  return units;
+  return CheckContainers(units, recordsAt);
 }
 
-Expected<bool, PageError> SegmentReader::CheckUnit(UnitView view, std::size_t recordAt) const noexcept {
+bool SegmentReader::CheckUnit(UnitView view, std::size_t recordAt) noexcept {
   const UnitLayout& layout = view.Layout();
+  const std::size_t fixedAt = recordAt + layout.fixedOffset;
   if (!view.IsMenuEntry()) {
     // The runtime keeps its own pointers in these slots and trusts what it finds there.
-    if (view.WindowSlot() != 0) {
-      return Fault(PageFault::WindowSlot, "window slot not 0", recordAt + layout.fixedOffset + unit_fixed::kWindowSlot);
-    }
+    if (view.WindowSlot() != 0) return Fail(PageFault::WindowSlot, "window slot not 0", fixedAt + unit_fixed::kWindowSlot);
     if (view.PointerSlot() != 0) {
-      return Fault(PageFault::PointerSlot, "pointer slot not 0",
-                   recordAt + layout.fixedOffset + unit_fixed::kPointerSlot);
+      return Fail(PageFault::PointerSlot, "pointer slot not 0", fixedAt + unit_fixed::kPointerSlot);
     }
   }
   for (std::uint32_t i = 0; i < view.EventCount(); ++i) {
     const std::uint32_t handler = view.Event(i).handler;
-    if (handler == kNoHandler) continue;
-    if (handler % kRoutineEntryLength != 0 || handler >= m_routineEntriesLength) {
-      return Fault(PageFault::Handler, "handler offset names no routine entry",
-                   recordAt + layout.eventsOffset + event_entry::kLength * i + event_entry::kHandler);
+    if (handler != kNoHandler && (handler % kRoutineEntryLength != 0 || handler >= m_routineEntriesLength)) {
+      return Fail(PageFault::Handler, "handler offset names no routine entry",
+                  recordAt + layout.eventsOffset + event_entry::kLength * i + event_entry::kHandler);
     }
   }
   return CheckProperties(view, recordAt);
 }
 
-Expected<bool, PageError> SegmentReader::CheckProperties(UnitView view, std::size_t recordAt) const noexcept {
+bool SegmentReader::CheckProperties(UnitView view, std::size_t recordAt) noexcept {
   const KindInfo* kind = FindKind(view.Kind());
   if (view.IsMenuEntry() || kind == nullptr) return true;  // a kind of another library: not ours to read
   const auto record = std::span<const std::uint8_t>(view.Record());
   const auto block = view.PropertyBlock();
   auto values = ReadPropertyBlock(kind->kind, block);
   if (!values) {
-    return Fault(PageFault::PropertyBlock, values.GetError().what,
-                 recordAt + OffsetIn(record, block) + values.GetError().offset);
+    return Fail(PageFault::PropertyBlock, values.GetError().what,
+                recordAt + OffsetIn(record, block) + values.GetError().offset);
   }
   for (std::size_t i = 0; i < kind->fields.size(); ++i) {
     if (kind->fields[i].type != FieldType::Picture) continue;
     const auto picture = values->At(static_cast<int>(i)).bytes;
     if (const auto pixels = JpegAnnouncedPixels(picture); pixels && *pixels > kMaxPicturePixels) {
-      return Fault(PageFault::Picture, "JPEG picture larger than the pixel cap", recordAt + OffsetIn(record, picture));
+      return Fail(PageFault::Picture, "JPEG picture larger than the pixel cap", recordAt + OffsetIn(record, picture));
     }
   }
   return true;
@@ -156,31 +164,27 @@ Expected<bool, PageError> SegmentReader::CheckProperties(UnitView view, std::siz
 
 // Every container is 0 (the page) or a unit of the page, and following containers from any unit
 // reaches the page: the runtime creates a container's window before the windows it holds.
-Expected<bool, PageError> SegmentReader::CheckContainers(std::span<Unit> units,
-                                                         std::span<const std::size_t> recordsAt) noexcept {
-  constexpr std::size_t kPage = SIZE_MAX;
-  std::vector<std::size_t> holder(units.size(), kPage);
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    const std::uint32_t container = units[i].View().ContainerId();
-    if (container == 0) continue;
-    const auto found =
-        std::find_if(units.begin(), units.end(), [&](const Unit& unit) { return unit.Id() == container; });
-    if (found == units.end()) {
-      m_unit = static_cast<int>(i);
-      return Fault(PageFault::Container, "container not a unit of the page",
-                   recordsAt[i] + units[i].View().Layout().fixedOffset + unit_fixed::kContainer);
-    }
-    holder[i] = static_cast<std::size_t>(found - units.begin());
-  }
-  for (std::size_t i = 0; i < units.size(); ++i) {
+bool SegmentReader::CheckContainers(std::span<Unit> units, std::span<const std::size_t> recordsAt) noexcept {
+  const std::size_t count = units.size();
+  auto containerAt = [&](std::size_t index) {
+    return recordsAt[index] + units[index].View().Layout().fixedOffset + unit_fixed::kContainer;
+  };
+  for (std::size_t i = 0; i < count; ++i) {
     std::size_t at = i;
-    for (std::size_t steps = 0; at != kPage; ++steps) {
-      if (steps == units.size()) {
-        m_unit = static_cast<int>(i);
-        return Fault(PageFault::ContainerCycle, "units contain each other",
-                     recordsAt[i] + units[i].View().Layout().fixedOffset + unit_fixed::kContainer);
+    for (std::size_t steps = 0;; ++steps) {
+      const std::uint32_t container = units[at].View().ContainerId();
+      if (container == 0) break;
+      std::size_t holder = 0;
+      while (holder < count && units[holder].Id() != container) ++holder;
+      if (holder == count) {
+        m_unit = static_cast<int>(at);
+        return Fail(PageFault::Container, "container not a unit of the page", containerAt(at));
       }
-      at = holder[at];
+      if (steps == count) {
+        m_unit = static_cast<int>(i);
+        return Fail(PageFault::ContainerCycle, "units contain each other", containerAt(i));
+      }
+      at = holder;
     }
   }
   return true;
@@ -260,72 +264,62 @@ PageDescription* PageList::Find(std::uint32_t pageId) noexcept {
   return nullptr;
 }
 
-Expected<std::vector<PageDescription>, PageError> SegmentReader::ReadPages() noexcept {
+bool SegmentReader::ReadPages(std::vector<PageDescription>& pages) noexcept {
   ByteReader reader(m_segment);
-  auto indexLength = reader.ReadU32();
-  if (!indexLength) return Truncated(indexLength.GetError(), 0);
-  if (*indexLength % kPageIndexEntryLength != 0) {
-    return Fault(PageFault::PageIndex, "page index length not a multiple of 8", 0);
+  std::uint32_t indexLength = 0;
+  if (!ReadWord(reader, indexLength)) return false;
+  if (indexLength % kPageIndexEntryLength != 0) {
+    return Fail(PageFault::PageIndex, "page index length not a multiple of 8", 0);
   }
-  if (*indexLength > reader.Remaining()) return Fault(PageFault::PageIndex, "page index longer than the segment", 0);
-  const std::uint32_t pageCount = *indexLength / kPageIndexEntryLength;
+  if (indexLength > reader.Remaining()) return Fail(PageFault::PageIndex, "page index longer than the segment", 0);
+  const std::uint32_t pageCount = indexLength / kPageIndexEntryLength;
   std::vector<std::uint32_t> ids;
   ids.reserve(pageCount);
   for (std::uint32_t i = 0; i < pageCount; ++i) {
     m_page = static_cast<int>(i);
     const std::size_t at = reader.Offset();
     const std::uint32_t id = *reader.ReadU32();  // present: the index length was checked
-    if (!IsValidId(id) || IdType(id) != kIdTypePage) return Fault(PageFault::PageId, "invalid page id", at);
-    if (Contains(ids, id)) return Fault(PageFault::PageId, "repeated page id", at);
+    if (!IsValidId(id) || IdType(id) != kIdTypePage) return Fail(PageFault::PageId, "invalid page id", at);
+    if (Contains(ids, id)) return Fail(PageFault::PageId, "repeated page id", at);
     ids.push_back(id);
   }
   m_page = -1;
   // The page slots: their stored values have no meaning; the list below takes their place.
-  if (auto slots = reader.Skip(4 * std::size_t{pageCount}); !slots) return Truncated(slots.GetError(), 0);
+  (void)reader.Skip(4 * std::size_t{pageCount});  // present: the index length was checked
 
-  std::vector<PageDescription> pages(pageCount);
+  pages.resize(pageCount);
   for (std::uint32_t i = 0; i < pageCount; ++i) {
     m_page = static_cast<int>(i);
     m_unit = -1;
     PageDescription& page = pages[i];
     page.m_id = ids[i];
-    auto reserved = reader.ReadU32();
-    if (!reserved) return Truncated(reserved.GetError(), 0);
-    auto moduleId = reader.ReadU32();
-    if (!moduleId) return Truncated(moduleId.GetError(), 0);
-    auto first = reader.ReadCounted();
-    if (!first) return Truncated(first.GetError(), 0);
-    auto second = reader.ReadCounted();
-    if (!second) return Truncated(second.GetError(), 0);
-    auto unitCount = reader.ReadU32();
-    if (!unitCount) return Truncated(unitCount.GetError(), 0);
+    std::uint32_t unitCount = 0, blockLength = 0;
+    if (!ReadWord(reader, page.m_reserved) || !ReadWord(reader, page.m_moduleId) ||
+        !ReadText(reader, page.m_firstText) || !ReadText(reader, page.m_secondText) ||
+        !ReadWord(reader, unitCount)) {
+      return false;
+    }
     const std::size_t lengthAt = reader.Offset();
-    auto blockLength = reader.ReadU32();
-    if (!blockLength) return Truncated(blockLength.GetError(), 0);
-    if (*blockLength > reader.Remaining()) {
-      return Fault(PageFault::UnitBlock, "unit block longer than the segment", lengthAt);
+    if (!ReadWord(reader, blockLength)) return false;
+    if (blockLength > reader.Remaining()) {
+      return Fail(PageFault::UnitBlock, "unit block longer than the segment", lengthAt);
     }
     const std::size_t blockAt = reader.Offset();
-    (void)reader.Skip(*blockLength);
-    auto units = ReadUnitBlock(m_segment.subspan(blockAt, *blockLength), *unitCount, blockAt);
-    if (!units) return units.GetError();
-    page.m_reserved = *reserved;
-    page.m_moduleId = *moduleId;
-    page.m_firstText = *first;
-    page.m_secondText = *second;
-    page.m_units = std::move(units.Value());
+    (void)reader.Skip(blockLength);
+    if (!ReadUnitBlock(m_segment.subspan(blockAt, blockLength), unitCount, blockAt, page.m_units)) return false;
   }
   m_page = -1;
   m_unit = -1;
-  if (!reader.AtEnd()) return Fault(PageFault::PageIndex, "bytes after the last page record", reader.Offset());
-  return pages;
+  if (!reader.AtEnd()) return Fail(PageFault::PageIndex, "bytes after the last page record", reader.Offset());
+  return true;
 }
 
 Expected<PageList, PageError> ReadPageSegment(std::span<std::uint8_t> segment,
                                               std::uint32_t routineEntriesLength) noexcept {
-  auto pages = SegmentReader(segment, routineEntriesLength).ReadPages();
-  if (!pages) return pages.GetError();
-  return PageList(std::move(pages.Value()));
+  SegmentReader reader(segment, routineEntriesLength);
+  std::vector<PageDescription> pages;
+  if (!reader.ReadPages(pages)) return reader.Fault();
+  return PageList(std::move(pages));
 }
 
 const char* PageFaultName(PageFault fault) noexcept {

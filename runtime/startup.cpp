@@ -61,7 +61,7 @@ void LoadPageDescriptions(Runtime& runtime) noexcept {
       codeStart != 0 && codeEnd > codeStart ? static_cast<std::uint32_t>(codeEnd - codeStart) : 0u;
   auto pages = pages::ReadPageSegment(segment, entriesLength);
   if (!pages) {
-    static char message[kFatalTextCapacity / 2];
+    char message[kFatalTextCapacity / 2];
     const std::size_t heading = std::strlen(kLoadPageDataFailed);
     std::memcpy(message, kLoadPageDataFailed, heading);
     message[heading] = '\r';
