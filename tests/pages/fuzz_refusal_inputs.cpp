@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "pages/page_segment.h"
-#include "segment_writer.h"
+#include "picture_page.h"
 
 namespace {
 
@@ -29,25 +29,6 @@ void Put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
 // Where a unit's field lies in the segment it was read from.
 std::size_t At(const Bytes& segment, Unit& unit, std::size_t offsetInRecord) {
   return static_cast<std::size_t>(unit.Record().data() - segment.data()) + offsetInRecord;
-}
-
-Bytes PictureSegment() {
-  pagegen::UnitSource window;
-  window.id = 0x06010000;
-  window.kind = kKindWindow;
-  pagegen::UnitSource picture;
-  picture.id = 0x16010001;
-  picture.kind = kKindPicBox;
-  picture.hasProperties = true;
-  picture.version = 2;
-  // SOI, then a baseline frame header for 8192 x 8192 pixels.
-  const std::string jpeg("\xFF\xD8\xFF\xC0\x00\x0B\x08\x20\x00\x20\x00\x01\x01\x11\x00", 15);
-  picture.fields[static_cast<int>(PicBoxField::Picture)] = {0, jpeg};
-  pagegen::PageSource page;
-  page.id = 0x52010001;
-  page.units = {window, picture};
-  const std::string segment = pagegen::BuildSegment({page});
-  return Bytes(segment.begin(), segment.end());
 }
 
 }  // namespace
@@ -110,5 +91,6 @@ int main(int argc, char** argv) {
     input.damage(damaged);
     if (!write(input.name, input.fault, damaged)) return 1;
   }
-  return write("picture_over_cap", PageFault::Picture, PictureSegment()) ? 0 : 1;
+  const Bytes oversized = test::PicturePage(test::JpegHeader(8192, 8192));
+  return write("picture_over_cap", PageFault::Picture, oversized) ? 0 : 1;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "page_source.h"
+#include "picture_page.h"
 #include "base/byte_reader.h"
 #include "pages/property_block.h"
 #include "segment_writer.h"
@@ -432,39 +433,11 @@ TEST(PageSegment, ValuesTheRuntimeTrustsAreRefusedWhereTheyLie) {
   EXPECT_TRUE(ReadPageSegment(heldByWindow, kSmallEntries));
 }
 
-// A JPEG frame header for a picture of width x height.
-std::string JpegHeader(std::uint16_t width, std::uint16_t height) {
-  std::string bytes = "\xFF\xD8\xFF\xE0";
-  bytes += std::string("\x00\x04\x00\x00", 4);  // an APP0 segment to walk over
-  bytes += "\xFF\xC0";
-  bytes += std::string("\x00\x0B\x08", 3);
-  bytes += static_cast<char>(height >> 8);
-  bytes += static_cast<char>(height & 0xFF);
-  bytes += static_cast<char>(width >> 8);
-  bytes += static_cast<char>(width & 0xFF);
-  bytes += std::string("\x01\x01\x11\x00", 4);
-  return bytes;
-}
-
 TEST(PageSegment, APictureAnnouncingMoreThanThePixelCapIsRefusedAtItsBytes) {
-  pagegen::UnitSource window;
-  window.id = 0x06010000;
-  window.kind = kKindWindow;
-  pagegen::UnitSource picture;
-  picture.id = 0x16010001;
-  picture.kind = kKindPicBox;
-  picture.hasProperties = true;
-  picture.version = 2;
-  pagegen::PageSource page;
-  page.id = 0x52010001;
-  auto segmentWith = [&](const std::string& jpeg) {
-    picture.fields[static_cast<int>(PicBoxField::Picture)] = {0, jpeg};
-    page.units = {window, picture};
-    return ToBytes(pagegen::BuildSegment({page}));
-  };
-  Bytes atCap = segmentWith(JpegHeader(4096, 4096));
+  using test::JpegHeader;
+  Bytes atCap = test::PicturePage(JpegHeader(4096, 4096));
   EXPECT_TRUE(ReadPageSegment(atCap, 0));
-  Bytes overCap = segmentWith(JpegHeader(4096, 4097));
+  Bytes overCap = test::PicturePage(JpegHeader(4096, 4097));
   auto read = ReadPageSegment(overCap, 0);
   ASSERT_FALSE(read);
   EXPECT_EQ(read.GetError().fault, PageFault::Picture);
