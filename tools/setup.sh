@@ -27,8 +27,15 @@ deb_src_present() {
   grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ || grep -qs '^deb-src ' /etc/apt/sources.list
 }
 
-locale_present() {
-  locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'
+# The locales whose ANSI code pages the tests run under: 936 (Chinese), 1252 (English), 932
+# (Japanese).
+locales=(zh_CN en_US ja_JP)
+
+locales_present() {
+  local name
+  for name in "${locales[@]}"; do
+    locale -a 2>/dev/null | grep -qix "$name.utf8" || return 1
+  done
 }
 
 need_update=0
@@ -66,9 +73,11 @@ if [ -n "$todo" ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends $todo
 fi
 
-if ! locale_present; then
-  "${sudo[@]}" sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+if ! locales_present; then
+  for name in "${locales[@]}"; do
+    "${sudo[@]}" sed -i "s/^# *$name.UTF-8 UTF-8/$name.UTF-8 UTF-8/" /etc/locale.gen
+    grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  done
   "${sudo[@]}" locale-gen
 fi
 
