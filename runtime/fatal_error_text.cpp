@@ -2,13 +2,14 @@
 
 #include <cstring>
 
+#include "base/character_walk.h"
 #include "decimal_text.h"
 #include "runtime_texts.h"
 
 namespace vl {
 namespace {
 
-// Appends to a fixed buffer, never past its end and never splitting a double-byte character.
+// Appends to a fixed buffer, never past its end and never splitting a character.
 class FixedText {
  public:
   explicit FixedText(char (&out)[kFatalTextCapacity]) : m_out(out) { m_out[0] = '\0'; }
@@ -17,7 +18,7 @@ class FixedText {
     if (text == nullptr) return;
     std::size_t room = kFatalTextCapacity - 1 - m_length;
     std::size_t n = std::strlen(text);
-    if (n > room) n = CutAtCharacter(text, room);
+    if (n > room) n = FitLength({text, n}, room);
     std::memcpy(m_out + m_length, text, n);
     m_length += n;
     m_out[m_length] = '\0';
@@ -26,17 +27,6 @@ class FixedText {
   std::size_t Length() const noexcept { return m_length; }
 
  private:
-  // The longest prefix of at most `limit` bytes that ends on a character boundary (GBK: a byte
-  // with the high bit set starts a two-byte character).
-  static std::size_t CutAtCharacter(const char* text, std::size_t limit) noexcept {
-    std::size_t i = 0;
-    while (i < limit) {
-      const std::size_t width = (static_cast<unsigned char>(text[i]) & 0x80) != 0 ? 2 : 1;
-      if (i + width > limit) break;
-      i += width;
-    }
-    return i;
-  }
 
   char* m_out;
   std::size_t m_length = 0;

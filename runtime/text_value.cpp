@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/character_walk.h"
 #include "memory.h"
 #include "runtime_texts.h"
 
@@ -58,13 +59,8 @@ namespace vl {
 const char* FindLastBackslash(Text text) noexcept {
   if (text == nullptr) return nullptr;
   const char* found = nullptr;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if ((static_cast<unsigned char>(*p) & 0x80) != 0) {
-      if (p[1] == '\0') break;
-      ++p;
-    } else if (*p == '\\') {
-      found = p;
-    }
+  for (const char* p = text; *p != '\0'; p = NextCharacter(p)) {
+    if (*p == '\\') found = p;
   }
   return found;
 }
@@ -75,13 +71,9 @@ namespace vl {
 
 bool IsBlankText(Text text) noexcept {
   if (text == nullptr) return true;
-  for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
-    if (*p == ' ' || *p == '\t') continue;
-    if (p[0] == 0xA1 && p[1] == 0xA1) {
-      ++p;
-      continue;
-    }
-    return false;
+  for (const char* p = text; *p != '\0'; p = NextCharacter(p)) {
+    const bool ideographicSpace = p[0] == '\xA1' && p[1] == '\xA1';
+    if (*p != ' ' && *p != '\t' && !ideographicSpace) return false;
   }
   return true;
 }

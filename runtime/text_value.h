@@ -32,9 +32,8 @@ Text NonNullText(Text text) noexcept;
 
 namespace vl {
 
-// The last single-byte backslash of `text`, reading it as double-byte (GBK): a byte with the
-// high bit set starts a two-byte character whose second byte is never taken for a separator.
-// Null when there is none.
+// The last backslash of `text` that is a character of its own (base/character_walk.h): the
+// second byte of a two-byte character is never taken for a separator. Null when there is none.
 const char* FindLastBackslash(Text text) noexcept;
 
 }  // namespace vl
@@ -42,7 +41,7 @@ const char* FindLastBackslash(Text text) noexcept;
 namespace vl {
 
 // True for the empty text and for a text of blanks only: spaces, tabs and the ideographic
-// space of the GBK code page (0xA1 0xA1).
+// space (0xA1 0xA1), read character by character.
 bool IsBlankText(Text text) noexcept;
 
 }  // namespace vl

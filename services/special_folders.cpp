@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "runtime/text_value.h"
 #include "runtime_texts.h"
 
 namespace vl {
@@ -58,8 +59,9 @@ void GetSpecialFolderPathCommand(ResultRecord* result, int count, const ArgRecor
   }
   buffer[kSystemBufferSize - 1] = '\0';  // whatever the system did, the path ends inside the buffer
   std::size_t length = std::strlen(buffer);
-  // The last byte decides, not the last character.
-  if (length > 0 && buffer[length - 1] != '\\') buffer[length++] = '\\';
+  // The last character decides: a folder name ending in a character whose second byte is 0x5C
+  // (淺, 禱) still gets its separator.
+  if (length > 0 && FindLastBackslash(buffer) != buffer + length - 1) buffer[length++] = '\\';
   SetTextResult(result, CopyTextBytes(buffer, length));
 }
 

@@ -82,6 +82,14 @@ TEST(TextValue, LastBackslashSkipsTheSecondByteOfDoubleByteCharacters) {
   // A lead byte at the very end stops the scan instead of reading past the terminator.
   const char* cut = "a\\b\x95";
   EXPECT_EQ(FindLastBackslash(cut), cut + 1);
+  // A four-byte character, the euro sign 0x80 and 0xFF are characters of their own; a lead
+  // byte that starts no character leaves the backslash after it alone.
+  const char* fourByte = "a\\\x81\x30\x81\x30";
+  EXPECT_EQ(FindLastBackslash(fourByte), fourByte + 1);
+  const char* singles = "\x80\\\xFF\\";
+  EXPECT_EQ(FindLastBackslash(singles), singles + 3);
+  const char* stray = "\x81\x7F\\";
+  EXPECT_EQ(FindLastBackslash(stray), stray + 2);
 }
 
 TEST(TextValue, BlankTextsAreSpacesTabsAndIdeographicSpacesOnly) {

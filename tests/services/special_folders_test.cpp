@@ -153,5 +153,14 @@ TEST_F(RedirectedFolder, APathOf259BytesStillGetsItsBackslash) {
   EXPECT_EQ(result, path + "\\");
 }
 
+TEST_F(RedirectedFolder, AFolderEndingInACharacterWhoseSecondByteIsABackslashGetsItsSeparator) {
+  test::ScratchFolder scratch;
+  const std::string path = scratch / "\x9C\x5C";  // 淺, whose second byte is 0x5C
+  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+  Redirect(path);
+  if (ShellFolder(CSIDL_FAVORITES) != path) GTEST_SKIP() << "the shell does not answer with the redirected folder";
+  EXPECT_EQ(FolderPath(2), path + "\\");
+}
+
 }  // namespace
 }  // namespace vl
