@@ -10,6 +10,13 @@ struct FourByteRun {
   char32_t character;   // its first character
 };
 
+// A real character that takes the four-byte code of the private-use character code page 936
+// reads in its place.
+struct FourBytePair {
+  char32_t real;
+  char32_t privateUse;
+};
+
 #include "gb18030_ranges.inc"
 
 constexpr std::uint32_t kSupplementaryFirst = 189000;  // 0x90 0x30 0x81 0x30
@@ -49,6 +56,10 @@ std::uint32_t RunLength(const FourByteRun& run) noexcept {
 std::optional<FourBytes> EncodeFourByte(char32_t character) noexcept {
   if (character > kLastCharacter || (character >= 0xD800 && character <= 0xDFFF)) return std::nullopt;
   if (character >= 0x10000) return BytesOf(kSupplementaryFirst + (character - 0x10000));
+  for (const FourBytePair& pair : kFourBytePairs) {
+    if (pair.privateUse == character) return std::nullopt;  // its code names the real character
+    if (pair.real == character) character = pair.privateUse;
+  }
   if (character < kFourByteRuns[0].character) return std::nullopt;
   const FourByteRun& run = RunOf<char32_t>(character, &FourByteRun::character);
   const std::uint32_t offset = character - run.character;
@@ -68,7 +79,11 @@ std::optional<char32_t> DecodeFourByte(std::span<const std::uint8_t, 4> bytes) n
   }
   if (number >= kFourByteRunsEnd) return std::nullopt;
   const FourByteRun& run = RunOf<std::uint32_t>(number, &FourByteRun::first);
-  return static_cast<char32_t>(run.character + (number - run.first));
+  const char32_t character = run.character + (number - run.first);
+  for (const FourBytePair& pair : kFourBytePairs) {
+    if (pair.privateUse == character) return pair.real;
+  }
+  return character;
 }
 
 }  // namespace vl

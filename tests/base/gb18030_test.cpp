@@ -32,6 +32,9 @@ TEST(Gb18030, KnownCodesAtTheEdgesOfTheRanges) {
   EXPECT_EQ(Encoded(0x10000), "90308130");
   EXPECT_EQ(Encoded(0x1F600), "9439FC36");  // an emoji
   EXPECT_EQ(Encoded(0x10FFFF), "E3329A35");
+  // ǹ is A8BF in GB18030, which code page 936 reads as U+E7C8: it takes U+E7C8's four-byte code.
+  EXPECT_EQ(Encoded(0x01F9), "8336C830");
+  EXPECT_EQ(Encoded(0xE7C8), "-");
   // One- and two-byte characters, surrogates and what lies past Unicode have no four-byte form.
   for (char32_t none : {0x41u, 0x7Fu, 0x4E00u, 0x7EFFu, 0xA4u, 0xE000u, 0xD800u, 0xDFFFu, 0x110000u}) {
     EXPECT_EQ(Encoded(none), "-") << std::hex << static_cast<std::uint32_t>(none);
@@ -57,6 +60,7 @@ TEST(Gb18030, BytesOutsideTheRangesNameNoCharacter) {
     return DecodeFourByte(std::span<const std::uint8_t, 4>(bytes));
   };
   EXPECT_EQ(decode(0x81, 0x30, 0x81, 0x30), char32_t{0x80});
+  EXPECT_EQ(decode(0x83, 0x36, 0xC8, 0x30), char32_t{0x01F9});
   EXPECT_FALSE(decode(0x84, 0x31, 0xA5, 0x30));  // just past the plane's last code
   EXPECT_FALSE(decode(0x8F, 0x39, 0xFE, 0x39));  // just before the supplementary planes
   EXPECT_FALSE(decode(0xE3, 0x32, 0x9A, 0x36));  // just past U+10FFFF
