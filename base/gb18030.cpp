@@ -5,16 +5,17 @@
 namespace vl {
 namespace {
 
+// Numbers and characters of the first plane both fit in 16 bits.
 struct FourByteRun {
-  std::uint32_t first;  // the number of its first code
-  char32_t character;   // its first character
+  std::uint16_t first;      // the number of its first code
+  std::uint16_t character;  // its first character
 };
 
 // A real character that takes the four-byte code of the private-use character code page 936
 // reads in its place.
 struct FourBytePair {
-  char32_t real;
-  char32_t privateUse;
+  std::uint16_t real;
+  std::uint16_t privateUse;
 };
 
 #include "gb18030_ranges.inc"
@@ -39,10 +40,9 @@ FourBytes BytesOf(std::uint32_t number) noexcept {
 
 // The run a number falls in, or the run a character would fall in: the last that starts at or
 // before it.
-template <class Key>
-const FourByteRun& RunOf(Key key, Key FourByteRun::*field) noexcept {
+const FourByteRun& RunOf(std::uint32_t key, std::uint16_t FourByteRun::*field) noexcept {
   const auto after = std::upper_bound(std::begin(kFourByteRuns), std::end(kFourByteRuns), key,
-                                      [field](Key k, const FourByteRun& run) { return k < run.*field; });
+                                      [field](std::uint32_t k, const FourByteRun& run) { return k < run.*field; });
   return *(after - 1);
 }
 
@@ -61,7 +61,7 @@ std::optional<FourBytes> EncodeFourByte(char32_t character) noexcept {
     if (pair.real == character) character = pair.privateUse;
   }
   if (character < kFourByteRuns[0].character) return std::nullopt;
-  const FourByteRun& run = RunOf<char32_t>(character, &FourByteRun::character);
+  const FourByteRun& run = RunOf(character, &FourByteRun::character);
   const std::uint32_t offset = character - run.character;
   if (offset >= RunLength(run)) return std::nullopt;  // between runs: a one- or two-byte character
   return BytesOf(run.first + offset);
@@ -78,7 +78,7 @@ std::optional<char32_t> DecodeFourByte(std::span<const std::uint8_t, 4> bytes) n
     return static_cast<char32_t>(character);
   }
   if (number >= kFourByteRunsEnd) return std::nullopt;
-  const FourByteRun& run = RunOf<std::uint32_t>(number, &FourByteRun::first);
+  const FourByteRun& run = RunOf(number, &FourByteRun::first);
   const char32_t character = run.character + (number - run.first);
   for (const FourBytePair& pair : kFourBytePairs) {
     if (pair.privateUse == character) return pair.real;

@@ -4,52 +4,42 @@
 
 #include "base/character_walk.h"
 #include "base/gb18030.h"
+#include "memory.h"
 
 namespace vl {
 namespace {
 
 constexpr UINT kGbkCodePage = 936;
 
-// Appends the UTF-16 of one code point.
-template <class Put>
-void PutCodePoint(char32_t character, Put put) {
-  if (character < 0x10000) {
-    put(static_cast<wchar_t>(character));
-  } else {
-    const char32_t offset = character - 0x10000;
-    put(static_cast<wchar_t>(0xD800 + (offset >> 10)));
-    put(static_cast<wchar_t>(0xDC00 + (offset & 0x3FF)));
-  }
-}
-
-// Decodes the characters of `text` one run at a time: runs of one- and two-byte characters
-// through code page 936, four-byte characters here. `put` takes each wide unit; false when a
-// part cannot be decoded (into `scratch`, at most `scratch.size()` units per run of 936).
-template <class Put>
-bool Decode(std::string_view text, std::span<wchar_t> scratch, Put put) {
-  std::size_t at = 0;
+// Decodes `text` into `out`, which holds at least one unit per byte: runs of one- and two-byte
+// characters through code page 936, four-byte characters here (two units at most, for four
+// bytes). The number of units, or -1 when a part cannot be decoded.
+long Decode(std::string_view text, wchar_t* out) noexcept {
+  std::size_t at = 0, written = 0;
   while (at < text.size()) {
     if (CharacterLength(text, at) == 4) {
       const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data() + at);
       const auto character = DecodeFourByte(std::span<const std::uint8_t, 4>(bytes, 4));
-      if (!character) return false;
-      PutCodePoint(*character, put);
+      if (!character) return -1;
+      if (*character < 0x10000) {
+        out[written++] = static_cast<wchar_t>(*character);
+      } else {
+        const char32_t offset = *character - 0x10000;
+        out[written++] = static_cast<wchar_t>(0xD800 + (offset >> 10));
+        out[written++] = static_cast<wchar_t>(0xDC00 + (offset & 0x3FF));
+      }
       at += 4;
       continue;
     }
     std::size_t end = at;
-    while (end < text.size() && end - at < scratch.size()) {
-      const std::size_t length = CharacterLength(text, end);
-      if (length == 4 || end - at + length > scratch.size()) break;
-      end += length;
-    }
+    while (end < text.size() && CharacterLength(text, end) != 4) end += CharacterLength(text, end);
     const int units = MultiByteToWideChar(kGbkCodePage, MB_ERR_INVALID_CHARS, text.data() + at,
-                                          static_cast<int>(end - at), scratch.data(), static_cast<int>(scratch.size()));
-    if (units <= 0) return false;
-    for (int i = 0; i < units; ++i) put(scratch[static_cast<std::size_t>(i)]);
+                                          static_cast<int>(end - at), out + written, static_cast<int>(end - at));
+    if (units <= 0) return -1;
+    written += static_cast<std::size_t>(units);
     at = end;
   }
-  return true;
+  return static_cast<long>(written);
 }
 
 // The GB18030 bytes of one code point (not a surrogate) into `out`; 0 when it has none.
@@ -78,43 +68,55 @@ std::size_t EncodeCharacter(char32_t character, char (&out)[4]) noexcept {
 
 }  // namespace
 
-std::optional<std::wstring> WideFromText(std::string_view text) {
-  std::wstring wide;
-  wide.reserve(text.size());
-  wchar_t scratch[256];
-  if (!Decode(text, scratch, [&](wchar_t unit) { wide.push_back(unit); })) return std::nullopt;
-  return wide;
+WideText::WideText(std::string_view text) noexcept {
+  auto* wide = static_cast<wchar_t*>(AllocateMemory((text.size() + 1) * sizeof(wchar_t)));
+  const long units = Decode(text, wide);
+  if (units < 0) {
+    FreeMemory(wide);
+    return;
+  }
+  wide[units] = L'\0';
+  m_text = wide;
+  m_length = static_cast<std::size_t>(units);
 }
 
-std::optional<std::string> TextFromWide(std::wstring_view text) {
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
+WideText::~WideText() { FreeMemory(m_text); }
+
+char* TextFromWide(std::wstring_view text, std::size_t* length) noexcept {
+  auto* bytes = static_cast<char*>(AllocateMemory(4 * text.size() + 1));
+  std::size_t written = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t character = text[i];
     if (character >= 0xD800 && character <= 0xDFFF) {
       const bool pair = character <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-      if (!pair) return std::nullopt;
+      if (!pair) {
+        FreeMemory(bytes);
+        return nullptr;
+      }
       character = 0x10000 + ((character - 0xD800) << 10) + (text[++i] - 0xDC00u);
     }
     char encoded[4];
-    const std::size_t length = EncodeCharacter(character, encoded);
-    if (length == 0) return std::nullopt;
-    bytes.append(encoded, length);
+    const std::size_t count = EncodeCharacter(character, encoded);
+    if (count == 0) {
+      FreeMemory(bytes);
+      return nullptr;
+    }
+    for (std::size_t k = 0; k < count; ++k) bytes[written++] = encoded[k];
   }
+  bytes[written] = '\0';
+  if (length != nullptr) *length = written;
   return bytes;
 }
 
 std::size_t WideIntoBuffer(std::string_view text, std::span<wchar_t> out) noexcept {
   if (out.empty()) return 0;
   std::size_t length = 0;
-  wchar_t scratch[2];  // one character at a time: a cut never splits one
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t bytes = CharacterLength(text, at);
-    wchar_t units[2];
-    std::size_t count = 0;
-    if (!Decode(text.substr(at, bytes), scratch, [&](wchar_t unit) { if (count < 2) units[count++] = unit; })) break;
-    if (length + count + 1 > out.size()) break;
-    for (std::size_t i = 0; i < count; ++i) out[length++] = units[i];
+    wchar_t units[4];  // one character at a time, so that a cut never splits one
+    const long count = Decode(text.substr(at, bytes), units);
+    if (count < 0 || length + static_cast<std::size_t>(count) + 1 > out.size()) break;
+    for (long i = 0; i < count; ++i) out[length++] = units[i];
     at += bytes;
   }
   out[length] = L'\0';

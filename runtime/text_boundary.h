@@ -5,19 +5,33 @@
 // characters it cannot hold take GB18030's four-byte form (base/gb18030.h). Whatever code page
 // the system runs in, nothing is lost either way.
 #include <cstddef>
-#include <optional>
 #include <span>
-#include <string>
 #include <string_view>
 
 namespace vl {
 
-// Nothing for bytes that are no character: a lead byte that starts no sequence, a two-byte code
-// that code page 936 does not define, a four-byte code that names no character.
-std::optional<std::wstring> WideFromText(std::string_view text);
+// The wide form of a text, for the length of a call, in the runtime's memory. Not valid for
+// bytes that are no character: a lead byte that starts no sequence, a two-byte code that code
+// page 936 does not define, a four-byte code that names no character.
+class WideText {
+ public:
+  explicit WideText(std::string_view text) noexcept;
+  ~WideText();
+  WideText(const WideText&) = delete;
+  WideText& operator=(const WideText&) = delete;
 
-// Nothing for a surrogate without its other half.
-std::optional<std::string> TextFromWide(std::wstring_view text);
+  bool Valid() const noexcept { return m_text != nullptr; }
+  const wchar_t* Get() const noexcept { return m_text; }
+  std::size_t Length() const noexcept { return m_length; }
+
+ private:
+  wchar_t* m_text = nullptr;
+  std::size_t m_length = 0;
+};
+
+// A new runtime allocation holding the bytes of a wide text and a terminator; null for a
+// surrogate without its other half. `length` receives the byte count when not null.
+char* TextFromWide(std::wstring_view text, std::size_t* length = nullptr) noexcept;
 
 // For the fatal path: the wide form of as many whole characters of `text` as fit in `out` with a
 // terminator, never allocating; a character that cannot be converted ends the text there.

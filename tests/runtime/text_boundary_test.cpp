@@ -4,12 +4,29 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "base/character_walk.h"
+#include "runtime/memory.h"
 
 namespace vl {
 namespace {
+
+std::optional<std::wstring> WideFromText(std::string_view text) {
+  const WideText wide(text);
+  if (!wide.Valid()) return std::nullopt;
+  return std::wstring(wide.Get(), wide.Length());
+}
+
+std::optional<std::string> TextFromWide(std::wstring_view text) {
+  std::size_t length = 0;
+  char* bytes = vl::TextFromWide(text, &length);
+  if (bytes == nullptr) return std::nullopt;
+  std::string result(bytes, length);
+  FreeMemory(bytes);
+  return result;
+}
 
 std::wstring Utf16(char32_t character) {
   if (character < 0x10000) return std::wstring(1, static_cast<wchar_t>(character));
