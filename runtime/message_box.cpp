@@ -19,7 +19,9 @@ void ShowMessageBoxCommand(ResultRecord* result, int count, const ArgRecord* arg
   {
     const WideText wideMessage(message);
     const WideText wideTitle(title == nullptr ? kDefaultMessageBoxTitle : title);
-    if (wideMessage.Valid() && wideTitle.Valid()) button = MessageBoxW(nullptr, wideMessage.Get(), wideTitle.Get(), style);
+    if (wideMessage.Valid() && wideTitle.Valid()) {
+      button = MessageBoxW(nullptr, wideMessage.Get(), wideTitle.Get(), style);
+    }
   }
   FreeMemory(message);
   FreeMemory(title);
