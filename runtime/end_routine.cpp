@@ -8,7 +8,6 @@
 #include "runtime_object.h"
 #include "runtime_texts.h"
 #include "startup.h"
-#include "text_boundary.h"
 
 namespace vl {
 namespace {
@@ -53,22 +52,14 @@ void EndProgram(int exitCode) noexcept {
   ExitProcess(static_cast<UINT>(exitCode));
 }
 
-void ShowErrorBox(std::string_view text, const char* title) noexcept {
-  wchar_t wideText[kFatalTextCapacity];
-  wchar_t wideTitle[64];
-  WideIntoBuffer(text, wideText);
-  WideIntoBuffer(title, wideTitle);
-  MessageBoxW(nullptr, wideText, wideTitle, MB_OK | MB_ICONERROR);
-}
-
 void FatalRuntimeError(const char* message, int errorCode) noexcept {
   // A fatal error inside the fatal path (the box itself failing to allocate, say) ends at once.
   if (InterlockedExchange(&g_inFatalError, 1) != 0) ExitProcess(static_cast<UINT>(-1));
   Runtime& runtime = TheRuntime();
   runtime.SuspendEvents();
   char text[kFatalTextCapacity];
-  const std::size_t length = ComposeFatalErrorText(text, message, errorCode);
-  ShowErrorBox({text, length}, kFatalErrorTitle);
+  ComposeFatalErrorText(text, message, errorCode);
+  MessageBoxA(nullptr, text, kFatalErrorTitle, MB_ICONERROR);
   runtime.ForgetCleanupRoutine();
   EndProgram(-1);
 }

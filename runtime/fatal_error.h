@@ -2,7 +2,6 @@
 // Errors the runtime cannot continue from. The fatal path composes its text in a fixed buffer:
 // it must work when the heap itself has failed.
 #include <cstddef>
-#include <string_view>
 
 namespace vl {
 
@@ -12,10 +11,6 @@ namespace vl {
 
 // The fatal error of an allocation the heap refused, with the requested size in its message.
 [[noreturn]] void FatalAllocationFailure(std::size_t size) noexcept;
-
-// The error box ("错误" style) of a text of the system, converted into fixed wide buffers: it
-// never allocates, so the fatal path can use it.
-void ShowErrorBox(std::string_view text, const char* title) noexcept;
 
 // Room for any fatal text the runtime composes; longer messages are cut at a character boundary.
 inline constexpr std::size_t kFatalTextCapacity = 1024;

@@ -4,7 +4,6 @@
 
 #include "memory.h"
 #include "runtime_texts.h"
-#include "text_boundary.h"
 #include "value_format.h"
 
 namespace vl {
@@ -15,14 +14,7 @@ void ShowMessageBoxCommand(ResultRecord* result, int count, const ArgRecord* arg
   const ArgRecord& titleArg = ArgAt(count, args, 2);
   char* title = IsOmitted(titleArg) ? nullptr : DisplayText(titleArg);
   if ((style & MB_SYSTEMMODAL) == 0) style |= MB_TASKMODAL;
-  int button = 0;  // a text that cannot be converted shows no box: the result of no known button
-  {
-    const WideText wideMessage(message);
-    const WideText wideTitle(title == nullptr ? kDefaultMessageBoxTitle : title);
-    if (wideMessage.Valid() && wideTitle.Valid()) {
-      button = MessageBoxW(nullptr, wideMessage.Get(), wideTitle.Get(), style);
-    }
-  }
+  const int button = MessageBoxA(nullptr, message, title == nullptr ? kDefaultMessageBoxTitle : title, style);
   FreeMemory(message);
   FreeMemory(title);
   SetIntResult(result, button >= IDOK && button <= IDNO ? button - 1 : 0);

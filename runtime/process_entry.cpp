@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "dll_search_restriction.h"
-#include "fatal_error.h"
 #include "frame.h"
 #include "runtime_texts.h"
 #include "startup.h"
@@ -11,7 +10,7 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Before anything can load a DLL: the program's folder is about to become the current one.
   if (!RestrictDllSearchToSystem()) {
-    vl::ShowErrorBox(kSystemUpdateNeeded, kFatalErrorTitle);
+    MessageBoxA(nullptr, kSystemUpdateNeeded, kFatalErrorTitle, MB_OK | MB_ICONERROR);
     ExitProcess(static_cast<UINT>(-1));
   }
   ProgramEntry();
