@@ -1,5 +1,7 @@
 #include "character_walk.h"
 
+#include <cstring>
+
 namespace vl {
 namespace {
 
@@ -20,14 +22,8 @@ std::size_t CharacterLength(std::string_view text, std::size_t at) noexcept {
 }
 
 const char* NextCharacter(const char* text) noexcept {
-  // The terminator is neither a lead, a trail nor a digit: each byte is looked at only after the
-  // one before it turned out not to end the text.
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-  if (bytes[0] == 0) return text;
-  if (!IsLead(bytes[0])) return text + 1;
-  if (IsTrail(bytes[1])) return text + 2;
-  if (IsDigit(bytes[1]) && IsLead(bytes[2]) && IsDigit(bytes[3])) return text + 4;
-  return text + 1;
+  // strnlen stops at the terminator: no byte after it is read.
+  return text + CharacterLength({text, strnlen(text, 4)}, 0);
 }
 
 std::size_t FitLength(std::string_view text, std::size_t limit) noexcept {

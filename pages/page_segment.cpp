@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/byte_reader.h"
+#include "base/decimal_text.h"
 #include "jpeg_header.h"
 #include "property_block.h"
 
@@ -354,22 +355,10 @@ class FixedText {
     if (!m_out.empty()) m_out[m_length] = '\0';
     return *this;
   }
-  FixedText& operator<<(long long number) noexcept {
-    char digits[24];
-    std::size_t count = 0;
-    const bool negative = number < 0;
-    const auto magnitude = static_cast<unsigned long long>(number);
-    unsigned long long rest = negative ? 0ull - magnitude : magnitude;
-    do {
-      digits[count++] = static_cast<char>('0' + rest % 10);
-      rest /= 10;
-    } while (rest != 0);
-    char text[26];
-    std::size_t length = 0;
-    if (negative) text[length++] = '-';
-    while (count > 0) text[length++] = digits[--count];
-    text[length] = '\0';
-    return *this << text;
+  FixedText& operator<<(std::size_t number) noexcept {
+    char digits[kIntegerTextCapacity];
+    FormatUnsigned(digits, number);
+    return *this << digits;
   }
   std::size_t Length() const noexcept { return m_length; }
 
@@ -382,9 +371,9 @@ class FixedText {
 
 std::size_t DescribePageError(const PageError& error, std::span<char> out) noexcept {
   FixedText text(out);
-  text << PageFaultName(error.fault) << ": " << error.why << " (offset " << static_cast<long long>(error.offset);
-  if (error.page >= 0) text << ", page " << static_cast<long long>(error.page);
-  if (error.unit >= 0) text << ", unit " << static_cast<long long>(error.unit);
+  text << PageFaultName(error.fault) << ": " << error.why << " (offset " << error.offset;
+  if (error.page >= 0) text << ", page " << static_cast<std::size_t>(error.page);
+  if (error.unit >= 0) text << ", unit " << static_cast<std::size_t>(error.unit);
   text << ")";
   return text.Length();
 }

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "base/character_walk.h"
-#include "decimal_text.h"
+#include "base/decimal_text.h"
 #include "runtime_texts.h"
 
 namespace vl {

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <new>
 
-#include "decimal_text.h"
+#include "base/decimal_text.h"
 #include "fatal_error.h"
 #include "memory.h"
 

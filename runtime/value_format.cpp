@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "decimal_text.h"
+#include "base/decimal_text.h"
 #include "runtime_texts.h"
 
 namespace vl {

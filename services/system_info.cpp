@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "runtime/decimal_text.h"
+#include "base/decimal_text.h"
 #include "text_fit.h"
 
 namespace vl {

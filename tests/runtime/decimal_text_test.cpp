@@ -2,7 +2,7 @@
 // that strtod reads back, which is what the program's number texts have always been. The host
 // run compares with the host's C library, the Windows run with the C99 formatting and strtod of
 // the Windows toolchain, on the x87 arithmetic the program runs with.
-#include "runtime/decimal_text.h"
+#include "base/decimal_text.h"
 
 #include <gtest/gtest.h>
 
