@@ -4,6 +4,7 @@
 
 #include "fatal_error.h"
 #include "frame.h"
+#include "message_box.h"
 #include "private_messages.h"
 #include "runtime_object.h"
 #include "runtime_texts.h"
@@ -23,7 +24,7 @@ void RunEndRoutine(int exitCode) noexcept {
   runtime.SuspendEvents();                                                 // 1
   if (!runtime.OnGuiThread()) {                                            // 2
     if (HWND requests = runtime.HiddenWindow()) {
-      SendMessageA(requests, kEndProgramRequest, static_cast<WPARAM>(exitCode), 0);
+      SendMessageW(requests, kEndProgramRequest, static_cast<WPARAM>(exitCode), 0);
     }
     if (!runtime.Ending()) ExitProcess(static_cast<UINT>(exitCode));
     return;
@@ -59,7 +60,7 @@ void FatalRuntimeError(const char* message, int errorCode) noexcept {
   runtime.SuspendEvents();
   char text[kFatalTextCapacity];
   ComposeFatalErrorText(text, message, errorCode);
-  MessageBoxA(nullptr, text, kFatalErrorTitle, MB_ICONERROR);
+  ShowFatalBox(text);
   runtime.ForgetCleanupRoutine();
   EndProgram(-1);
 }

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "fatal_error.h"
 #include "memory.h"
+#include "text_boundary.h"
 #include "runtime_texts.h"
 #include "value_format.h"
 
@@ -14,10 +16,23 @@ void ShowMessageBoxCommand(ResultRecord* result, int count, const ArgRecord* arg
   const ArgRecord& titleArg = ArgAt(count, args, 2);
   char* title = IsOmitted(titleArg) ? nullptr : DisplayText(titleArg);
   if ((style & MB_SYSTEMMODAL) == 0) style |= MB_TASKMODAL;
-  const int button = MessageBoxA(nullptr, message, title == nullptr ? kDefaultMessageBoxTitle : title, style);
+  int button = 0;
+  {
+    const WideText wideMessage(message);
+    const WideText wideTitle(title == nullptr ? kDefaultMessageBoxTitle : title);
+    if (wideMessage.Valid() && wideTitle.Valid()) button = MessageBoxW(nullptr, wideMessage.Get(), wideTitle.Get(), style);
+  }
   FreeMemory(message);
   FreeMemory(title);
   SetIntResult(result, button >= IDOK && button <= IDNO ? button - 1 : 0);
+}
+
+void ShowFatalBox(const char* text) noexcept {
+  wchar_t wideText[kFatalTextCapacity];
+  wchar_t wideTitle[32];
+  WideIntoBuffer(text, wideText);
+  WideIntoBuffer(kFatalErrorTitle, wideTitle);
+  MessageBoxW(nullptr, wideText, wideTitle, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace vl

@@ -10,4 +10,9 @@ namespace vl {
 // box is task-modal unless the style asks for system-modal.
 void ShowMessageBoxCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
+// The error box of a program that is about to end, titled "错误": it never allocates, so
+// that it still shows after the heap has failed. A text longer than the box's room is cut at a
+// character.
+void ShowFatalBox(const char* text) noexcept;
+
 }  // namespace vl

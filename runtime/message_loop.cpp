@@ -16,7 +16,7 @@ bool PageKeyboardMessage(MSG& message) noexcept {
   if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || message.hwnd == nullptr) return false;
   HWND root = GetAncestor(message.hwnd, GA_ROOT);
   if (PageWindow::FromWindow(root) == nullptr) return false;
-  return IsDialogMessageA(root, &message) != FALSE;
+  return IsDialogMessageW(root, &message) != FALSE;
 }
 
 }  // namespace
@@ -31,15 +31,15 @@ void RunMessageLoop() noexcept {
   if (!runtime.AnyPageWindowAlive()) return;
   MSG message;
   for (;;) {
-    while (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+    while (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
       runtime.RunIdleCallbacks();
       WaitMessage();
     }
-    if (GetMessageA(&message, nullptr, 0, 0) <= 0) return;  // the quit message
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) return;  // the quit message
     // Tab and the arrow keys move the focus between a page's controls, as in a dialog.
     if (PageKeyboardMessage(message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
 }
 

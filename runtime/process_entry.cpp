@@ -4,13 +4,14 @@
 
 #include "dll_search_restriction.h"
 #include "frame.h"
+#include "message_box.h"
 #include "runtime_texts.h"
 #include "startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Before anything can load a DLL: the program's folder is about to become the current one.
   if (!RestrictDllSearchToSystem()) {
-    MessageBoxA(nullptr, kSystemUpdateNeeded, kFatalErrorTitle, MB_OK | MB_ICONERROR);
+    vl::ShowFatalBox(kSystemUpdateNeeded);
     ExitProcess(static_cast<UINT>(-1));
   }
   ProgramEntry();

@@ -12,21 +12,25 @@
 #include "memory.h"
 #include "pages/page_segment.h"
 #include "runtime_object.h"
+#include "text_boundary.h"
 #include "runtime_texts.h"
 
 namespace vl {
 namespace {
 
 std::string ModuleFileName() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
+  for (DWORD capacity = MAX_PATH;; capacity *= 2) {
+    auto* wide = static_cast<wchar_t*>(AllocateMemory(capacity * sizeof(wchar_t)));
+    const DWORD n = GetModuleFileNameW(nullptr, wide, capacity);
+    if (n < capacity) {
+      std::size_t length = 0;
+      char* bytes = n == 0 ? nullptr : TextFromWide({wide, n}, &length);
+      FreeMemory(wide);
+      std::string path(bytes != nullptr ? bytes : "", length);
+      FreeMemory(bytes);
       return path;
     }
-    path.resize(path.size() * 2);
+    FreeMemory(wide);
   }
 }
 
@@ -36,7 +40,8 @@ void TakeProgramLocation(Runtime& runtime) {
   const char* slash = FindLastBackslash(path.c_str());
   const std::size_t cut = slash == nullptr ? 0 : static_cast<std::size_t>(slash - path.c_str()) + 1;
   runtime.SetProgramLocation(path.substr(0, cut), path.substr(cut));
-  if (!runtime.ProgramFolder().empty()) SetCurrentDirectoryA(runtime.ProgramFolder().c_str());
+  const WideText folder(runtime.ProgramFolder());
+  if (!runtime.ProgramFolder().empty() && folder.Valid()) SetCurrentDirectoryW(folder.Get());
 }
 
 ProgramHeader ReadHeaderOrDie() {

@@ -9,23 +9,25 @@
 namespace vl {
 namespace {
 
+// Plain ints throughout: the dates are at most 3e6 days from 1899, and 64-bit division would bring
+// the compiler's helpers along.
 struct CivilDate {
-  long long year;
+  int year;
   unsigned month;
   unsigned day;
 };
 
 // Proleptic Gregorian date of a day count from 1970-01-01.
-CivilDate CivilFromDays(long long z) noexcept {
+CivilDate CivilFromDays(int z) noexcept {
   z += 719468;
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const int era = (z >= 0 ? z : z - 146096) / 146097;
   const auto doe = static_cast<unsigned>(z - era * 146097);
   const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
   const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
   const unsigned mp = (5 * doy + 2) / 153;
   const unsigned d = doy - (153 * mp + 2) / 5 + 1;
   const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-  return {static_cast<long long>(yoe) + era * 400 + (m <= 2), m, d};
+  return {static_cast<int>(yoe) + era * 400 + (m <= 2), m, d};
 }
 
 // A text put together from pieces in a fixed buffer; the date-time form needs about 40 bytes.
@@ -54,8 +56,12 @@ char* FormatDateTime(double days) noexcept {
   // The whole part counts days from 1899-12-30 (25569 days before 1970-01-01); the fraction is
   // the time of day, also for dates before 1899-12-30.
   const double whole = std::trunc(days);
-  long long seconds = std::llround(std::fabs(days - whole) * 86400.0);
-  long long dayCount = static_cast<long long>(whole) - 25569;
+  // Rounded half away from zero: `exact - seconds` loses nothing, as the two lie within a factor
+  // of two of each other (or seconds is 0).
+  const double exact = std::fabs(days - whole) * 86400.0;
+  int seconds = static_cast<int>(exact);
+  if (exact - seconds >= 0.5) ++seconds;
+  int dayCount = static_cast<int>(whole) - 25569;
   if (seconds >= 86400) {
     seconds -= 86400;
     dayCount += days < 0 ? -1 : 1;

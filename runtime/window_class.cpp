@@ -1,16 +1,20 @@
 #include "window_class.h"
 
+#include "text_boundary.h"
+
 namespace vl {
 
 bool RegisterRuntimeWindowClass(const char* name, WNDPROC procedure, UINT style) noexcept {
-  WNDCLASSA windowClass{};
+  const WideText wideName(name);
+  if (!wideName.Valid()) return false;
+  WNDCLASSW windowClass{};
   windowClass.style = style;
   windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
   windowClass.hbrBackground = nullptr;
-  windowClass.lpszClassName = name;
-  return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  windowClass.lpszClassName = wideName.Get();
+  return RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace vl

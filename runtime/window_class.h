@@ -1,5 +1,6 @@
 #pragma once
-// The runtime's window classes: all of them have the arrow cursor and no background brush.
+// The runtime's window classes: all of them have the arrow cursor and no background brush, and
+// all are UTF-16 classes, whose procedures are W procedures.
 #include <windows.h>
 
 namespace vl {

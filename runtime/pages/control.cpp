@@ -9,7 +9,9 @@
 #include "base/byte_reader.h"
 #include "pages/property_block.h"
 #include "runtime/runtime_object.h"
+#include "runtime/text_boundary.h"
 #include "runtime/window_class.h"
+#include "runtime/window_text.h"
 #include "runtime_texts.h"
 
 namespace vl {
@@ -90,7 +92,7 @@ Control::~Control() {
   // The window normally went with its page; one that is somehow left must not keep a dangling
   // control behind it.
   if (m_window != nullptr && FindControl(m_window) != Controls().end()) {
-    SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc ? m_baseProc : DefWindowProcA));
+    SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc ? m_baseProc : DefWindowProcW));
     ForgetControl(m_window);
   }
 }
@@ -129,15 +131,15 @@ bool Control::CreateControlWindow(const char* className, const char* text, DWORD
   if (parent == nullptr) return false;
   const pages::UnitView view = View();
   const auto id = reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(pages::IdSerial(Id()) & 0xFFFF));
-  HWND window = CreateWindowExA(exStyle, className, text, style, view.Left(), view.Top(), view.Width(), view.Height(),
-                                parent, id, GetModuleHandleA(nullptr), systemClass ? nullptr : this);
+  HWND window = CreateTextWindow(exStyle, className, text, style, view.Left(), view.Top(), view.Width(),
+                                 view.Height(), parent, id, systemClass ? nullptr : this);
   if (window == nullptr) return false;
   if (systemClass) {
     Attach(window);
     m_baseProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::SubclassProc)));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::SubclassProc)));
   }
-  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
   BuildCursor();
   return true;
 }
@@ -153,7 +155,7 @@ void Control::BuildFont(std::span<const std::uint8_t> block) noexcept {
     return;
   }
   const pages::FontDescription font = stored.ForCreation();
-  LOGFONTA record{};
+  LOGFONTW record{};
   record.lfHeight = font.height;
   record.lfWidth = font.width;
   record.lfEscapement = font.escapement;
@@ -167,9 +169,9 @@ void Control::BuildFont(std::span<const std::uint8_t> block) noexcept {
   record.lfClipPrecision = font.clipPrecision;
   record.lfQuality = font.quality;
   record.lfPitchAndFamily = font.pitchAndFamily;
-  static_assert(sizeof record.lfFaceName == sizeof font.faceName);
-  std::copy(font.faceName.begin(), font.faceName.end(), record.lfFaceName);
-  m_font.Reset(CreateFontIndirectA(&record));
+  const std::string_view face(font.faceName.data(), strnlen(font.faceName.data(), font.faceName.size()));
+  WideIntoBuffer(face, record.lfFaceName);
+  m_font.Reset(CreateFontIndirectW(&record));
 }
 
 HBRUSH Control::MakeBrush(COLORREF colour) noexcept {
@@ -190,11 +192,11 @@ void Control::BuildCursor() noexcept {
   if (!m_ownedCursor) {
     switch (pointer.source) {
       case pages::PointerSource::System:
-        m_cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(pointer.systemId));
+        m_cursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(pointer.systemId));
         break;
       case pages::PointerSource::ProgramHand:
         // The program carries no cursor resources of its own; the system's hand is the same shape.
-        m_cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
+        m_cursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));
         break;
       case pages::PointerSource::CursorFile:
         m_ownedCursor = CursorFromFile(pointer.file);
@@ -209,7 +211,7 @@ void Control::BuildCursor() noexcept {
 
 void Control::Repaint() noexcept {
   if (m_window == nullptr) return;
-  if ((GetWindowLongA(m_window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0) {
+  if ((GetWindowLongW(m_window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0) {
     // Nothing of its own behind the text: what lies beneath must be painted again first.
     HWND parent = GetParent(m_window);
     RECT area;
@@ -223,7 +225,7 @@ void Control::Repaint() noexcept {
 
 void Control::RepaintTransparentAbove(HRGN updated) const noexcept {
   for (HWND above = GetWindow(m_window, GW_HWNDPREV); above != nullptr; above = GetWindow(above, GW_HWNDPREV)) {
-    if ((GetWindowLongA(above, GWL_EXSTYLE) & WS_EX_TRANSPARENT) == 0 || !IsWindowVisible(above)) continue;
+    if ((GetWindowLongW(above, GWL_EXSTYLE) & WS_EX_TRANSPARENT) == 0 || !IsWindowVisible(above)) continue;
     RECT area;
     GetWindowRect(above, &area);
     MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&area), 2);
@@ -283,7 +285,7 @@ void Control::Attach(HWND window) noexcept {
 
 void Control::Detach() noexcept {
   ForgetControl(m_window);
-  if (m_baseProc != nullptr) SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc));
+  if (m_baseProc != nullptr) SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc));
   m_window = nullptr;
   m_companion = nullptr;  // a sibling of the control: it goes with the page, or with Recreate
   m_timerRunning = false;
@@ -291,8 +293,8 @@ void Control::Detach() noexcept {
 }
 
 LRESULT Control::CallBase(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  if (m_baseProc != nullptr) return CallWindowProcA(m_baseProc, m_window, message, wParam, lParam);
-  return DefWindowProcA(m_window, message, wParam, lParam);
+  if (m_baseProc != nullptr) return CallWindowProcW(m_baseProc, m_window, message, wParam, lParam);
+  return DefWindowProcW(m_window, message, wParam, lParam);
 }
 
 LRESULT Control::Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -303,8 +305,8 @@ LRESULT Control::Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     const WNDPROC base = m_baseProc;
     Detach();
     m_baseProc = nullptr;
-    return base != nullptr ? CallWindowProcA(base, window, message, wParam, lParam)
-                           : DefWindowProcA(window, message, wParam, lParam);
+    return base != nullptr ? CallWindowProcW(base, window, message, wParam, lParam)
+                           : DefWindowProcW(window, message, wParam, lParam);
   }
   if (message == WM_SETCURSOR && m_cursor != nullptr && LOWORD(lParam) == HTCLIENT &&
       reinterpret_cast<HWND>(wParam) == window) {
@@ -324,13 +326,13 @@ LRESULT CALLBACK Control::RuntimeClassProc(HWND window, UINT message, WPARAM wPa
     if (control != nullptr) control->Attach(window);
   }
   Control* control = FromWindow(window);
-  if (control == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  if (control == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return control->Handle(message, wParam, lParam);
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Control* control = FromWindow(window);
-  if (control == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  if (control == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return control->Handle(message, wParam, lParam);
 }
 

@@ -37,13 +37,13 @@ PageWindow* LoadedPage(std::uint32_t pageId) noexcept {
 void RunModalLoop(HWND window) noexcept {
   MSG message;
   while (IsWindow(window)) {
-    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got <= 0) {
       if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
 }
 
@@ -121,7 +121,7 @@ void ClosePage(std::uint32_t pageId, std::uint32_t windowUnitId, bool now) noexc
     page->FinishClose();
     return;
   }
-  PostMessageA(page->Window(), kClosePageMessage, 0, 0);
+  PostMessageW(page->Window(), kClosePageMessage, 0, 0);
 }
 
 void LoadPageCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {

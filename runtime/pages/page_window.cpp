@@ -6,7 +6,9 @@
 #include "page_runtime.h"
 #include "runtime/private_messages.h"
 #include "runtime/runtime_object.h"
+#include "runtime/text_boundary.h"
 #include "runtime/window_class.h"
+#include "runtime/window_text.h"
 #include "runtime_texts.h"
 
 namespace vl {
@@ -154,17 +156,18 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
   const char* windowClass = kPageWindowClass;
   if (!className.empty()) {
     // A class of the program's own name behaves as the default one.
-    WNDCLASSA named{};
-    if (!GetClassInfoA(GetModuleHandleA(nullptr), className.c_str(), &named) &&
-        !RegisterClassNamed(className.c_str())) {
+    const WideText wideName(className);
+    WNDCLASSW named{};
+    if (!wideName.Valid() || (!GetClassInfoW(GetModuleHandleW(nullptr), wideName.Get(), &named) &&
+                              !RegisterClassNamed(className.c_str()))) {
       return false;
     }
     windowClass = className.c_str();
   } else if (!RegisterClassNamed(kPageWindowClass)) {
     return false;
   }
-  HWND window = CreateWindowExA(exStyle, windowClass, caption.c_str(), style, left, top, width, height, owner,
-                                nullptr, GetModuleHandleA(nullptr), this);
+  HWND window = CreateTextWindow(exStyle, windowClass, caption.c_str(), style, left, top, width, height, owner,
+                                 nullptr, this);
   if (window == nullptr) return false;
 
   RECT outer;
@@ -172,13 +175,13 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
   if (outer.right - outer.left != width || outer.bottom - outer.top != height) {
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   const auto icon = values.ByteSpan(WindowField::Icon);
   m_bigIcon = IconFromFile(icon, GetSystemMetrics(SM_CXICON));
   m_smallIcon = IconFromFile(icon, GetSystemMetrics(SM_CXSMICON));
-  HICON fallback = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // the application icon
-  SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon ? m_bigIcon.Get() : fallback));
-  SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon ? m_smallIcon.Get() : fallback));
+  HICON fallback = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // the application icon
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon ? m_bigIcon.Get() : fallback));
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon ? m_smallIcon.Get() : fallback));
   if (m_topmost) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (!values.Bool(WindowField::Movable)) {
     if (HMENU menu = GetSystemMenu(window, FALSE)) DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
@@ -313,14 +316,14 @@ LRESULT PageWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept 
       OnDestroy();
       break;
     case WM_NCDESTROY: {
-      result = DefWindowProcA(window, message, wParam, lParam);
+      result = DefWindowProcW(window, message, wParam, lParam);
       OnFinalMessage();
       return result;
     }
     default:
       break;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -331,12 +334,12 @@ LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam
       page->m_windowUnit->BindPageWindow(window);
       page->m_page->WindowUnit().View().SetWindowSlot(
           static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(page)));
-      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
       TheRuntime().AddPageWindow(window, page->PageId());
     }
   }
-  auto* page = reinterpret_cast<PageWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (page == nullptr || page->m_window != window) return DefWindowProcA(window, message, wParam, lParam);
+  auto* page = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (page == nullptr || page->m_window != window) return DefWindowProcW(window, message, wParam, lParam);
   return page->Handle(message, wParam, lParam);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/long_division.h"
 #include "gdi_scope.h"
 #include "icon_file.h"
 #include "jpeg_decode.h"
@@ -85,9 +86,12 @@ SIZE FitWithin(int pictureWidth, int pictureHeight, int width, int height) noexc
   if (pictureWidth <= width && pictureHeight <= height) return {pictureWidth, pictureHeight};
   // Compare the two scale factors without rounding: width / pictureWidth vs height / pictureHeight.
   if (static_cast<long long>(width) * pictureHeight <= static_cast<long long>(height) * pictureWidth) {
-    return {width, static_cast<LONG>(static_cast<long long>(pictureHeight) * width / pictureWidth)};
+    return {width, static_cast<LONG>(DivideLong(std::uint64_t{static_cast<std::uint32_t>(pictureHeight)} * width,
+                                                 static_cast<std::uint32_t>(pictureWidth)))};
   }
-  return {static_cast<LONG>(static_cast<long long>(pictureWidth) * height / pictureHeight), height};
+  return {static_cast<LONG>(DivideLong(std::uint64_t{static_cast<std::uint32_t>(pictureWidth)} * height,
+                                       static_cast<std::uint32_t>(pictureHeight))),
+          height};
 }
 
 }  // namespace vl

@@ -9,11 +9,13 @@
 
 #include "control.h"
 #include "page_window.h"
+#include "base/character_walk.h"
 #include "pages/property_block.h"
 #include "runtime/byte_set.h"
 #include "runtime/fatal_error.h"
 #include "runtime/memory.h"
 #include "runtime/runtime_object.h"
+#include "runtime/text_boundary.h"
 #include "runtime/text_value.h"
 #include "runtime_texts.h"
 
@@ -48,7 +50,7 @@ Target Find(std::uint32_t pageId, std::uint32_t unitId) noexcept {
 RECT PlaceOf(HWND window) noexcept {
   RECT area{};
   GetWindowRect(window, &area);
-  HWND parent = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 ? GetParent(window) : nullptr;
+  HWND parent = (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) != 0 ? GetParent(window) : nullptr;
   if (parent != nullptr) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
   return area;
 }
@@ -56,7 +58,7 @@ RECT PlaceOf(HWND window) noexcept {
 void Place(const Target& target, int left, int top, int width, int height, UINT flags) noexcept {
   const RECT before = PlaceOf(target.window);
   SetWindowPos(target.window, nullptr, left, top, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
-  if ((GetWindowLongA(target.window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0) {
+  if ((GetWindowLongW(target.window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0) {
     // A transparent control leaves its old place to be painted by what lies beneath.
     RECT after = PlaceOf(target.window), both;
     UnionRect(&both, &before, &after);
@@ -144,7 +146,7 @@ std::uint64_t ReadCommon(const Target& target, int number) noexcept {
       return reinterpret_cast<std::uintptr_t>(CopyTextBytes(reinterpret_cast<const char*>(tag.data()), tag.size()));
     }
     case kPropVisible:
-      return live ? (GetWindowLongA(target.window, GWL_STYLE) & WS_VISIBLE) != 0 : view.Visible();
+      return live ? (GetWindowLongW(target.window, GWL_STYLE) & WS_VISIBLE) != 0 : view.Visible();
     case kPropDisabled: return live ? IsWindowEnabled(target.window) == FALSE : view.Disabled();
     case kPropCursor: return reinterpret_cast<std::uintptr_t>(MakeByteSet(view.MousePointerBlock()));
     default: return 0;
@@ -155,8 +157,8 @@ std::uint64_t ReadCommon(const Target& target, int number) noexcept {
 pages::FontDescription FontOf(const std::string& stored, HFONT current) noexcept {
   const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
   if (stored.size() == pages::font_record::kLength) return pages::DecodeFont(bytes);
-  LOGFONTA logFont{};
-  GetObjectA(current, sizeof logFont, &logFont);
+  LOGFONTW logFont{};
+  GetObjectW(current, sizeof logFont, &logFont);
   pages::FontDescription font;
   font.isDefault = false;
   font.height = logFont.lfHeight;
@@ -172,8 +174,12 @@ pages::FontDescription FontOf(const std::string& stored, HFONT current) noexcept
   font.clipPrecision = logFont.lfClipPrecision;
   font.quality = logFont.lfQuality;
   font.pitchAndFamily = logFont.lfPitchAndFamily;
-  const std::size_t faceLength = strnlen(logFont.lfFaceName, font.faceName.size() - 1);
-  std::memcpy(font.faceName.data(), logFont.lfFaceName, faceLength);
+  std::size_t length = 0;
+  char* face = TextFromWide({logFont.lfFaceName, wcsnlen(logFont.lfFaceName, LF_FACESIZE)}, &length);
+  if (face != nullptr) {
+    std::memcpy(font.faceName.data(), face, FitLength({face, length}, font.faceName.size() - 1));
+    FreeMemory(face);
+  }
   return font;
 }
 

@@ -1,6 +1,7 @@
 #include "text_paint.h"
 
 #include "gdi_scope.h"
+#include "runtime/text_boundary.h"
 
 namespace vl {
 namespace {
@@ -8,10 +9,10 @@ namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-void DrawAt(HDC dc, RECT area, int dx, int dy, const std::string& text, UINT format, COLORREF colour) noexcept {
+void DrawAt(HDC dc, RECT area, int dx, int dy, const WideText& text, UINT format, COLORREF colour) noexcept {
   OffsetRect(&area, dx, dy);
   SetTextColor(dc, colour);
-  DrawTextA(dc, text.data(), static_cast<int>(text.size()), &area, format);
+  DrawTextW(dc, text.Get(), static_cast<int>(text.Length()), &area, format);
 }
 
 }  // namespace
@@ -29,8 +30,10 @@ UINT TextFormat(const TextLook& look) noexcept {
   return format;
 }
 
-void DrawLabelText(HDC dc, const RECT& area, const std::string& text, const TextLook& look) noexcept {
-  if (text.empty()) return;
+void DrawLabelText(HDC dc, const RECT& area, const std::string& bytes, const TextLook& look) noexcept {
+  if (bytes.empty()) return;
+  const WideText text(bytes);
+  if (!text.Valid()) return;
   SelectScope font(dc, look.font != nullptr ? look.font : GetStockObject(DEFAULT_GUI_FONT));
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColour = GetTextColor(dc);

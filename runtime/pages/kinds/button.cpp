@@ -3,6 +3,7 @@
 #include "../control.h"
 #include "../event_dispatch.h"
 #include "../page_window.h"
+#include "runtime/window_text.h"
 #include "runtime_texts.h"
 
 namespace vl {
@@ -44,7 +45,7 @@ bool CreateButton(Control& button) noexcept {
   if (!picture.Empty()) style |= picture.IsIcon() ? BS_ICON : BS_BITMAP;
   if (!button.CreateControlWindow(kButtonClassName, button.Bytes(B::Text).c_str(), style, 0, true)) return false;
   if (!picture.Empty()) {
-    SendMessageA(button.Window(), BM_SETIMAGE, picture.IsIcon() ? IMAGE_ICON : IMAGE_BITMAP,
+    SendMessageW(button.Window(), BM_SETIMAGE, picture.IsIcon() ? IMAGE_ICON : IMAGE_BITMAP,
                  picture.IsIcon() ? reinterpret_cast<LPARAM>(picture.Icon()) : reinterpret_cast<LPARAM>(picture.Bitmap()));
   }
   return true;
@@ -57,11 +58,11 @@ bool ButtonInterface(int request, Control& button, KindRequest& data) noexcept {
     case kRequestChanged:
       switch (PropertyField(button.Kind(), data.number)) {
         case static_cast<int>(B::Text):
-          SetWindowTextA(button.Window(), button.Bytes(B::Text).c_str());
+          SetWindowBytes(button.Window(), button.Bytes(B::Text).c_str());
           break;
         case static_cast<int>(B::Font):
           button.BuildFont(button.ByteSpan(B::Font));
-          SendMessageA(button.Window(), WM_SETFONT, reinterpret_cast<WPARAM>(button.Font()), TRUE);
+          SendMessageW(button.Window(), WM_SETFONT, reinterpret_cast<WPARAM>(button.Font()), TRUE);
           break;
         default:
           data.recreate = true;  // style and picture are fixed at creation
@@ -96,11 +97,11 @@ bool GroupBoxInterface(int request, Control& group, KindRequest& data) noexcept 
     case kRequestChanged:
       switch (PropertyField(group.Kind(), data.number)) {
         case static_cast<int>(G::Caption):
-          SetWindowTextA(group.Window(), group.Bytes(G::Caption).c_str());
+          SetWindowBytes(group.Window(), group.Bytes(G::Caption).c_str());
           break;
         case static_cast<int>(G::Font):
           group.BuildFont(group.ByteSpan(G::Font));
-          SendMessageA(group.Window(), WM_SETFONT, reinterpret_cast<WPARAM>(group.Font()), TRUE);
+          SendMessageW(group.Window(), WM_SETFONT, reinterpret_cast<WPARAM>(group.Font()), TRUE);
           break;
         case static_cast<int>(G::BackgroundColour):
           group.MakeBrush(ResolveColour(group.Number(G::BackgroundColour)));

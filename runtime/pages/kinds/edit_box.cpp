@@ -12,7 +12,9 @@
 #include "runtime/dll_search.h"
 #include "runtime/memory.h"
 #include "runtime/runtime_object.h"
+#include "runtime/text_boundary.h"
 #include "runtime/text_value.h"
+#include "runtime/window_text.h"
 #include "runtime_texts.h"
 
 namespace vl {
@@ -85,37 +87,38 @@ DWORD EditStyle(const Control& box) noexcept {
 }
 
 std::string WindowText(HWND window) {
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-  const int length = GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(length, 0)));
+  std::size_t length = 0;
+  char* bytes = WindowBytes(window, &length);
+  std::string text(bytes != nullptr ? bytes : "", length);
+  FreeMemory(bytes);
   return text;
 }
 
 void ApplyPasswordChar(Control& box) noexcept {
   const auto character = static_cast<WPARAM>(box.Int(F::InputMode) == 2 ? box.Number(F::PasswordChar) & 0xFF : 0);
-  SendMessageA(box.Window(), EM_SETPASSWORDCHAR, character, 0);
+  SendMessageW(box.Window(), EM_SETPASSWORDCHAR, character, 0);
 }
 
 void ApplyLimit(Control& box) noexcept {
-  SendMessageA(box.Window(), EM_LIMITTEXT, static_cast<WPARAM>(std::max(box.Int(F::MaxLength), 0)), 0);
+  SendMessageW(box.Window(), EM_LIMITTEXT, static_cast<WPARAM>(std::max(box.Int(F::MaxLength), 0)), 0);
 }
 
 // Start -1: the end of the text with nothing selected; length -1: the whole text.
 void Select(Control& box, std::int32_t start, std::int32_t length) noexcept {
-  const int textLength = GetWindowTextLengthA(box.Window());
+  const int textLength = GetWindowTextLengthW(box.Window());
   if (length < 0) {
-    SendMessageA(box.Window(), EM_SETSEL, 0, -1);
+    SendMessageW(box.Window(), EM_SETSEL, 0, -1);
   } else if (start < 0) {
-    SendMessageA(box.Window(), EM_SETSEL, static_cast<WPARAM>(textLength), textLength);
+    SendMessageW(box.Window(), EM_SETSEL, static_cast<WPARAM>(textLength), textLength);
   } else {
-    SendMessageA(box.Window(), EM_SETSEL, static_cast<WPARAM>(start), start + length);
+    SendMessageW(box.Window(), EM_SETSEL, static_cast<WPARAM>(start), start + length);
   }
-  SendMessageA(box.Window(), EM_SCROLLCARET, 0, 0);
+  SendMessageW(box.Window(), EM_SCROLLCARET, 0, 0);
 }
 
 std::pair<int, int> Selection(const Control& box) noexcept {
   DWORD start = 0, end = 0;
-  SendMessageA(box.Window(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageW(box.Window(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   return {static_cast<int>(start), static_cast<int>(end)};
 }
 
@@ -139,14 +142,14 @@ bool UpDownClassReady() noexcept {
 void CreateUpDown(Control& box) noexcept {
   if (box.Bool(F::MultiLine) || box.Int(F::UpDown) == 0 || !UpDownClassReady()) return;
   DWORD style = WS_CHILD | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
-  const DWORD boxStyle = static_cast<DWORD>(GetWindowLongA(box.Window(), GWL_STYLE));
+  const DWORD boxStyle = static_cast<DWORD>(GetWindowLongW(box.Window(), GWL_STYLE));
   if ((boxStyle & WS_VISIBLE) != 0) style |= WS_VISIBLE;
   if ((boxStyle & WS_DISABLED) != 0) style |= WS_DISABLED;
-  HWND upDown = CreateWindowExA(0, kUpDownClassName, "", style, 0, 0, 0, 0, GetParent(box.Window()), nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+  HWND upDown = CreateTextWindow(0, kUpDownClassName, kEmptyText, style, 0, 0, 0, 0, GetParent(box.Window()), nullptr,
+                                 nullptr);
   if (upDown == nullptr) return;
-  SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(box.Window()), 0);
-  SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(box.Int(F::UpDownMin)), box.Int(F::UpDownMax));
+  SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(box.Window()), 0);
+  SendMessageW(upDown, UDM_SETRANGE32, static_cast<WPARAM>(box.Int(F::UpDownMin)), box.Int(F::UpDownMax));
   box.SetCompanion(upDown);
 }
 
@@ -168,8 +171,8 @@ void ChangeBorder(Control& box) noexcept {
   const auto [exStyle, style] = BorderStyles(box.Int(F::Border));
   constexpr DWORD kExBorders = WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME | WS_EX_STATICEDGE;
   HWND window = box.Window();
-  SetWindowLongA(window, GWL_EXSTYLE, static_cast<LONG>((GetWindowLongA(window, GWL_EXSTYLE) & ~kExBorders) | exStyle));
-  SetWindowLongA(window, GWL_STYLE, static_cast<LONG>((GetWindowLongA(window, GWL_STYLE) & ~WS_BORDER) | style));
+  SetWindowLongW(window, GWL_EXSTYLE, static_cast<LONG>((GetWindowLongW(window, GWL_EXSTYLE) & ~kExBorders) | exStyle));
+  SetWindowLongW(window, GWL_STYLE, static_cast<LONG>((GetWindowLongW(window, GWL_STYLE) & ~WS_BORDER) | style));
   SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
@@ -191,8 +194,8 @@ void ChangedWithoutField(Control& box, KindRequest& data) noexcept {
       Select(box, Selection(box).first, static_cast<std::int32_t>(data.lo));
       break;
     case kPropSelectedText: {
-      const std::string text(data.bytes.begin(), data.bytes.end());
-      SendMessageA(window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+      const WideText text({reinterpret_cast<const char*>(data.bytes.data()), data.bytes.size()});
+      if (text.Valid()) SendMessageW(window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.Get()));
       break;
     }
     default:
@@ -206,8 +209,8 @@ void Changed(Control& box, KindRequest& data) noexcept {
   HWND window = box.Window();
   switch (static_cast<F>(field)) {
     case F::Content:
-      SetWindowTextA(window, box.Bytes(F::Content).c_str());
-      SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), EN_CHANGE),
+      SetWindowBytes(window, box.Bytes(F::Content).c_str());
+      SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), EN_CHANGE),
                    reinterpret_cast<LPARAM>(window));
       break;
     case F::Border: ChangeBorder(box); break;
@@ -218,18 +221,18 @@ void Changed(Control& box, KindRequest& data) noexcept {
       break;
     case F::Font:
       box.BuildFont(box.ByteSpan(F::Font));
-      SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(box.Font()), TRUE);
+      SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(box.Font()), TRUE);
       break;
     case F::MaxLength: ApplyLimit(box); break;
     case F::InputMode:
-      SendMessageA(window, EM_SETREADONLY, box.Int(F::InputMode) == 1, 0);
+      SendMessageW(window, EM_SETREADONLY, box.Int(F::InputMode) == 1, 0);
       ApplyPasswordChar(box);
       InvalidateRect(window, nullptr, TRUE);
       break;
     case F::UpDownMin:
     case F::UpDownMax:
       if (HWND upDown = box.Companion()) {
-        SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(box.Int(F::UpDownMin)), box.Int(F::UpDownMax));
+        SendMessageW(upDown, UDM_SETRANGE32, static_cast<WPARAM>(box.Int(F::UpDownMin)), box.Int(F::UpDownMax));
       }
       break;
     case F::HideSelection:
@@ -255,9 +258,13 @@ bool Read(Control& box, KindRequest& data) noexcept {
   HWND window = box.Window();
   if (PropertyField(box.Kind(), data.number) == static_cast<int>(F::Content)) {
     // An empty box reads as null, which every text operation takes as the empty text.
-    const std::string text = WindowText(window);
-    const char* copy = text.empty() ? nullptr : CopyTextBytes(text.data(), text.size());
-    data.lo = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(copy));
+    std::size_t length = 0;
+    char* text = WindowBytes(window, &length);
+    if (length == 0) {
+      FreeMemory(text);
+      text = nullptr;
+    }
+    data.lo = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text));
     return true;
   }
   switch (data.number) {
@@ -273,11 +280,8 @@ bool Read(Control& box, KindRequest& data) noexcept {
       return true;
     }
     case kPropSelectedText: {
-      const std::string text = WindowText(window);
       const auto [start, end] = Selection(box);
-      const auto from = std::min<std::size_t>(static_cast<std::size_t>(start), text.size());
-      const auto to = std::clamp<std::size_t>(static_cast<std::size_t>(end), from, text.size());
-      data.lo = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(CopyTextBytes(text.data() + from, to - from)));
+      data.lo = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(WindowBytes(window, nullptr, start, end)));
       return true;
     }
     default:

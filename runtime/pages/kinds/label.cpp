@@ -4,6 +4,7 @@
 #include <array>
 
 #include "../control.h"
+#include "runtime/window_text.h"
 #include "../gdi_scope.h"
 #include "../gradient.h"
 #include "../painted_border.h"
@@ -133,7 +134,7 @@ bool LabelInterface(int request, Control& label, KindRequest& data) noexcept {
       if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Font)) label.BuildFont(label.ByteSpan(F::Font));
       // The text is also the window's caption, where tools that read windows find it.
       if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Text)) {
-        SetWindowTextA(label.Window(), label.Bytes(F::Text).c_str());
+        SetWindowBytes(label.Window(), label.Bytes(F::Text).c_str());
       }
       if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Picture)) {
         label.CurrentPicture() = Picture::FromFile(label.ByteSpan(F::Picture));

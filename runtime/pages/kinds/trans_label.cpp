@@ -1,6 +1,7 @@
 // TransLabel: only its text (with its effect) is drawn; everything else of it shows what lies
 // behind, which is painted first (WS_EX_TRANSPARENT).
 #include "../control.h"
+#include "runtime/window_text.h"
 #include "../gdi_scope.h"
 #include "../text_paint.h"
 
@@ -42,7 +43,7 @@ bool TransLabelInterface(int request, Control& label, KindRequest& data) noexcep
       if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Font)) label.BuildFont(label.ByteSpan(F::Font));
       // The text is also the window's caption, where tools that read windows find it.
       if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Text)) {
-        SetWindowTextA(label.Window(), label.Bytes(F::Text).c_str());
+        SetWindowBytes(label.Window(), label.Bytes(F::Text).c_str());
       }
       label.Repaint();
       return true;

@@ -1,6 +1,7 @@
 // The page window as a kind: its properties 8 and up are the fields of its stored block, in
 // block order. The page window itself is made by the page (PageWindow), not by this kind.
 #include "../control.h"
+#include "runtime/window_text.h"
 #include "../page_window.h"
 
 namespace vl {
@@ -42,7 +43,7 @@ bool WindowInterface(int request, Control& page, KindRequest& data) noexcept {
   HWND window = page.Window();
   switch (PropertyField(page.Kind(), data.number)) {
     case static_cast<int>(W::Caption):
-      SetWindowTextA(window, page.Bytes(W::Caption).c_str());
+      SetWindowBytes(window, page.Bytes(W::Caption).c_str());
       break;
     case static_cast<int>(W::BackgroundColour):
       InvalidateRect(window, nullptr, TRUE);
