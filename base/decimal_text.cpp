@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "long_division.h"
+
 namespace vl {
 namespace {
 
@@ -224,7 +226,7 @@ Rounded RoundToDigits(double value, int precision) noexcept {
   const int toMidpoint = Compare((2 * digits + 1) * 5, scale - 1, b);
   if (toMidpoint < 0 || (toMidpoint == 0 && digits % 2 != 0)) ++digits;
   if (digits == PowerOfTenInteger(precision)) {
-    digits /= 10;
+    digits = DivideLong(digits, 10);
     ++exponent;
   }
   return {digits, exponent};
@@ -235,8 +237,9 @@ std::size_t WriteGeneralForm(char* out, bool negative, Rounded r, int precision)
   char digitText[20];
   std::uint64_t rest = r.digits;
   for (int i = precision - 1; i >= 0; --i) {
-    digitText[i] = static_cast<char>('0' + rest % 10);
-    rest /= 10;
+    std::uint32_t digit;
+    rest = DivideLong(rest, 10, &digit);
+    digitText[i] = static_cast<char>('0' + digit);
   }
   int significant = precision;  // the digits that stay: trailing zeros go
   while (significant > 1 && digitText[significant - 1] == '0') --significant;
@@ -277,8 +280,9 @@ std::size_t FormatUnsigned(char (&out)[kIntegerTextCapacity], std::uint64_t valu
   char reversed[kIntegerTextCapacity];
   std::size_t n = 0;
   do {
-    reversed[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
+    std::uint32_t digit;
+    value = DivideLong(value, 10, &digit);
+    reversed[n++] = static_cast<char>('0' + digit);
   } while (value != 0);
   for (std::size_t i = 0; i < n; ++i) out[i] = reversed[n - 1 - i];
   out[n] = '\0';
