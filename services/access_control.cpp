@@ -4,27 +4,36 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <cstring>
-
+#include "runtime/text_boundary.h"
+#include "runtime/text_value.h"
 #include "runtime/unique_handle.h"
 
 namespace vl {
 namespace {
 
-// The owners that only an administrator can give a file: SYSTEM, Administrators and
-// TrustedInstaller (the service that owns the system's own files).
-constexpr const char* kAdministrativeOwners[] = {
-    "S-1-5-18",
-    "S-1-5-32-544",
-    "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+// A security identifier laid out as the system keeps one: revision, count of sub-authorities,
+// the big-endian identifier authority, then the sub-authorities.
+struct StoredSid {
+  BYTE revision;
+  BYTE count;
+  BYTE authority[6];
+  DWORD subAuthorities[6];
+};
+
+// The owners that only an administrator can give a file: SYSTEM (S-1-5-18), Administrators
+// (S-1-5-32-544) and TrustedInstaller, the service that owns the system's own files.
+constexpr StoredSid kAdministrativeOwners[] = {
+    {1, 1, {0, 0, 0, 0, 0, 5}, {18}},
+    {1, 2, {0, 0, 0, 0, 0, 5}, {32, 544}},
+    {1, 6, {0, 0, 0, 0, 0, 5}, {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464}},
 };
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // An access list read into a security descriptor; empty when the text is not one.
-UniqueLocalMemory ReadAccessList(const char* accessList) noexcept {
+UniqueLocalMemory ReadAccessList(const wchar_t* accessList) noexcept {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(accessList, SDDL_REVISION_1, &descriptor, nullptr)) {
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(accessList, SDDL_REVISION_1, &descriptor, nullptr)) {
     return {};
   }
   return UniqueLocalMemory(descriptor);
@@ -44,9 +53,9 @@ bool IsRunningUser(PSID owner) noexcept {
 
 // The folder or file `path` opened with `access`; with `ofLink` a junction or symbolic link
 // itself, otherwise what it leads to.
-UniqueFile Open(const char* path, DWORD access, bool ofLink) noexcept {
+UniqueFile Open(const wchar_t* path, DWORD access, bool ofLink) noexcept {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (ofLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-  return UniqueFile(CreateFileA(path, access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
+  return UniqueFile(CreateFileW(path, access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
 // Whether the owner of the open item is administrative (or, with `userToo`, the running user).
@@ -58,11 +67,8 @@ bool OwnerIsTrusted(HANDLE item, bool userToo) noexcept {
     return false;
   }
   const UniqueLocalMemory heldDescriptor(descriptor);
-  char* text = nullptr;
-  if (!ConvertSidToStringSidA(owner, &text)) return false;
-  const UniqueLocalMemory heldText(text);
-  for (const char* trusted : kAdministrativeOwners) {
-    if (std::strcmp(text, trusted) == 0) return true;
+  for (const StoredSid& trusted : kAdministrativeOwners) {
+    if (EqualSid(owner, const_cast<StoredSid*>(&trusted))) return true;
   }
   return userToo && IsRunningUser(owner);
 }
@@ -81,9 +87,10 @@ DWORD AttributesOf(HANDLE item) noexcept {
 // where its owner likes. Empty when nothing can be opened there, or when a link stands there that
 // may not be gone through; `link` tells whether a link stood there, `attributes` what the path
 // showed. The owners are checked on the open items, so that a link changed in between cannot pass.
-UniqueFile OpenItem(const char* path, DWORD access, bool throughTrustedLink, bool& link, DWORD& attributes) noexcept {
+UniqueFile OpenItem(const wchar_t* path, DWORD access, bool throughTrustedLink, bool& link,
+                    DWORD& attributes) noexcept {
   access |= READ_CONTROL;
-  attributes = GetFileAttributesA(path);
+  attributes = GetFileAttributesW(path);
   link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   UniqueFile item = Open(path, access, true);
   // Without a way through, the item opened is what stands there, a link made in between
@@ -106,14 +113,14 @@ bool VolumeKeepsAccessLists(HANDLE item) noexcept {
 
 }  // namespace
 
-bool CreateFolderWithAccess(const char* path, const char* accessList) noexcept {
+bool CreateFolderWithAccess(const wchar_t* path, const wchar_t* accessList) noexcept {
   const UniqueLocalMemory descriptor = ReadAccessList(accessList);
   if (!descriptor) return false;
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
-  return CreateDirectoryA(path, &attributes) != FALSE;
+  return CreateDirectoryW(path, &attributes) != FALSE;
 }
 
-bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInstallation) noexcept {
+bool ApplyFolderAccess(const wchar_t* path, const wchar_t* accessList, bool holdsInstallation) noexcept {
   // The list is applied to the folder held open, never to whatever the path names a moment later.
   bool link = false;
   DWORD attributes = 0;
@@ -130,7 +137,7 @@ bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInsta
     return false;
   }
   // The list's flags follow "D:"; P marks it protected.
-  const bool isProtected = std::strncmp(accessList, "D:P", 3) == 0;
+  const bool isProtected = accessList[0] == L'D' && accessList[1] == L':' && accessList[2] == L'P';
   const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | (isProtected ? PROTECTED_DACL_SECURITY_INFORMATION
                                                                             : UNPROTECTED_DACL_SECURITY_INFORMATION);
   // Carrying the list down visits everything below, which for the user's own data may be a great
@@ -142,7 +149,7 @@ bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInsta
   return applied || !VolumeKeepsAccessLists(folder.Get());
 }
 
-bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept {
+bool IsTrustedFolder(const wchar_t* path, bool linkAllowed) noexcept {
   bool link = false;
   DWORD attributes = 0;
   const UniqueFile item = OpenItem(path, 0, linkAllowed, link, attributes);
@@ -152,6 +159,25 @@ bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept {
   }
   // A volume without access lists has no owners to trust (and no links).
   return link || OwnerIsTrusted(item.Get(), true) || !VolumeKeepsAccessLists(item.Get());
+}
+
+// The system's texts cross as UTF-16; one that cannot be converted is refused like a path that
+// cannot be opened.
+bool CreateFolderWithAccess(const char* path, const char* accessList) noexcept {
+  const WideText widePath(NonNullText(path));
+  const WideText wideList(NonNullText(accessList));
+  return widePath.Valid() && wideList.Valid() && CreateFolderWithAccess(widePath.Get(), wideList.Get());
+}
+
+bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInstallation) noexcept {
+  const WideText widePath(NonNullText(path));
+  const WideText wideList(NonNullText(accessList));
+  return widePath.Valid() && wideList.Valid() && ApplyFolderAccess(widePath.Get(), wideList.Get(), holdsInstallation);
+}
+
+bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept {
+  const WideText widePath(NonNullText(path));
+  return widePath.Valid() && IsTrustedFolder(widePath.Get(), linkAllowed);
 }
 
 }  // namespace vl

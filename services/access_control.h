@@ -7,13 +7,16 @@
 // unless the caller allows it and an administrator made both ends.
 //
 // Access lists are texts in the system's security descriptor language (SDDL) holding a DACL
-// only, for example "D:PAI(A;OICI;FA;;;SY)".
+// only, for example "D:PAI(A;OICI;FA;;;SY)". Each function takes its texts either as UTF-16 or
+// as the system's own texts, which are converted first: one that cannot be converted is a false
+// result like any other refusal.
 namespace vl {
 
 // Creates the folder `path` with the access list from its first moment, so that no other
 // program can open it in between; inheritable entries of the parent join the list unless it is
 // protected ("D:P..."). False when the folder exists already (it is never taken over), the list
 // cannot be read, or the system refuses.
+[[nodiscard]] bool CreateFolderWithAccess(const wchar_t* path, const wchar_t* accessList) noexcept;
 [[nodiscard]] bool CreateFolderWithAccess(const char* path, const char* accessList) noexcept;
 
 // Gives the existing folder `path` the access list: a protected list replaces whatever the
@@ -24,6 +27,7 @@ namespace vl {
 // never gone through when it is a link. True when the system refuses on a volume that keeps no
 // access lists; false when the list cannot be read, `path` is not a folder or a link that may be
 // gone through, or the system refuses otherwise.
+[[nodiscard]] bool ApplyFolderAccess(const wchar_t* path, const wchar_t* accessList, bool holdsInstallation) noexcept;
 [[nodiscard]] bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInstallation) noexcept;
 
 // Whether an administrator may write into `path` without another account deciding where the
@@ -32,6 +36,7 @@ namespace vl {
 // who owns a folder may rewrite its access list at any time). A junction or symbolic link is
 // trusted only with `linkAllowed`, and then only when both it and its target are owned by
 // SYSTEM, Administrators or TrustedInstaller. False when the owner cannot be read.
+[[nodiscard]] bool IsTrustedFolder(const wchar_t* path, bool linkAllowed) noexcept;
 [[nodiscard]] bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept;
 
 }  // namespace vl

@@ -6,6 +6,7 @@
 #include "replacement_name.h"
 #include "runtime/byte_set.h"
 #include "runtime/memory.h"
+#include "runtime/text_boundary.h"
 #include "runtime/text_value.h"
 #include "runtime/unique_handle.h"
 
@@ -30,8 +31,8 @@ enum class Written { Whole, Existed, Failed };
 
 // Writes every byte set among the arguments after the first, in order, into `path` as a new file;
 // one that cannot be written whole is deleted again. Existed when something is there already.
-Written WriteNewFile(Text path, int count, const ArgRecord* args) noexcept {
-  UniqueFile file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+Written WriteNewFile(const wchar_t* path, int count, const ArgRecord* args) noexcept {
+  UniqueFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError() == ERROR_FILE_EXISTS ? Written::Existed : Written::Failed;
   bool whole = true;
   for (int i = 1; i < count && whole; ++i) {
@@ -42,24 +43,24 @@ Written WriteNewFile(Text path, int count, const ArgRecord* args) noexcept {
     if (!bytes.empty()) whole = WriteAll(file.Get(), bytes);
   }
   if (CloseHandle(file.Release()) && whole) return Written::Whole;
-  DeleteFileA(path);
+  DeleteFileW(path);
   return Written::Failed;
 }
 
 // Moves `from` over the file `to` in one step. A hidden, system or read-only file may refuse to be
 // replaced: then its attributes are cleared for a second try, and given back when that fails too.
-bool MoveOver(Text from, Text to) noexcept {
+bool MoveOver(const wchar_t* from, const wchar_t* to) noexcept {
   constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-  if (MoveFileExA(from, to, kFlags)) return true;
+  if (MoveFileExW(from, to, kFlags)) return true;
   constexpr DWORD kBlocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
-  const DWORD attributes = GetFileAttributesA(to);
+  const DWORD attributes = GetFileAttributesW(to);
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kBlocking) == 0 ||
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
-      !SetFileAttributesA(to, FILE_ATTRIBUTE_NORMAL)) {
+      !SetFileAttributesW(to, FILE_ATTRIBUTE_NORMAL)) {
     return false;
   }
-  if (MoveFileExA(from, to, kFlags)) return true;
-  SetFileAttributesA(to, attributes);
+  if (MoveFileExW(from, to, kFlags)) return true;
+  SetFileAttributesW(to, attributes);
   return false;
 }
 
@@ -69,15 +70,18 @@ void MakeDirectoryCommand(ResultRecord* result, int count, const ArgRecord* args
   SetBoolResult(result, false);
   const Text path = TextArgAt(count, args, 0);
   if (path == nullptr) return;
-  SetBoolResult(result, CreateDirectoryA(path, nullptr) != FALSE);
+  const WideText widePath(path);
+  SetBoolResult(result, widePath.Valid() && CreateDirectoryW(widePath.Get(), nullptr) != FALSE);
 }
 
 void WriteBytesToFileCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
   SetBoolResult(result, false);
   const Text path = TextArgAt(count, args, 0);
   if (path == nullptr || *path == '\0') return;
+  const WideText widePath(path);
+  if (!widePath.Valid()) return;
 
-  const Written inPlace = WriteNewFile(path, count, args);
+  const Written inPlace = WriteNewFile(widePath.Get(), count, args);
   if (inPlace != Written::Existed) {
     SetBoolResult(result, inPlace == Written::Whole);
     return;
@@ -85,11 +89,13 @@ void WriteBytesToFileCommand(ResultRecord* result, int count, const ArgRecord* a
   // Something is there: write the new content beside it, then move it over in one step. A write
   // that fails leaves the old file as it was, and the move replaces the name itself, so that a
   // symbolic link or a second hard link of the old file is never written through.
-  char* replacement = ConcatTexts({path, kReplacementSuffix});
-  DeleteFileA(replacement);  // what an interrupted write left
-  const bool replaced = WriteNewFile(replacement, count, args) == Written::Whole && MoveOver(replacement, path);
-  if (!replaced) DeleteFileA(replacement);
-  FreeMemory(replacement);
+  char* replacementName = ConcatTexts({path, kReplacementSuffix});
+  const WideText replacement(replacementName);
+  FreeMemory(replacementName);
+  DeleteFileW(replacement.Get());  // what an interrupted write left
+  const bool replaced =
+      WriteNewFile(replacement.Get(), count, args) == Written::Whole && MoveOver(replacement.Get(), widePath.Get());
+  if (!replaced) DeleteFileW(replacement.Get());
   SetBoolResult(result, replaced);
 }
 
@@ -99,7 +105,8 @@ void ChangeFileAttributesCommand(ResultRecord* result, int count, const ArgRecor
   const auto codes = AsInt(ArgAt(count, args, 1));
   if (path == nullptr || !codes) return;
   const DWORD attributes = static_cast<DWORD>(*codes) & kSettableAttributeMask;
-  SetBoolResult(result, SetFileAttributesA(path, attributes) != FALSE);
+  const WideText widePath(path);
+  SetBoolResult(result, widePath.Valid() && SetFileAttributesW(widePath.Get(), attributes) != FALSE);
 }
 
 void ProtectFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {

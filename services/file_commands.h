@@ -1,6 +1,7 @@
 #pragma once
 // The file-system commands. Each writes a boolean result, shows nothing and keeps nothing
-// between calls; a refusal of the operating system is simply false.
+// between calls; a refusal of the operating system is simply false, and so is a path that cannot
+// be converted to UTF-16 (runtime/text_boundary.h), which touches nothing.
 #include "runtime/command_call.h"
 
 namespace vl {

@@ -4,6 +4,9 @@
 
 #include "com_ptr.h"
 #include "runtime/runtime_object.h"
+#include "runtime/text_boundary.h"
+#include "runtime/text_value.h"
+#include "wide_result.h"
 
 namespace vl {
 namespace {
@@ -41,29 +44,33 @@ void WindowStateList::Restore() const noexcept {
 }
 
 void BrowseForFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
-  char displayName[MAX_PATH] = "";
+  const WideText title(NonNullText(AsText(ArgAt(count, args, 0)).value_or(nullptr)));
+  if (!title.Valid()) {
+    SetTextResult(result, CopyText(nullptr));
+    return;
+  }
+  wchar_t displayName[MAX_PATH] = L"";
   const bool includeFiles = AsBool(ArgAt(count, args, 1)).value_or(false);
 
   WindowStateList states;
   states.SaveAndDisable(TheRuntime().PageWindows());
 
-  BROWSEINFOA info = {};
+  BROWSEINFOW info = {};
   info.hwndOwner = states.Owner();
   info.pidlRoot = nullptr;
   info.pszDisplayName = displayName;
-  info.lpszTitle = NonNullText(AsText(ArgAt(count, args, 0)).value_or(nullptr));
+  info.lpszTitle = title.Get();
   info.ulFlags = BIF_EDITBOX | (includeFiles ? BIF_BROWSEINCLUDEFILES : 0);
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
 
   states.Restore();
 
-  char* path = nullptr;
+  wchar_t path[MAX_PATH] = L"";
   if (chosen != nullptr) {
-    char buffer[MAX_PATH] = "";
-    if (SHGetPathFromIDListA(chosen, buffer)) path = CopyText(buffer);
+    if (!SHGetPathFromIDListW(chosen, path)) path[0] = L'\0';
     FreeShellItem(chosen);
   }
-  SetTextResult(result, path != nullptr ? path : CopyText(nullptr));
+  SetWideTextResult(result, path);
 }
 
 }  // namespace vl

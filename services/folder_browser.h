@@ -34,9 +34,10 @@ class WindowStateList {
 };
 
 // BrowseForFolder(title: text, include files: bool opt) -> text: the path of the chosen folder (a
-// drive root keeps its backslash, "C:\"); the empty text on cancel or for an item that is not
-// in the file system. Every program window is disabled while the picker is open and restored
-// afterwards. COM must be initialised on the thread.
+// drive root keeps its backslash, "C:\"); the empty text on cancel, for an item that is not in
+// the file system or whose path cannot be converted, and, without showing the picker, for a
+// title that cannot be converted. Every program window is disabled while the picker is open and
+// restored afterwards. COM must be initialised on the thread.
 void BrowseForFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
 }  // namespace vl

@@ -2,47 +2,47 @@
 
 #include <windows.h>
 
-#include <string>
+#include <cwchar>
 
+#include "runtime/memory.h"
+#include "runtime/text_boundary.h"
 #include "runtime/text_value.h"
+#include "wide_result.h"
 
 namespace vl {
 namespace {
 
-// GetFullPathNameA with a buffer as long as it asks for; empty when it fails.
-std::string FullPathName(Text path) {
-  std::string full(MAX_PATH, '\0');
+// GetFullPathNameW into a runtime allocation as long as it asks for, with one unit more for a
+// separator; null when it fails.
+wchar_t* FullPathName(const wchar_t* path) noexcept {
+  DWORD size = MAX_PATH;
   for (int attempt = 0; attempt < 2; ++attempt) {
-    const DWORD n = GetFullPathNameA(path, static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n == 0) return {};
-    if (n < full.size()) {
-      full.resize(n);
-      return full;
-    }
-    full.resize(n + 1);
+    auto* full = static_cast<wchar_t*>(AllocateMemory((size + 1) * sizeof(wchar_t)));
+    const DWORD needed = GetFullPathNameW(path, size, full, nullptr);
+    if (needed != 0 && needed < size) return full;
+    FreeMemory(full);
+    if (needed == 0) break;
+    size = needed;  // the size with its terminator
   }
-  return {};
-}
-
-bool IsExistingFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return nullptr;
 }
 
 }  // namespace
 
 void GetFullFolderPathCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
-  const Text path = AsText(ArgAt(count, args, 0)).value_or(nullptr);
-  std::string full = IsEmptyText(path) ? std::string() : FullPathName(path);
-  if (full.empty() || !IsExistingFolder(full)) {
-    SetTextResult(result, CopyText(nullptr));
-    return;
+  const Text path = NonNullText(AsText(ArgAt(count, args, 0)).value_or(nullptr));
+  const WideText widePath(path);
+  wchar_t* full = *path != '\0' && widePath.Valid() ? FullPathName(widePath.Get()) : nullptr;
+  const DWORD attributes = full != nullptr ? GetFileAttributesW(full) : INVALID_FILE_ATTRIBUTES;
+  std::size_t length = 0;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    // Exactly one separator at the end, whatever was typed.
+    length = std::wcslen(full);
+    while (length > 0 && full[length - 1] == L'\\') --length;
+    full[length++] = L'\\';
   }
-  // Exactly one separator at the end, whatever was typed; the scan skips the second byte of a
-  // double-byte character, which may equal a backslash.
-  while (!full.empty() && FindLastBackslash(full.c_str()) == full.c_str() + full.size() - 1) full.pop_back();
-  full += '\\';
-  SetTextResult(result, CopyTextBytes(full.data(), full.size()));
+  SetWideTextResult(result, std::wstring_view(full, length));
+  FreeMemory(full);
 }
 
 }  // namespace vl

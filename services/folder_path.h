@@ -6,7 +6,7 @@ namespace vl {
 
 // GetFullFolderPath(path: text) -> text: the absolute path of the folder `path` names (a
 // relative path is taken against the current folder), ending in exactly one backslash; the
-// empty text when the path cannot be resolved or does not name an existing folder.
+// empty text when the path cannot be resolved or converted, or does not name an existing folder.
 void GetFullFolderPathCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
 }  // namespace vl

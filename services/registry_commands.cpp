@@ -1,24 +1,65 @@
 #include "registry_commands.h"
 
-#include <algorithm>
-#include <cstring>
+#include <cwchar>
 
 #include "runtime/byte_set.h"
+#include "runtime/memory.h"
 #include "runtime/numbers.h"
+#include "runtime/text_boundary.h"
 #include "runtime/text_value.h"
 #include "runtime/unique_handle.h"
+#include "wide_result.h"
 
 namespace vl {
 namespace {
 
-void PutDword(std::uint32_t value, RegistryData* data) {
-  data->type = REG_DWORD;
-  data->bytes.assign(4, 0);
-  for (int b = 0; b < 4; ++b) data->bytes[b] = static_cast<std::uint8_t>(value >> (8 * b));
+// The key path and the value name of a command's path argument, in their wide forms. Without a
+// backslash the whole text is the value name; a trailing one names the key's default value.
+class ValuePath {
+ public:
+  explicit ValuePath(const ArgRecord& path) noexcept : ValuePath(NonNullText(AsText(path).value_or(nullptr))) {}
+
+  bool Valid() const noexcept { return m_key.Valid() && m_name.Valid(); }
+  const wchar_t* Key() const noexcept { return m_key.Get(); }
+  const wchar_t* Name() const noexcept { return m_name.Get(); }
+
+ private:
+  explicit ValuePath(Text path) noexcept : ValuePath(path, FindLastBackslash(path)) {}
+  ValuePath(Text path, const char* separator) noexcept
+      : m_key(separator != nullptr ? std::string_view(path, separator - path) : std::string_view()),
+        m_name(separator != nullptr ? separator + 1 : path) {}
+
+  WideText m_key;
+  WideText m_name;
+};
+
+// The key named by the root code argument and the key path, opened with `access`; invalid when
+// it cannot be opened.
+UniqueKey OpenKey(const ArgRecord& rootCode, const ValuePath& path, REGSAM access) noexcept {
+  HKEY opened = nullptr;
+  if (!path.Valid() ||
+      RegOpenKeyExW(RootKeyFromCode(AsInt(rootCode).value_or(0)), path.Key(), 0, access, &opened) != ERROR_SUCCESS) {
+    opened = nullptr;
+  }
+  return UniqueKey(opened);
 }
 
 std::uint32_t LowWordOfTruncated(double value) noexcept {
   return static_cast<std::uint32_t>(static_cast<std::uint64_t>(TruncateToInteger(value)));
+}
+
+// The REG_DWORD form of a numeric value; nothing for every other type.
+std::optional<std::uint32_t> DwordOf(const ArgRecord& value) noexcept {
+  const auto low = static_cast<std::uint32_t>(value.lo);
+  switch (value.tag) {
+    case tag::kInt:
+    case tag::kInt64: return low;
+    case tag::kByte: return low & 0xFFu;
+    case tag::kShort: return static_cast<std::uint32_t>(static_cast<std::int16_t>(low & 0xFFFFu));
+    case tag::kFloat: return LowWordOfTruncated(static_cast<double>(AsFloatBits(value)));
+    case tag::kDouble: return LowWordOfTruncated(AsDoubleBits(value));
+    default: return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -33,110 +74,73 @@ HKEY RootKeyFromCode(std::int32_t code) noexcept {
   }
 }
 
-ValuePath SplitValuePath(Text path) {
-  const Text text = NonNullText(path);
-  const char* separator = FindLastBackslash(text);
-  if (separator == nullptr) return ValuePath{std::string(), std::string(text)};
-  return ValuePath{std::string(text, separator), std::string(separator + 1)};
-}
-
-bool RegistryDataFor(const ArgRecord& value, RegistryData* data) {
-  const auto low = static_cast<std::uint32_t>(value.lo);
-  switch (value.tag) {
-    case tag::kInt:
-    case tag::kInt64:
-      PutDword(low, data);
-      return true;
-    case tag::kByte:
-      PutDword(low & 0xFFu, data);
-      return true;
-    case tag::kShort:
-      PutDword(static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<std::int16_t>(low & 0xFFFFu))), data);
-      return true;
-    case tag::kFloat:
-      PutDword(LowWordOfTruncated(static_cast<double>(AsFloatBits(value))), data);
-      return true;
-    case tag::kDouble:
-      PutDword(LowWordOfTruncated(AsDoubleBits(value)), data);
-      return true;
-    case tag::kText: {
-      const Text text = NonNullText(AsText(value).value_or(nullptr));
-      data->type = REG_SZ;
-      data->bytes.assign(text, text + TextLength(text) + 1);  // with its NUL
-      return true;
-    }
-    case tag::kByteSet: {
-      const std::span<const std::uint8_t> bytes = ByteSetData(AsByteSet(value).value_or(nullptr));
-      data->type = REG_BINARY;
-      data->bytes.assign(bytes.begin(), bytes.end());
-      return true;
-    }
-    default:
-      return false;
-  }
-}
-
 void RegistryValueExistsCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
-  SetBoolResult(result, false);
-  const auto rootCode = AsInt(ArgAt(count, args, 0));
-  const ValuePath path = SplitValuePath(AsText(ArgAt(count, args, 1)).value_or(nullptr));
-  const HKEY root = RootKeyFromCode(rootCode.value_or(0));
-
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(root, path.keyPath.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
-  const UniqueKey key(opened);
-  DWORD type = 0;
-  DWORD size = 0;
-  SetBoolResult(result, RegQueryValueExA(key.Get(), path.valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS);
+  const ValuePath path(ArgAt(count, args, 1));
+  const UniqueKey key = OpenKey(ArgAt(count, args, 0), path, KEY_READ);
+  SetBoolResult(result,
+                key && RegQueryValueExW(key.Get(), path.Name(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS);
 }
 
 void ReadRegistryTextCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
-  const auto rootCode = AsInt(ArgAt(count, args, 0));
-  const ValuePath path = SplitValuePath(AsText(ArgAt(count, args, 1)).value_or(nullptr));
-  const HKEY root = RootKeyFromCode(rootCode.value_or(0));
-  // Most texts fit the first try; a longer one is asked again with the size it needs.
-  std::string text(MAX_PATH * 2, '\0');
-  DWORD size = 0;
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(root, path.keyPath.c_str(), 0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS) {
-    const UniqueKey key(opened);
-    DWORD type = 0;
-    LONG status = ERROR_MORE_DATA;
-    for (int attempt = 0; attempt < 2 && status == ERROR_MORE_DATA; ++attempt) {
-      size = static_cast<DWORD>(text.size());
-      status = RegQueryValueExA(key.Get(), path.valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
-                                &size);
-      if (status == ERROR_MORE_DATA) text.resize(size);
-    }
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) size = 0;
+  const ValuePath path(ArgAt(count, args, 1));
+  const UniqueKey key = OpenKey(ArgAt(count, args, 0), path, KEY_QUERY_VALUE);
+  // Most texts fit the first try; a longer one is asked again with the size it needs, and a
+  // stored text need not end in a NUL: one more unit always holds one.
+  wchar_t* text = nullptr;
+  DWORD size = MAX_PATH * sizeof(wchar_t);
+  DWORD type = REG_NONE;
+  LONG status = key ? ERROR_MORE_DATA : ERROR_FILE_NOT_FOUND;
+  for (int attempt = 0; attempt < 2 && status == ERROR_MORE_DATA; ++attempt) {
+    FreeMemory(text);
+    text = static_cast<wchar_t*>(AllocateMemory(size + sizeof(wchar_t)));
+    status = RegQueryValueExW(key.Get(), path.Name(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
   }
-  // A stored text need not end in a NUL, or may hold one early.
-  text.resize(std::min<std::size_t>(size, text.size()));
-  text.resize(std::strlen(text.c_str()));
-  SetTextResult(result, CopyTextBytes(text.data(), text.size()));
+  std::size_t length = 0;
+  if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    text[size / sizeof(wchar_t)] = L'\0';
+    length = std::wcslen(text);  // up to the first NUL
+  }
+  SetWideTextResult(result, std::wstring_view(text, length));
+  FreeMemory(text);
 }
 
 void WriteRegistryValueCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
   SetBoolResult(result, false);
   // The data is chosen before any key is touched, so that a value without a registry form
   // leaves no empty key behind.
-  RegistryData data;
-  if (!RegistryDataFor(ArgAt(count, args, 2), &data)) return;
-  const auto rootCode = AsInt(ArgAt(count, args, 0));
-  const ValuePath path = SplitValuePath(AsText(ArgAt(count, args, 1)).value_or(nullptr));
-  const HKEY root = RootKeyFromCode(rootCode.value_or(0));
-
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(root, path.keyPath.c_str(), 0, KEY_WRITE, &opened) != ERROR_SUCCESS) {
-    opened = nullptr;
-    if (RegCreateKeyA(root, path.keyPath.c_str(), &opened) != ERROR_SUCCESS) return;
+  const ArgRecord& value = ArgAt(count, args, 2);
+  const WideText text(value.tag == tag::kText ? NonNullText(AsText(value).value_or(nullptr)) : "");
+  std::uint32_t number = 0;
+  DWORD type = REG_BINARY;
+  const void* data = &number;  // an empty byte set still needs a valid data pointer
+  DWORD size = 0;
+  if (const auto dword = DwordOf(value)) {
+    type = REG_DWORD;
+    number = *dword;
+    size = sizeof number;
+  } else if (value.tag == tag::kText) {
+    type = REG_SZ;
+    data = text.Get();
+    size = static_cast<DWORD>((text.Length() + 1) * sizeof(wchar_t));  // with its NUL
+  } else if (const auto block = AsByteSet(value)) {
+    const std::span<const std::uint8_t> bytes = ByteSetData(*block);
+    if (!bytes.empty()) data = bytes.data();
+    size = static_cast<DWORD>(bytes.size());
+  } else {
+    return;
   }
-  const UniqueKey key(opened);
-  // An empty byte set still needs a valid data pointer.
-  static const std::uint8_t kNoBytes = 0;
-  const std::uint8_t* bytes = data.bytes.empty() ? &kNoBytes : data.bytes.data();
-  SetBoolResult(result, RegSetValueExA(key.Get(), path.valueName.c_str(), 0, data.type, bytes,
-                                       static_cast<DWORD>(data.bytes.size())) == ERROR_SUCCESS);
+  const ValuePath path(ArgAt(count, args, 1));
+  if (!path.Valid() || !text.Valid()) return;
+
+  UniqueKey key = OpenKey(ArgAt(count, args, 0), path, KEY_WRITE);
+  if (!key) {
+    HKEY created = nullptr;
+    const HKEY root = RootKeyFromCode(AsInt(ArgAt(count, args, 0)).value_or(0));
+    if (RegCreateKeyW(root, path.Key(), &created) != ERROR_SUCCESS) return;
+    key = UniqueKey(created);
+  }
+  const auto* bytes = static_cast<const BYTE*>(data);
+  SetBoolResult(result, RegSetValueExW(key.Get(), path.Name(), 0, type, bytes, size) == ERROR_SUCCESS);
 }
 
 }  // namespace vl

@@ -1,12 +1,11 @@
 #pragma once
 // The registry commands. A value is named by a root key code and one text holding the key path
-// and the value name, split at the last single-byte backslash (GBK trail bytes are never taken
-// for one). Each call opens and closes its own key; failures are only a false result.
+// and the value name, split at the last backslash character (the second byte of a two-byte
+// character is never taken for one). Each call opens and closes its own key; failures, a path or
+// text that cannot be converted to UTF-16 among them, are only a false or empty result.
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "runtime/command_call.h"
 
@@ -15,23 +14,6 @@ namespace vl {
 // 1 HKEY_CLASSES_ROOT, 2 HKEY_CURRENT_CONFIG, 3 HKEY_CURRENT_USER, 4 HKEY_LOCAL_MACHINE,
 // 5 HKEY_USERS; every other code HKEY_CURRENT_USER.
 HKEY RootKeyFromCode(std::int32_t code) noexcept;
-
-struct ValuePath {
-  std::string keyPath;    // relative to the root key; empty for the root key itself
-  std::string valueName;  // empty for the key's default value
-};
-// Never fails: without a backslash the whole text is the value name.
-ValuePath SplitValuePath(Text path);
-
-// What WriteRegistryValue stores for an argument.
-struct RegistryData {
-  DWORD type = REG_NONE;
-  std::vector<std::uint8_t> bytes;
-};
-// REG_DWORD for the numeric types (byte zero-extended, short sign-extended, 64-bit integers cut to
-// their low 32 bits, floats truncated toward zero), REG_SZ with its NUL for texts, REG_BINARY for
-// byte sets; false for every other type (nothing is to be written).
-bool RegistryDataFor(const ArgRecord& value, RegistryData* data);
 
 // RegistryValueExists(root: int, path: text) -> bool: true if the value exists; its data is not
 // read. False for a missing key or value and for a refused access.
@@ -43,8 +25,10 @@ void RegistryValueExistsCommand(ResultRecord* result, int count, const ArgRecord
 void ReadRegistryTextCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
 // WriteRegistryValue(root: int, path: text, value: any) -> bool: writes the value, creating every
-// missing key on the way; true if the value was written. A value of a type that has no registry
-// form writes nothing and gives false.
+// missing key on the way; true if the value was written. REG_DWORD for the numeric types (byte
+// zero-extended, short sign-extended, 64-bit integers cut to their low 32 bits, floats truncated
+// toward zero), REG_SZ with its NUL for texts, REG_BINARY for byte sets. A value of a type that
+// has no registry form writes nothing and gives false.
 void WriteRegistryValueCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
 }  // namespace vl

@@ -9,6 +9,9 @@
 #include <cstring>
 
 #include "com_ptr.h"
+#include "runtime/memory.h"
+#include "runtime/text_boundary.h"
+#include "runtime/text_value.h"
 
 namespace vl {
 namespace {
@@ -21,44 +24,46 @@ Text PresentText(const ArgRecord& arg) noexcept {
   return text ? NonNullText(*text) : nullptr;
 }
 
-}  // namespace
+using LinkSetter = HRESULT (STDMETHODCALLTYPE IShellLinkW::*)(LPCWSTR);
 
-std::optional<std::wstring> LinkFileName(Text name) {
-  std::string fileName(NonNullText(name));
-  if (fileName.empty()) return std::nullopt;
-  // GBK trail bytes start at 0x40, so a '.' byte is always a full stop.
-  if (fileName.find('.') == std::string::npos) {
-    if (fileName.size() + sizeof kLinkExtension > MAX_PATH) return std::nullopt;
-    fileName += kLinkExtension;
-  }
-  const int wideLength = MultiByteToWideChar(CP_ACP, 0, fileName.c_str(), -1, nullptr, 0);
-  if (wideLength <= 0) return std::nullopt;
-  std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-  if (MultiByteToWideChar(CP_ACP, 0, fileName.c_str(), -1, wide.data(), wideLength) != wideLength) return std::nullopt;
-  wide.resize(static_cast<std::size_t>(wideLength - 1));
-  return wide;
+// Hands `text` to one of the link's setters in its wide form; nothing for a null text. False when
+// the text cannot be converted.
+bool SetLinkText(IShellLinkW* link, LinkSetter setter, Text text) noexcept {
+  if (text == nullptr) return true;
+  const WideText wide(text);
+  if (!wide.Valid()) return false;
+  (link->*setter)(wide.Get());
+  return true;
 }
+
+}  // namespace
 
 void CreateShortCutCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
   SetBoolResult(result, false);
-  const std::optional<std::wstring> fileName = LinkFileName(PresentText(ArgAt(count, args, 0)));
-  if (!fileName) return;
+  const Text name = NonNullText(PresentText(ArgAt(count, args, 0)));
+  if (*name == '\0') return;
+  // No byte of a two- or four-byte character is a '.', so a '.' byte is always a full stop.
+  char* withExtension = std::strchr(name, '.') == nullptr ? ConcatTexts({name, kLinkExtension}) : nullptr;
+  const WideText fileName(withExtension != nullptr ? withExtension : name);
+  FreeMemory(withExtension);
+  if (!fileName.Valid() || fileName.Length() >= MAX_PATH) return;
 
-  ComPtr<IShellLinkA> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid()))) return;
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid()))) return;
   ComPtr<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) return;
 
   // Whether the shell likes the target (a web address, a file not there yet) does not matter:
   // only the save decides the result.
-  link->SetPath(NonNullText(PresentText(ArgAt(count, args, 1))));
-  link->SetShowCmd(SW_SHOW);
-  if (const Text description = PresentText(ArgAt(count, args, 2))) link->SetDescription(description);
-  if (count >= 5) {
-    if (const Text arguments = PresentText(args[3])) link->SetArguments(arguments);
-    if (const Text folder = PresentText(args[4])) link->SetWorkingDirectory(folder);
-  }
-  SetBoolResult(result, SUCCEEDED(file->Save(fileName->c_str(), TRUE)));
+  IShellLinkW* shellLink = link.Get();
+  const bool converted =
+      SetLinkText(shellLink, &IShellLinkW::SetPath, NonNullText(PresentText(ArgAt(count, args, 1)))) &&
+      SetLinkText(shellLink, &IShellLinkW::SetDescription, PresentText(ArgAt(count, args, 2))) &&
+      (count < 5 || (SetLinkText(shellLink, &IShellLinkW::SetArguments, PresentText(args[3])) &&
+                     SetLinkText(shellLink, &IShellLinkW::SetWorkingDirectory, PresentText(args[4]))));
+  if (!converted) return;
+  shellLink->SetShowCmd(SW_SHOW);
+  SetBoolResult(result, SUCCEEDED(file->Save(fileName.Get(), TRUE)));
 }
 
 }  // namespace vl

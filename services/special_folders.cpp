@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstring>
+#include <cwchar>
 
-#include "runtime/text_value.h"
 #include "runtime_texts.h"
+#include "wide_result.h"
 
 namespace vl {
 namespace {
@@ -25,10 +25,10 @@ constexpr SpecialFolder kFolders[] = {
     {11, kSpecialFolderTempName, -1},
 };
 
-// The system fills at most MAX_PATH bytes; the one byte more keeps room for the appended
-// backslash after a path of MAX_PATH - 1 bytes.
+// Each query fills at most MAX_PATH units; the one unit more keeps room for the appended
+// backslash after a path of MAX_PATH - 1 units.
 constexpr DWORD kSystemBufferSize = MAX_PATH;
-using PathBuffer = char[kSystemBufferSize + 1];
+using PathBuffer = wchar_t[kSystemBufferSize + 1];
 
 // A length the system reports is valid only when it is not 0 and fitted the buffer: a larger
 // value is the size the system would have needed, with nothing written.
@@ -36,12 +36,12 @@ bool FilledByLength(UINT length) noexcept { return length != 0 && length < kSyst
 
 bool QueryFolder(std::int32_t code, PathBuffer& buffer) noexcept {
   if (code >= 1 && code <= 8) {
-    return SHGetSpecialFolderPathA(nullptr, buffer, kFolders[code - 1].csidl, FALSE) != FALSE;
+    return SHGetSpecialFolderPathW(nullptr, buffer, kFolders[code - 1].csidl, FALSE) != FALSE;
   }
   switch (code) {
-    case 9: return FilledByLength(GetWindowsDirectoryA(buffer, kSystemBufferSize));
-    case 10: return FilledByLength(GetSystemDirectoryA(buffer, kSystemBufferSize));
-    case 11: return FilledByLength(GetTempPathA(kSystemBufferSize, buffer));
+    case 9: return FilledByLength(GetWindowsDirectoryW(buffer, kSystemBufferSize));
+    case 10: return FilledByLength(GetSystemDirectoryW(buffer, kSystemBufferSize));
+    case 11: return FilledByLength(GetTempPathW(kSystemBufferSize, buffer));
     default: return false;
   }
 }
@@ -53,16 +53,15 @@ std::span<const SpecialFolder> SpecialFolders() noexcept { return kFolders; }
 void GetSpecialFolderPathCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
   const auto code = AsInt(ArgAt(count, args, 0));
   PathBuffer buffer = {};
-  if (!code || !QueryFolder(*code, buffer)) {
-    SetTextResult(result, CopyText(nullptr));
-    return;
+  std::size_t length = 0;
+  if (code && QueryFolder(*code, buffer)) {
+    buffer[kSystemBufferSize - 1] = L'\0';  // whatever the system did, the path ends inside the buffer
+    length = std::wcslen(buffer);
+    // In UTF-16 a backslash unit is always the character itself: a folder name ending in 淺 or 禱,
+    // whose second GBK byte is 0x5C, still gets its separator.
+    if (length > 0 && buffer[length - 1] != L'\\') buffer[length++] = L'\\';
   }
-  buffer[kSystemBufferSize - 1] = '\0';  // whatever the system did, the path ends inside the buffer
-  std::size_t length = std::strlen(buffer);
-  // The last character decides: a folder name ending in a character whose second byte is 0x5C
-  // (淺, 禱) still gets its separator.
-  if (length > 0 && FindLastBackslash(buffer) != buffer + length - 1) buffer[length++] = '\\';
-  SetTextResult(result, CopyTextBytes(buffer, length));
+  SetWideTextResult(result, std::wstring_view(buffer, length));
 }
 
 }  // namespace vl

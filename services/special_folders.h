@@ -18,8 +18,8 @@ struct SpecialFolder {
 std::span<const SpecialFolder> SpecialFolders() noexcept;
 
 // GetSpecialFolderPath(code: int) -> text: the folder's path ending in one backslash (appended
-// unless the last byte already is one); the empty text for an unknown code or when the system
-// does not name the folder. Never creates a folder.
+// unless its last character already is one); the empty text for an unknown code, when the system
+// does not name the folder, or when its path cannot be converted. Never creates a folder.
 void GetSpecialFolderPathCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
 }  // namespace vl

@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
-#include <cstdlib>
+#include <cwchar>
+#include <iterator>
 
 #include "base/decimal_text.h"
+#include "runtime/memory.h"
+#include "runtime/text_boundary.h"
+#include "runtime/text_value.h"
 #include "text_fit.h"
 
 namespace vl {
@@ -17,44 +21,45 @@ struct VersionFacts {
   DWORD build = 0;
   DWORD platform = 0;
   BYTE productType = VER_NT_WORKSTATION;
-  std::string servicePack;
+  char* servicePack = nullptr;
 };
 
-VersionFacts QueryVersion() {
+VersionFacts QueryVersion() noexcept {
   VersionFacts facts;
-  OSVERSIONINFOEXA extended = {};
+  OSVERSIONINFOEXW extended = {};
   extended.dwOSVersionInfoSize = sizeof extended;
-  OSVERSIONINFOA& basic = reinterpret_cast<OSVERSIONINFOA&>(extended);
-  if (GetVersionExA(&basic) != FALSE) {
+  OSVERSIONINFOW& basic = reinterpret_cast<OSVERSIONINFOW&>(extended);
+  if (GetVersionExW(&basic) != FALSE) {
     facts.productType = extended.wProductType;
   } else {
     extended = {};
     basic.dwOSVersionInfoSize = sizeof basic;
-    if (GetVersionExA(&basic) == FALSE) return facts;
+    if (GetVersionExW(&basic) == FALSE) return facts;
   }
   facts.major = basic.dwMajorVersion;
   facts.minor = basic.dwMinorVersion;
   facts.platform = basic.dwPlatformId;
   // Before NT the high word of the build number repeats the version.
   facts.build = basic.dwPlatformId == VER_PLATFORM_WIN32_NT ? basic.dwBuildNumber : LOWORD(basic.dwBuildNumber);
-  basic.szCSDVersion[sizeof basic.szCSDVersion - 1] = '\0';
-  facts.servicePack = basic.szCSDVersion;
+  basic.szCSDVersion[std::size(basic.szCSDVersion) - 1] = L'\0';
+  facts.servicePack = TextFromWide(basic.szCSDVersion);
   return facts;
 }
 
-// "<major>.<minor>".
-std::string VersionNumber(DWORD major, DWORD minor) {
-  char number[kIntegerTextCapacity];
-  FormatUnsigned(number, major);
-  std::string text = number;
-  FormatUnsigned(number, minor);
-  return text + "." + number;
+// "<major>.<minor>", a new allocation.
+char* VersionNumber(DWORD major, DWORD minor) noexcept {
+  char majorText[kIntegerTextCapacity];
+  char minorText[kIntegerTextCapacity];
+  FormatUnsigned(majorText, major);
+  FormatUnsigned(minorText, minor);
+  return ConcatTexts({majorText, ".", minorText});
 }
 
-std::string OsNameOf(const VersionFacts& v) {
+// The system's name, a new allocation.
+char* OsNameOf(const VersionFacts& v) noexcept {
   if (v.platform == VER_PLATFORM_WIN32_WINDOWS) {
-    if (v.minor >= 90) return "Windows Me";
-    return v.minor >= 10 ? "Windows 98" : "Windows 95";
+    if (v.minor >= 90) return CopyText("Windows Me");
+    return CopyText(v.minor >= 10 ? "Windows 98" : "Windows 95");
   }
   const bool server = v.productType != VER_NT_WORKSTATION;
   struct Name {
@@ -73,114 +78,122 @@ std::string OsNameOf(const VersionFacts& v) {
       {6, 3, "Windows 8.1", "Windows Server 2012 R2"},
       {10, 0, "Windows 10", "Windows Server 2016"},
   };
-  if (v.major == 10 && v.minor == 0 && !server && v.build >= 22000) return "Windows 11";
+  if (v.major == 10 && v.minor == 0 && !server && v.build >= 22000) return CopyText("Windows 11");
   for (const Name& name : kNames) {
-    if (name.major == v.major && name.minor == v.minor) return server ? name.server : name.workstation;
+    if (name.major == v.major && name.minor == v.minor) return CopyText(server ? name.server : name.workstation);
   }
-  return "Windows NT " + VersionNumber(v.major, v.minor);
+  char* number = VersionNumber(v.major, v.minor);
+  char* name = ConcatTexts({"Windows NT ", number});
+  FreeMemory(number);
+  return name;
 }
 
 // A folder the system names into a MAX_PATH buffer; a reported length of 0 or one that did not
-// fit (the size the system would have needed) leaves it empty.
-template <class Query>
-std::string FolderFrom(Query query) {
-  char buffer[MAX_PATH] = "";
+// fit (the size the system would have needed) leaves it null.
+char* FolderFrom(UINT (WINAPI* query)(LPWSTR, UINT)) noexcept {
+  wchar_t buffer[MAX_PATH];
   const UINT length = query(buffer, MAX_PATH);
-  return length != 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+  return length != 0 && length < MAX_PATH ? TextFromWide(std::wstring_view(buffer, length)) : nullptr;
 }
 
-// The logon name in full, or empty when the system does not give it.
-std::string LogonName() {
-  char buffer[257] = "";  // the longest logon name the system allows, and its terminator
-  DWORD size = sizeof buffer;
-  if (GetUserNameA(buffer, &size) == FALSE) return std::string();
-  buffer[sizeof buffer - 1] = '\0';
-  return buffer;
+// The logon name in full, or null when the system does not give it.
+char* LogonName() noexcept {
+  wchar_t buffer[257];  // the longest logon name the system allows, and its terminator
+  DWORD size = std::size(buffer);
+  if (GetUserNameW(buffer, &size) == FALSE) return nullptr;
+  buffer[std::size(buffer) - 1] = L'\0';
+  return TextFromWide(buffer);
 }
 
-// A locale fact in a buffer of `size` bytes; empty when it does not fit or is not known.
-std::string LocaleText(LCID locale, LCTYPE type, int size) {
-  char buffer[256] = "";
-  if (size > static_cast<int>(sizeof buffer)) size = sizeof buffer;
-  if (GetLocaleInfoA(locale, type, buffer, size) == 0) return std::string();
-  buffer[size - 1] = '\0';
-  return buffer;
+// A locale fact in a buffer of `size` units (at most 256); null when it does not fit or is not
+// known.
+char* LocaleText(LCID locale, LCTYPE type, int size) noexcept {
+  wchar_t buffer[256];
+  if (GetLocaleInfoW(locale, type, buffer, size) == 0) return nullptr;
+  buffer[size - 1] = L'\0';
+  return TextFromWide(buffer);
 }
 
-std::int32_t LocaleNumber(LCID locale, LCTYPE type) {
-  const std::string text = LocaleText(locale, type, 7);
-  return static_cast<std::int32_t>(std::strtol(text.c_str(), nullptr, 10));
+std::int32_t LocaleNumber(LCID locale, LCTYPE type) noexcept {
+  wchar_t buffer[7] = L"";
+  GetLocaleInfoW(locale, type, buffer, std::size(buffer));
+  buffer[std::size(buffer) - 1] = L'\0';
+  return static_cast<std::int32_t>(std::wcstol(buffer, nullptr, 10));
 }
 
-std::string LanguageName() {
-  char buffer[256] = "";
-  const DWORD length = VerLanguageNameA(GetSystemDefaultLangID(), buffer, sizeof buffer);
-  return length != 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+char* LanguageName() noexcept {
+  wchar_t buffer[256];
+  const DWORD length = VerLanguageNameW(GetSystemDefaultLangID(), buffer, std::size(buffer));
+  return length != 0 && length < std::size(buffer) ? TextFromWide(std::wstring_view(buffer, length)) : nullptr;
 }
 
-std::string TimeZoneName() {
+char* TimeZoneName() noexcept {
   TIME_ZONE_INFORMATION zone = {};
-  if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return std::string();
-  zone.StandardName[31] = L'\0';
-  char buffer[32 * 2 + 1] = "";  // every UTF-16 unit of the name becomes at most two GBK bytes
-  if (WideCharToMultiByte(CP_ACP, 0, zone.StandardName, -1, buffer, sizeof buffer, nullptr, nullptr) == 0) {
-    return std::string();
-  }
-  return buffer;
+  if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return nullptr;
+  zone.StandardName[std::size(zone.StandardName) - 1] = L'\0';
+  return TextFromWide(zone.StandardName);
 }
 
 }  // namespace
 
-SystemFacts CollectSystemFacts() {
-  SystemFacts facts;
-  const VersionFacts version = QueryVersion();
-  if (version.major != 0) {
-    facts.osName = OsNameOf(version);
-    facts.version = VersionNumber(version.major, version.minor);
-    facts.buildNumber = static_cast<std::int32_t>(version.build);
-    facts.servicePack = version.servicePack;
+SystemFacts::~SystemFacts() {
+  for (char* text : {osName, version, servicePack, userName, windowsFolder, systemFolder, language, country, currency,
+                     dateFormat, timeFormat, timeZone}) {
+    FreeMemory(text);
   }
-  facts.userName = LogonName();
-  facts.windowsFolder = FolderFrom([](char* b, UINT n) { return GetWindowsDirectoryA(b, n); });
-  facts.systemFolder = FolderFrom([](char* b, UINT n) { return GetSystemDirectoryA(b, n); });
+}
+
+void CollectSystemFacts(SystemFacts* facts) noexcept {
+  const VersionFacts version = QueryVersion();
+  facts->servicePack = version.servicePack;
+  if (version.major != 0) {
+    facts->osName = OsNameOf(version);
+    facts->version = VersionNumber(version.major, version.minor);
+    facts->buildNumber = static_cast<std::int32_t>(version.build);
+  }
+  facts->userName = LogonName();
+  facts->windowsFolder = FolderFrom(GetWindowsDirectoryW);
+  facts->systemFolder = FolderFrom(GetSystemDirectoryW);
 
   // Locale facts are those of the keyboard layout's language on this thread.
   const auto language = static_cast<LANGID>(reinterpret_cast<std::uintptr_t>(GetKeyboardLayout(0)) & 0xFFFF);
   const LCID locale = MAKELCID(language, SORT_DEFAULT);
-  facts.codePage = LocaleNumber(locale, LOCALE_IDEFAULTANSICODEPAGE);
-  facts.language = LanguageName();
-  facts.countryCode = LocaleNumber(locale, LOCALE_ICOUNTRY);
-  facts.country = LocaleText(locale, LOCALE_SENGCOUNTRY, 256);
-  facts.currency = LocaleText(locale, LOCALE_SCURRENCY, 7);
-  facts.dateFormat = LocaleText(locale, LOCALE_SLONGDATE, 256);
-  facts.timeFormat = LocaleText(locale, LOCALE_STIMEFORMAT, 256);
-  facts.timeZone = TimeZoneName();
-  return facts;
+  facts->codePage = LocaleNumber(locale, LOCALE_IDEFAULTANSICODEPAGE);
+  facts->language = LanguageName();
+  facts->countryCode = LocaleNumber(locale, LOCALE_ICOUNTRY);
+  facts->country = LocaleText(locale, LOCALE_SENGCOUNTRY, 256);
+  facts->currency = LocaleText(locale, LOCALE_SCURRENCY, 7);
+  facts->dateFormat = LocaleText(locale, LOCALE_SLONGDATE, 256);
+  facts->timeFormat = LocaleText(locale, LOCALE_STIMEFORMAT, 256);
+  facts->timeZone = TimeZoneName();
 }
 
 void StoreSystemFacts(const SystemFacts& facts, SystemInfo* record) noexcept {
-  record->OsName = NewTextOfWidth(facts.osName, kOsNameWidth);
-  record->Version = NewTextOfWidth(facts.version, kVersionWidth);
+  record->OsName = NewTextOfWidth(NonNullText(facts.osName), kOsNameWidth);
+  record->Version = NewTextOfWidth(NonNullText(facts.version), kVersionWidth);
   record->BuildNumber = facts.buildNumber;
-  record->ServicePack = NewTextOfWidth(facts.servicePack, kServicePackWidth);
-  const bool nameFits = facts.userName.size() < kUserNameWidth;
-  record->CurUserName = NewTextOfWidth(nameFits ? std::string_view(facts.userName) : std::string_view(), kUserNameWidth);
-  record->WindowsFolder = NewTextOfWidth(facts.windowsFolder, kFolderWidth);
-  record->SysFolder = NewTextOfWidth(facts.systemFolder, kFolderWidth);
+  record->ServicePack = NewTextOfWidth(NonNullText(facts.servicePack), kServicePackWidth);
+  const Text userName = NonNullText(facts.userName);
+  const bool nameFits = static_cast<std::size_t>(TextLength(userName)) < kUserNameWidth;
+  record->CurUserName = NewTextOfWidth(nameFits ? userName : "", kUserNameWidth);
+  record->WindowsFolder = NewTextOfWidth(NonNullText(facts.windowsFolder), kFolderWidth);
+  record->SysFolder = NewTextOfWidth(NonNullText(facts.systemFolder), kFolderWidth);
   record->CodePage = facts.codePage;
-  record->LocalLanguage = NewTextOfWidth(facts.language, kLocaleTextWidth);
+  record->LocalLanguage = NewTextOfWidth(NonNullText(facts.language), kLocaleTextWidth);
   record->CountryCode = facts.countryCode;
-  record->Country = NewTextOfWidth(facts.country, kLocaleTextWidth);
-  record->Currency = NewTextOfWidth(facts.currency, kLocaleTextWidth);
-  record->DateFormat = NewTextOfWidth(facts.dateFormat, kLocaleTextWidth);
-  record->TimeFormat = NewTextOfWidth(facts.timeFormat, kLocaleTextWidth);
-  record->TimeZone = NewTextOfWidth(facts.timeZone, kLocaleTextWidth);
+  record->Country = NewTextOfWidth(NonNullText(facts.country), kLocaleTextWidth);
+  record->Currency = NewTextOfWidth(NonNullText(facts.currency), kLocaleTextWidth);
+  record->DateFormat = NewTextOfWidth(NonNullText(facts.dateFormat), kLocaleTextWidth);
+  record->TimeFormat = NewTextOfWidth(NonNullText(facts.timeFormat), kLocaleTextWidth);
+  record->TimeZone = NewTextOfWidth(NonNullText(facts.timeZone), kLocaleTextWidth);
 }
 
 void GetSystemInfoCommand(ResultRecord* /*result*/, int count, const ArgRecord* args) noexcept {
   const auto record = AsRecord(ArgAt(count, args, 0), tag::kSystemInfoRecord);
   if (!record || *record == nullptr) return;
-  StoreSystemFacts(CollectSystemFacts(), static_cast<SystemInfo*>(*record));
+  SystemFacts facts;
+  CollectSystemFacts(&facts);
+  StoreSystemFacts(facts, static_cast<SystemInfo*>(*record));
 }
 
 }  // namespace vl

@@ -3,7 +3,6 @@
 // logged-on user.
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "runtime/command_call.h"
 
@@ -39,27 +38,35 @@ inline constexpr std::size_t kUserNameWidth = 100;
 inline constexpr std::size_t kFolderWidth = 260;
 inline constexpr std::size_t kLocaleTextWidth = 30;
 
-// The facts as the system gives them, before they are fitted into the record.
+// The facts as the system gives them, converted from UTF-16 to the system's texts but not yet
+// fitted into the record. Each text is null (not known, or not convertible) or a runtime
+// allocation that the facts own.
 struct SystemFacts {
-  std::string osName;
-  std::string version;
+  SystemFacts() noexcept = default;
+  ~SystemFacts();
+  SystemFacts(const SystemFacts&) = delete;
+  SystemFacts& operator=(const SystemFacts&) = delete;
+
+  char* osName = nullptr;
+  char* version = nullptr;
   std::int32_t buildNumber = 0;
-  std::string servicePack;
-  std::string userName;
-  std::string windowsFolder;
-  std::string systemFolder;
+  char* servicePack = nullptr;
+  char* userName = nullptr;
+  char* windowsFolder = nullptr;
+  char* systemFolder = nullptr;
   std::int32_t codePage = 0;
-  std::string language;
+  char* language = nullptr;
   std::int32_t countryCode = 0;
-  std::string country;
-  std::string currency;
-  std::string dateFormat;
-  std::string timeFormat;
-  std::string timeZone;
+  char* country = nullptr;
+  char* currency = nullptr;
+  char* dateFormat = nullptr;
+  char* timeFormat = nullptr;
+  char* timeZone = nullptr;
 };
 
-// Never fails: a fact the system does not supply is the empty text or 0.
-SystemFacts CollectSystemFacts();
+// Never fails: a fact the system does not supply, or one that cannot be converted, stays null or
+// 0. `facts` starts empty.
+void CollectSystemFacts(SystemFacts* facts) noexcept;
 
 // Stores the facts in the record: each text member a new allocation of exactly its width, cut on
 // a character boundary when the fact is longer; a logon name that does not fit is stored empty

@@ -17,6 +17,7 @@
 namespace vl {
 namespace {
 
+using test::Attributes;
 using test::OwnedByteSet;
 using test::PathExists;
 using test::ScratchFolder;
@@ -35,16 +36,18 @@ std::vector<std::uint8_t> Bytes(std::size_t count, std::uint8_t seed) {
   return bytes;
 }
 
+std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(test::Wide(path).c_str(), std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void PutFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
+  std::ofstream(test::Wide(path).c_str(), std::ios::binary) << content;
 }
-
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
 // Wine reports every file as archived whatever was set, so the tests look at the other three
 // settable attributes.
@@ -219,6 +222,10 @@ TEST(WriteBytesToFileFullDisk, AFullDiskLeavesNoPartFileAndTheOldContent) {
   EXPECT_FALSE(PathExists(path + ".vlnew"));
 }
 
+bool IsTrusted(const std::string& path) {
+  return BoolResult(CallCommand(IsTrustedFolderCommand, ArgList{TextArg(path.c_str())}));
+}
+
 int ProtectFolder(const std::string& path, const char* list) {
   return IntResult(CallCommand(ProtectFolderCommand, ArgList{TextArg(path.c_str()), TextArg(list)}));
 }
@@ -255,6 +262,47 @@ TEST(ProtectFolder, CreatesWithTheListOrGivesItToTheFolderThere) {
                     "folder reads back exactly the list given, nothing inherited";
   }
   EXPECT_EQ(ExplicitAccessList(scratch / "new"), kAdministratorsOnly);
+}
+
+TEST(FileCommands, NamesOutsideTheCodePageReachTheSystemWhole) {
+  // Chinese, Hangul and an emoji (a four-byte character of the system's texts): whatever the
+  // system's code page, the names the system keeps are exactly these, read back through names
+  // the test spells in UTF-16 itself.
+  constexpr char kAdministratorsOnly[] = "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+  ScratchFolder scratch;
+  const std::string folder = scratch / test::SystemText(L"音乐 한글 😀");
+  const std::string file = folder + "\\" + test::SystemText(L"歌曲 🎵.bin");
+  const std::wstring wideFile = test::Wide(scratch.Path()) + L"\\音乐 한글 😀\\歌曲 🎵.bin";
+  const OwnedByteSet first(Bytes(16, 5)), second(Bytes(8, 9));
+  EXPECT_TRUE(MakeDirectory(folder));
+  EXPECT_EQ(ProtectFolder(folder, kAdministratorsOnly), kFolderProtected);
+  EXPECT_TRUE(IsTrusted(folder));
+  auto write = [](const std::string& path, const OwnedByteSet& bytes) {
+    return BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path.c_str()), ByteSetArg(bytes.Block())}));
+  };
+  EXPECT_TRUE(write(file, first));
+  EXPECT_TRUE(write(file, second));  // beside it under the replacement name, then moved over it
+  EXPECT_TRUE(ChangeAttributes(file, FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(ReadFileBytes(wideFile), Bytes(8, 9));
+  EXPECT_EQ(GetFileAttributesW(wideFile.c_str()) & kSettable, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+
+  // A path that is no text of the system (a lead byte without its trail) reaches nothing: no
+  // command creates or changes anything under some other name.
+  const std::string broken = scratch / "broken\x81";
+  EXPECT_FALSE(MakeDirectory(broken));
+  EXPECT_FALSE(write(broken, first));
+  EXPECT_FALSE(ChangeAttributes(broken, 0));
+  EXPECT_EQ(ProtectFolder(broken, kAdministratorsOnly), 0);
+  EXPECT_FALSE(IsTrusted(broken));
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((test::Wide(scratch.Path()) + L"\\*").c_str(), &entry);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  std::vector<std::wstring> names;
+  do {
+    if (entry.cFileName[0] != L'.') names.push_back(entry.cFileName);
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  EXPECT_EQ(names, std::vector<std::wstring>{L"音乐 한글 😀"});
 }
 
 TEST(ChangeFileAttributes, SetsTheMaskedCodesAndClearsWithTheOthers) {

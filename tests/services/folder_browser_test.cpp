@@ -78,7 +78,8 @@ class BrowseForFolder : public test::RuntimeStarted {
 
   // Runs the command on this thread while a second thread answers the picker.
   std::string Browse(const Answer& answer, Seen* seen, bool includeFiles = false) {
-    const std::string title = test::Ansi(kTitle);
+    const std::string title = test::SystemText(kTitle);
+    const std::wstring select = answer.select.empty() ? std::wstring() : test::Wide(answer.select);
     auto driver = std::async(std::launch::async, [&] {
       HWND picker = test::WaitForWindow({test::kDialogClass, nullptr, GetCurrentProcessId(), true}, 10000);
       if (picker == nullptr) return;
@@ -97,8 +98,8 @@ class BrowseForFolder : public test::RuntimeStarted {
         seen->selectionApplied = test::WaitUntil(
             [&] {
               DWORD_PTR ignored = 0;
-              SendMessageTimeoutA(picker, BFFM_SETSELECTIONA, TRUE,
-                                  reinterpret_cast<LPARAM>(answer.select.c_str()), SMTO_NORMAL, 30000, &ignored);
+              SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(select.c_str()),
+                                  SMTO_NORMAL, 30000, &ignored);
               test::PumpMessagesFor(200);
               return SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != before;
             },
@@ -138,11 +139,13 @@ class BrowseForFolder : public test::RuntimeStarted {
   HWND m_child = nullptr;
 };
 
-TEST_F(BrowseForFolder, AChosenFolderComesBackWithoutTrailingBackslash) {
+TEST_F(BrowseForFolder, AChosenFolderComesBackWholeWithoutTrailingBackslash) {
   ASSERT_EQ(GetActiveWindow(), m_first);
   test::ScratchFolder scratch;
-  const std::string folder = scratch / test::Ansi(L"音乐");
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  // Hangul and an emoji beside the Chinese: characters GBK cannot hold come back whole.
+  const std::wstring name = L"音乐 한글 😀";
+  ASSERT_TRUE(CreateDirectoryW((test::Wide(scratch.Path()) + L"\\" + name).c_str(), nullptr));
+  const std::string folder = scratch / test::SystemText(name);
   Seen seen;
   EXPECT_EQ(Browse(Answer{folder, IDOK}, &seen), folder);
   ExpectOpenedModalAndRestored(seen);
@@ -164,7 +167,8 @@ TEST_F(BrowseForFolder, CancelGivesTheEmptyText) {
 TEST_F(BrowseForFolder, FilesCanBeChosenWhenAskedFor) {
   test::ScratchFolder scratch;
   const std::string file = scratch / "Vorlane.exe";
-  CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  CloseHandle(CreateFileW(test::Wide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                          nullptr));
   Seen seen;
   EXPECT_EQ(Browse(Answer{file, IDOK}, &seen, true), file);
   ExpectOpenedModalAndRestored(seen);

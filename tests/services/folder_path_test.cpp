@@ -15,19 +15,21 @@ class FolderPath : public test::RuntimeStarted {
 
 TEST_F(FolderPath, AnExistingFolderComesBackAbsoluteWithOneSeparator) {
   test::ScratchFolder scratch;
-  const std::string folder = scratch / test::Ansi(L"应用");
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  // Hangul and an emoji beside the Chinese: characters outside GBK come back whole.
+  const std::string name = test::SystemText(L"应用 한글 😀");
+  const std::string folder = scratch / name;
+  ASSERT_TRUE(test::MakeFolder(folder));
   EXPECT_EQ(Resolve(folder), folder + "\\");
   EXPECT_EQ(Resolve(folder + "\\"), folder + "\\");
   EXPECT_EQ(Resolve(folder + "\\\\\\"), folder + "\\");
-  EXPECT_EQ(Resolve(folder + "\\.\\..\\" + test::Ansi(L"应用")), folder + "\\");
+  EXPECT_EQ(Resolve(folder + "\\.\\..\\" + name), folder + "\\");
   EXPECT_EQ(Resolve("C:\\"), "C:\\");
   EXPECT_EQ(Resolve("c:\\windows"), "c:\\windows\\");
 }
 
 TEST_F(FolderPath, ARelativePathIsTakenAgainstTheCurrentFolder) {
   test::ScratchFolder scratch;
-  ASSERT_TRUE(CreateDirectoryA((scratch / "apps").c_str(), nullptr));
+  ASSERT_TRUE(test::MakeFolder(scratch / "apps"));
   char saved[MAX_PATH] = "";
   GetCurrentDirectoryA(MAX_PATH, saved);
   ASSERT_TRUE(SetCurrentDirectoryA(scratch.Path().c_str()));

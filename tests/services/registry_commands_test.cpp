@@ -27,14 +27,24 @@ struct StoredValue {
   }
 };
 
+// A REG_SZ as the registry keeps it: UTF-16 with its NUL.
+std::vector<std::uint8_t> StoredText(std::wstring_view text) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  std::vector<std::uint8_t> stored(bytes, bytes + text.size() * sizeof(wchar_t));
+  stored.insert(stored.end(), sizeof(wchar_t), 0);
+  return stored;
+}
+
 StoredValue ReadBack(HKEY root, const std::string& key, const std::string& name) {
   StoredValue value;
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return value;
+  if (RegOpenKeyExW(root, test::Wide(key).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return value;
+  const std::wstring wideName = test::Wide(name);
   DWORD size = 0;
-  if (RegQueryValueExA(opened, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+  if (RegQueryValueExW(opened, wideName.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
     value.data.resize(size);
-    value.present = RegQueryValueExA(opened, name.c_str(), nullptr, &value.type, value.data.data(), &size) == ERROR_SUCCESS;
+    value.present =
+        RegQueryValueExW(opened, wideName.c_str(), nullptr, &value.type, value.data.data(), &size) == ERROR_SUCCESS;
     value.data.resize(size);
   }
   RegCloseKey(opened);
@@ -43,7 +53,7 @@ StoredValue ReadBack(HKEY root, const std::string& key, const std::string& name)
 
 bool KeyExists(HKEY root, const std::string& key) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(root, test::Wide(key).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
   RegCloseKey(opened);
   return true;
 }
@@ -75,7 +85,13 @@ TEST_F(Registry, ValuePathsSplitAtTheLastSingleByteBackslash) {
   const std::string gbkName = "x\x81\x5Cname";
   EXPECT_TRUE(Write(3, m_base + "\\" + gbkName, IntArg(7)));
   EXPECT_EQ(ReadBack(HKEY_CURRENT_USER, m_base, gbkName).Dword(), 7u);
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, m_base + "\\x\x81"));
+  HKEY base = nullptr;
+  DWORD subkeys = 0xDEADBEEF;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, test::Wide(m_base).c_str(), 0, KEY_READ, &base), ERROR_SUCCESS);
+  RegQueryInfoKeyW(base, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   nullptr);
+  RegCloseKey(base);
+  EXPECT_EQ(subkeys, 0u);  // the trail byte was not taken for a separator
   EXPECT_TRUE(Exists(3, m_base + "\\" + gbkName));
 
   // A trailing backslash names the key's default value.
@@ -83,7 +99,7 @@ TEST_F(Registry, ValuePathsSplitAtTheLastSingleByteBackslash) {
   EXPECT_TRUE(Write(3, m_base + "\\", TextArg("default")));
   const StoredValue unnamed = ReadBack(HKEY_CURRENT_USER, m_base, "");
   EXPECT_EQ(unnamed.type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(std::string(unnamed.data.begin(), unnamed.data.end()), std::string("default", 8));
+  EXPECT_EQ(unnamed.data, StoredText(L"default"));
   EXPECT_TRUE(Exists(3, m_base + "\\"));
 }
 
@@ -103,7 +119,7 @@ TEST_F(Registry, MissingKeysAreCreatedOnTheWay) {
   // An existing key is opened and written again.
   EXPECT_TRUE(Write(3, path, TextArg("again")));
   const StoredValue again = ReadBack(HKEY_CURRENT_USER, m_base + "\\a\\b\\c", "Value");
-  EXPECT_EQ(std::string(again.data.begin(), again.data.end()), std::string("again", 6));
+  EXPECT_EQ(again.data, StoredText(L"again"));
 }
 
 TEST_F(Registry, NumbersAreStoredAsDwordsTruncatedTowardZero) {
@@ -130,16 +146,28 @@ TEST_F(Registry, NumbersAreStoredAsDwordsTruncatedTowardZero) {
 }
 
 TEST_F(Registry, TextsKeepTheirNulAndByteSetsTheirBytes) {
-  const std::string chinese = test::Ansi(L"卸载程序");
-  EXPECT_TRUE(Write(3, m_base + "\\Text", TextArg(chinese.c_str())));
-  StoredValue text = ReadBack(HKEY_CURRENT_USER, m_base, "Text");
-  EXPECT_EQ(text.type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(std::string(text.data.begin(), text.data.end()), std::string(chinese.c_str(), chinese.size() + 1));
+  // Key, value name and text hold characters GBK cannot (Hangul, an emoji): whatever the code
+  // page, the registry keeps them whole, and ReadRegistryText gives the same text back.
+  const std::string key = m_base + "\\" + test::SystemText(L"产品 한글");
+  const std::string path = key + "\\" + test::SystemText(L"卸载程序 😀");
+  const std::string text = test::SystemText(L"C:\\程序\\음악 🎵\\卸载.exe");
+  EXPECT_TRUE(Write(3, path, TextArg(text.c_str())));
+  StoredValue stored = ReadBack(HKEY_CURRENT_USER, key, test::SystemText(L"卸载程序 😀"));
+  EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(stored.data, StoredText(L"C:\\程序\\음악 🎵\\卸载.exe"));
+  EXPECT_TRUE(Exists(3, path));
+  const test::OwnedText read(CallCommand(ReadRegistryTextCommand, ArgList{IntArg(3), TextArg(path.c_str())}));
+  EXPECT_EQ(read.Value(), text);
+
+  // A text or path that is no text of the system (a lead byte without its trail) writes nothing.
+  EXPECT_FALSE(Write(3, m_base + "\\Broken", TextArg("C:\\\x81")));
+  EXPECT_FALSE(Write(3, m_base + "\\Broken\x81", IntArg(1)));
+  EXPECT_FALSE(ReadBack(HKEY_CURRENT_USER, m_base, "Broken").present);
 
   EXPECT_TRUE(Write(3, m_base + "\\Empty", TextArg("")));
-  text = ReadBack(HKEY_CURRENT_USER, m_base, "Empty");
-  EXPECT_EQ(text.type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(text.data, std::vector<std::uint8_t>{0});
+  stored = ReadBack(HKEY_CURRENT_USER, m_base, "Empty");
+  EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(stored.data, StoredText(L""));
 
   const std::vector<std::uint8_t> bytes = {0, 1, 0x5C, 0xFF, 0};
   const OwnedByteSet block(bytes);
@@ -170,11 +198,14 @@ TEST_F(Registry, ReadingATextGivesItUpToItsFirstNulAndEverythingElseEmpty) {
   EXPECT_EQ(read("text"), "C:\\Program Files\\Vorlane");
   ASSERT_TRUE(Write(3, m_base + "\\number", IntArg(7)));
   EXPECT_EQ(read("number"), "");
+  const std::string longer(700, 'v');  // more than the first try holds
+  ASSERT_TRUE(Write(3, m_base + "\\long", TextArg(longer.c_str())));
+  EXPECT_EQ(read("long"), longer);
   // Stored by someone else without its NUL, or with one inside.
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, m_base.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-  RegSetValueExA(key, "bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("abc"), 3);
-  RegSetValueExA(key, "cut", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("ab\0cd"), 6);
+  RegSetValueExW(key, L"bare", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"abc"), 3 * sizeof(wchar_t));
+  RegSetValueExW(key, L"cut", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(L"ab\0cd"), 6 * sizeof(wchar_t));
   RegCloseKey(key);
   EXPECT_EQ(read("bare"), "abc");
   EXPECT_EQ(read("cut"), "ab");

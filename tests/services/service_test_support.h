@@ -1,14 +1,17 @@
 #pragma once
-// What the service tests share: the runtime started once (COM among it), GBK texts from wide
-// literals, byte sets and texts owned for one test, and throwaway folders under the temporary
-// folder that are removed with everything in them.
+// What the service tests share: the runtime started once (COM among it), the system's texts
+// from wide literals and back, byte sets and texts owned for one test, and throwaway folders
+// under the temporary folder that are removed with everything in them. Everything the tests
+// give Windows or read back crosses as UTF-16, so that they read the same under every code page.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/frame.h"
+#include "runtime/text_boundary.h"
 
 namespace vl::test {
 
@@ -18,13 +21,19 @@ inline bool RunningUnderWine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-// The text in the ANSI code page (GBK in the tests' environment).
-inline std::string Ansi(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
-  result.resize(result.size() - 1);
+// The system's form of a text (GB18030 bytes); "<unconvertible>" when it has none.
+inline std::string SystemText(std::wstring_view text) {
+  char* bytes = TextFromWide(text);
+  const std::string result = bytes != nullptr ? bytes : "<unconvertible>";
+  FreeMemory(bytes);
   return result;
+}
+
+// The UTF-16 form of one of the system's texts, for the tests' own Windows calls.
+inline std::wstring Wide(const std::string& text) {
+  const WideText wide(text);
+  EXPECT_TRUE(wide.Valid()) << "not a text of the system";
+  return wide.Valid() ? std::wstring(wide.Get(), wide.Length()) : std::wstring();
 }
 
 // A byte set block owned by the test.
@@ -56,22 +65,23 @@ class OwnedText {
 };
 
 // Removes a folder and everything in it, attributes notwithstanding.
-inline void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+inline void RemoveWideTree(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) RemoveTree(child);
-      else DeleteFileA(child.c_str());
-    } while (FindNextFileA(find, &entry));
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) RemoveWideTree(child);
+      else DeleteFileW(child.c_str());
+    } while (FindNextFileW(find, &entry));
     FindClose(find);
   }
-  RemoveDirectoryA(path.c_str());
+  RemoveDirectoryW(path.c_str());
 }
+inline void RemoveTree(const std::string& path) { RemoveWideTree(Wide(path)); }
 
 // A new empty folder for one test, removed with its contents at the end. `Path()` has no
 // trailing backslash.
@@ -80,15 +90,15 @@ class ScratchFolder {
   explicit ScratchFolder(const std::string& parent = std::string()) {
     std::string base = parent;
     if (base.empty()) {
-      char temp[MAX_PATH] = "";
-      GetTempPathA(MAX_PATH, temp);
-      base = temp;
+      wchar_t temp[MAX_PATH] = L"";
+      GetTempPathW(MAX_PATH, temp);
+      base = SystemText(temp);
     }
     if (!base.empty() && base.back() == '\\') base.pop_back();
     static int serial = 0;
     m_path = base + "\\vl_services_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
     RemoveTree(m_path);
-    CreateDirectoryA(m_path.c_str(), nullptr);
+    CreateDirectoryW(Wide(m_path).c_str(), nullptr);
   }
   ~ScratchFolder() { RemoveTree(m_path); }
   ScratchFolder(const ScratchFolder&) = delete;
@@ -101,7 +111,9 @@ class ScratchFolder {
   std::string m_path;
 };
 
-inline bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
+inline bool PathExists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+inline bool MakeFolder(const std::string& path) { return CreateDirectoryW(Wide(path).c_str(), nullptr) != FALSE; }
 
 // Starts the runtime once per test program, as a program's entry would.
 class RuntimeStarted : public ::testing::Test {

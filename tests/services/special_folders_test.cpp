@@ -21,8 +21,8 @@ std::string FolderPath(std::int32_t code) {
 }
 
 std::string ShellFolder(int csidl) {
-  char buffer[MAX_PATH] = "";
-  return SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE) ? buffer : "";
+  wchar_t buffer[MAX_PATH] = L"";
+  return SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE) ? test::SystemText(buffer) : "";
 }
 
 std::string WithBackslash(std::string path) {
@@ -46,16 +46,16 @@ TEST_F(SpecialFolderPath, ShellFoldersEndInOneBackslash) {
 }
 
 TEST_F(SpecialFolderPath, SystemFoldersAndTheTemporaryFolder) {
-  char buffer[MAX_PATH] = "";
-  GetWindowsDirectoryA(buffer, MAX_PATH);
-  EXPECT_EQ(FolderPath(9), WithBackslash(buffer));
-  GetSystemDirectoryA(buffer, MAX_PATH);
-  EXPECT_EQ(FolderPath(10), WithBackslash(buffer));
+  wchar_t buffer[MAX_PATH] = L"";
+  GetWindowsDirectoryW(buffer, MAX_PATH);
+  EXPECT_EQ(FolderPath(9), WithBackslash(test::SystemText(buffer)));
+  GetSystemDirectoryW(buffer, MAX_PATH);
+  EXPECT_EQ(FolderPath(10), WithBackslash(test::SystemText(buffer)));
 
   // The temporary path already ends in a backslash and gets no second one.
-  GetTempPathA(MAX_PATH, buffer);
-  ASSERT_EQ(std::string(buffer).back(), '\\');
-  EXPECT_EQ(FolderPath(11), buffer);
+  GetTempPathW(MAX_PATH, buffer);
+  ASSERT_EQ(std::wstring(buffer).back(), L'\\');
+  EXPECT_EQ(FolderPath(11), test::SystemText(buffer));
 }
 
 TEST_F(SpecialFolderPath, ATemporaryPathLongerThanTheBufferGivesTheEmptyText) {
@@ -64,8 +64,8 @@ TEST_F(SpecialFolderPath, ATemporaryPathLongerThanTheBufferGivesTheEmptyText) {
   const bool hadTmp = GetEnvironmentVariableA("TMP", saved, MAX_PATH) != 0;
   const std::string tooLong = "C:\\" + std::string(300, 't');
   SetEnvironmentVariableA("TMP", tooLong.c_str());
-  char probe[MAX_PATH] = "";
-  const DWORD needed = GetTempPathA(MAX_PATH, probe);
+  wchar_t probe[MAX_PATH] = L"";
+  const DWORD needed = GetTempPathW(MAX_PATH, probe);
   const std::string result = FolderPath(11);
   SetEnvironmentVariableA("TMP", hadTmp ? saved : nullptr);
   ASSERT_TRUE(needed == 0 || needed > MAX_PATH) << "the system did not take the long TMP: " << needed;
@@ -83,9 +83,10 @@ TEST_F(SpecialFolderPath, UnknownCodesGiveTheEmptyText) {
 // moment shows what the command makes of unusual answers.
 class RedirectedFolder : public test::RuntimeStarted {
  protected:
-  static constexpr const char* kKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  static constexpr const char* kCacheKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  static constexpr const char* kValue = "Favorites";
+  static constexpr const wchar_t* kKey =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  static constexpr const wchar_t* kCacheKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  static constexpr const wchar_t* kValue = L"Favorites";
 
   void SetUp() override {
     m_saved = Read(kKey);
@@ -95,10 +96,12 @@ class RedirectedFolder : public test::RuntimeStarted {
     Restore(kKey, m_saved);
     Restore(kCacheKey, m_savedCache);
   }
-  void Redirect(const std::string& path) {
-    RegSetKeyValueA(HKEY_CURRENT_USER, kKey, kValue, REG_SZ, path.c_str(), static_cast<DWORD>(path.size() + 1));
-    RegSetKeyValueA(HKEY_CURRENT_USER, kCacheKey, kValue, REG_SZ, path.c_str(), static_cast<DWORD>(path.size() + 1));
+  void Redirect(const std::wstring& path) {
+    const auto size = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_SZ, path.c_str(), size);
+    RegSetKeyValueW(HKEY_CURRENT_USER, kCacheKey, kValue, REG_SZ, path.c_str(), size);
   }
+  void Redirect(const std::string& path) { Redirect(test::Wide(path)); }
 
  private:
   struct Saved {
@@ -106,21 +109,23 @@ class RedirectedFolder : public test::RuntimeStarted {
     DWORD type = 0;
     std::string data;
   };
-  static Saved Read(const char* key) {
+  static Saved Read(const wchar_t* key) {
     Saved saved;
-    char buffer[1024];
+    char buffer[2048];
     DWORD size = sizeof buffer;
-    saved.present = RegGetValueA(HKEY_CURRENT_USER, key, kValue, RRF_RT_ANY | RRF_NOEXPAND, &saved.type, buffer, &size) == ERROR_SUCCESS;
+    saved.present = RegGetValueW(HKEY_CURRENT_USER, key, kValue, RRF_RT_ANY | RRF_NOEXPAND, &saved.type, buffer,
+                                 &size) == ERROR_SUCCESS;
     if (saved.present) saved.data.assign(buffer, size);
     return saved;
   }
-  static void Restore(const char* key, const Saved& saved) {
+  static void Restore(const wchar_t* key, const Saved& saved) {
     if (saved.present) {
-      RegSetKeyValueA(HKEY_CURRENT_USER, key, kValue, saved.type, saved.data.data(), static_cast<DWORD>(saved.data.size()));
+      RegSetKeyValueW(HKEY_CURRENT_USER, key, kValue, saved.type, saved.data.data(),
+                      static_cast<DWORD>(saved.data.size()));
     } else {
       HKEY opened = nullptr;
-      if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
-        RegDeleteValueA(opened, kValue);
+      if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
+        RegDeleteValueW(opened, kValue);
         RegCloseKey(opened);
       }
     }
@@ -141,11 +146,11 @@ TEST_F(RedirectedFolder, APathOf259BytesStillGetsItsBackslash) {
   test::ScratchFolder scratch;
   // Two components, so that none is longer than a file system allows.
   std::string path = scratch / std::string(200, 'a');
-  CreateDirectoryA(path.c_str(), nullptr);
+  test::MakeFolder(path);
   path += '\\';
   path.resize(259, 'b');
   ASSERT_EQ(path.size(), 259u);
-  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr) || test::PathExists(path));
+  ASSERT_TRUE(test::MakeFolder(path) || test::PathExists(path));
   Redirect(path);
   if (ShellFolder(CSIDL_FAVORITES) != path) GTEST_SKIP() << "the shell does not answer with the redirected folder";
   const std::string result = FolderPath(2);
@@ -153,13 +158,17 @@ TEST_F(RedirectedFolder, APathOf259BytesStillGetsItsBackslash) {
   EXPECT_EQ(result, path + "\\");
 }
 
-TEST_F(RedirectedFolder, AFolderEndingInACharacterWhoseSecondByteIsABackslashGetsItsSeparator) {
+TEST_F(RedirectedFolder, AFolderOutsideGbkEndingInACharacterWhoseSecondByteIsABackslashComesBackWhole) {
+  // Hangul and an emoji, which the code page cannot hold, and 淺 last, whose second GBK byte is
+  // 0x5C: the path comes back whole and still gets its separator.
   test::ScratchFolder scratch;
-  const std::string path = scratch / "\x9C\x5C";  // 淺, whose second byte is 0x5C
-  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+  const std::wstring path = test::Wide(scratch.Path()) + L"\\한글😀淺";
+  ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
   Redirect(path);
-  if (ShellFolder(CSIDL_FAVORITES) != path) GTEST_SKIP() << "the shell does not answer with the redirected folder";
-  EXPECT_EQ(FolderPath(2), path + "\\");
+  const std::string expected = scratch / test::SystemText(L"한글😀淺");
+  ASSERT_EQ(expected.substr(expected.size() - 2), "\x9C\x5C");
+  if (ShellFolder(CSIDL_FAVORITES) != expected) GTEST_SKIP() << "the shell does not answer with the redirected folder";
+  EXPECT_EQ(FolderPath(2), expected + "\\");
 }
 
 }  // namespace

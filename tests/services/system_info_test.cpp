@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "service_test_support.h"
@@ -43,18 +44,18 @@ TEST_F(GetSystemInfo, MembersComeFromTheirSources) {
   const FilledRecord filled;
   const SystemInfo& info = filled.record;
 
-  char buffer[512] = "";
-  DWORD size = sizeof buffer;
-  ASSERT_TRUE(GetUserNameA(buffer, &size));
-  EXPECT_STREQ(info.CurUserName, buffer);
-  GetWindowsDirectoryA(buffer, MAX_PATH);
-  EXPECT_STREQ(info.WindowsFolder, buffer);
-  GetSystemDirectoryA(buffer, MAX_PATH);
-  EXPECT_STREQ(info.SysFolder, buffer);
+  wchar_t buffer[512] = L"";
+  DWORD size = std::size(buffer);
+  ASSERT_TRUE(GetUserNameW(buffer, &size));
+  EXPECT_EQ(info.CurUserName, test::SystemText(buffer));
+  GetWindowsDirectoryW(buffer, MAX_PATH);
+  EXPECT_EQ(info.WindowsFolder, test::SystemText(buffer));
+  GetSystemDirectoryW(buffer, MAX_PATH);
+  EXPECT_EQ(info.SysFolder, test::SystemText(buffer));
 
-  OSVERSIONINFOA version = {};
+  OSVERSIONINFOW version = {};
   version.dwOSVersionInfoSize = sizeof version;
-  ASSERT_TRUE(GetVersionExA(&version));
+  ASSERT_TRUE(GetVersionExW(&version));
   EXPECT_EQ(info.BuildNumber, static_cast<std::int32_t>(version.dwBuildNumber));
   EXPECT_EQ(std::string(info.Version), std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion));
   EXPECT_EQ(std::string(info.OsName).rfind("Windows", 0), 0u) << info.OsName;
@@ -82,47 +83,63 @@ TEST_F(GetSystemInfo, EachTextIsANewAllocationOfItsWidth) {
   EXPECT_STREQ(again.record.CurUserName, filled.record.CurUserName);
 }
 
+// A runtime text for the facts to own.
+char* Fact(const std::string& text) { return CopyText(text.c_str()); }
+
 TEST(StoreSystemFacts, FactsLongerThanTheirMembersAreFittedSafely) {
   SystemFacts facts;
-  facts.osName = std::string(150, 'o');
-  facts.servicePack = test::Ansi(L"服务包一二三四五六七八九十");  // 26 bytes for a 20-byte member
-  facts.timeZone = std::string(29, 'z') + test::Ansi(L"时");  // the lead byte alone would fit
-  facts.userName = std::string(99, 'u');
+  facts.osName = Fact(std::string(150, 'o'));
+  facts.servicePack = Fact(test::SystemText(L"服务包一二三四五六七八九十"));  // 26 bytes for 20
+  facts.timeZone = Fact(std::string(29, 'z') + test::SystemText(L"时"));  // the lead byte alone would fit
+  // A four-byte character across the end: none of its bytes stays.
+  facts.country = Fact(std::string(27, 'c') + test::SystemText(L"😀"));
+  facts.userName = Fact(std::string(99, 'u'));
   SystemInfo record = {};
   StoreSystemFacts(facts, &record);
   EXPECT_EQ(std::string(record.OsName), std::string(99, 'o'));
-  EXPECT_EQ(std::string(record.ServicePack), test::Ansi(L"服务包一二三四五六"));
+  EXPECT_EQ(std::string(record.ServicePack), test::SystemText(L"服务包一二三四五六"));
   EXPECT_EQ(std::string(record.TimeZone), std::string(29, 'z'));
+  EXPECT_EQ(std::string(record.Country), std::string(27, 'c'));
   EXPECT_EQ(std::string(record.CurUserName), facts.userName);  // 99 bytes still fit
   for (const TextMember& m : kTextMembers) FreeMemory(record.*m.member);
 
   // A logon name that does not fit is not cut into another user's name.
-  facts.userName = std::string(100, 'u');
+  FreeMemory(facts.userName);
+  facts.userName = Fact(std::string(100, 'u'));
   record = {};
   StoreSystemFacts(facts, &record);
   EXPECT_STREQ(record.CurUserName, "");
   for (const TextMember& m : kTextMembers) FreeMemory(record.*m.member);
 }
 
-TEST_F(GetSystemInfo, ALogonNameLongerThan99BytesIsStoredEmpty) {
-  // Wine takes the logon name from its WINEUSERNAME variable, which the test can lengthen.
-  if (!test::RunningUnderWine()) GTEST_SKIP() << "needs an account whose logon name is longer than 99 bytes";
-  char saved[512] = "";
-  const DWORD savedLength = GetEnvironmentVariableA("WINEUSERNAME", saved, sizeof saved);
-  const std::string longName(120, 'L');
-  SetEnvironmentVariableA("WINEUSERNAME", longName.c_str());
-  char probe[512] = "";
-  DWORD size = sizeof probe;
-  const bool followed = GetUserNameA(probe, &size) && longName == probe;
+TEST_F(GetSystemInfo, TheLogonNameComesWholeOrEmptyWhenItsBytesDoNotFit) {
+  // Wine takes the logon name from its WINEUSERNAME variable, which the test can change.
+  if (!test::RunningUnderWine()) GTEST_SKIP() << "needs accounts with long and non-GBK logon names";
+  wchar_t saved[512] = L"";
+  const DWORD savedLength = GetEnvironmentVariableW(L"WINEUSERNAME", saved, std::size(saved));
+  auto logOnAs = [](const std::wstring& name) {
+    SetEnvironmentVariableW(L"WINEUSERNAME", name.c_str());
+    wchar_t probe[512] = L"";
+    DWORD size = std::size(probe);
+    return GetUserNameW(probe, &size) && name == probe;
+  };
+  const bool followed = logOnAs(std::wstring(120, L'L'));
   if (followed) {
-    const FilledRecord filled;
-    EXPECT_STREQ(filled.record.CurUserName, "");
-    const std::string fits(99, 'F');
-    SetEnvironmentVariableA("WINEUSERNAME", fits.c_str());
-    const FilledRecord fitted;
-    EXPECT_EQ(std::string(fitted.record.CurUserName), fits);
+    const FilledRecord tooLong;
+    EXPECT_STREQ(tooLong.record.CurUserName, "");
+    // Fifty characters, but 100 bytes once converted: one more than the member holds.
+    logOnAs(std::wstring(50, L'用'));
+    const FilledRecord tooManyBytes;
+    EXPECT_STREQ(tooManyBytes.record.CurUserName, "");
+    logOnAs(std::wstring(99, L'F'));
+    const FilledRecord fits;
+    EXPECT_EQ(std::string(fits.record.CurUserName), std::string(99, 'F'));
+    // Hangul and an emoji, which GBK cannot hold, come back whole.
+    logOnAs(L"사용자😀");
+    const FilledRecord outsideGbk;
+    EXPECT_EQ(std::string(outsideGbk.record.CurUserName), test::SystemText(L"사용자😀"));
   }
-  SetEnvironmentVariableA("WINEUSERNAME", savedLength != 0 ? saved : nullptr);
+  SetEnvironmentVariableW(L"WINEUSERNAME", savedLength != 0 ? saved : nullptr);
   if (!followed) GTEST_SKIP() << "this Wine does not take the logon name from WINEUSERNAME";
 }
 
