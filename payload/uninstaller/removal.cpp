@@ -27,6 +27,13 @@ struct FindTraits {
 };
 using UniqueFind = UniqueHandle<FindTraits>;
 
+struct ItemListTraits {
+  using Handle = PIDLIST_ABSOLUTE;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { CoTaskMemFree(h); }
+};
+using UniqueItemList = UniqueHandle<ItemListTraits>;
+
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 // INVALID_FILE_ATTRIBUTES also when the path cannot be converted.
@@ -165,6 +172,15 @@ std::optional<std::string> ShellLinkTarget(const std::string& linkFile) {
   if (FAILED(file->Load(wide.Get(), STGM_READ))) return std::nullopt;
   wchar_t target[MAX_PATH + 1] = {};
   if (link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK) return std::nullopt;
+  // A "?" names no file: the path was kept in the code page of the system that saved the link,
+  // which lacks some of its characters (Wine keeps the path only so). The link's item list names
+  // the target in UTF-16. It is not the first choice: Wine builds it wrongly from a short name.
+  if (std::wstring_view(target).find(L'?') != std::wstring_view::npos) {
+    PIDLIST_ABSOLUTE rawItems = nullptr;
+    link->GetIDList(&rawItems);
+    const UniqueItemList items(rawItems);
+    if (!items || !SHGetPathFromIDListW(items.Get(), target)) return std::nullopt;
+  }
   target[MAX_PATH] = L'\0';
   return FromWide(target);
 }

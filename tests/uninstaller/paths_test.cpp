@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include "installed_files.h"
 #include "payload/uninstaller/removal.h"
@@ -101,6 +104,32 @@ TEST(Paths, RemovalUnderARootOutsideGbk) {
   EXPECT_FALSE(Exists(product + L"\\tade\\lintok"));
   EXPECT_FALSE(Exists(product + L"\\音乐文件"));
   vl::test::RemoveTree(root);
+}
+
+// A link saved where the system's code page lacks characters of its target still names it
+// whole: under Wine the path kept beside the item list reads back with "?".
+TEST(Paths, ShellLinkTargetOutsideTheCodePage) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  const std::wstring folder = TempFolderW() + L"vl 링크 😀";
+  const std::wstring target = folder + L"\\Vorlane\\卸载.exe";
+  const std::wstring linkFile = folder + L"\\卸载 한.lnk";
+  vl::test::RemoveTree(folder);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  CreateDirectoryW((folder + L"\\Vorlane").c_str(), nullptr);
+  CloseHandle(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         reinterpret_cast<void**>(&link))));
+  link->SetPath(target.c_str());
+  ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+  EXPECT_TRUE(SUCCEEDED(file->Save(linkFile.c_str(), TRUE)));
+  file->Release();
+  link->Release();
+
+  EXPECT_EQ(ShellLinkTarget(Bytes(linkFile)), Bytes(target));
+  vl::test::RemoveTree(folder);
+  CoUninitialize();
 }
 
 }  // namespace
