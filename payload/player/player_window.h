@@ -7,7 +7,7 @@
 
 namespace vorlane {
 
-inline constexpr char kPlayerClassName[] = "VorlanePlayer";
+inline constexpr wchar_t kPlayerClassName[] = L"VorlanePlayer";
 
 // Control ids, for anyone who reads the window (the tests do).
 inline constexpr int kTitleLabelId = 100;

@@ -16,75 +16,95 @@
 // Exit codes: 0 the uninstaller's file deleted, 1 refused, 2 accepted but the uninstaller left
 // something (its file stays for a second run) or could not be deleted.
 //
-// It needs no C or C++ runtime: its only input is its command line.
+// It needs no C or C++ runtime: its only input is its command line, which it reads, like every
+// path it handles, as UTF-16 straight from the system.
 #include <windows.h>
 
 #include "dll_search_restriction.h"
+#include "runtime/text_boundary.h"
 #include "runtime/unique_handle.h"
 #include "runtime_texts.h"
 
 namespace {
 
 enum : DWORD { kAttempts = 100, kPauseMs = 100 };
+// Room for the longest path the system knows, terminator included.
+constexpr DWORD kPathCapacity = 32768;
+
+// The paths the helper works with. From the heap: far too large for the stack of a program
+// without a C runtime, which nothing would probe page by page.
+struct Paths {
+  wchar_t uninstaller[kPathCapacity];  // as the command line names it
+  wchar_t self[kPathCapacity];         // this helper's file
+  wchar_t image[kPathCapacity];        // the file the named process runs
+};
 enum : UINT { kDeleted = 0, kRefused = 1, kLeft = 2 };
 // The uninstaller's exit code when it removed everything but its own file.
 constexpr DWORD kUninstallerCompleted = 0;
 
 // The command line after the program name (quoted or not), leading blanks skipped.
-const char* Arguments(const char* line) {
-  if (*line == '"') {
+const wchar_t* Arguments(const wchar_t* line) {
+  if (*line == L'"') {
     ++line;
-    while (*line != '\0' && *line != '"') ++line;
-    if (*line == '"') ++line;
+    while (*line != L'\0' && *line != L'"') ++line;
+    if (*line == L'"') ++line;
   } else {
-    while (*line != '\0' && *line != ' ' && *line != '\t') ++line;
+    while (*line != L'\0' && *line != L' ' && *line != L'\t') ++line;
   }
-  while (*line == ' ' || *line == '\t') ++line;
+  while (*line == L' ' || *line == L'\t') ++line;
   return line;
 }
 
 // Reads a decimal number and the blanks after it; null when there is no number or it overflows.
-const char* ReadNumber(const char* at, UINT_PTR* value) {
+const wchar_t* ReadNumber(const wchar_t* at, UINT_PTR* value) {
   UINT_PTR number = 0;
-  const char* start = at;
-  while (*at >= '0' && *at <= '9') {
-    const auto digit = static_cast<UINT_PTR>(*at - '0');
+  const wchar_t* start = at;
+  while (*at >= L'0' && *at <= L'9') {
+    const auto digit = static_cast<UINT_PTR>(*at - L'0');
     if (number > (static_cast<UINT_PTR>(-1) - digit) / 10) return nullptr;
     number = number * 10 + digit;
     ++at;
   }
   if (at == start) return nullptr;
-  while (*at == ' ' || *at == '\t') ++at;
+  while (*at == L' ' || *at == L'\t') ++at;
   *value = number;
   return at;
 }
 
 // Copies one quoted argument (quotes removed) into `out`; false when it is missing, unquoted,
 // empty or too long.
-bool QuotedArgument(const char* at, char* out, int size) {
-  int length = 0;
-  if (*at++ != '"') return false;
-  while (*at != '\0' && *at != '"') {
+bool QuotedArgument(const wchar_t* at, wchar_t* out, DWORD size) {
+  DWORD length = 0;
+  if (*at++ != L'"') return false;
+  while (*at != L'\0' && *at != L'"') {
     if (length + 1 >= size) return false;
     out[length++] = *at++;
   }
-  out[length] = '\0';
-  return *at == '"' && length > 0;
+  out[length] = L'\0';
+  return *at == L'"' && length > 0;
 }
 
-// The folder part of `path` in place; the second byte of a double-byte character is never taken
-// for a backslash.
-void CutToFolder(char* path) {
-  char* last = nullptr;
-  for (char* at = path; *at != '\0'; at = CharNextA(at)) {
-    if (*at == '\\') last = at;
+// The folder part of `path` in place.
+void CutToFolder(wchar_t* path) {
+  wchar_t* last = nullptr;
+  for (wchar_t* at = path; *at != L'\0'; ++at) {
+    if (*at == L'\\') last = at;
   }
-  if (last != nullptr) *last = '\0';
+  if (last != nullptr) *last = L'\0';
+}
+
+// The wide form of one of the program's texts, converted without allocating: there is no heap
+// of the C runtime here.
+template <std::size_t N>
+void WideConstant(const char* text, wchar_t (&out)[N]) {
+  std::size_t length = 0;
+  while (text[length] != '\0') ++length;
+  vl::WideIntoBuffer({text, length}, out);
 }
 
 // The identity of the file or folder `path`: its volume serial number and file index.
-bool IdentityOf(const char* path, BY_HANDLE_FILE_INFORMATION* identity) {
-  const vl::UniqueFile file(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+bool IdentityOf(const wchar_t* path, BY_HANDLE_FILE_INFORMATION* identity) {
+  const vl::UniqueFile file(CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return file && GetFileInformationByHandle(file.Get(), identity);
 }
@@ -94,37 +114,36 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
          a.nFileIndexLow == b.nFileIndexLow;
 }
 
-// Whether `process` is a live process whose image is the file `path`, and that file is not this
-// helper's own (the pseudo handle of the own process would have it wait for itself).
-bool IsRunningUninstaller(HANDLE process, const char* path, const char* self) {
+// Whether `process` is a live process whose image is the file `paths.uninstaller`, and that file
+// is not this helper's own (the pseudo handle of the own process would have it wait for itself).
+bool IsRunningUninstaller(HANDLE process, Paths& paths) {
   if (WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return false;
-  char image[MAX_PATH * 2];
-  DWORD size = sizeof image;
-  if (!QueryFullProcessImageNameA(process, 0, image, &size)) return false;
+  DWORD size = kPathCapacity;
+  if (!QueryFullProcessImageNameW(process, 0, paths.image, &size)) return false;
   BY_HANDLE_FILE_INFORMATION running;
   BY_HANDLE_FILE_INFORMATION named;
   BY_HANDLE_FILE_INFORMATION own;
-  return IdentityOf(image, &running) && IdentityOf(path, &named) && IdentityOf(self, &own) &&
+  return IdentityOf(paths.image, &running) && IdentityOf(paths.uninstaller, &named) && IdentityOf(paths.self, &own) &&
          SameFile(running, named) && !SameFile(named, own);
 }
 
-bool DeleteWhenFree(const char* path) {
+bool DeleteWhenFree(const wchar_t* path) {
   for (DWORD attempt = 0; attempt < kAttempts; ++attempt) {
     // A process that has just ended may hold its image a moment longer.
-    if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+    if (DeleteFileW(path) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
     Sleep(kPauseMs);
   }
   return false;
 }
 
 // Waits for the accepted uninstaller to end and removes its file when it completed.
-UINT FinishUninstall(HANDLE process, char* path) {
+UINT FinishUninstall(HANDLE process, wchar_t* path) {
   WaitForSingleObject(process, INFINITE);
   DWORD exitCode = 1;
   const bool completed = GetExitCodeProcess(process, &exitCode) && exitCode == kUninstallerCompleted;
   if (!completed || !DeleteWhenFree(path)) return kLeft;
   CutToFolder(path);
-  RemoveDirectoryA(path);
+  RemoveDirectoryW(path);
   return kDeleted;
 }
 
@@ -132,27 +151,32 @@ UINT FinishUninstall(HANDLE process, char* path) {
 
 extern "C" void __stdcall HelperEntry() {
   if (!RestrictDllSearchToSystem()) {
-    MessageBoxA(nullptr, kSystemUpdateNeeded, kFatalErrorTitle, MB_OK | MB_ICONERROR);
+    wchar_t text[256];
+    wchar_t title[32];
+    WideConstant(kSystemUpdateNeeded, text);
+    WideConstant(kFatalErrorTitle, title);
+    MessageBoxW(nullptr, text, title, MB_OK | MB_ICONERROR);
     ExitProcess(kRefused);
   }
-  char path[MAX_PATH * 2];
-  char self[MAX_PATH * 2];
+  auto* paths = static_cast<Paths*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Paths)));
+  if (paths == nullptr) ExitProcess(kRefused);
   UINT_PTR processValue = 0;
   UINT_PTR readyValue = 0;
-  const DWORD selfLength = GetModuleFileNameA(nullptr, self, sizeof self);
-  const char* rest = ReadNumber(Arguments(GetCommandLineA()), &processValue);
+  const DWORD selfLength = GetModuleFileNameW(nullptr, paths->self, kPathCapacity);
+  const wchar_t* rest = ReadNumber(Arguments(GetCommandLineW()), &processValue);
   if (rest != nullptr) rest = ReadNumber(rest, &readyValue);
   const auto process = reinterpret_cast<HANDLE>(processValue);
   const auto ready = reinterpret_cast<HANDLE>(readyValue);
-  if (selfLength == 0 || selfLength >= sizeof self || rest == nullptr || !QuotedArgument(rest, path, sizeof path) ||
-      !IsRunningUninstaller(process, path, self) || !SetEvent(ready)) {
+  if (selfLength == 0 || selfLength >= kPathCapacity || rest == nullptr ||
+      !QuotedArgument(rest, paths->uninstaller, kPathCapacity) || !IsRunningUninstaller(process, *paths) ||
+      !SetEvent(ready)) {
     ExitProcess(kRefused);
   }
   CloseHandle(ready);
-  const UINT code = FinishUninstall(process, path);
+  const UINT code = FinishUninstall(process, paths->uninstaller);
   CloseHandle(process);
-  MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  CutToFolder(self);
-  MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  MoveFileExW(paths->self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  CutToFolder(paths->self);
+  MoveFileExW(paths->self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   ExitProcess(code);
 }

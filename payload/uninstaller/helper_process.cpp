@@ -2,9 +2,9 @@
 // (the helper's file must then refuse to be changed or deleted).
 #include "self_removal.h"
 
-extern "C" BOOL StartHelperProcess(const char* program, char* commandLine, const char* currentFolder,
+extern "C" BOOL StartHelperProcess(const wchar_t* program, wchar_t* commandLine, const wchar_t* currentFolder,
                                    PROCESS_INFORMATION* process) {
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  return CreateProcessA(program, commandLine, nullptr, nullptr, TRUE, 0, nullptr, currentFolder, &startup, process);
+  return CreateProcessW(program, commandLine, nullptr, nullptr, TRUE, 0, nullptr, currentFolder, &startup, process);
 }

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "dll_search_restriction.h"
+#include "paths.h"
 #include "removal.h"
+#include "runtime/text_boundary.h"
 #include "runtime_texts.h"
 #include "self_removal.h"
 #include "uninstaller_texts.h"
@@ -41,6 +43,25 @@ class ComScope {
  private:
   bool m_initialised;
 };
+
+// The uninstaller's own path; nothing when the system cannot name it.
+std::optional<std::string> ProgramPath() {
+  // Grown until it holds the longest path the system knows (32767 units).
+  for (std::wstring path(MAX_PATH, L'\0'); path.size() < 65536; path.resize(path.size() * 2)) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return std::nullopt;
+    if (length < path.size()) return vl::uninstall::FromWide({path.data(), length});
+  }
+  return std::nullopt;
+}
+
+// A message box; 0, as for a box that could not be shown, when a text cannot be converted.
+int ShowMessage(const std::string& text, const char* caption, UINT style) {
+  const vl::WideText wideText(text);
+  const vl::WideText wideCaption(caption);
+  if (!wideText.Valid() || !wideCaption.Valid()) return 0;
+  return MessageBoxW(nullptr, wideText.Get(), wideCaption.Get(), style);
+}
 
 std::string Lines(const std::vector<std::string>& items) {
   std::string out;
@@ -71,9 +92,9 @@ vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& instal
   using namespace vl::uninstall;
   const ComScope com;
   // A process's current folder cannot be removed on Windows: leave the product folder.
-  char temp[MAX_PATH + 1] = {};
-  const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
-  if (tempLength > 0 && tempLength < MAX_PATH) SetCurrentDirectoryA(temp);
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD tempLength = GetTempPathW(MAX_PATH + 1, temp);
+  if (tempLength > 0 && tempLength <= MAX_PATH) SetCurrentDirectoryW(temp);
 
   RemovalReport report;
   RemoveProductShortCuts(installation, report);
@@ -99,23 +120,20 @@ vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& instal
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // First of all: the uninstaller runs elevated, often started from where others can write.
   if (!RestrictDllSearchToSystem()) {
-    MessageBoxA(nullptr, kSystemUpdateNeeded, kFatalErrorTitle, MB_OK | MB_ICONERROR);
+    ShowMessage(kSystemUpdateNeeded, kFatalErrorTitle, MB_OK | MB_ICONERROR);
     return kSystemUpdateMissing;
   }
-  char program[MAX_PATH * 2] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+  const std::optional<std::string> program = ProgramPath();
   const std::optional<vl::uninstall::Installation> installation =
-      length > 0 && length < sizeof program ? vl::uninstall::LocateInstallation(program) : std::nullopt;
+      program ? vl::uninstall::LocateInstallation(*program) : std::nullopt;
   if (!installation) {
-    MessageBoxA(nullptr, kNotInstalledHere, kUninstallTitle, MB_OK | MB_ICONERROR);
+    ShowMessage(kNotInstalledHere, kUninstallTitle, MB_OK | MB_ICONERROR);
     return kNotAnInstallation;
   }
   const std::string question = kConfirmUninstall + installation->productFolder;
-  if (MessageBoxA(nullptr, question.c_str(), kUninstallTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-    return kCancelled;
-  }
+  if (ShowMessage(question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return kCancelled;
   const vl::uninstall::RemovalReport report = Uninstall(*installation);
-  MessageBoxA(nullptr, FinalMessage(report).c_str(), kUninstallTitle,
+  ShowMessage(FinalMessage(report), kUninstallTitle,
               MB_OK | (report.HasFailures() ? MB_ICONWARNING : MB_ICONINFORMATION));
   return report.HasFailures() ? kIncomplete : kRemoved;
 }

@@ -2,21 +2,36 @@
 
 #include <windows.h>
 
+#include "base/character_walk.h"
+#include "runtime/memory.h"
+#include "runtime/text_boundary.h"
+
 namespace vl::uninstall {
 namespace {
 
 // Position of the last backslash that is a character of its own; npos when there is none.
 std::size_t LastBackslash(const std::string& path) {
   std::size_t last = std::string::npos;
-  for (const char* at = path.c_str(); *at != '\0'; at = CharNextA(at)) {
-    if (*at == '\\') last = static_cast<std::size_t>(at - path.c_str());
+  for (std::size_t at = 0; at < path.size(); at += CharacterLength(path, at)) {
+    if (path[at] == '\\') last = at;
   }
   return last;
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
-         CSTR_EQUAL;
+// What a call writes into a buffer whose size it is told: `call(buffer, size)` returns the
+// length written, the size it needs (terminator included) when the buffer is too small, or 0
+// when it fails. Nothing when it fails or the result cannot be converted.
+template <class Call>
+std::optional<std::string> BufferedPath(Call call) {
+  std::wstring buffer(MAX_PATH + 1, L'\0');
+  // The needed size may grow between two calls (the current folder changed, say): a few tries.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return std::nullopt;
+    if (length < buffer.size()) return FromWide({buffer.data(), length});
+    buffer.resize(length);
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -31,18 +46,29 @@ std::string NameOf(const std::string& path) {
   return last == std::string::npos ? path : path.substr(last + 1);
 }
 
+bool SameName(std::string_view a, std::string_view b) {
+  const WideText wideA(a);
+  const WideText wideB(b);
+  return wideA.Valid() && wideB.Valid() &&
+         CompareStringOrdinal(wideA.Get(), static_cast<int>(wideA.Length()), wideB.Get(),
+                              static_cast<int>(wideB.Length()), TRUE) == CSTR_EQUAL;
+}
+
 std::string NormalPath(const std::string& path) {
-  char full[MAX_PATH * 2];
-  const DWORD fullLength = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  if (fullLength == 0 || fullLength >= sizeof full) return path;
-  char longForm[MAX_PATH * 2];
-  const DWORD longLength = GetLongPathNameA(full, longForm, sizeof longForm);
-  if (longLength == 0 || longLength >= sizeof longForm) return full;
-  return longForm;
+  const WideText wide(path);
+  if (!wide.Valid()) return path;
+  const std::optional<std::string> full = BufferedPath(
+      [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(wide.Get(), size, buffer, nullptr); });
+  if (!full) return path;
+  const WideText wideFull(*full);
+  if (!wideFull.Valid()) return *full;
+  const std::optional<std::string> longForm = BufferedPath(
+      [&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(wideFull.Get(), buffer, size); });
+  return longForm ? *longForm : *full;
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
-  return SameText(a, b) || SameText(NormalPath(a), NormalPath(b));
+  return SameName(a, b) || SameName(NormalPath(a), NormalPath(b));
 }
 
 bool IsInsideFolder(const std::string& path, const std::string& folder) {
@@ -50,12 +76,25 @@ bool IsInsideFolder(const std::string& path, const std::string& folder) {
   std::string above = FolderOf(NormalPath(path));
   const std::string wanted = NormalPath(folder);
   while (!above.empty()) {
-    if (SameText(above, wanted)) return true;
+    if (SameName(above, wanted)) return true;
     const std::string next = FolderOf(above);
     if (next.size() >= above.size()) break;
     above = next;
   }
   return false;
+}
+
+std::optional<std::string> FromWide(std::wstring_view text) {
+  std::size_t length = 0;
+  char* bytes = TextFromWide(text, &length);
+  if (bytes == nullptr) return std::nullopt;
+  std::string result(bytes, length);
+  FreeMemory(bytes);
+  return result;
+}
+
+std::optional<std::string> TempFolder() {
+  return BufferedPath([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
 }
 
 }  // namespace vl::uninstall

@@ -10,6 +10,7 @@
 #include "app_texts.h"
 #include "installed_files.h"
 #include "paths.h"
+#include "runtime/text_boundary.h"
 #include "runtime/unique_handle.h"
 #include "services/com_ptr.h"
 #include "services/replacement_name.h"
@@ -26,20 +27,29 @@ struct FindTraits {
 };
 using UniqueFind = UniqueHandle<FindTraits>;
 
-bool SameName(const std::string& a, const char* b) {
-  return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b, -1) == CSTR_EQUAL;
-}
+struct ItemListTraits {
+  using Handle = PIDLIST_ABSOLUTE;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { CoTaskMemFree(h); }
+};
+using UniqueItemList = UniqueHandle<ItemListTraits>;
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
+// INVALID_FILE_ATTRIBUTES also when the path cannot be converted.
+DWORD AttributesOf(const std::string& path) {
+  const WideText wide(path);
+  return wide.Valid() ? GetFileAttributesW(wide.Get()) : INVALID_FILE_ATTRIBUTES;
+}
+
 // A special folder's path without a trailing backslash; empty when the system names none.
 std::string SpecialFolder(int csidl) {
-  char path[MAX_PATH + 1] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return {};
-  path[MAX_PATH] = '\0';
-  std::string folder = path;
-  if (!folder.empty() && folder.back() == '\\' && NameOf(folder).empty()) folder.pop_back();
-  return folder;
+  wchar_t path[MAX_PATH + 1] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE)) return {};
+  path[MAX_PATH] = L'\0';
+  std::wstring_view folder = path;
+  if (folder.ends_with(L'\\')) folder.remove_suffix(1);
+  return FromWide(folder).value_or(std::string());
 }
 
 enum class Removal { Gone, Failed, LeftLink };
@@ -48,7 +58,9 @@ enum class Removal { Gone, Failed, LeftLink };
 // not the installation's and is left alone (its parent then stays as well); a junction or
 // symbolic link is left as it is, whatever it leads to.
 Removal DeleteInstalledFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const WideText wide(path);
+  if (!wide.Valid()) return Removal::Failed;
+  const DWORD attributes = GetFileAttributesW(wide.Get());
   if (attributes == INVALID_FILE_ATTRIBUTES) return IsMissing(GetLastError()) ? Removal::Gone : Removal::Failed;
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Removal::LeftLink;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Removal::Gone;
@@ -57,12 +69,12 @@ Removal DeleteInstalledFile(const std::string& path) {
   const bool cleared = (attributes & blocking) != 0;
   if (cleared) {
     const DWORD rest = attributes & ~blocking;
-    SetFileAttributesA(path.c_str(), rest == 0 ? FILE_ATTRIBUTE_NORMAL : rest);
+    SetFileAttributesW(wide.Get(), rest == 0 ? FILE_ATTRIBUTE_NORMAL : rest);
   }
-  if (DeleteFileA(path.c_str())) return Removal::Gone;
+  if (DeleteFileW(wide.Get())) return Removal::Gone;
   const DWORD error = GetLastError();
   // The file stays: it stays as the installation left it.
-  if (cleared) SetFileAttributesA(path.c_str(), attributes);
+  if (cleared) SetFileAttributesW(wide.Get(), attributes);
   return IsMissing(error) ? Removal::Gone : Removal::Failed;
 }
 
@@ -93,7 +105,7 @@ std::vector<std::string> LinkedFolders(const Installation& installation) {
   for (const char* folder : kInstalledFolders) {
     const std::string path = FolderPath(installation, folder);
     if (SamePath(path, installation.productFolder) || IsAtOrBehind(path, linked)) continue;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = AttributesOf(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
       linked.push_back(path);
     }
@@ -105,7 +117,7 @@ std::vector<std::string> LinkedFolders(const Installation& installation) {
 // name that the user or another program pointed elsewhere is theirs.
 void RemoveLinkIntoProduct(const std::string& link, const Installation& installation,
                            RemovalReport& report) {
-  if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  if (AttributesOf(link) == INVALID_FILE_ATTRIBUTES) return;
   const std::optional<std::string> target = ShellLinkTarget(link);
   if (!target || !IsInsideFolder(*target, installation.productFolder)) return;
   DeleteOrRecord(link, report);
@@ -119,7 +131,12 @@ void RemoveLinkIn(int csidl, const char* linkName, const Installation& installat
 
 // Removes an empty folder; one that still holds something is recorded as kept.
 void RemoveFolderIfEmpty(const std::string& folder, RemovalReport& report) {
-  if (RemoveDirectoryA(folder.c_str())) return;
+  const WideText wide(folder);
+  if (!wide.Valid()) {
+    report.Failed(folder);
+    return;
+  }
+  if (RemoveDirectoryW(wide.Get())) return;
   const DWORD error = GetLastError();
   if (IsMissing(error)) return;
   if (error == ERROR_DIR_NOT_EMPTY) {
@@ -143,20 +160,29 @@ std::optional<Installation> LocateInstallation(const std::string& self) {
 }
 
 std::optional<std::string> ShellLinkTarget(const std::string& linkFile) {
-  wchar_t wide[MAX_PATH * 2];
-  if (MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide, MAX_PATH * 2) == 0) return std::nullopt;
-  ComPtr<IShellLinkA> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  const WideText wide(linkFile);
+  if (!wide.Valid()) return std::nullopt;
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               link.PutVoid()))) {
     return std::nullopt;
   }
   ComPtr<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) return std::nullopt;
-  if (FAILED(file->Load(wide, STGM_READ))) return std::nullopt;
-  char target[MAX_PATH + 1] = {};
+  if (FAILED(file->Load(wide.Get(), STGM_READ))) return std::nullopt;
+  wchar_t target[MAX_PATH + 1] = {};
   if (link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK) return std::nullopt;
-  target[MAX_PATH] = '\0';
-  return std::string(target);
+  // A "?" names no file: the path was kept in the code page of the system that saved the link,
+  // which lacks some of its characters (Wine keeps the path only so). The link's item list names
+  // the target in UTF-16. It is not the first choice: Wine builds it wrongly from a short name.
+  if (std::wstring_view(target).find(L'?') != std::wstring_view::npos) {
+    PIDLIST_ABSOLUTE rawItems = nullptr;
+    link->GetIDList(&rawItems);
+    const UniqueItemList items(rawItems);
+    if (!items || !SHGetPathFromIDListW(items.Get(), target)) return std::nullopt;
+  }
+  target[MAX_PATH] = L'\0';
+  return FromWide(target);
 }
 
 void RemoveProductShortCuts(const Installation& installation, RemovalReport& report) {
@@ -198,54 +224,67 @@ void RemoveUninstallShortCut(const Installation& installation, RemovalReport& re
 
 void RemoveRegistration(const Installation& installation, RemovalReport& report) {
   const std::string keyPath = FolderOf(kDisplayIconValue);
+  const WideText wideKeyPath(keyPath);
+  const WideText iconName(NameOf(kDisplayIconValue));
   HKEY raw = nullptr;
-  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0,
-                                    KEY_QUERY_VALUE | KEY_SET_VALUE, &raw);
+  const LONG opened = wideKeyPath.Valid() && iconName.Valid()
+                          ? RegOpenKeyExW(HKEY_LOCAL_MACHINE, wideKeyPath.Get(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &raw)
+                          : ERROR_NO_UNICODE_TRANSLATION;
   if (opened == ERROR_FILE_NOT_FOUND) return;
   if (opened != ERROR_SUCCESS) {
     report.Failed(kLocalMachineName + keyPath);
     return;
   }
   UniqueKey key(raw);
-  char icon[MAX_PATH * 2 + 1] = {};
+  // Sized by the value itself; one that grows between the two reads is not read.
   DWORD type = 0;
-  DWORD size = MAX_PATH * 2;
-  const std::string iconName = NameOf(kDisplayIconValue);
-  if (RegQueryValueExA(key.Get(), iconName.c_str(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(icon), &size) != ERROR_SUCCESS ||
+  DWORD size = 0;
+  if (RegQueryValueExW(key.Get(), iconName.Get(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return;
   }
-  icon[MAX_PATH * 2] = '\0';  // a stored text need not end in a NUL
-  if (!SamePath(icon, installation.self)) return;  // another installation's registration
+  std::wstring icon(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key.Get(), iconName.Get(), nullptr, &type, reinterpret_cast<BYTE*>(icon.data()), &size) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  icon.resize(icon.find(L'\0'));  // a stored text need not end in a NUL
+  const std::optional<std::string> iconPath = FromWide(icon);
+  if (!iconPath || !SamePath(*iconPath, installation.self)) return;  // another installation's registration
 
   bool removed = true;
   for (const char* valuePath : {kDisplayIconValue, kDisplayNameValue, kUninstallStringValue}) {
-    const LONG deleted = RegDeleteValueA(key.Get(), NameOf(valuePath).c_str());
+    const WideText name(NameOf(valuePath));
+    const LONG deleted = name.Valid() ? RegDeleteValueW(key.Get(), name.Get()) : ERROR_NO_UNICODE_TRANSLATION;
     if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) removed = false;
   }
   DWORD subKeys = 0;
   DWORD values = 0;
-  const bool empty = RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+  const bool empty = RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
                                       &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
                      subKeys == 0 && values == 0;
   key.Reset();
   // Values that someone else added to the key keep it.
-  if (removed && empty && RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str()) != ERROR_SUCCESS) removed = false;
+  if (removed && empty && RegDeleteKeyW(HKEY_LOCAL_MACHINE, wideKeyPath.Get()) != ERROR_SUCCESS) removed = false;
   if (!removed) report.Failed(kLocalMachineName + keyPath);
 }
 
 void CheckProductFolder(const Installation& installation, RemovalReport& report) {
-  WIN32_FIND_DATAA found;
-  UniqueFind search(FindFirstFileA((installation.productFolder + "\\*").c_str(), &found));
+  const WideText pattern(installation.productFolder + "\\*");
+  const WideText ownName(NameOf(installation.self));
+  if (!pattern.Valid() || !ownName.Valid()) return;
+  WIN32_FIND_DATAW found;
+  UniqueFind search(FindFirstFileW(pattern.Get(), &found));
   if (!search) return;
-  const std::string ownName = NameOf(installation.self);
   do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == ".." || SameName(name, ownName.c_str())) continue;
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L".." ||
+        CompareStringOrdinal(found.cFileName, -1, ownName.Get(), -1, TRUE) == CSTR_EQUAL) {
+      continue;
+    }
     report.Kept(installation.productFolder);
     return;
-  } while (FindNextFileA(search.Get(), &found));
+  } while (FindNextFileW(search.Get(), &found));
 }
 
 }  // namespace vl::uninstall

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <span>
 
+#include "paths.h"
+#include "runtime/text_boundary.h"
 #include "runtime/unique_handle.h"
 #include "services/access_control.h"
 #include "uninstaller_texts.h"
@@ -48,11 +50,12 @@ std::string CreateHelperFolder(const std::string& temp) {
 // that from then on it can be started but neither changed nor replaced. The reopened file must be
 // the one written: the gap between the two opens is covered by the identity check (and by the
 // folder's access list). An invalid handle when any step fails.
-UniqueFile WriteHelper(const std::string& path) {
+UniqueFile WriteHelper(const WideText& path) {
+  if (!path.Valid()) return {};
   const std::span<const unsigned char> image(kCleanupHelperImage, kCleanupHelperImageEnd);
   BY_HANDLE_FILE_INFORMATION written = {};
   {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(path.Get(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD count = 0;
     if (!file || !WriteFile(file.Get(), image.data(), static_cast<DWORD>(image.size()), &count, nullptr) ||
         count != image.size() || !GetFileInformationByHandle(file.Get(), &written) ||
@@ -60,7 +63,7 @@ UniqueFile WriteHelper(const std::string& path) {
       return {};
     }
   }
-  UniqueFile held(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  UniqueFile held(CreateFileW(path.Get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   BY_HANDLE_FILE_INFORMATION reopened = {};
   if (!held || !GetFileInformationByHandle(held.Get(), &reopened) || !SameFile(written, reopened)) return {};
   return held;
@@ -77,16 +80,22 @@ bool RunHelper(const std::string& helper, const std::string& temp, const std::st
   }
   const UniqueKernelHandle ownProcess(inheritable);
   SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-  const UniqueKernelHandle ready(CreateEventA(&inherited, TRUE, FALSE, nullptr));
+  const UniqueKernelHandle ready(CreateEventW(&inherited, TRUE, FALSE, nullptr));
   if (!ready) return false;
   std::string commandLine(helper.size() + self.size() + 64, '\0');
   std::snprintf(commandLine.data(), commandLine.size(), kCleanupHelperCommandForm, helper.c_str(),
                 static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(ownProcess.Get())),
                 static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(ready.Get())), self.c_str());
+  const WideText wideHelper(helper);
+  const WideText wideCommand(commandLine.c_str());
+  const WideText wideTemp(temp);
+  if (!wideHelper.Valid() || !wideCommand.Valid() || !wideTemp.Valid()) return false;
+  // The system may write into the command line it is given.
+  std::wstring writableCommand(wideCommand.Get(), wideCommand.Length());
 
   PROCESS_INFORMATION process = {};
   // Started in the temporary folder: a current folder inside the product folder would keep it.
-  if (!StartHelperProcess(helper.c_str(), commandLine.data(), temp.c_str(), &process)) return false;
+  if (!StartHelperProcess(wideHelper.Get(), writableCommand.data(), wideTemp.Get(), &process)) return false;
   CloseHandle(process.hThread);
   const UniqueKernelHandle helperProcess(process.hProcess);
   // Either the helper accepts, or it ends having refused.
@@ -101,24 +110,26 @@ bool RunHelper(const std::string& helper, const std::string& temp, const std::st
 }  // namespace
 
 bool StartCleanupHelper(const std::string& self) {
-  char temp[MAX_PATH + 1] = {};
-  const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
-  if (tempLength == 0 || tempLength >= MAX_PATH) return false;
-  const std::string folder = CreateHelperFolder(temp);
+  const std::optional<std::string> temp = TempFolder();
+  if (!temp) return false;
+  const std::string folder = CreateHelperFolder(*temp);
   if (folder.empty()) return false;
   const std::string helper = folder + kCleanupHelperName;
+  const WideText wideHelper(helper);
   bool accepted = false;
   {
-    const UniqueFile held = WriteHelper(helper);
-    accepted = held && RunHelper(helper, temp, self);
+    const UniqueFile held = WriteHelper(wideHelper);
+    accepted = held && RunHelper(helper, *temp, self);
   }
   if (!accepted) {
     // An image that has just ended may stay held a moment longer.
-    for (int attempt = 0; attempt < 40 && !DeleteFileA(helper.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND;
+    for (int attempt = 0; attempt < 40 && wideHelper.Valid() && !DeleteFileW(wideHelper.Get()) &&
+                          GetLastError() != ERROR_FILE_NOT_FOUND;
          ++attempt) {
       Sleep(50);
     }
-    RemoveDirectoryA(folder.c_str());
+    const WideText wideFolder(folder);
+    if (wideFolder.Valid()) RemoveDirectoryW(wideFolder.Get());
   }
   return accepted;
 }

@@ -18,6 +18,6 @@ bool StartCleanupHelper(const std::string& self);
 
 }  // namespace vl::uninstall
 
-// Starts the helper: CreateProcessA with the inheritable handles inherited (helper_process.cpp).
-extern "C" BOOL StartHelperProcess(const char* program, char* commandLine, const char* currentFolder,
+// Starts the helper: CreateProcessW with the inheritable handles inherited (helper_process.cpp).
+extern "C" BOOL StartHelperProcess(const wchar_t* program, wchar_t* commandLine, const wchar_t* currentFolder,
                                    PROCESS_INFORMATION* process);
