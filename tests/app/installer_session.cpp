@@ -1,5 +1,6 @@
 #include "installer_session.h"
 
+#include <cstdio>
 #include <fstream>
 
 #include "tests/support/ui_automation.h"
@@ -89,6 +90,15 @@ HWND InstallerSession::WaitForPage(Page page, DWORD timeoutMs) {
         return found != nullptr;
       },
       timeoutMs);
+  if (found == nullptr) {
+    // Say what the program shows instead, in the UTF-8 that test logs are read in.
+    const std::wstring shown = L"installer session: no page showing \"" + std::wstring(Marker(page)) +
+                               L"\"; the program's windows:\n" + DescribeWindows(ProcessId());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, shown.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, shown.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+    std::fputs(utf8.c_str(), stderr);
+  }
   return found;
 }
 

@@ -141,7 +141,7 @@ void Install(const std::wstring& root) {
   ASSERT_TRUE(Start(g_setup, L"", setup));
   for (int page = 0; page < 2; ++page) {
     HWND window = WaitForPage(setup.id);
-    ASSERT_NE(window, nullptr) << "page " << page;
+    ASSERT_NE(window, nullptr) << "page " << page << ", on screen:\n" << vl::test::DescribeWindows(setup.id);
     ASSERT_TRUE(vl::test::SendClick(vl::test::FindChild(window, L"下一步", L"Button")));
     ASSERT_TRUE(vl::test::WaitForWindowGone(window, kWindowTimeoutMs));
   }
