@@ -470,5 +470,43 @@ TEST_F(Installer, AFullDriveLeavesNoFileInPartAndAReinstallKeepsEveryOldFileWhol
   ExpectCleanEnd(second, 0);
 }
 
+TEST_F(Installer, ShortcutsGoToSpecialFoldersNamedOutsideGbkAndTheUninstallerRemovesThem) {
+  // The user moved the desktop and the program menu to folders whose names GBK cannot write
+  // (Hangul, and an emoji beyond the 16-bit range): the paths Windows hands the programs hold
+  // them. The redirection stays in this scenario's own prefix.
+  const std::wstring desktop = L"C:\\users\\Public\\바탕 화면 🎵";
+  const std::wstring programs = L"C:\\users\\Public\\프로그램 🎵";
+  constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  for (const auto& [value, folder] : {std::pair{L"Desktop", desktop}, std::pair{L"Programs", programs}}) {
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const auto bytes = static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t));
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, value, REG_EXPAND_SZ, folder.c_str(), bytes),
+              ERROR_SUCCESS);
+  }
+  ASSERT_EQ(SpecialFolder(CSIDL_DESKTOPDIRECTORY), desktop) << "the shell follows the redirection";
+  ASSERT_EQ(SpecialFolder(CSIDL_PROGRAMS), programs);
+  SHCreateDirectoryExW(nullptr, QuickLaunchFolder().c_str(), nullptr);
+
+  ScratchFolder root(L"moved");
+  InstallerSession session;
+  EXPECT_EQ(InstallAndFinish(session, root.Path()), ExpectedReport(root.Path() + L"\\", L"安装成功...."));
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  ExpectLinksAndRegistration(root.Path() + L"\\");
+
+  ChildProcess uninstaller(root / L"Vorlane\\卸载.exe", L"");
+  const WindowQuery box{kDialogClass, L"Vorlane 卸载", uninstaller.Id()};
+  HWND question = WaitForWindow(box, 15000);
+  ASSERT_NE(question, nullptr);
+  AnswerDialog(question, IDYES);
+  ASSERT_TRUE(WaitForWindowGone(question, 15000));
+  HWND result = WaitForWindow(box, 15000);
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(MessageBoxText(result).value_or(L""), L"Vorlane 已从您的计算机中删除。");
+  AnswerDialog(result, IDOK);
+  EXPECT_EQ(uninstaller.WaitForExit(), 0u);
+  EXPECT_EQ(GetFileAttributesW((desktop + L"\\Tamsic.lnk").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW((programs + L"\\Vorlane").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace
 }  // namespace vl::test
