@@ -1,5 +1,6 @@
 #include "installer_session.h"
 
+#include <cstdio>
 #include <fstream>
 
 #include "tests/support/ui_automation.h"
@@ -60,25 +61,25 @@ std::wstring Wide(const std::string& ansi) {
   return result;
 }
 
-ScratchFolder::ScratchFolder(const std::string& name) {
-  char temp[MAX_PATH] = "";
-  GetTempPathA(MAX_PATH, temp);
+ScratchFolder::ScratchFolder(const std::wstring& name) {
+  wchar_t temp[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, temp);
   static int serial = 0;
-  m_path = std::string(temp) + name + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
-  CreateDirectoryA(m_path.c_str(), nullptr);
+  m_path = temp + name + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++serial);
+  CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
 InstallerSession::InstallerSession() {
   static int serial = 0;
-  ScratchFolder download("Downloads" + std::to_string(++serial));
-  m_folder = download.Path() + "\\";
-  const std::string program = m_folder + "VorlaneSetup.exe";
-  if (!CopyFileA((TestProgramFolder() + "VorlaneSetupProbe.exe").c_str(), program.c_str(), FALSE)) return;
-  m_program = std::make_unique<ChildProcess>(program, "", m_folder);
+  ScratchFolder download(L"Downloads" + std::to_wstring(++serial));
+  m_folder = download.Path() + L"\\";
+  const std::wstring program = m_folder + L"VorlaneSetup.exe";
+  if (!CopyFileW(Wide(TestProgramFolder() + "VorlaneSetupProbe.exe").c_str(), program.c_str(), FALSE)) return;
+  m_program = std::make_unique<ChildProcess>(program, L"", m_folder);
 }
 
 InstallerSession::InstallerSession(std::unique_ptr<ChildProcess> program, const std::string& folder)
-    : m_folder(folder), m_program(std::move(program)) {}
+    : m_folder(Wide(folder)), m_program(std::move(program)) {}
 
 HWND InstallerSession::WaitForPage(Page page, DWORD timeoutMs) {
   HWND found = nullptr;
@@ -89,6 +90,15 @@ HWND InstallerSession::WaitForPage(Page page, DWORD timeoutMs) {
         return found != nullptr;
       },
       timeoutMs);
+  if (found == nullptr) {
+    // Say what the program shows instead, in the UTF-8 that test logs are read in.
+    const std::wstring shown = L"installer session: no page showing \"" + std::wstring(Marker(page)) +
+                               L"\"; the program's windows:\n" + DescribeWindows(ProcessId());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, shown.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, shown.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+    std::fputs(utf8.c_str(), stderr);
+  }
   return found;
 }
 
@@ -102,8 +112,8 @@ std::wstring InstallerSession::InstallFolderText(HWND locationPage) {
   return ReadText(EditBox(locationPage)).value_or(L"<no box>");
 }
 
-void InstallerSession::SetInstallFolder(HWND locationPage, const std::string& ansiPath) {
-  SetText(EditBox(locationPage), Wide(ansiPath));
+void InstallerSession::SetInstallFolder(HWND locationPage, const std::wstring& path) {
+  SetText(EditBox(locationPage), path);
 }
 
 HWND InstallerSession::WaitForMessageBox(const wchar_t* title, DWORD timeoutMs) {
@@ -122,7 +132,12 @@ HWND InstallerSession::ToLocationPage() {
 
 HWND InstallerSession::Install(HWND locationPage, const std::string& ansiRoot,
                                const std::function<bool()>& whileInstalling) {
-  SetInstallFolder(locationPage, ansiRoot);
+  return Install(locationPage, Wide(ansiRoot), whileInstalling);
+}
+
+HWND InstallerSession::Install(HWND locationPage, const std::wstring& root,
+                               const std::function<bool()>& whileInstalling) {
+  SetInstallFolder(locationPage, root);
   Click(locationPage, L"下一步");
   if (whileInstalling && !whileInstalling()) return nullptr;
   HWND progress = WaitForPage(Page::Progress, 60000);
@@ -137,7 +152,7 @@ DWORD InstallerSession::WaitForExit(DWORD timeoutMs) {
 }
 
 std::vector<std::string> InstallerSession::ProbeLines(const char* name) const {
-  std::ifstream in(m_folder + name);
+  std::ifstream in((m_folder + Wide(name)).c_str());
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -18,13 +18,14 @@ class InstallerSession {
  public:
   // Copies the installer into a new download folder and starts it there.
   InstallerSession();
-  // Walks a program started elsewhere; its folder is the download folder.
+  // Walks a program started elsewhere; its folder (ASCII, with its trailing backslash) is the
+  // download folder.
   InstallerSession(std::unique_ptr<ChildProcess> program, const std::string& folder);
   InstallerSession(const InstallerSession&) = delete;
   InstallerSession& operator=(const InstallerSession&) = delete;
 
   bool Started() const { return m_program != nullptr && m_program->Started(); }
-  const std::string& DownloadFolder() const { return m_folder; }
+  const std::wstring& DownloadFolder() const { return m_folder; }
   DWORD ProcessId() const { return m_program != nullptr ? m_program->Id() : 0; }
   HANDLE Process() const { return m_program != nullptr ? m_program->Handle() : nullptr; }
 
@@ -37,7 +38,7 @@ class InstallerSession {
   // The install-folder box of LocationPage, or the report box of ProgressPage.
   static HWND EditBox(HWND page);
   std::wstring InstallFolderText(HWND locationPage);
-  void SetInstallFolder(HWND locationPage, const std::string& ansiPath);
+  void SetInstallFolder(HWND locationPage, const std::wstring& path);
 
   // The message box of the program with that title; null on timeout.
   HWND WaitForMessageBox(const wchar_t* title, DWORD timeoutMs = 10000);
@@ -47,8 +48,9 @@ class InstallerSession {
   // From LocationPage with the given root, installs and waits until Finish can be clicked;
   // returns ProgressPage. `whileInstalling`, when given, runs right after Next is clicked (a
   // benchmark waits there without touching the windows); false from it gives null.
-  HWND Install(HWND locationPage, const std::string& ansiRoot,
-               const std::function<bool()>& whileInstalling = {});
+  HWND Install(HWND locationPage, const std::wstring& root, const std::function<bool()>& whileInstalling = {});
+  // The same for a root in the ANSI code page.
+  HWND Install(HWND locationPage, const std::string& ansiRoot, const std::function<bool()>& whileInstalling = {});
 
   // The exit code, or STILL_ACTIVE when the program did not end in time.
   DWORD WaitForExit(DWORD timeoutMs = 20000);
@@ -57,23 +59,24 @@ class InstallerSession {
   std::vector<std::string> ProbeLines(const char* name) const;
 
  private:
-  std::string m_folder;
+  std::wstring m_folder;
   std::unique_ptr<ChildProcess> m_program;
 };
 
-// The text in the ANSI code page, and back.
+// The text in the ANSI code page, and back: for texts the system's code page holds whatever it
+// is (ASCII). The programs' own texts are GBK whatever the system (gbk_text.h).
 std::string Ansi(const std::wstring& text);
 std::wstring Wide(const std::string& ansi);
 
 // A new empty folder under the temporary folder; `Path()` without a trailing backslash.
 class ScratchFolder {
  public:
-  explicit ScratchFolder(const std::string& name);
-  const std::string& Path() const { return m_path; }
-  std::string operator/(const std::string& name) const { return m_path + "\\" + name; }
+  explicit ScratchFolder(const std::wstring& name);
+  const std::wstring& Path() const { return m_path; }
+  std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
 
  private:
-  std::string m_path;
+  std::wstring m_path;
 };
 
 }  // namespace vl::test

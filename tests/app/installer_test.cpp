@@ -1,7 +1,8 @@
 // The installer end to end: each scenario starts the real program (a build with a test probe
 // inside) from a download folder and drives its windows like a user; ctest runs each scenario in
-// a Wine prefix of its own. The results are read back from the file system, the shell links and
-// the registry.
+// a Wine prefix of its own, under each code page the product must work in. The results are read
+// back from the windows, the file system, the shell links and the registry with the wide
+// functions and compared with the Chinese texts as UTF-16.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <objbase.h>
@@ -20,6 +21,7 @@
 #include "base/byte_reader.h"
 #include "payload/catalogue.h"
 #include "tests/support/file_tree.h"
+#include "tests/support/gbk_text.h"
 #include "tests/support/ui_automation.h"
 
 namespace vl::test {
@@ -49,9 +51,15 @@ void ExpectCleanEnd(const InstallerSession& session, DWORD exitCode) {
   EXPECT_NE(lines[0].find(" refused=0"), std::string::npos) << lines[0];
 }
 
+// The access lists the probe saw given, read as the GBK the program wrote them in.
+std::vector<std::wstring> AccessLines(const InstallerSession& session) {
+  std::vector<std::wstring> lines;
+  for (const std::string& line : session.ProbeLines("access.txt")) lines.push_back(FromGbk(line));
+  return lines;
+}
+
 // Selects a folder in the picker of another process: the path must lie in that process.
-void SelectInPicker(HANDLE process, HWND picker, const std::string& path) {
-  const std::wstring wide = Wide(path);
+void SelectInPicker(HANDLE process, HWND picker, const std::wstring& wide) {
   const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
   void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   ASSERT_NE(remote, nullptr);
@@ -75,11 +83,11 @@ void SelectInPicker(HANDLE process, HWND picker, const std::string& path) {
 class Installer : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { CoInitialize(nullptr); }
-  void SetUp() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey); }
+  void SetUp() override { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey); }
 
   // Installs into `root` through the pages and returns the report text; the session ends with
   // Finish.
-  std::wstring InstallAndFinish(InstallerSession& session, const std::string& typedRoot) {
+  std::wstring InstallAndFinish(InstallerSession& session, const std::wstring& typedRoot) {
     HWND location = session.ToLocationPage();
     if (location == nullptr) return L"<no location page>";
     HWND progress = session.Install(location, typedRoot);
@@ -92,7 +100,7 @@ class Installer : public ::testing::Test {
 
 TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
   // On current systems the Quick Launch folder exists; a new Wine prefix lacks it.
-  SHCreateDirectoryExA(nullptr, QuickLaunchFolder().c_str(), nullptr);
+  SHCreateDirectoryExW(nullptr, QuickLaunchFolder().c_str(), nullptr);
 
   InstallerSession session;
   ASSERT_TRUE(session.Started());
@@ -110,22 +118,23 @@ TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
   EXPECT_EQ(session.WaitForExit(), 0u);
   ExpectCleanEnd(session, 0);
 
-  const std::string root = "C:\\Program Files\\";
+  const std::wstring root = L"C:\\Program Files\\";
   ExpectPayloadInstalled(root);
   ExpectLinksAndRegistration(root);
 
   // The product folder is administrators' from its first moment, whatever the root lets users
   // do; the folders of the player's own data let Users change what they hold. (Wine keeps only
   // what the Unix mode can hold: what the system was asked to apply is what counts here.)
-  const std::string product = "\t" + root + "Vorlane";
-  const std::string userFolder = "\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)";
-  EXPECT_EQ(session.ProbeLines("access.txt"),
-            (std::vector<std::string>{
-                "create" + product +
-                    "\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)",
-                "create" + product + Ansi(L"\\音乐文件") + userFolder,
-                "create" + product + "\\udin" + userFolder,
-                "create" + product + "\\yx" + userFolder,
+  const std::wstring product = L"\t" + root + L"Vorlane";
+  const std::wstring userFolder =
+      L"\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)";
+  EXPECT_EQ(AccessLines(session),
+            (std::vector<std::wstring>{
+                L"create" + product +
+                    L"\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)",
+                L"create" + product + L"\\音乐文件" + userFolder,
+                L"create" + product + L"\\udin" + userFolder,
+                L"create" + product + L"\\yx" + userFolder,
             }));
 
   // The bar grew 10 pixels a tick up to 425 in 43 ticks; Finish stayed disabled until the last.
@@ -142,13 +151,13 @@ TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
 }
 
 TEST_F(Installer, BrowsingFillsTheBoxAndACancelLeavesIt) {
-  ScratchFolder scratch("browse");
-  const std::string folder = scratch / Ansi(L"游戏");
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  ScratchFolder scratch(L"browse");
+  const std::wstring folder = scratch / L"游戏";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   InstallerSession session;
   HWND location = session.ToLocationPage();
   ASSERT_NE(location, nullptr);
-  auto browse = [&](const std::string& select, int button) {
+  auto browse = [&](const std::wstring& select, int button) {
     session.Click(location, L"选择路径");
     HWND picker = WaitForWindow({kDialogClass, nullptr, session.ProcessId()}, 10000);
     ASSERT_NE(picker, nullptr);
@@ -161,10 +170,10 @@ TEST_F(Installer, BrowsingFillsTheBoxAndACancelLeavesIt) {
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(location) != FALSE; }, 5000));
   };
   browse(folder, IDOK);
-  EXPECT_EQ(session.InstallFolderText(location), Wide(folder) + L"\\");
-  browse("C:\\", IDOK);
+  EXPECT_EQ(session.InstallFolderText(location), folder + L"\\");
+  browse(L"C:\\", IDOK);
   EXPECT_EQ(session.InstallFolderText(location), L"C:\\");
-  browse("", IDCANCEL);
+  browse(L"", IDCANCEL);
   EXPECT_EQ(session.InstallFolderText(location), L"C:\\");
   session.Click(location, L"取消");
   HWND question = session.WaitForMessageBox(L"提示");
@@ -175,19 +184,19 @@ TEST_F(Installer, BrowsingFillsTheBoxAndACancelLeavesIt) {
 }
 
 TEST_F(Installer, EmptyBlankMissingAndFilePathsAreRefusedOnThePage) {
-  ScratchFolder scratch("refused");
-  const std::string file = scratch / "Vorlane.txt";
-  std::ofstream(file) << "not a folder";
+  ScratchFolder scratch(L"refused");
+  const std::wstring file = scratch / L"Vorlane.txt";
+  std::ofstream(file.c_str()) << "not a folder";
   InstallerSession session;
   HWND location = session.ToLocationPage();
   ASSERT_NE(location, nullptr);
   struct Case {
-    std::string typed;
+    std::wstring typed;
     const wchar_t* message;
   } cases[] = {
-      {"", L"请先输入安装地址"},
-      {"   ", L"请先输入安装地址"},
-      {scratch / "missing", L"安装路径无效，请选择一个已存在的文件夹"},
+      {L"", L"请先输入安装地址"},
+      {L"   ", L"请先输入安装地址"},
+      {scratch / L"missing", L"安装路径无效，请选择一个已存在的文件夹"},
       {file, L"安装路径无效，请选择一个已存在的文件夹"},
   };
   for (const Case& c : cases) {
@@ -201,12 +210,12 @@ TEST_F(Installer, EmptyBlankMissingAndFilePathsAreRefusedOnThePage) {
     // The page stays as it was, every button usable, the text still there.
     for (const wchar_t* caption : {L"上一步", L"下一步", L"选择路径", L"取消"}) {
       EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(InstallerSession::Button(location, caption)) != FALSE; }, 5000))
-          << Ansi(caption);
+          << caption;
     }
-    EXPECT_EQ(session.InstallFolderText(location), Wide(c.typed));
+    EXPECT_EQ(session.InstallFolderText(location), c.typed);
   }
-  EXPECT_EQ(GetFileAttributesA((scratch / "missing").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_FALSE(UninstallValue("DisplayIcon").has_value()) << "nothing is installed";
+  EXPECT_EQ(GetFileAttributesW((scratch / L"missing").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(UninstallValue(L"DisplayIcon").has_value()) << "nothing is installed";
   RequestClose(location);
   EXPECT_EQ(session.WaitForExit(), 0u);
   ExpectCleanEnd(session, 0);
@@ -215,12 +224,12 @@ TEST_F(Installer, EmptyBlankMissingAndFilePathsAreRefusedOnThePage) {
 TEST_F(Installer, AProductFolderThatLinksElsewhereIsRefusedWithNothingWritten) {
   // A standard user may make folders in a root such as C:\ and point one named Vorlane at a
   // folder of their choice: the elevated installer would write wherever it leads.
-  ScratchFolder scratch("linked");
-  const std::string elsewhere = scratch / "elsewhere";
-  const std::string root = scratch / "root";
-  ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
-  ASSERT_TRUE(MakeFolderLink(Wide(root + "\\Vorlane"), Wide(elsewhere)));
+  ScratchFolder scratch(L"linked");
+  const std::wstring elsewhere = scratch / L"elsewhere";
+  const std::wstring root = scratch / L"root";
+  ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+  ASSERT_TRUE(MakeFolderLink(root + L"\\Vorlane", elsewhere));
 
   InstallerSession session;
   HWND location = session.ToLocationPage();
@@ -239,27 +248,28 @@ TEST_F(Installer, AProductFolderThatLinksElsewhereIsRefusedWithNothingWritten) {
   ExpectCleanEnd(session, 0);
 
   EXPECT_TRUE(IsEmptyFolder(elsewhere)) << "nothing written through the link";
-  EXPECT_FALSE(UninstallValue("DisplayIcon").has_value());
+  EXPECT_FALSE(UninstallValue(L"DisplayIcon").has_value());
   EXPECT_TRUE(session.ProbeLines("access.txt").empty()) << "no access list applied";
-  EXPECT_EQ(GetFileAttributesA((SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tamsic.lnk").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW((SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Tamsic.lnk").c_str()),
+            INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(Installer, ARootWithoutSeparatorAndARelativeRootInstallUnderThem) {
-  ScratchFolder scratch("apps");
+  ScratchFolder scratch(L"apps");
   InstallerSession first;
-  EXPECT_EQ(InstallAndFinish(first, scratch.Path()), ExpectedReport(Wide(scratch.Path()) + L"\\", L"安装成功...."));
+  EXPECT_EQ(InstallAndFinish(first, scratch.Path()), ExpectedReport(scratch.Path() + L"\\", L"安装成功...."));
   EXPECT_EQ(first.WaitForExit(), 0u);
-  ExpectPayloadInstalled(scratch.Path() + "\\");
-  EXPECT_EQ(UninstallValue("DisplayIcon"), scratch / "Vorlane\\" + Ansi(L"卸载.exe"));
+  ExpectPayloadInstalled(scratch.Path() + L"\\");
+  EXPECT_EQ(UninstallValue(L"DisplayIcon"), scratch / L"Vorlane\\卸载.exe");
 
   // A relative root is taken against the program's own folder.
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
   InstallerSession second;
-  ASSERT_TRUE(CreateDirectoryA((second.DownloadFolder() + "apps").c_str(), nullptr));
-  const std::wstring report = InstallAndFinish(second, "apps");
-  EXPECT_EQ(report, ExpectedReport(Wide(second.DownloadFolder()) + L"apps\\", L"安装成功...."));
+  ASSERT_TRUE(CreateDirectoryW((second.DownloadFolder() + L"apps").c_str(), nullptr));
+  const std::wstring report = InstallAndFinish(second, L"apps");
+  EXPECT_EQ(report, ExpectedReport(second.DownloadFolder() + L"apps\\", L"安装成功...."));
   EXPECT_EQ(second.WaitForExit(), 0u);
-  ExpectPayloadInstalled(second.DownloadFolder() + "apps\\");
+  ExpectPayloadInstalled(second.DownloadFolder() + L"apps\\");
   ExpectCleanEnd(second, 0);
 }
 
@@ -279,7 +289,7 @@ TEST_F(Installer, BackAndNextBuildTheLocationPageAnewWithTheDefaultPath) {
   session.Click(agreement, L"下一步");
   HWND location = session.WaitForPage(Page::Location);
   ASSERT_NE(location, nullptr);
-  session.SetInstallFolder(location, "D:\\typed");
+  session.SetInstallFolder(location, L"D:\\typed");
   session.Click(location, L"上一步");
   agreement = session.WaitForPage(Page::Agreement);
   ASSERT_NE(agreement, nullptr);
@@ -334,7 +344,7 @@ TEST_F(Installer, ClosingAnyPageThroughItsTitleBarEndsWithZero) {
     }
     if (page == Page::Location) window = session.ToLocationPage();
     if (page == Page::Progress) {
-      ScratchFolder root("closed");
+      ScratchFolder root(L"closed");
       window = session.Install(session.ToLocationPage(), root.Path());
     }
     ASSERT_NE(window, nullptr);
@@ -345,53 +355,53 @@ TEST_F(Installer, ClosingAnyPageThroughItsTitleBarEndsWithZero) {
 }
 
 TEST_F(Installer, AReinstallReplacesEveryFileAndASecondRootTakesTheRegistrationOver) {
-  SHCreateDirectoryExA(nullptr, QuickLaunchFolder().c_str(), nullptr);
-  ScratchFolder first("first");
+  SHCreateDirectoryExW(nullptr, QuickLaunchFolder().c_str(), nullptr);
+  ScratchFolder first(L"first");
   InstallerSession one;
   InstallAndFinish(one, first.Path());
   ASSERT_EQ(one.WaitForExit(), 0u);
   // Spoil a visible file and a hidden runtime file: the reinstall must replace both. Remove a
   // value of the registration: the reinstall must give it back.
   for (const wchar_t* name : {L"Vorlane\\Vorlane.exe", L"Vorlane\\krnln.fnr"}) {
-    const std::string path = first / Ansi(name);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << "spoilt";
+    const std::wstring path = first / name;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << "spoilt";
     if (std::wstring(name).find(L"krnln") != std::wstring::npos) {
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     }
   }
-  ASSERT_EQ(RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), ERROR_SUCCESS);
   InstallerSession two;
-  EXPECT_EQ(InstallAndFinish(two, first.Path()), ExpectedReport(Wide(first.Path()) + L"\\", L"安装成功...."));
+  EXPECT_EQ(InstallAndFinish(two, first.Path()), ExpectedReport(first.Path() + L"\\", L"安装成功...."));
   EXPECT_EQ(two.WaitForExit(), 0u);
-  ExpectPayloadInstalled(first.Path() + "\\");
-  EXPECT_EQ(UninstallValue("DisplayName"), "Vorlanev2.6");
+  ExpectPayloadInstalled(first.Path() + L"\\");
+  EXPECT_EQ(UninstallValue(L"DisplayName"), L"Vorlanev2.6");
   // The folders that were there are given their lists again; only the product folder may be a
   // link an administrator made.
-  const auto access = two.ProbeLines("access.txt");
+  const auto access = AccessLines(two);
   ASSERT_EQ(access.size(), 4u);
-  EXPECT_EQ(access[0].rfind("apply to everything below\t" + first.Path() + "\\Vorlane\tD:PAI(", 0), 0u) << access[0];
-  EXPECT_EQ(access[1], "apply\t" + first.Path() + Ansi(L"\\Vorlane\\音乐文件\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
-                                                     L"(A;OICI;0x1301bf;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)"));
+  EXPECT_EQ(access[0].rfind(L"apply to everything below\t" + first.Path() + L"\\Vorlane\tD:PAI(", 0), 0u) << access[0];
+  EXPECT_EQ(access[1], L"apply\t" + first.Path() + L"\\Vorlane\\音乐文件\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
+                                                   L"(A;OICI;0x1301bf;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)");
 
   // The registration follows the latest installation: the first one's uninstaller may go.
-  ScratchFolder second("second");
+  ScratchFolder second(L"second");
   InstallerSession three;
   InstallAndFinish(three, second.Path());
   EXPECT_EQ(three.WaitForExit(), 0u);
-  ExpectPayloadInstalled(second.Path() + "\\");
-  ExpectLinksAndRegistration(second.Path() + "\\");
+  ExpectPayloadInstalled(second.Path() + L"\\");
+  ExpectLinksAndRegistration(second.Path() + L"\\");
   ExpectCleanEnd(three, 0);
 }
 
 TEST_F(Installer, FilesThatCannotBeWrittenAreCountedInTheReport) {
   // A file named Vorlane where the product folder belongs: not one file can be written, and the
   // web link has no folder to go into (skipped, not counted).
-  ScratchFolder blocked("blocked");
-  std::ofstream(blocked / "Vorlane") << "in the way";
+  ScratchFolder blocked(L"blocked");
+  std::ofstream((blocked / L"Vorlane").c_str()) << "in the way";
   InstallerSession session;
   EXPECT_EQ(InstallAndFinish(session, blocked.Path()),
-            ExpectedReport(Wide(blocked.Path()) + L"\\", L"安装失败：34项未能完成...."));
+            ExpectedReport(blocked.Path() + L"\\", L"安装失败：34项未能完成...."));
   EXPECT_EQ(session.WaitForExit(), 0u);
   ExpectCleanEnd(session, 0);
 }
@@ -399,36 +409,36 @@ TEST_F(Installer, FilesThatCannotBeWrittenAreCountedInTheReport) {
 TEST_F(Installer, RefusedShortcutsAndRegistryValuesAreCountedInTheReport) {
   // The probe refuses the desktop link and the DisplayName value as a refusing disk or registry
   // would; the Quick Launch folder of a new prefix does not exist, so that link is not attempted.
-  ScratchFolder root("refused");
-  SetEnvironmentVariableA("VL_PROBE_REFUSE", "Desktop\\Tamsic.lnk;DisplayName");
+  ScratchFolder root(L"refused");
+  SetEnvironmentVariableW(L"VL_PROBE_REFUSE", L"Desktop\\Tamsic.lnk;DisplayName");
   InstallerSession session;
-  SetEnvironmentVariableA("VL_PROBE_REFUSE", nullptr);
+  SetEnvironmentVariableW(L"VL_PROBE_REFUSE", nullptr);
   EXPECT_EQ(InstallAndFinish(session, root.Path()),
-            ExpectedReport(Wide(root.Path()) + L"\\", L"安装失败：2项未能完成...."));
+            ExpectedReport(root.Path() + L"\\", L"安装失败：2项未能完成...."));
   EXPECT_EQ(session.WaitForExit(), 0u);
-  EXPECT_EQ(UninstallValue("DisplayIcon"), root / "Vorlane\\" + Ansi(L"卸载.exe"));
-  EXPECT_FALSE(UninstallValue("DisplayName").has_value());
+  EXPECT_EQ(UninstallValue(L"DisplayIcon"), root / L"Vorlane\\卸载.exe");
+  EXPECT_FALSE(UninstallValue(L"DisplayName").has_value());
   ExpectCleanEnd(session, 0);
 }
 
 TEST_F(Installer, AFullDriveLeavesNoFileInPartAndAReinstallKeepsEveryOldFileWhole) {
   ULARGE_INTEGER available, total, free;
-  if (!GetDiskFreeSpaceExA("R:\\", &available, &total, &free) || total.QuadPart > 4u * 1024 * 1024) {
+  if (!GetDiskFreeSpaceExW(L"R:\\", &available, &total, &free) || total.QuadPart > 4u * 1024 * 1024) {
     GTEST_SKIP() << "drive R: is not the test's small filesystem (mounting a tmpfs needs root)";
   }
   RemoveTree(L"R:\\Vorlane");
-  const std::string webLink = "R:\\Vorlane\\" + Ansi(L"官方网址.lnk");
+  const std::wstring webLink = L"R:\\Vorlane\\官方网址.lnk";
   // Whatever is on the drive for a carried file is whole: the carried bytes or, after the
   // reinstall, the bytes that were there before. Returns how many files are not the carried ones.
-  std::map<std::string, std::string> before;
+  std::map<std::wstring, std::string> before;
   auto notWritten = [&] {
     int count = 0;
     for (const payload::PayloadEntry& entry : payload::Entries()) {
-      const std::string path = std::string("R:") + entry.path;
+      const std::wstring path = L"R:" + FromGbk(entry.path);
       const auto bytes = FileBytes(path);
       const bool carried = bytes == PayloadContent(entry);
       EXPECT_TRUE(carried || bytes == (before.count(path) ? std::optional(before[path]) : std::nullopt)) << path;
-      EXPECT_FALSE(FileBytes(path + ".vlnew").has_value()) << path;
+      EXPECT_FALSE(FileBytes(path + L".vlnew").has_value()) << path;
       count += !carried;
     }
     return count;
@@ -436,7 +446,7 @@ TEST_F(Installer, AFullDriveLeavesNoFileInPartAndAReinstallKeepsEveryOldFileWhol
   auto lastLine = [&](int failed) { return L"安装失败：" + std::to_wstring(failed) + L"项未能完成...."; };
 
   InstallerSession first;
-  const std::wstring report = InstallAndFinish(first, "R:\\");
+  const std::wstring report = InstallAndFinish(first, L"R:\\");
   EXPECT_EQ(first.WaitForExit(), 0u);
   const int firstFailed = notWritten();
   EXPECT_GT(firstFailed, 0);
@@ -445,19 +455,57 @@ TEST_F(Installer, AFullDriveLeavesNoFileInPartAndAReinstallKeepsEveryOldFileWhol
 
   // Someone's own bytes stand in for the old contents: the same lengths, other bytes.
   for (const payload::PayloadEntry& entry : payload::Entries()) {
-    const std::string path = std::string("R:") + entry.path;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring path = L"R:" + FromGbk(entry.path);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) continue;
     before[path] = std::string(PayloadContent(entry).size(), 'o');
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << before[path];
-    SetFileAttributesA(path.c_str(), attributes);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << before[path];
+    SetFileAttributesW(path.c_str(), attributes);
   }
   InstallerSession second;
-  const std::wstring again = InstallAndFinish(second, "R:\\");
+  const std::wstring again = InstallAndFinish(second, L"R:\\");
   EXPECT_EQ(second.WaitForExit(), 0u);
   EXPECT_EQ(again, ExpectedReport(L"R:\\", lastLine(notWritten() + LinkTarget(webLink).empty())));
   ExpectCleanEnd(second, 0);
+}
+
+TEST_F(Installer, ShortcutsGoToSpecialFoldersNamedOutsideGbkAndTheUninstallerRemovesThem) {
+  // The user moved the desktop and the program menu to folders whose names GBK cannot write
+  // (Hangul, and an emoji beyond the 16-bit range): the paths Windows hands the programs hold
+  // them. The redirection stays in this scenario's own prefix.
+  const std::wstring desktop = L"C:\\users\\Public\\바탕 화면 🎵";
+  const std::wstring programs = L"C:\\users\\Public\\프로그램 🎵";
+  constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  for (const auto& [value, folder] : {std::pair{L"Desktop", desktop}, std::pair{L"Programs", programs}}) {
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const auto bytes = static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t));
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, value, REG_EXPAND_SZ, folder.c_str(), bytes),
+              ERROR_SUCCESS);
+  }
+  ASSERT_EQ(SpecialFolder(CSIDL_DESKTOPDIRECTORY), desktop) << "the shell follows the redirection";
+  ASSERT_EQ(SpecialFolder(CSIDL_PROGRAMS), programs);
+  SHCreateDirectoryExW(nullptr, QuickLaunchFolder().c_str(), nullptr);
+
+  ScratchFolder root(L"moved");
+  InstallerSession session;
+  EXPECT_EQ(InstallAndFinish(session, root.Path()), ExpectedReport(root.Path() + L"\\", L"安装成功...."));
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  ExpectLinksAndRegistration(root.Path() + L"\\");
+
+  ChildProcess uninstaller(root / L"Vorlane\\卸载.exe", L"");
+  const WindowQuery box{kDialogClass, L"Vorlane 卸载", uninstaller.Id()};
+  HWND question = WaitForWindow(box, 15000);
+  ASSERT_NE(question, nullptr);
+  AnswerDialog(question, IDYES);
+  ASSERT_TRUE(WaitForWindowGone(question, 15000));
+  HWND result = WaitForWindow(box, 15000);
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(MessageBoxText(result).value_or(L""), L"Vorlane 已从您的计算机中删除。");
+  AnswerDialog(result, IDOK);
+  EXPECT_EQ(uninstaller.WaitForExit(), 0u);
+  EXPECT_EQ(GetFileAttributesW((desktop + L"\\Tamsic.lnk").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW((programs + L"\\Vorlane").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

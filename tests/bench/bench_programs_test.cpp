@@ -19,7 +19,7 @@
 namespace vl::test {
 namespace {
 
-constexpr char kRoot[] = "C:\\Program Files\\";
+constexpr wchar_t kRoot[] = L"C:\\Program Files\\";
 
 std::string TimingsFile() {
   char temp[MAX_PATH] = "";
@@ -43,7 +43,7 @@ class BenchPrograms : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { CoInitialize(nullptr); }
   void SetUp() override {
-    SHCreateDirectoryExA(nullptr, QuickLaunchFolder().c_str(), nullptr);
+    SHCreateDirectoryExW(nullptr, QuickLaunchFolder().c_str(), nullptr);
     DeleteFileA(TimingsFile().c_str());
     SetEnvironmentVariableA("VL_BENCH_TIMINGS", TimingsFile().c_str());
   }

@@ -4,13 +4,28 @@
 
 namespace vl::test {
 
+namespace {
+
+std::wstring FromAnsi(const std::string& text) {
+  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0)), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  wide.resize(wide.empty() ? 0 : wide.size() - 1);
+  return wide;
+}
+
+}  // namespace
+
 ChildProcess::ChildProcess(const std::string& program, const std::string& arguments,
-                           const std::string& workingFolder) {
-  std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
-  STARTUPINFOA startup{};
+                           const std::string& workingFolder)
+    : ChildProcess(FromAnsi(program), FromAnsi(arguments), FromAnsi(workingFolder)) {}
+
+ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments,
+                           const std::wstring& workingFolder) {
+  std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
     return;
   }

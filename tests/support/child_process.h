@@ -11,6 +11,8 @@ class ChildProcess {
  public:
   // Starts `program` with `arguments` (quoted as the program needs them) in `workingFolder`
   // (empty: the test's own); Started() tells whether it did.
+  ChildProcess(const std::wstring& program, const std::wstring& arguments, const std::wstring& workingFolder = {});
+  // The same for texts in the ANSI code page: only for paths of the build tree, which are ASCII.
   ChildProcess(const std::string& program, const std::string& arguments, const std::string& workingFolder = {});
   // Takes charge of a process that is already running; Started() tells whether it could.
   explicit ChildProcess(DWORD processId);

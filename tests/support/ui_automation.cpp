@@ -216,6 +216,19 @@ bool WaitForWindowGone(HWND window, DWORD timeoutMs) noexcept {
   return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
 }
 
+std::wstring DescribeWindows(DWORD processId) noexcept {
+  std::wstring lines;
+  const std::function<bool(HWND)> visit = [&](HWND window) {
+    if (MatchesQuery(window, {nullptr, nullptr, processId, true})) {
+      lines += WindowClassName(window) + L": " + WindowCaption(window) + L"\n";
+    }
+    return false;
+  };
+  Search search{visit};
+  EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&search));
+  return lines.empty() ? L"no window\n" : lines;
+}
+
 HWND FindChild(HWND parent, const wchar_t* text, const wchar_t* className) noexcept {
   return FindDescendant(parent, [&](HWND child) { return Matches(child, text, className); });
 }

@@ -51,6 +51,10 @@ HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs) noexcept;
 // it is still there after the timeout.
 bool WaitForWindowGone(HWND window, DWORD timeoutMs) noexcept;
 
+// The visible top-level windows of a process, one a line as class and caption: for a test to
+// tell what was on screen when the window it waited for never came.
+std::wstring DescribeWindows(DWORD processId) noexcept;
+
 // --- Controls -------------------------------------------------------------------------------
 
 // The first descendant (depth first) whose caption equals text and whose class equals

@@ -16,10 +16,12 @@
 
 #include "installed_files.h"
 #include "tests/support/file_tree.h"
+#include "tests/support/gbk_text.h"
 #include "tests/support/ui_automation.h"
 
 namespace {
 
+using vl::test::FromGbk;
 using vl::test::MakeFolderLink;
 using vl::test::RemoveTree;
 using vl::test::WindowQuery;
@@ -35,17 +37,10 @@ constexpr DWORD kWindowTimeoutMs = 15000;
 constexpr wchar_t kSystemUpdateNeeded[] =
     L"此程序需要 Windows 的安全更新 KB2533623 才能安全运行，请先通过 Windows 更新安装它（或使用较新版本的 Windows），然后再运行此程序。";
 
+// Arguments and test names, which are ASCII, in the ANSI code page.
 std::wstring Wide(const std::string& text) {
   std::wstring out(text.size() + 1, L'\0');
   const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()));
-  out.resize(length > 0 ? static_cast<std::size_t>(length - 1) : 0);
-  return out;
-}
-
-std::string Ansi(const std::wstring& text) {
-  std::string out(text.size() * 2 + 1, '\0');
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr,
-                                         nullptr);
   out.resize(length > 0 ? static_cast<std::size_t>(length - 1) : 0);
   return out;
 }
@@ -146,7 +141,7 @@ void Install(const std::wstring& root) {
   ASSERT_TRUE(Start(g_setup, L"", setup));
   for (int page = 0; page < 2; ++page) {
     HWND window = WaitForPage(setup.id);
-    ASSERT_NE(window, nullptr) << "page " << page;
+    ASSERT_NE(window, nullptr) << "page " << page << ", on screen:\n" << vl::test::DescribeWindows(setup.id);
     ASSERT_TRUE(vl::test::SendClick(vl::test::FindChild(window, L"下一步", L"Button")));
     ASSERT_TRUE(vl::test::WaitForWindowGone(window, kWindowTimeoutMs));
   }
@@ -217,10 +212,10 @@ std::wstring TempFolder() {
   return temp;
 }
 
-// What the helper probe recorded: helper, write and delete.
+// What the helper probe recorded: helper (the uninstaller's text, GBK), write and delete.
 std::map<std::string, std::string> HelperProbeRecord() {
   std::map<std::string, std::string> record;
-  std::ifstream in(Ansi(TempFolder()) + "vl_helper_probe.txt");
+  std::ifstream in((TempFolder() + L"vl_helper_probe.txt").c_str());
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t equals = line.find('=');
@@ -251,7 +246,7 @@ class Uninstaller : public ::testing::Test {
   std::wstring Product() const { return m_root + L"Vorlane"; }
   std::wstring UninstallerFile() const { return Product() + L"\\卸载.exe"; }
   // An installed path (GBK, relative to the root, starting with a backslash) in full.
-  std::wstring FromRoot(const char* relative) const { return m_root.substr(0, m_root.size() - 1) + Wide(relative); }
+  std::wstring FromRoot(const char* relative) const { return m_root.substr(0, m_root.size() - 1) + FromGbk(relative); }
 
   int CountInstalledFiles() const {
     int present = 0;
@@ -414,9 +409,9 @@ TEST_F(Uninstaller, NeverGoesThroughALinkBelowTheProductFolder) {
   const UninstallRun run = RunUninstaller(UninstallerFile(), IDYES);
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_NE(run.result.find(L"以下项目是指向其他位置的链接，未进入也未删除，已保留：\r\n" + tade), std::wstring::npos)
-      << Ansi(run.result);
+      << run.result;
   ASSERT_TRUE(WaitForHelper());
-  for (const std::wstring& file : behind) EXPECT_TRUE(Exists(file)) << Ansi(file);
+  for (const std::wstring& file : behind) EXPECT_TRUE(Exists(file)) << file;
   EXPECT_TRUE(Exists(tade));
   EXPECT_FALSE(Exists(Product() + L"\\Vorlane.exe"));
   EXPECT_FALSE(KeyExists());
@@ -439,7 +434,7 @@ TEST_F(Uninstaller, TheHelperRunsFromANewFolderOfItsOwnHeldAgainstChange) {
   EXPECT_EQ(run.result, L"Vorlane 已从您的计算机中删除。");
 
   const auto record = HelperProbeRecord();
-  const std::string temp = Ansi(TempFolder());
+  const std::string temp = vl::test::ToGbk(TempFolder());
   const std::string helper = record.count("helper") ? record.at("helper") : "";
   ASSERT_EQ(helper.size(), temp.size() + 15 + 16 + 19) << helper;
   EXPECT_EQ(helper.substr(0, temp.size() + 15), temp + "VorlaneCleanup-");
@@ -467,7 +462,7 @@ TEST_F(Uninstaller, AHelperThatRefusesLeavesEverythingForASecondRun) {
   const UninstallRun first = RunUninstaller(UninstallerFile(), IDYES);
   SetEnvironmentVariableW(L"VL_PROBE_HELPER_REFUSES", nullptr);
   EXPECT_EQ(first.exitCode, 1u);
-  EXPECT_NE(first.result.find(UninstallerFile() + L"\r\n"), std::wstring::npos) << Ansi(first.result);
+  EXPECT_NE(first.result.find(UninstallerFile() + L"\r\n"), std::wstring::npos) << first.result;
   // The way back to the uninstaller stays; the helper's file and folder are gone.
   EXPECT_EQ(CountInstalledFiles(), 1);
   EXPECT_TRUE(Exists(UninstallerFile()));
@@ -475,7 +470,7 @@ TEST_F(Uninstaller, AHelperThatRefusesLeavesEverythingForASecondRun) {
   EXPECT_EQ(ReadUninstallValue(L"DisplayIcon"), UninstallerFile());
   const std::string helper = HelperProbeRecord()["helper"];
   ASSERT_FALSE(helper.empty());
-  EXPECT_TRUE(vl::test::WaitUntil([&] { return !Exists(Wide(helper.substr(0, helper.rfind('\\')))); }, 10000));
+  EXPECT_TRUE(vl::test::WaitUntil([&] { return !Exists(FromGbk(helper.substr(0, helper.rfind('\\')))); }, 10000));
 
   ASSERT_TRUE(CopyFileW(original.c_str(), UninstallerFile().c_str(), FALSE));
   const UninstallRun second = RunUninstaller(UninstallerFile(), IDYES);
@@ -500,7 +495,7 @@ TEST_F(Uninstaller, OnASystemWithoutTheLoaderUpdateTheProgramsSayWhyAndDoNothing
       {g_programs + L"CleanupNoLoaderUpdate.exe", L"1 2 \"" + UninstallerFile() + L"\"", 1},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(Ansi(c.program));
+    SCOPED_TRACE(c.program);
     Process process;
     ASSERT_TRUE(Start(c.program, c.arguments, process));
     HWND box = vl::test::WaitForWindow(WindowQuery{vl::test::kDialogClass, L"错误", process.id}, kWindowTimeoutMs);
@@ -528,7 +523,7 @@ class UninstallerOfAShortFormRoot : public Uninstaller {
 TEST_F(UninstallerOfAShortFormRoot, RemovesEverything) {
   const std::optional<std::wstring> command = ReadUninstallValue(L"UninstallString");
   ASSERT_TRUE(command);
-  ASSERT_EQ(command->rfind(L"\"" + TypedRoot(), 0), 0u) << Ansi(*command);
+  ASSERT_EQ(command->rfind(L"\"" + TypedRoot(), 0), 0u) << *command;
   ASSERT_NE(TypedRoot(), m_root) << "the root has a short form of its own";
   const UninstallRun run = RunUninstaller(command->substr(1, command->size() - 2), IDYES);
   EXPECT_EQ(run.exitCode, 0u);
