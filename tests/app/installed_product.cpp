@@ -7,8 +7,8 @@
 
 #include "base/byte_reader.h"
 #include "payload/catalogue.h"
-#include "services/com_ptr.h"
 #include "tests/support/gbk_text.h"
+#include "tests/support/shell_link_target.h"
 
 namespace vl::test {
 
@@ -36,19 +36,6 @@ std::wstring Normal(std::wstring path) {
     out += static_cast<wchar_t>(c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c);
   }
   return out;
-}
-
-std::wstring LinkTarget(const std::wstring& link) {
-  ComPtr<IShellLinkW> shellLink;
-  ComPtr<IPersistFile> file;
-  wchar_t path[MAX_PATH] = L"";
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.PutVoid())) ||
-      FAILED(shellLink->QueryInterface(IID_IPersistFile, file.PutVoid())) ||
-      FAILED(file->Load(link.c_str(), STGM_READ)) ||
-      FAILED(shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) {
-    return {};
-  }
-  return path;
 }
 
 std::optional<std::wstring> UninstallValue(const wchar_t* name) {
@@ -105,17 +92,18 @@ void ExpectPayloadInstalled(const std::wstring& root) {
 }
 
 void ExpectLinksAndRegistration(const std::wstring& root) {
+  const auto target = [](const std::wstring& link) { return Normal(ShellLinkTarget(link).value_or(L"")); };
   const std::wstring player = Normal(root + L"Vorlane\\Vorlane.exe");
   const std::wstring uninstaller = root + L"Vorlane\\卸载.exe";
-  EXPECT_EQ(Normal(LinkTarget(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Tamsic.lnk")), player);
-  EXPECT_EQ(Normal(LinkTarget(SpecialFolder(CSIDL_PROGRAMS) + L"\\Vorlane\\Tamsic.lnk")), player);
-  EXPECT_EQ(Normal(LinkTarget(SpecialFolder(CSIDL_PROGRAMS) + L"\\Vorlane\\卸载.lnk")), Normal(uninstaller));
-  EXPECT_EQ(Normal(LinkTarget(QuickLaunchFolder() + L"\\Tamsic.lnk")), player);
+  EXPECT_EQ(target(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Tamsic.lnk"), player);
+  EXPECT_EQ(target(SpecialFolder(CSIDL_PROGRAMS) + L"\\Vorlane\\Tamsic.lnk"), player);
+  EXPECT_EQ(target(SpecialFolder(CSIDL_PROGRAMS) + L"\\Vorlane\\卸载.lnk"), Normal(StoredLinkTarget(uninstaller)));
+  EXPECT_EQ(target(QuickLaunchFolder() + L"\\Tamsic.lnk"), player);
   const std::wstring webLink = root + L"Vorlane\\官方网址.lnk";
   EXPECT_NE(GetFileAttributesW(webLink.c_str()), INVALID_FILE_ATTRIBUTES);
   if (!RunningUnderWine()) {
     // Wine reads a web address back as a path relative to the current folder.
-    EXPECT_EQ(LinkTarget(webLink), L"http://www.vorlane.com.cn/");
+    EXPECT_EQ(ShellLinkTarget(webLink), L"http://www.vorlane.com.cn/");
   }
   EXPECT_EQ(UninstallValue(L"DisplayIcon"), uninstaller);
   EXPECT_EQ(UninstallValue(L"DisplayName"), L"Vorlanev2.6");

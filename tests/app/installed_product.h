@@ -21,8 +21,6 @@ std::wstring SpecialFolder(int csidl);
 std::optional<std::string> FileBytes(const std::wstring& path);
 // The path without doubled separators, in lower case: how Windows compares two paths.
 std::wstring Normal(std::wstring path);
-// The target of a shell link as the shell reads it back; empty when it cannot be read.
-std::wstring LinkTarget(const std::wstring& link);
 std::optional<std::wstring> UninstallValue(const wchar_t* name);
 bool IsEmptyFolder(const std::wstring& path);
 // Where the Quick Launch link goes. Current systems have the folder; a new Wine prefix lacks it.

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <shobjidl.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
@@ -17,6 +16,7 @@
 #include "installed_files.h"
 #include "tests/support/file_tree.h"
 #include "tests/support/gbk_text.h"
+#include "tests/support/shell_link_target.h"
 #include "tests/support/ui_automation.h"
 
 namespace {
@@ -73,26 +73,6 @@ bool KeyExists() {
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
-}
-
-std::optional<std::wstring> LinkTarget(const std::wstring& linkFile) {
-  IShellLinkW* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link)))) {
-    return std::nullopt;
-  }
-  std::optional<std::wstring> target;
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    wchar_t path[MAX_PATH] = {};
-    if (SUCCEEDED(file->Load(linkFile.c_str(), STGM_READ)) &&
-        link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK) {
-      target = path;
-    }
-    file->Release();
-  }
-  link->Release();
-  return target;
 }
 
 struct Process {
@@ -274,11 +254,9 @@ class Uninstaller : public ::testing::Test {
 
 TEST_F(Uninstaller, RemovesEverythingItsInstallationMadeAndThenItself) {
   ExpectInstalled();
-  // Started as a user would: through the program group's link.
-  const std::optional<std::wstring> program = LinkTarget(ProgramGroup() + L"\\卸载.lnk");
-  ASSERT_TRUE(program);
-  EXPECT_EQ(*program, UninstallerFile());
-  const UninstallRun run = RunUninstaller(*program, IDYES);
+  // Started as a user would: what the program group's link names.
+  EXPECT_EQ(vl::test::ShellLinkTarget(ProgramGroup() + L"\\卸载.lnk"), vl::test::StoredLinkTarget(UninstallerFile()));
+  const UninstallRun run = RunUninstaller(UninstallerFile(), IDYES);
   EXPECT_NE(run.question.find(Product()), std::wstring::npos);
   EXPECT_EQ(run.result, L"Vorlane 已从您的计算机中删除。");
   EXPECT_EQ(run.exitCode, 0u);
