@@ -35,7 +35,8 @@ std::optional<std::string> ProgramPath() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   const std::optional<std::string> program = ProgramPath();
-  vorlane::Playlist playlist = program ? vorlane::ReadPlaylist(vorlane::ConfigPathBeside(*program)) : vorlane::Playlist{};
+  vorlane::Playlist playlist =
+      program ? vorlane::ReadPlaylist(vorlane::ConfigPathBeside(*program)) : vorlane::Playlist{};
   if (!vorlane::PlayerWindow::Register(instance) ||
       vorlane::PlayerWindow::Create(instance, std::move(playlist), showCommand) == nullptr) {
     const vl::WideText text(kStartFailed);

@@ -28,6 +28,9 @@
 namespace {
 
 enum : DWORD { kAttempts = 100, kPauseMs = 100 };
+enum : UINT { kDeleted = 0, kRefused = 1, kLeft = 2 };
+// The uninstaller's exit code when it removed everything but its own file.
+constexpr DWORD kUninstallerCompleted = 0;
 // Room for the longest path the system knows, terminator included.
 constexpr DWORD kPathCapacity = 32768;
 
@@ -38,9 +41,6 @@ struct Paths {
   wchar_t self[kPathCapacity];         // this helper's file
   wchar_t image[kPathCapacity];        // the file the named process runs
 };
-enum : UINT { kDeleted = 0, kRefused = 1, kLeft = 2 };
-// The uninstaller's exit code when it removed everything but its own file.
-constexpr DWORD kUninstallerCompleted = 0;
 
 // The command line after the program name (quoted or not), leading blanks skipped.
 const wchar_t* Arguments(const wchar_t* line) {
@@ -123,8 +123,8 @@ bool IsRunningUninstaller(HANDLE process, Paths& paths) {
   BY_HANDLE_FILE_INFORMATION running;
   BY_HANDLE_FILE_INFORMATION named;
   BY_HANDLE_FILE_INFORMATION own;
-  return IdentityOf(paths.image, &running) && IdentityOf(paths.uninstaller, &named) && IdentityOf(paths.self, &own) &&
-         SameFile(running, named) && !SameFile(named, own);
+  return IdentityOf(paths.image, &running) && IdentityOf(paths.uninstaller, &named) &&
+         IdentityOf(paths.self, &own) && SameFile(running, named) && !SameFile(named, own);
 }
 
 bool DeleteWhenFree(const wchar_t* path) {

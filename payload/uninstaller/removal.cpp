@@ -227,9 +227,10 @@ void RemoveRegistration(const Installation& installation, RemovalReport& report)
   const WideText wideKeyPath(keyPath);
   const WideText iconName(NameOf(kDisplayIconValue));
   HKEY raw = nullptr;
-  const LONG opened = wideKeyPath.Valid() && iconName.Valid()
-                          ? RegOpenKeyExW(HKEY_LOCAL_MACHINE, wideKeyPath.Get(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &raw)
-                          : ERROR_NO_UNICODE_TRANSLATION;
+  const LONG opened =
+      wideKeyPath.Valid() && iconName.Valid()
+          ? RegOpenKeyExW(HKEY_LOCAL_MACHINE, wideKeyPath.Get(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &raw)
+          : ERROR_NO_UNICODE_TRANSLATION;
   if (opened == ERROR_FILE_NOT_FOUND) return;
   if (opened != ERROR_SUCCESS) {
     report.Failed(kLocalMachineName + keyPath);
