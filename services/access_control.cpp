@@ -4,8 +4,6 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include "runtime/text_boundary.h"
-#include "runtime/text_value.h"
 #include "runtime/unique_handle.h"
 
 namespace vl {
@@ -159,25 +157,6 @@ bool IsTrustedFolder(const wchar_t* path, bool linkAllowed) noexcept {
   }
   // A volume without access lists has no owners to trust (and no links).
   return link || OwnerIsTrusted(item.Get(), true) || !VolumeKeepsAccessLists(item.Get());
-}
-
-// The system's texts cross as UTF-16; one that cannot be converted is refused like a path that
-// cannot be opened.
-bool CreateFolderWithAccess(const char* path, const char* accessList) noexcept {
-  const WideText widePath(NonNullText(path));
-  const WideText wideList(NonNullText(accessList));
-  return widePath.Valid() && wideList.Valid() && CreateFolderWithAccess(widePath.Get(), wideList.Get());
-}
-
-bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInstallation) noexcept {
-  const WideText widePath(NonNullText(path));
-  const WideText wideList(NonNullText(accessList));
-  return widePath.Valid() && wideList.Valid() && ApplyFolderAccess(widePath.Get(), wideList.Get(), holdsInstallation);
-}
-
-bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept {
-  const WideText widePath(NonNullText(path));
-  return widePath.Valid() && IsTrustedFolder(widePath.Get(), linkAllowed);
 }
 
 }  // namespace vl
