@@ -7,6 +7,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <algorithm>
+
 #include "app_texts.h"
 #include "installed_files.h"
 #include "paths.h"
@@ -50,6 +52,20 @@ std::string SpecialFolder(int csidl) {
   std::wstring_view folder = path;
   if (folder.ends_with(L'\\')) folder.remove_suffix(1);
   return FromWide(folder).value_or(std::string());
+}
+
+// `path` as a system that keeps paths in its own code page writes it: "?" for every character the
+// code page lacks.
+std::string InSystemCodePage(const std::string& path) {
+  const WideText wide(path);
+  if (!wide.Valid()) return path;
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.Get(), -1, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(std::max(size, 1)), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.Get(), -1, narrow.data(), size, nullptr, nullptr);
+  std::wstring back(narrow.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, back.data(), static_cast<int>(back.size()));
+  back.resize(static_cast<std::size_t>(std::max(length - 1, 0)));
+  return FromWide(back).value_or(path);
 }
 
 enum class Removal { Gone, Failed, LeftLink };
@@ -118,9 +134,14 @@ std::vector<std::string> LinkedFolders(const Installation& installation) {
 void RemoveLinkIntoProduct(const std::string& link, const Installation& installation,
                            RemovalReport& report) {
   if (AttributesOf(link) == INVALID_FILE_ATTRIBUTES) return;
-  const std::optional<std::string> target = ShellLinkTarget(link);
-  if (!target || !IsInsideFolder(*target, installation.productFolder)) return;
-  DeleteOrRecord(link, report);
+  const std::optional<LinkTarget> target = ReadShellLink(link);
+  if (!target) return;
+  const std::string& folder = installation.productFolder;
+  const bool intoProduct = target->kept.find('?') == std::string::npos
+                               ? IsInsideFolder(target->kept, folder)
+                               : (target->fromItems && IsInsideFolder(*target->fromItems, folder)) ||
+                                     IsInsideFolder(target->kept, InSystemCodePage(folder));
+  if (intoProduct) DeleteOrRecord(link, report);
 }
 
 void RemoveLinkIn(int csidl, const char* linkName, const Installation& installation,
@@ -159,7 +180,7 @@ std::optional<Installation> LocateInstallation(const std::string& self) {
   return installation;
 }
 
-std::optional<std::string> ShellLinkTarget(const std::string& linkFile) {
+std::optional<LinkTarget> ReadShellLink(const std::string& linkFile) {
   const WideText wide(linkFile);
   if (!wide.Valid()) return std::nullopt;
   ComPtr<IShellLinkW> link;
@@ -172,17 +193,27 @@ std::optional<std::string> ShellLinkTarget(const std::string& linkFile) {
   if (FAILED(file->Load(wide.Get(), STGM_READ))) return std::nullopt;
   wchar_t target[MAX_PATH + 1] = {};
   if (link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK) return std::nullopt;
+  target[MAX_PATH] = L'\0';
+  const std::optional<std::string> kept = FromWide(target);
+  if (!kept) return std::nullopt;
+  LinkTarget result{*kept, std::nullopt};
   // A "?" names no file: the path was kept in the code page of the system that saved the link,
   // which lacks some of its characters (Wine keeps the path only so). The link's item list names
-  // the target in UTF-16. It is not the first choice: Wine builds it wrongly from a short name.
-  if (std::wstring_view(target).find(L'?') != std::wstring_view::npos) {
+  // the target in UTF-16. It is not the only witness: Wine builds it wrongly from a short name.
+  if (kept->find('?') != std::string::npos) {
     PIDLIST_ABSOLUTE rawItems = nullptr;
     link->GetIDList(&rawItems);
     const UniqueItemList items(rawItems);
-    if (!items || !SHGetPathFromIDListW(items.Get(), target)) return std::nullopt;
+    wchar_t named[MAX_PATH + 1] = {};
+    if (items && SHGetPathFromIDListW(items.Get(), named)) result.fromItems = FromWide(named);
   }
-  target[MAX_PATH] = L'\0';
-  return FromWide(target);
+  return result;
+}
+
+std::optional<std::string> ShellLinkTarget(const std::string& linkFile) {
+  std::optional<LinkTarget> target = ReadShellLink(linkFile);
+  if (!target) return std::nullopt;
+  return target->fromItems ? target->fromItems : target->kept;
 }
 
 void RemoveProductShortCuts(const Installation& installation, RemovalReport& report) {

@@ -72,7 +72,17 @@ void RemoveRegistration(const Installation& installation, RemovalReport& report)
 // (which the clean-up helper removes with the folder once this process has ended).
 void CheckProductFolder(const Installation& installation, RemovalReport& report);
 
-// The target path of a shell link file; nothing when it cannot be read. COM must be initialised.
+// What a shell link names: the path kept in it and, when that lost characters ("?") to the code
+// page of the system that saved the link, the path its item list names.
+struct LinkTarget {
+  std::string kept;
+  std::optional<std::string> fromItems;
+};
+
+// A shell link file's target; nothing when it cannot be read. COM must be initialised.
+std::optional<LinkTarget> ReadShellLink(const std::string& linkFile);
+
+// The target path of a shell link file, from its item list where the kept path lost characters.
 std::optional<std::string> ShellLinkTarget(const std::string& linkFile);
 
 }  // namespace vl::uninstall
