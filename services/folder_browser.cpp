@@ -20,7 +20,7 @@ void FreeShellItem(LPITEMIDLIST item) noexcept {
 // A page window owned by another window is still top-level: GetParent names the owner of a
 // popup window, so only a child window counts as having a parent.
 bool HasParent(HWND window) noexcept {
-  return (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 && GetParent(window) != nullptr;
+  return (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) != 0 && GetParent(window) != nullptr;
 }
 
 }  // namespace
