@@ -9,6 +9,7 @@ namespace vl::installer {
 char* InstallRoot = nullptr;
 SystemInfo* MachineInfo = nullptr;
 int FailedStepCount = 0;
+CommandLine Options;
 
 void InitGlobals() noexcept {
   MachineInfo = static_cast<SystemInfo*>(AllocateMemory(sizeof(SystemInfo)));
@@ -18,6 +19,7 @@ void InitGlobals() noexcept {
 void ReleaseGlobals() noexcept {
   FreeMemory(InstallRoot);
   InstallRoot = nullptr;
+  ReleaseCommandLine(Options);
   if (MachineInfo == nullptr) return;
   for (char* text : {MachineInfo->OsName, MachineInfo->Version, MachineInfo->ServicePack, MachineInfo->CurUserName,
                      MachineInfo->WindowsFolder, MachineInfo->SysFolder, MachineInfo->LocalLanguage,

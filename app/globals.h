@@ -1,6 +1,7 @@
 #pragma once
 // The installer's program-wide variables: they live from the program entry to the clean-up
 // routine.
+#include "command_line.h"
 #include "services/system_info.h"
 
 namespace vl::installer {
@@ -14,9 +15,12 @@ extern SystemInfo* MachineInfo;
 // were attempted and failed, registry values not written. The report tells it.
 extern int FailedStepCount;
 
+// The switches the program was started with; read before anything else.
+extern CommandLine Options;
+
 // Allocates MachineInfo with every member zero; InstallRoot starts absent.
 void InitGlobals() noexcept;
-// The program's clean-up routine: releases InstallRoot, the text members of MachineInfo in
+// The program's clean-up routine: releases InstallRoot, the switches' texts, the text members of MachineInfo in
 // member order, then the record.
 void ReleaseGlobals() noexcept;
 

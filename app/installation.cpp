@@ -2,6 +2,8 @@
 #include "app_texts.h"
 #include "globals.h"
 #include "handler_support.h"
+#include "install_root.h"
+#include "installation.h"
 #include "page_segment_layout.h"
 #include "payload/catalogue.h"
 #include "payload_texts.h"
@@ -160,10 +162,12 @@ bool CreateQuickLaunchShortCut() {
 
 }  // namespace
 
-extern "C" void RunInstallation() {
+namespace vl::installer {
+
+void InstallProduct(bool showProgress) noexcept {
   CallLibraryCommand(kAppInterfaceLibrary, GetSystemInfoCommand,
                      ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
-  PrepareProgressDisplay();
+  if (showProgress) PrepareProgressDisplay();
   CreateFolderTree();
   // The report counts every step that failed; folders that were there already and attributes
   // are not steps of their own.
@@ -173,3 +177,17 @@ extern "C" void RunInstallation() {
   FailedStepCount += RegisterForUninstall();
   FailedStepCount += CreateQuickLaunchShortCut() ? 0 : 1;
 }
+
+int InstallUnattended() noexcept {
+  Text refusal = nullptr;
+  char* root = AcceptInstallRoot(Options.root != nullptr ? Options.root : kDefaultInstallRoot, &refusal);
+  if (root == nullptr) return 1;
+  FreeMemory(InstallRoot);
+  InstallRoot = root;
+  InstallProduct(false);
+  return FailedStepCount == 0 ? 0 : 4;
+}
+
+}  // namespace vl::installer
+
+extern "C" void RunInstallation() { InstallProduct(true); }

@@ -3,6 +3,7 @@
 #include "app_texts.h"
 #include "globals.h"
 #include "handler_support.h"
+#include "install_root.h"
 #include "page_segment_layout.h"
 #include "product_tree.h"
 #include "runtime/libraries.h"
@@ -13,7 +14,9 @@
 using namespace vl;
 using namespace vl::installer;
 
-extern "C" void OnLocationOpened() { WriteText(kLocationPage, kInstallFolderBox, kDefaultInstallRoot); }
+extern "C" void OnLocationOpened() {
+  WriteText(kLocationPage, kInstallFolderBox, Options.root != nullptr ? Options.root : kDefaultInstallRoot);
+}
 
 extern "C" void OnBrowse() {
   char* chosen = TextResult(CallLibraryCommand(kShellLibrary, BrowseForFolderCommand,
@@ -28,26 +31,39 @@ extern "C" void OnBrowse() {
   FreeMemory(chosen);
 }
 
-extern "C" void OnLocationNext() {
-  char* typed = ReadText(kLocationPage, kInstallFolderBox);
+namespace vl::installer {
+
+char* AcceptInstallRoot(Text typed, Text* refusal) noexcept {
   if (IsBlankText(typed)) {
-    FreeMemory(typed);
-    AskUser(kEnterInstallPath, kOkButton, kPromptTitle);
-    return;
+    *refusal = kEnterInstallPath;
+    return nullptr;
   }
   // The root the installation builds every path on: absolute, an existing folder, one
   // separator at its end.
   char* root = TextResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(typed)}));
-  FreeMemory(typed);
   if (IsEmptyText(root)) {
     FreeMemory(root);
-    AskUser(kInvalidInstallPath, kOkButton, kPromptTitle);
-    return;
+    *refusal = kInvalidInstallPath;
+    return nullptr;
   }
   // Nothing is written where another account decides what the writes reach.
   if (!MakeProductTreeSound(root)) {
     FreeMemory(root);
-    AskUser(kUntrustedInstallPath, kOkButton, kPromptTitle);
+    *refusal = kUntrustedInstallPath;
+    return nullptr;
+  }
+  return root;
+}
+
+}  // namespace vl::installer
+
+extern "C" void OnLocationNext() {
+  char* typed = ReadText(kLocationPage, kInstallFolderBox);
+  Text refusal = nullptr;
+  char* root = AcceptInstallRoot(typed, &refusal);
+  FreeMemory(typed);
+  if (root == nullptr) {
+    AskUser(refusal, kOkButton, kPromptTitle);
     return;
   }
   WriteBool(kLocationPage, kLocationBackButton, kDisabled, true);

@@ -1,15 +1,29 @@
 // The installer's entry routine.
+#include <windows.h>
+
+#include "app_texts.h"
 #include "globals.h"
+#include "handler_support.h"
 #include "ids.h"
+#include "installation.h"
 #include "runtime/frame.h"
 
 int ProgramEntry() {
   using namespace vl;
+  using namespace vl::installer;
+  // Before the start-up makes the program's folder current: relative paths are the caller's.
+  Options = ReadCommandLine(GetCommandLineW());
+  if (Options.silent) SilenceMessageBoxes();
   CallService(kServiceStartRuntime);
   ResetFloatingPointUnit();
-  installer::InitGlobals();
-  CallService(kServiceRegisterCleanup, reinterpret_cast<std::uintptr_t>(&installer::ReleaseGlobals));
-  LoadStartPage(installer::kWelcomePage.page);
+  InitGlobals();
+  CallService(kServiceRegisterCleanup, reinterpret_cast<std::uintptr_t>(&ReleaseGlobals));
+  if (Options.unknownSwitch || Options.help) {
+    AskUser(kUsage, kOkButton, kPromptTitle);
+    EndProgram(Options.unknownSwitch ? 2 : 0);
+  }
+  if (Options.silent) EndProgram(InstallUnattended());
+  LoadStartPage(kWelcomePage.page);
   RunMessageLoop();
   return 0;
 }

@@ -35,6 +35,10 @@ std::uint64_t ReadProperty(std::uint32_t pageId, std::uint32_t controlId, int nu
 // Runs until the program's last page has closed; returns at once when no page window exists.
 void RunMessageLoop() noexcept;
 
+// From now on no message box appears, the fatal error's included: a program run unattended must
+// never wait on a person. A message-box command then answers as if OK was pressed.
+void SilenceMessageBoxes() noexcept;
+
 // Runs the end routine and ends the process with `exitCode`. Callable from any thread.
 [[noreturn]] void EndProgram(int exitCode) noexcept;
 

@@ -69,13 +69,13 @@ ScratchFolder::ScratchFolder(const std::wstring& name) {
   CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
-InstallerSession::InstallerSession() {
+InstallerSession::InstallerSession(const std::wstring& arguments, const std::wstring& workingFolder) {
   static int serial = 0;
   ScratchFolder download(L"Downloads" + std::to_wstring(++serial));
   m_folder = download.Path() + L"\\";
   const std::wstring program = m_folder + L"VorlaneSetup.exe";
   if (!CopyFileW(Wide(TestProgramFolder() + "VorlaneSetupProbe.exe").c_str(), program.c_str(), FALSE)) return;
-  m_program = std::make_unique<ChildProcess>(program, L"", m_folder);
+  m_program = std::make_unique<ChildProcess>(program, arguments, workingFolder.empty() ? m_folder : workingFolder);
 }
 
 InstallerSession::InstallerSession(std::unique_ptr<ChildProcess> program, const std::string& folder)

@@ -16,8 +16,9 @@ enum class Page { Welcome, Agreement, Location, Progress };
 
 class InstallerSession {
  public:
-  // Copies the installer into a new download folder and starts it there.
-  InstallerSession();
+  // Copies the installer into a new download folder and starts it with `arguments`, in
+  // `workingFolder` (empty: the download folder).
+  explicit InstallerSession(const std::wstring& arguments = {}, const std::wstring& workingFolder = {});
   // Walks a program started elsewhere; its folder (ASCII, with its trailing backslash) is the
   // download folder.
   InstallerSession(std::unique_ptr<ChildProcess> program, const std::string& folder);

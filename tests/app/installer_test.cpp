@@ -509,5 +509,60 @@ TEST_F(Installer, ShortcutsGoToSpecialFoldersNamedOutsideGbkAndTheUninstallerRem
   EXPECT_EQ(GetFileAttributesW((programs + L"\\Vorlane").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// Unattended: the exit code tells how it went, and no window ever waits on a person (one would
+// keep the program from ending).
+TEST_F(Installer, SilentInstallationsEndWithTheirExitCodes) {
+  const auto silent = [](const std::wstring& arguments, const std::wstring& workingFolder = {}) {
+    InstallerSession session(arguments, workingFolder);
+    return session.WaitForExit(60000);
+  };
+  SHCreateDirectoryExW(nullptr, QuickLaunchFolder().c_str(), nullptr);
+  EXPECT_EQ(silent(L"/S"), 0u);
+  ExpectPayloadInstalled(L"C:\\Program Files\\");
+  ExpectLinksAndRegistration(L"C:\\Program Files\\");
+
+  ScratchFolder blanks(L"with blanks");
+  EXPECT_EQ(silent(L"/s /D=" + blanks.Path()), 0u);
+  ExpectPayloadInstalled(blanks.Path() + L"\\");
+  ExpectLinksAndRegistration(blanks.Path() + L"\\");
+
+  // Relative to the caller's current folder, not the program's.
+  ScratchFolder caller(L"caller");
+  ASSERT_TRUE(CreateDirectoryW((caller / L"sub").c_str(), nullptr));
+  EXPECT_EQ(silent(L"/S /D=sub", caller.Path()), 0u);
+  EXPECT_NE(GetFileAttributesW((caller / L"sub\\Vorlane\\Vorlane.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  EXPECT_EQ(silent(L"/S /D=" + blanks.Path() + L"\\missing"), 1u);
+  EXPECT_EQ(GetFileAttributesW((blanks / L"missing").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(silent(L"/S /Q"), 2u);
+
+  ScratchFolder blocked(L"blocked");
+  std::ofstream((blocked / L"Vorlane").c_str()) << "in the way";
+  EXPECT_EQ(silent(L"/S /D=" + blocked.Path()), 4u);
+}
+
+TEST_F(Installer, TheCommandLineFillsTheBoxAndAsksForHelp) {
+  {
+    InstallerSession session(L"/D=C:\\Some Where\\");
+    HWND location = session.ToLocationPage();
+    ASSERT_NE(location, nullptr);
+    EXPECT_EQ(session.InstallFolderText(location), L"C:\\Some Where\\");
+    session.Click(location, L"取消");
+    HWND box = session.WaitForMessageBox(L"提示");
+    ASSERT_NE(box, nullptr);
+    AnswerDialog(box, IDYES);
+    EXPECT_EQ(session.WaitForExit(), 0u);
+  }
+  for (const auto& [arguments, code] : {std::pair{L"/?", 0u}, std::pair{L"/help", 0u}, std::pair{L"/Q", 2u}}) {
+    InstallerSession session(arguments);
+    HWND box = session.WaitForMessageBox(L"提示");
+    ASSERT_NE(box, nullptr) << arguments;
+    EXPECT_NE(MessageBoxText(box).value_or(L"").find(L"/D=路径"), std::wstring::npos) << arguments;
+    AnswerDialog(box, IDOK);
+    EXPECT_EQ(session.WaitForExit(), code) << arguments;
+  }
+}
+
+
 }  // namespace
 }  // namespace vl::test

@@ -1,0 +1,14 @@
+#pragma once
+// The installation itself, for the progress page and for the unattended run.
+
+namespace vl::installer {
+
+// Every step of the installation into InstallRoot, in order, counting the failed ones in
+// FailedStepCount. With `showProgress`, ProgressPage's display is set up first.
+void InstallProduct(bool showProgress) noexcept;
+
+// The unattended installation (/S): into /D= or the default root. Returns the exit code: 0 when
+// every step succeeded, 1 when the root was refused (nothing installed), 4 when a step failed.
+int InstallUnattended() noexcept;
+
+}  // namespace vl::installer
