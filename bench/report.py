@@ -156,6 +156,36 @@ class Report:
                   fmt(median(ours) - cjk)))
         self.out()
 
+    def silent(self):
+        rounds = self.data["silent"]
+        floor = [r["floor_install.exe"] for r in rounds]
+        ours = [r["VorlaneSetup.exe"] for r in rounds]
+        per_round = stats.ratios(zip(floor, ours))
+        ratio = self.add("silent_install_ratio_floor", median(per_round), "x", 1.15, "<=")
+        self.out("## 1b. The unattended installation")
+        self.out()
+        self.out("The whole process, from CreateProcess to its exit, as an administrator's script that "
+                 "starts it and waits sees it: `VorlaneSetup.exe /S` against `floor_install.exe` with the "
+                 "same root and, where built, the NSIS installer's `/S`; in turn, each into a clean machine.")
+        self.out()
+        self.out("| program | median | spread |")
+        self.out("|---|---|---|")
+        for name in rounds[0]:
+            values = [r[name] for r in rounds]
+            self.out("| %s | %s ms | %s |" % (name, fmt(median(values)), stats.spread(values)))
+        self.out()
+        low, high = stats.median_interval(per_round)
+        self.out("Installer ÷ floor, per round: **%s×** (95%% interval of the median %s–%s; target ≤ 1.15×: "
+                 "%s); round by round: %s." % (fmt(ratio.value), fmt(low), fmt(high), verdict(ratio),
+                                               pair_list(per_round)))
+        if "VorlaneNsis.exe" in rounds[0]:
+            nsis = stats.ratios(zip([r["VorlaneNsis.exe"] for r in rounds], ours))
+            versus = self.add("silent_install_ratio_nsis", median(nsis), "x", 1.0, "<=")
+            self.out()
+            self.out("Installer ÷ NSIS `/S`, per round: **%s×** (target ≤ 1.0×: %s); round by round: %s." %
+                     (fmt(versus.value), verdict(versus), pair_list(nsis)))
+        self.out()
+
     # --- 3. Size ----------------------------------------------------------------------------------
 
     def size(self):
@@ -382,7 +412,7 @@ def catalogue_totals(path):
 
 def write(data, results_path, markdown_path):
     report = Report(data)
-    for part in ("install", "startup", "size", "memory", "scaling"):
+    for part in ("install", "silent", "startup", "size", "memory", "scaling"):
         if part in data:
             getattr(report, part)()
     report.notes()

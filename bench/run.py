@@ -5,7 +5,7 @@ Every comparison runs its sides in turn (A B A B ...) in one call, one warm-up r
 quotes the median of the per-round ratios. `make bench` builds the programs first.
 
 Environment: BENCH_ROUNDS  rounds after the warm-up (default 15)
-             BENCH_ONLY    a comma-separated subset of install,startup,size,memory,scaling
+             BENCH_ONLY    a comma-separated subset of install,silent,startup,size,memory,scaling
 
 The measurements are kept in build/bench/measurements.pickle; `bench/run.py --report` writes the
 two files again from them without measuring.
@@ -102,6 +102,17 @@ def measure_startup(wine, rounds):
     if NSIS_EXE.exists():
         programs.append(win(NSIS_EXE))
     rows = wine.lines(program("bench_driver.exe"), "startup", STARTUP_ROUND_FACTOR * rounds, *programs)
+    by_round = {}
+    for number, name, ms in rows:
+        by_round.setdefault(int(number), {})[name] = float(ms)
+    return [r for n, r in sorted(by_round.items()) if n > 0]
+
+
+def measure_silent(wine, rounds):
+    """Per round, {program: ms} for the floor and each installer's unattended run, start to exit."""
+    installers = [win(BUILD / "VorlaneSetup.exe")] + ([win(NSIS_EXE)] if NSIS_EXE.exists() else [])
+    rows = wine.lines(program("bench_driver.exe"), "silent", INSTALL_ROUND_FACTOR * rounds, INSTALL_ROOT,
+                      program("floor_install.exe"), *installers)
     by_round = {}
     for number, name, ms in rows:
         by_round.setdefault(int(number), {})[name] = float(ms)
@@ -290,7 +301,7 @@ def machine():
 def measure():
     rounds = int(os.environ.get("BENCH_ROUNDS", "15"))
     only = set(filter(None, os.environ.get("BENCH_ONLY", "").split(","))) or \
-        {"install", "startup", "size", "memory", "scaling"}
+        {"install", "silent", "startup", "size", "memory", "scaling"}
     data = {"rounds": rounds, "install_rounds": INSTALL_ROUND_FACTOR * rounds,
             "startup_rounds": STARTUP_ROUND_FACTOR * rounds, "scaling_rounds": SCALING_ROUND_FACTOR * rounds,
             "machine": machine()}
@@ -298,7 +309,7 @@ def measure():
         data["size"] = measure_size()
     wine = Wine()
     try:
-        steps = [("install", measure_install), ("startup", measure_startup), ("memory", measure_memory),
+        steps = [("install", measure_install), ("silent", measure_silent), ("startup", measure_startup), ("memory", measure_memory),
                  ("scaling", measure_scaling)]
         for name, step in steps:
             if name in only:

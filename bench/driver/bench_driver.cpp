@@ -190,6 +190,38 @@ int Startup(int rounds, const std::vector<std::string>& programs) {
   return 0;
 }
 
+// Milliseconds from process creation to its end, as an administrator's script waits for an
+// unattended installation; negative when it did not end with 0.
+double TimeWholeRun(const std::string& program, const std::string& arguments) {
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  ChildProcess child(program, arguments, FolderOf(program));
+  if (!child.Started() || child.WaitForExit(kRunTimeoutMs) != 0) return -1;
+  QueryPerformanceCounter(&end);
+  return static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// The floor with the root, then each installer with /S (both install into the default root), in
+// turn, each into a clean machine.
+int Silent(int rounds, const std::string& root, const std::string& floor, const std::vector<std::string>& installers) {
+  for (int round = 0; round <= rounds; ++round) {
+    std::vector<std::pair<std::string, std::string>> runs{{floor, "\"" + root + "\""}};
+    for (const std::string& installer : installers) runs.emplace_back(installer, "/S");
+    for (const auto& [program, arguments] : runs) {
+      RemoveInstallation(root);
+      const double ms = TimeWholeRun(program, arguments);
+      if (ms < 0) {
+        std::fprintf(stderr, "bench_driver: %s %s did not end with 0\n", program.c_str(), arguments.c_str());
+        return 1;
+      }
+      std::printf("%d\t%s\t%.2f\n", round, FileName(program).c_str(), ms);
+      std::fflush(stdout);
+    }
+  }
+  return 0;
+}
+
 int Walk(const std::string& root) {
   HWND page = vl::test::WaitForWindow({nullptr, kPageTitle, 0}, 60000);
   if (page == nullptr) return 1;
@@ -213,6 +245,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: bench_driver install <rounds> <fresh|reinstall> <root> <floor.exe> <installer.exe>\n"
                "       bench_driver startup <rounds> <program.exe>...\n"
+               "       bench_driver silent <rounds> <root> <floor.exe> <installer.exe>...\n"
                "       bench_driver walk <root>\n"
                "       bench_driver remove <root>\n");
   return 2;
@@ -234,6 +267,8 @@ int main(int argc, char** argv) {
     code = Install(std::atoi(args[1].c_str()), args[2] == "fresh", args[3], args[4], args[5]);
   } else if (command == "startup" && args.size() >= 3) {
     code = Startup(std::atoi(args[1].c_str()), {args.begin() + 2, args.end()});
+  } else if (command == "silent" && args.size() >= 5) {
+    code = Silent(std::atoi(args[1].c_str()), args[2], args[3], {args.begin() + 4, args.end()});
   } else if (command == "walk" && args.size() == 2) {
     code = Walk(args[1]);
   } else {
