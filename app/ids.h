@@ -41,6 +41,8 @@ inline constexpr int kWholeProperty = -1;
 inline constexpr int kDesktopFolder = 3;
 inline constexpr int kProgramsFolder = 6;
 inline constexpr int kApplicationDataFolder = 8;
+inline constexpr int kCommonDesktopFolder = 12;
+inline constexpr int kCommonProgramsFolder = 13;
 inline constexpr int kLocalMachine = 4;
 
 // Message-box styles and the answer the exit confirmation looks for.

@@ -10,6 +10,7 @@
 #include "product_tree.h"
 #include "progress.h"
 #include "runtime/libraries.h"
+#include "services/access_control.h"
 #include "services/file_commands.h"
 #include "services/folder_path.h"
 #include "services/registry_commands.h"
@@ -21,6 +22,13 @@ using namespace vl;
 using namespace vl::installer;
 
 namespace {
+
+// Run as LocalSystem (how deployment tools run installers), the installation has no user of its
+// own: its links go where every user sees them, and no one's Quick Launch gets one.
+bool ForEveryUser = false;
+
+int DesktopFolderCode() { return ForEveryUser ? kCommonDesktopFolder : kDesktopFolder; }
+int ProgramsFolderCode() { return ForEveryUser ? kCommonProgramsFolder : kProgramsFolder; }
 
 bool MakeDirectory(Text path) {
   return BoolResult(CallCommand(MakeDirectoryCommand, ArgList{TextArg(path)}));
@@ -76,7 +84,7 @@ void CreateFolderTree() {
     }
     FreeMemory(path);
   }
-  char* programs = SpecialFolder(kProgramsFolder);
+  char* programs = SpecialFolder(ProgramsFolderCode());
   if (!IsEmptyText(programs)) {
     char* group = ConcatTexts({programs, kProductFolder});
     MakeDirectory(group);
@@ -114,9 +122,9 @@ int CreateShortCuts() {
   char* player = ConcatTexts({InstallRoot, entries[0].path});
   char* uninstaller = ConcatTexts({InstallRoot, entries[1].path});
   char* webLink = ConcatTexts({InstallRoot, kWebLinkPath});
-  const int failed = !SaveShortCutIn(kDesktopFolder, kDesktopLinkName, player) +
-                     !SaveShortCutIn(kProgramsFolder, kProgramGroupLinkName, player) +
-                     !SaveShortCutIn(kProgramsFolder, kProgramGroupUninstallLinkName, uninstaller) +
+  const int failed = !SaveShortCutIn(DesktopFolderCode(), kDesktopLinkName, player) +
+                     !SaveShortCutIn(ProgramsFolderCode(), kProgramGroupLinkName, player) +
+                     !SaveShortCutIn(ProgramsFolderCode(), kProgramGroupUninstallLinkName, uninstaller) +
                      !SaveShortCut(webLink, kProductWebAddress);
   FreeMemory(webLink);
   FreeMemory(uninstaller);
@@ -154,6 +162,7 @@ int RegisterForUninstall() {
 }
 
 bool CreateQuickLaunchShortCut() {
+  if (ForEveryUser) return true;
   char* player = ConcatTexts({InstallRoot, payload::Entries()[0].path});
   const bool saved = SaveShortCutIn(kApplicationDataFolder, kQuickLaunchLinkName, player);
   FreeMemory(player);
@@ -168,6 +177,7 @@ void InstallProduct(bool showProgress) noexcept {
   CallLibraryCommand(kAppInterfaceLibrary, GetSystemInfoCommand,
                      ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
   if (showProgress) PrepareProgressDisplay();
+  ForEveryUser = RunningAsLocalSystem();
   CreateFolderTree();
   // The report counts every step that failed; folders that were there already and attributes
   // are not steps of their own.

@@ -37,16 +37,23 @@ UniqueLocalMemory ReadAccessList(const wchar_t* accessList) noexcept {
   return UniqueLocalMemory(descriptor);
 }
 
-bool IsRunningUser(PSID owner) noexcept {
+union TokenUserBuffer {
+  TOKEN_USER user;
+  unsigned char bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+};
+
+// The account the program runs as; false when its token cannot be read.
+bool ReadRunningUser(TokenUserBuffer& buffer) noexcept {
   HANDLE raw = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
   const UniqueKernelHandle token(raw);
-  union {
-    TOKEN_USER user;
-    unsigned char bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-  } buffer;
   DWORD size = sizeof buffer;
-  return GetTokenInformation(token.Get(), TokenUser, &buffer, size, &size) && EqualSid(owner, buffer.user.User.Sid);
+  return GetTokenInformation(token.Get(), TokenUser, &buffer, size, &size) != FALSE;
+}
+
+bool IsRunningUser(PSID owner) noexcept {
+  TokenUserBuffer buffer;
+  return ReadRunningUser(buffer) && EqualSid(owner, buffer.user.User.Sid);
 }
 
 // The folder or file `path` opened with `access`; with `ofLink` a junction or symbolic link
@@ -110,6 +117,11 @@ bool VolumeKeepsAccessLists(HANDLE item) noexcept {
 }
 
 }  // namespace
+
+bool RunningAsLocalSystem() noexcept {
+  TokenUserBuffer buffer;
+  return ReadRunningUser(buffer) && IsWellKnownSid(buffer.user.User.Sid, WinLocalSystemSid);
+}
 
 bool CreateFolderWithAccess(const wchar_t* path, const wchar_t* accessList) noexcept {
   const UniqueLocalMemory descriptor = ReadAccessList(accessList);

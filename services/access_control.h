@@ -37,6 +37,10 @@ namespace vl {
 // trusted only with `linkAllowed`, and then only when both it and its target are owned by
 // SYSTEM, Administrators or TrustedInstaller. False when the owner cannot be read.
 [[nodiscard]] bool IsTrustedFolder(const wchar_t* path, bool linkAllowed) noexcept;
+
+// True when the program runs as LocalSystem, as deployment tools run installers: it has no user
+// of its own, so what it makes for users goes where every user sees it.
+[[nodiscard]] bool RunningAsLocalSystem() noexcept;
 [[nodiscard]] bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept;
 
 }  // namespace vl

@@ -23,6 +23,8 @@ constexpr SpecialFolder kFolders[] = {
     {9, kSpecialFolderWindowsName, -1},
     {10, kSpecialFolderSystemName, -1},
     {11, kSpecialFolderTempName, -1},
+    {12, kSpecialFolderCommonDesktopName, CSIDL_COMMON_DESKTOPDIRECTORY},
+    {13, kSpecialFolderCommonProgramsName, CSIDL_COMMON_PROGRAMS},
 };
 
 // Each query fills at most MAX_PATH units; the one unit more keeps room for the appended
@@ -35,7 +37,7 @@ using PathBuffer = wchar_t[kSystemBufferSize + 1];
 bool FilledByLength(UINT length) noexcept { return length != 0 && length < kSystemBufferSize; }
 
 bool QueryFolder(std::int32_t code, PathBuffer& buffer) noexcept {
-  if (code >= 1 && code <= 8) {
+  if ((code >= 1 && code <= 8) || code == 12 || code == 13) {
     return SHGetSpecialFolderPathW(nullptr, buffer, kFolders[code - 1].csidl, FALSE) != FALSE;
   }
   switch (code) {

@@ -11,10 +11,10 @@ namespace vl {
 struct SpecialFolder {
   std::int32_t code;
   Text constantName;
-  int csidl;  // the shell's folder id for codes 1 to 8; -1 for the folders the system names itself
+  int csidl;  // the shell's folder id for codes 1 to 8, 12 and 13; -1 for the folders the system names itself
 };
 
-// Codes 1 to 11 in order.
+// Codes 1 to 13 in order; 12 and 13 are every user's desktop and Programs folders.
 std::span<const SpecialFolder> SpecialFolders() noexcept;
 
 // GetSpecialFolderPath(code: int) -> text: the folder's path ending in one backslash (appended

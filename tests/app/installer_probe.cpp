@@ -129,3 +129,12 @@ bool Refused(const vl::ArgRecord* args, int count, int index) {
 
 VL_REFUSABLE_COMMAND(_ZN2vl25WriteRegistryValueCommandEPNS_9ArgRecordEiPKS0_, 1)
 VL_REFUSABLE_COMMAND(_ZN2vl21CreateShortCutCommandEPNS_9ArgRecordEiPKS0_, 0)
+
+// A run as LocalSystem, which Wine cannot give: VL_PROBE_LOCAL_SYSTEM makes the installer take
+// itself for one.
+extern "C" bool __real__ZN2vl20RunningAsLocalSystemEv() noexcept;
+extern "C" bool __wrap__ZN2vl20RunningAsLocalSystemEv() noexcept {
+  char value[4];
+  return GetEnvironmentVariableA("VL_PROBE_LOCAL_SYSTEM", value, sizeof value) != 0 ||
+         __real__ZN2vl20RunningAsLocalSystemEv();
+}

@@ -539,6 +539,19 @@ TEST_F(Installer, SilentInstallationsEndWithTheirExitCodes) {
   ScratchFolder blocked(L"blocked");
   std::ofstream((blocked / L"Vorlane").c_str()) << "in the way";
   EXPECT_EQ(silent(L"/S /D=" + blocked.Path()), 4u);
+
+  // As LocalSystem the links go to every user's desktop and Programs, and no one's Quick Launch.
+  ScratchFolder machine(L"machine");
+  const std::wstring quickLaunchLink = QuickLaunchFolder() + L"\\Tamsic.lnk";
+  DeleteFileW(quickLaunchLink.c_str());
+  SetEnvironmentVariableW(L"VL_PROBE_LOCAL_SYSTEM", L"1");
+  EXPECT_EQ(silent(L"/S /D=" + machine.Path()), 0u);
+  SetEnvironmentVariableW(L"VL_PROBE_LOCAL_SYSTEM", nullptr);
+  const std::wstring player = Normal(machine.Path() + L"\\Vorlane\\Vorlane.exe");
+  EXPECT_EQ(Normal(ShellLinkTarget(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Tamsic.lnk").value_or(L"")), player);
+  EXPECT_EQ(Normal(ShellLinkTarget(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Vorlane\\Tamsic.lnk").value_or(L"")),
+            player);
+  EXPECT_EQ(GetFileAttributesW(quickLaunchLink.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(Installer, TheCommandLineFillsTheBoxAndAsksForHelp) {

@@ -73,7 +73,7 @@ TEST_F(SpecialFolderPath, ATemporaryPathLongerThanTheBufferGivesTheEmptyText) {
 }
 
 TEST_F(SpecialFolderPath, UnknownCodesGiveTheEmptyText) {
-  for (std::int32_t code : {0, 12, -1, 0x7FFFFFFF}) EXPECT_EQ(FolderPath(code), "") << code;
+  for (std::int32_t code : {0, 14, -1, 0x7FFFFFFF}) EXPECT_EQ(FolderPath(code), "") << code;
   const OwnedText noCode(CallCommand(GetSpecialFolderPathCommand, ArgList{TextArg("3")}));
   EXPECT_TRUE(noCode.IsText());
   EXPECT_EQ(noCode.Value(), "");
