@@ -1,23 +1,30 @@
 // The Vorlane uninstaller, installed as Vorlane\卸载.exe. It finds the installation from its own
 // place (its folder is the product folder, the folder above is the install root), asks, removes
 // what the installation created and nothing else, reports what it could not remove, and has its
-// own file removed by the clean-up helper it carries once it has ended.
+// own file removed by the clean-up helper it carries once it has ended. Run with /S (as the
+// registration's QuietUninstallString runs it) it asks nothing and shows nothing; /LOG=<file>
+// logs the run (command_line.h).
 //
 // Exit codes: 0 all removed (folders that hold the user's own files and links below the product
-// folder stay and are named), 1 something could not be removed, 2 the user answered No, 3 not
-// inside an installation, 4 the system cannot keep planted DLLs out (nothing done).
+// folder stay and are named), 1 something could not be removed, 2 the user answered No or the
+// command line was not understood (nothing done either way; a silent run asks nothing, so there
+// 2 always means the command line), 3 not inside an installation, 4 the system cannot keep
+// planted DLLs out (nothing done). /? ends with 0.
 #include <windows.h>
 #include <objbase.h>
 
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "dll_search_restriction.h"
 #include "paths.h"
+#include "payload/fatal_error.h"
 #include "removal.h"
 #include "runtime/text_boundary.h"
 #include "runtime_texts.h"
 #include "self_removal.h"
+#include "services/run_log.h"
 #include "uninstaller_texts.h"
 
 namespace {
@@ -26,6 +33,7 @@ enum ExitCode : int {
   kRemoved = 0,
   kIncomplete = 1,
   kCancelled = 2,
+  kBadCommandLine = 2,
   kNotAnInstallation = 3,
   kSystemUpdateMissing = 4,
 };
@@ -108,6 +116,7 @@ vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& instal
       RemoveUninstallShortCut(installation, report);
       RemoveRegistration(installation, report);
     } else {
+      vl::LogAction("file", false, installation.self);
       report.Failed(installation.self);
     }
   }
@@ -118,22 +127,51 @@ vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& instal
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  using namespace vl::uninstall;
   // First of all: the uninstaller runs elevated, often started from where others can write.
-  if (!RestrictDllSearchToSystem()) {
-    ShowMessage(kSystemUpdateNeeded, kFatalErrorTitle, MB_OK | MB_ICONERROR);
+  const bool dllSearchRestricted = RestrictDllSearchToSystem();
+  // Before anything changes the current folder: a relative log path names a file there.
+  const wchar_t* const commandLineText = GetCommandLineW();
+  const CommandLine command = ReadCommandLine(commandLineText);
+  const bool silent = command.silent;
+  if (silent) vl::SilenceFatalErrorBox();
+  if (!dllSearchRestricted) {
+    if (!silent) ShowMessage(kSystemUpdateNeeded, kFatalErrorTitle, MB_OK | MB_ICONERROR);
     return kSystemUpdateMissing;
   }
+  if (command.unknown) {
+    if (!silent) {
+      const std::string argument = FromWide(*command.unknown).value_or(std::string());
+      ShowMessage(kUnknownArgument + argument + kLineBreak + kLineBreak + kUninstallUsage, kUninstallTitle,
+                  MB_OK | MB_ICONERROR);
+    }
+    return kBadCommandLine;
+  }
+  if (command.help) {
+    if (!silent) ShowMessage(kUninstallUsage, kUninstallTitle, MB_OK | MB_ICONINFORMATION);
+    return kRemoved;
+  }
+  // A log that cannot be opened stops nothing: the run then goes unlogged.
+  if (!command.logFile.empty()) static_cast<void>(vl::OpenRunLog(command.logFile.c_str()));
+
   const std::optional<std::string> program = ProgramPath();
-  const std::optional<vl::uninstall::Installation> installation =
-      program ? vl::uninstall::LocateInstallation(*program) : std::nullopt;
+  const std::optional<Installation> installation = program ? LocateInstallation(*program) : std::nullopt;
+  // Without an installation there is no root: the log says so with an empty line and no verdict.
+  vl::LogRunStart(commandLineText, installation ? installation->root + "\\" : std::string());
   if (!installation) {
-    ShowMessage(kNotInstalledHere, kUninstallTitle, MB_OK | MB_ICONERROR);
+    if (!silent) ShowMessage(kNotInstalledHere, kUninstallTitle, MB_OK | MB_ICONERROR);
     return kNotAnInstallation;
   }
-  const std::string question = kConfirmUninstall + installation->productFolder;
-  if (ShowMessage(question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return kCancelled;
-  const vl::uninstall::RemovalReport report = Uninstall(*installation);
-  ShowMessage(FinalMessage(report), kUninstallTitle,
-              MB_OK | (report.HasFailures() ? MB_ICONWARNING : MB_ICONINFORMATION));
+  if (!silent) {
+    const std::string question = kConfirmUninstall + installation->productFolder;
+    if (ShowMessage(question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return kCancelled;
+  }
+  const RemovalReport report = Uninstall(*installation);
+  vl::LogVerdict(static_cast<int>(report.FailedItems().size()));
+  vl::CloseRunLog();
+  if (!silent) {
+    ShowMessage(FinalMessage(report), kUninstallTitle,
+                MB_OK | (report.HasFailures() ? MB_ICONWARNING : MB_ICONINFORMATION));
+  }
   return report.HasFailures() ? kIncomplete : kRemoved;
 }

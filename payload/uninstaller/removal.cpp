@@ -16,6 +16,7 @@
 #include "runtime/unique_handle.h"
 #include "services/com_ptr.h"
 #include "services/replacement_name.h"
+#include "services/run_log.h"
 
 namespace vl::uninstall {
 namespace {
@@ -68,18 +69,18 @@ std::string InSystemCodePage(const std::string& path) {
   return FromWide(back).value_or(path);
 }
 
-enum class Removal { Gone, Failed, LeftLink };
+enum class Removal { Gone, Absent, Failed, LeftLink };
 
-// Deletes one file; Gone also when it never was there. A folder standing where the file was is
+// Deletes one file; Absent when it never was there. A folder standing where the file was is
 // not the installation's and is left alone (its parent then stays as well); a junction or
 // symbolic link is left as it is, whatever it leads to.
 Removal DeleteInstalledFile(const std::string& path) {
   const WideText wide(path);
   if (!wide.Valid()) return Removal::Failed;
   const DWORD attributes = GetFileAttributesW(wide.Get());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return IsMissing(GetLastError()) ? Removal::Gone : Removal::Failed;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return IsMissing(GetLastError()) ? Removal::Absent : Removal::Failed;
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Removal::LeftLink;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Removal::Gone;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Removal::Absent;
   // Hidden, system and read-only files cannot be deleted as they are.
   const DWORD blocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
   const bool cleared = (attributes & blocking) != 0;
@@ -94,11 +95,29 @@ Removal DeleteInstalledFile(const std::string& path) {
   return IsMissing(error) ? Removal::Gone : Removal::Failed;
 }
 
-void DeleteOrRecord(const std::string& path, RemovalReport& report) {
+// The run log names what was there: what went, what could not, and what stays on purpose.
+void Failed(const char* action, const std::string& path, RemovalReport& report) {
+  LogAction(action, false, path);
+  report.Failed(path);
+}
+
+void Kept(const std::string& folder, RemovalReport& report) {
+  LogKept("folder", folder);
+  report.Kept(folder);
+}
+
+void LeftLink(const char* action, const std::string& path, RemovalReport& report) {
+  LogKept(action, path);
+  report.LeftLink(path);
+}
+
+// `action` names what the file is in the run log: a file or a shortcut.
+void DeleteOrRecord(const char* action, const std::string& path, RemovalReport& report) {
   switch (DeleteInstalledFile(path)) {
-    case Removal::Gone: break;
-    case Removal::Failed: report.Failed(path); break;
-    case Removal::LeftLink: report.LeftLink(path); break;
+    case Removal::Gone: LogAction(action, true, path); break;
+    case Removal::Absent: break;
+    case Removal::Failed: Failed(action, path, report); break;
+    case Removal::LeftLink: LeftLink(action, path, report); break;
   }
 }
 
@@ -141,7 +160,7 @@ void RemoveLinkIntoProduct(const std::string& link, const Installation& installa
                                ? IsInsideFolder(target->kept, folder)
                                : (target->fromItems && IsInsideFolder(*target->fromItems, folder)) ||
                                      IsInsideFolder(target->kept, InSystemCodePage(folder));
-  if (intoProduct) DeleteOrRecord(link, report);
+  if (intoProduct) DeleteOrRecord("shortcut", link, report);
 }
 
 void RemoveLinkIn(int csidl, const char* linkName, const Installation& installation,
@@ -154,16 +173,19 @@ void RemoveLinkIn(int csidl, const char* linkName, const Installation& installat
 void RemoveFolderIfEmpty(const std::string& folder, RemovalReport& report) {
   const WideText wide(folder);
   if (!wide.Valid()) {
-    report.Failed(folder);
+    Failed("folder", folder, report);
     return;
   }
-  if (RemoveDirectoryW(wide.Get())) return;
+  if (RemoveDirectoryW(wide.Get())) {
+    LogAction("folder", true, folder);
+    return;
+  }
   const DWORD error = GetLastError();
   if (IsMissing(error)) return;
   if (error == ERROR_DIR_NOT_EMPTY) {
-    report.Kept(folder);
+    Kept(folder, report);
   } else {
-    report.Failed(folder);
+    Failed("folder", folder, report);
   }
 }
 
@@ -221,18 +243,18 @@ void RemoveProductShortCuts(const Installation& installation, RemovalReport& rep
   RemoveLinkIn(CSIDL_PROGRAMS, kProgramGroupLinkName, installation, report);
   RemoveLinkIn(CSIDL_APPDATA, kQuickLaunchLinkName, installation, report);
   // The web link starts a web address, not a file; it is the installation's by where it lies.
-  DeleteOrRecord(installation.root + kWebLinkPath, report);
+  DeleteOrRecord("shortcut", installation.root + kWebLinkPath, report);
 }
 
 void RemoveInstalledFiles(const Installation& installation, RemovalReport& report) {
   const std::vector<std::string> linked = LinkedFolders(installation);
-  for (const std::string& link : linked) report.LeftLink(link);
+  for (const std::string& link : linked) LeftLink("folder", link, report);
   for (const char* relative : kInstalledFiles) {
     const std::string path = installation.root + relative;
     if (IsAtOrBehind(path, linked)) continue;
-    DeleteOrRecord(path + kReplacementSuffix, report);
+    DeleteOrRecord("file", path + kReplacementSuffix, report);
     if (SamePath(path, installation.self)) continue;  // the clean-up helper's job
-    DeleteOrRecord(path, report);
+    DeleteOrRecord("file", path, report);
   }
 }
 
@@ -263,8 +285,9 @@ void RemoveRegistration(const Installation& installation, RemovalReport& report)
           ? RegOpenKeyExW(HKEY_LOCAL_MACHINE, wideKeyPath.Get(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &raw)
           : ERROR_NO_UNICODE_TRANSLATION;
   if (opened == ERROR_FILE_NOT_FOUND) return;
+  const std::string keyName = kLocalMachineName + keyPath;
   if (opened != ERROR_SUCCESS) {
-    report.Failed(kLocalMachineName + keyPath);
+    Failed("registry", keyName, report);
     return;
   }
   UniqueKey key(raw);
@@ -298,7 +321,11 @@ void RemoveRegistration(const Installation& installation, RemovalReport& report)
   key.Reset();
   // Values that someone else added to the key keep it.
   if (removed && empty && RegDeleteKeyW(HKEY_LOCAL_MACHINE, wideKeyPath.Get()) != ERROR_SUCCESS) removed = false;
-  if (!removed) report.Failed(kLocalMachineName + keyPath);
+  if (removed) {
+    LogAction("registry", true, keyName);
+  } else {
+    Failed("registry", keyName, report);
+  }
 }
 
 void CheckProductFolder(const Installation& installation, RemovalReport& report) {
@@ -314,7 +341,7 @@ void CheckProductFolder(const Installation& installation, RemovalReport& report)
         CompareStringOrdinal(found.cFileName, -1, ownName.Get(), -1, TRUE) == CSTR_EQUAL) {
       continue;
     }
-    report.Kept(installation.productFolder);
+    Kept(installation.productFolder, report);
     return;
   } while (FindNextFileW(search.Get(), &found));
 }

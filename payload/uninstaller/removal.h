@@ -2,9 +2,10 @@
 // Removing what the installation created: its files, shortcuts, uninstall registration and
 // folders. Every step removes only what the installation made (a shortcut only when it points
 // into this product folder, the registration only when it names this uninstaller) and records
-// what it could not remove; nothing here shows a message. Below the product folder nothing goes
-// through a junction or symbolic link: whoever made one decides where it leads, and this program
-// runs elevated.
+// what it could not remove; nothing here shows a message. When a run log is open
+// (services/run_log.h), each step that found something is logged with its outcome. Below the
+// product folder nothing goes through a junction or symbolic link: whoever made one decides where
+// it leads, and this program runs elevated.
 #include <optional>
 #include <string>
 #include <vector>

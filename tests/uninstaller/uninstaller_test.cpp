@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -204,6 +206,50 @@ std::map<std::string, std::string> HelperProbeRecord() {
   return record;
 }
 
+// Runs a command line as the system runs a registration's command, from `folder`, and waits for
+// it to end; every window the process shows meanwhile is named in `windows`.
+std::optional<DWORD> RunUnattended(std::wstring commandLine, const std::wstring& folder, std::wstring& windows) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                      &info)) {
+    return std::nullopt;
+  }
+  CloseHandle(info.hThread);
+  Process process{info.hProcess, info.dwProcessId};
+  vl::test::WaitUntil(
+      [&] {
+        if (vl::test::FindTopLevelWindow(WindowQuery{nullptr, nullptr, process.id})) {
+          windows += vl::test::DescribeWindows(process.id);
+        }
+        return WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0;
+      },
+      60000);
+  return ExitCodeAfter(process, 0);
+}
+
+// A UTF-8 file's lines, each of which must end in CRLF; nothing when the bytes are not UTF-8 or
+// a line break is anything but CRLF.
+std::optional<std::vector<std::wstring>> ReadCrlfUtf8Lines(const std::wstring& file) {
+  std::ifstream in(file.c_str(), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::wstring text(bytes.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                         text.data(), static_cast<int>(text.size()));
+  if (bytes.empty() || length <= 0) return std::nullopt;
+  text.resize(static_cast<std::size_t>(length));
+  std::vector<std::wstring> lines;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find(L"\r\n", at);
+    if (end == std::wstring::npos) return std::nullopt;
+    lines.push_back(text.substr(at, end - at));
+    if (lines.back().find_first_of(L"\r\n") != std::wstring::npos) return std::nullopt;
+    at = end + 2;
+  }
+  return lines;
+}
+
 class Uninstaller : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -279,6 +325,47 @@ TEST_F(Uninstaller, RemovesEverythingItsInstallationMadeAndThenItself) {
     helperListed = helperListed || std::wstring(at).find(L"VorlaneCleanup") != std::wstring::npos;
   }
   EXPECT_TRUE(helperListed);
+}
+
+TEST_F(Uninstaller, TheQuietUninstallStringRemovesEverythingWithoutAWindowAndLogsInUtf8) {
+  // What the registration's QuietUninstallString holds, as the system runs it; switches in any case.
+  const std::wstring quiet = L"\"" + UninstallerFile() + L"\" /S";
+  std::wstring windows;
+  EXPECT_EQ(RunUnattended(quiet + L" /bogus", m_root, windows), 2u);
+  ExpectInstalled();
+
+  // A relative log path names a file in the caller's folder; an earlier run's lines stay.
+  const std::wstring log = m_root + L"卸载 记录.txt";
+  std::ofstream(log.c_str(), std::ios::binary) << "earlier run\r\n";
+  const std::wstring commandLine = quiet + L" /log=\"卸载 记录.txt\"";
+  EXPECT_EQ(RunUnattended(commandLine, m_root, windows), 0u);
+  EXPECT_EQ(windows, L"");
+  ASSERT_TRUE(WaitForHelper());
+  EXPECT_FALSE(Exists(Product()));
+  for (const std::wstring& link : Links()) EXPECT_FALSE(Exists(link));
+  EXPECT_FALSE(Exists(ProgramGroup()));
+  EXPECT_FALSE(KeyExists());
+
+  const std::optional<std::vector<std::wstring>> lines = ReadCrlfUtf8Lines(log);
+  ASSERT_TRUE(lines) << "UTF-8 with CRLF line ends";
+  ASSERT_GE(lines->size(), 4u);
+  EXPECT_EQ((*lines)[0], L"earlier run");
+  EXPECT_EQ((*lines)[1], commandLine);
+  EXPECT_EQ((*lines)[2], m_root);
+  EXPECT_EQ(lines->back(), L"verdict ok 0");
+  const auto logged = [&](const std::wstring& line) { return std::ranges::count(*lines, line); };
+  EXPECT_EQ(logged(L"file ok " + Product() + L"\\使用说明.txt"), 1);
+  EXPECT_EQ(logged(L"file ok " + Product() + L"\\tade\\配置文件教程.ini"), 1);
+  EXPECT_EQ(logged(L"folder ok " + Product() + L"\\音乐文件"), 1);
+  EXPECT_EQ(logged(L"shortcut ok " + DesktopLink()), 1);
+  EXPECT_EQ(logged(L"shortcut ok " + ProgramGroup() + L"\\卸载.lnk"), 1);
+  EXPECT_EQ(logged(L"folder ok " + ProgramGroup()), 1);
+  EXPECT_EQ(logged(std::wstring(L"registry ok HKEY_LOCAL_MACHINE\\") + kUninstallKey), 1);
+  // 33 files (all but the uninstaller), 5 links, the folders below the product folder, the group
+  // and the registration, each once, and nothing else.
+  EXPECT_EQ(lines->size(), 3 + 33 + 5 + std::size(vl::uninstall::kInstalledFolders) - 1 + 1 + 1 + 1);
+  EXPECT_EQ(std::ranges::count_if(*lines, [](const std::wstring& line) { return line.find(L" ok ") != line.npos; }),
+            static_cast<long>(lines->size()) - 3);
 }
 
 TEST_F(Uninstaller, KeepsAFolderHoldingTheUsersOwnFileAndNamesIt) {

@@ -1,0 +1,137 @@
+#include "run_log.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "base/character_walk.h"
+#include "base/decimal_text.h"
+#include "runtime/text_boundary.h"
+#include "runtime/unique_handle.h"
+
+namespace vl {
+namespace {
+
+// Every line is gathered as UTF-16 and written in one piece when it fits: another process
+// appending to the same log then cannot cut into it. Nothing here allocates, so that the log
+// costs a run nothing it could fail on.
+constexpr std::size_t kLineUnits = 1024;
+constexpr wchar_t kReplacement = 0xFFFD;
+
+UniqueHandle<FileHandleTraits>& LogFile() noexcept {
+  static UniqueHandle<FileHandleTraits> file;
+  return file;
+}
+
+bool IsHighSurrogate(wchar_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+class LineWriter {
+ public:
+  void Put(std::wstring_view text) noexcept {
+    for (const wchar_t unit : text) {
+      if (m_length == kLineUnits) Flush(false);
+      m_units[m_length++] = unit;
+    }
+  }
+
+  void Put(const char* ascii) noexcept {
+    for (; *ascii != '\0'; ++ascii) PutUnit(static_cast<wchar_t>(*ascii));
+  }
+
+  // A system text, character by character: one that cannot be converted becomes U+FFFD and the
+  // rest of the text still follows.
+  void PutText(std::string_view text) noexcept {
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t bytes = CharacterLength(text, at);
+      wchar_t units[3];
+      const std::size_t count = WideIntoBuffer(text.substr(at, bytes), units);
+      if (count == 0) {
+        PutUnit(kReplacement);
+      } else {
+        Put(std::wstring_view(units, count));
+      }
+      at += bytes;
+    }
+  }
+
+  void EndLine() noexcept {
+    Put(L"\r\n");
+    Flush(true);
+  }
+
+ private:
+  void PutUnit(wchar_t unit) noexcept { Put(std::wstring_view(&unit, 1)); }
+
+  // Writes what was gathered; a surrogate's first half waits for its second unless the line ends.
+  void Flush(bool lineEnds) noexcept {
+    std::size_t count = m_length;
+    if (!lineEnds && count > 0 && IsHighSurrogate(m_units[count - 1])) --count;
+    // Three UTF-8 bytes at most per unit: a pair of two units takes four.
+    char bytes[kLineUnits * 3];
+    const int length = count == 0 ? 0
+                                  : WideCharToMultiByte(CP_UTF8, 0, m_units, static_cast<int>(count), bytes,
+                                                        static_cast<int>(sizeof bytes), nullptr, nullptr);
+    DWORD written = 0;
+    if (length > 0) WriteFile(LogFile().Get(), bytes, static_cast<DWORD>(length), &written, nullptr);
+    std::memmove(m_units, m_units + count, (m_length - count) * sizeof(wchar_t));
+    m_length -= count;
+  }
+
+  wchar_t m_units[kLineUnits];
+  std::size_t m_length = 0;
+};
+
+}  // namespace
+
+bool OpenRunLog(const wchar_t* path) noexcept {
+  // Appending only: every write goes to the end as it is then, even with another writer.
+  UniqueHandle<FileHandleTraits> file(CreateFileW(path, FILE_APPEND_DATA | SYNCHRONIZE,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  LogFile() = std::move(file);
+  return true;
+}
+
+bool RunLogOpen() noexcept { return LogFile().Valid(); }
+
+void LogRunStart(std::wstring_view commandLine, std::string_view root) noexcept {
+  if (!RunLogOpen()) return;
+  LineWriter line;
+  line.Put(commandLine);
+  line.EndLine();
+  line.PutText(root);
+  line.EndLine();
+}
+
+void LogAction(const char* action, bool ok, std::string_view path) noexcept {
+  if (!RunLogOpen()) return;
+  LineWriter line;
+  line.Put(action);
+  line.Put(ok ? " ok " : " failed ");
+  line.PutText(path);
+  line.EndLine();
+}
+
+void LogKept(const char* action, std::string_view path) noexcept {
+  if (!RunLogOpen()) return;
+  LineWriter line;
+  line.Put(action);
+  line.Put(" kept ");
+  line.PutText(path);
+  line.EndLine();
+}
+
+void LogVerdict(int failedSteps) noexcept {
+  if (!RunLogOpen()) return;
+  char count[kIntegerTextCapacity];
+  FormatSigned(count, failedSteps);
+  LineWriter line;
+  line.Put(failedSteps == 0 ? "verdict ok " : "verdict failed ");
+  line.Put(count);
+  line.EndLine();
+}
+
+void CloseRunLog() noexcept { LogFile().Reset(); }
+
+}  // namespace vl
