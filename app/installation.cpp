@@ -9,6 +9,7 @@
 #include "payload_texts.h"
 #include "product_tree.h"
 #include "progress.h"
+#include "runtime/byte_set.h"
 #include "runtime/libraries.h"
 #include "services/access_control.h"
 #include "services/file_commands.h"
@@ -136,10 +137,53 @@ bool ValueExists(Text valuePath) {
   return BoolResult(CallCommand(RegistryValueExistsCommand, ArgList{IntArg(kLocalMachine), TextArg(valuePath)}));
 }
 
-// Writes a text value, but leaves one that `keepExisting` asks to keep; false when a write failed.
-bool WriteTextValue(Text valuePath, Text text, bool keepExisting) {
+// Writes a text or number value, but leaves one that `keepExisting` asks to keep; false when a
+// write failed.
+bool WriteValue(Text valuePath, const ArgRecord& value, bool keepExisting) {
   return (keepExisting && ValueExists(valuePath)) ||
-         BoolResult(CallCommand(WriteRegistryValueCommand, ArgList{IntArg(kLocalMachine), TextArg(valuePath), TextArg(text)}));
+         BoolResult(CallCommand(WriteRegistryValueCommand, ArgList{IntArg(kLocalMachine), TextArg(valuePath), value}));
+}
+
+bool WriteTextValue(Text valuePath, Text text, bool keepExisting) {
+  return WriteValue(valuePath, TextArg(text), keepExisting);
+}
+
+// A value of the registration's key named by `name` alone; false when its write failed.
+bool WriteNamedValue(Text keyPath, Text name, const ArgRecord& value, bool keepExisting) {
+  char* valuePath = ConcatTexts({keyPath, name});
+  const bool written = WriteValue(valuePath, value, keepExisting);
+  FreeMemory(valuePath);
+  return written;
+}
+
+// What the programs list shows as the installation's size: every carried file, in KiB rounded up.
+std::int32_t PayloadKilobytes() {
+  std::uint64_t bytes = 0;
+  for (const payload::PayloadEntry& entry : payload::Entries()) bytes += ByteSetData(entry.content).size();
+  return static_cast<std::int32_t>((bytes + 1023) >> 10);
+}
+
+// The values beside the three that name the product and its uninstaller: version, publisher,
+// where and how large it is, its web address, that it offers no change or repair, and the
+// command that removes it without a question. Returns how many could not be written.
+int RegisterDetails(Text uninstaller, bool ours) {
+  // The key's path with its trailing backslash, as the first value names it.
+  char* keyPath = CopyTextBytes(kDisplayIconValue,
+                                static_cast<std::size_t>(FindLastBackslash(kDisplayIconValue) - kDisplayIconValue) + 1);
+  char* location = ConcatTexts({InstallRoot, kProductFolder, kBackslash});
+  char* quietCommand = ConcatTexts({kQuote, uninstaller, kQuote, kSilentSwitch});
+  const int failed = !WriteNamedValue(keyPath, kDisplayVersionName, TextArg(kDisplayVersion), ours) +
+                     !WriteNamedValue(keyPath, kPublisherName, TextArg(kPublisher), ours) +
+                     !WriteNamedValue(keyPath, kInstallLocationName, TextArg(location), ours) +
+                     !WriteNamedValue(keyPath, kEstimatedSizeName, IntArg(PayloadKilobytes()), ours) +
+                     !WriteNamedValue(keyPath, kUrlInfoAboutName, TextArg(kProductWebAddress), ours) +
+                     !WriteNamedValue(keyPath, kNoModifyName, IntArg(1), ours) +
+                     !WriteNamedValue(keyPath, kNoRepairName, IntArg(1), ours) +
+                     !WriteNamedValue(keyPath, kQuietUninstallStringName, TextArg(quietCommand), ours);
+  FreeMemory(quietCommand);
+  FreeMemory(location);
+  FreeMemory(keyPath);
+  return failed;
 }
 
 // The entry in the system's list of installed programs follows the latest installation: written
@@ -155,7 +199,7 @@ int RegisterForUninstall() {
   char* command = ConcatTexts({kQuote, uninstaller, kQuote});
   const int failed = !(ours || WriteTextValue(kDisplayIconValue, uninstaller, false)) +
                      !WriteTextValue(kDisplayNameValue, kDisplayName, ours) +
-                     !WriteTextValue(kUninstallStringValue, command, ours);
+                     !WriteTextValue(kUninstallStringValue, command, ours) + RegisterDetails(uninstaller, ours);
   FreeMemory(command);
   FreeMemory(uninstaller);
   return failed;

@@ -66,6 +66,10 @@ void SetString(HKEY key, const char* name, const std::string& value) {
                  static_cast<DWORD>(value.size() + 1));
 }
 
+void SetDword(HKEY key, const char* name, DWORD value) {
+  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
 // The value name after the last backslash of a full value path.
 const char* ValueName(const char* valuePath) { return std::strrchr(valuePath, '\\') + 1; }
 
@@ -143,6 +147,16 @@ int Install(const std::string& root) {
     SetString(key, ValueName(kDisplayIconValue), registeredUninstaller);
     SetString(key, ValueName(kDisplayNameValue), kDisplayName);
     SetString(key, ValueName(kUninstallStringValue), "\"" + registeredUninstaller + "\"");
+    SetString(key, kDisplayVersionName, kDisplayVersion);
+    SetString(key, kPublisherName, kPublisher);
+    SetString(key, kInstallLocationName, root + kProductFolder + kBackslash);
+    DWORD bytes = 0;
+    for (const vl::payload::PayloadEntry& entry : vl::payload::Entries()) bytes += BytesOf(entry.content).length;
+    SetDword(key, kEstimatedSizeName, (bytes + 1023) / 1024);
+    SetString(key, kUrlInfoAboutName, kProductWebAddress);
+    SetDword(key, kNoModifyName, 1);
+    SetDword(key, kNoRepairName, 1);
+    SetString(key, kQuietUninstallStringName, "\"" + registeredUninstaller + "\"" + kSilentSwitch);
     RegCloseKey(key);
   }
 

@@ -308,8 +308,11 @@ void RemoveRegistration(const Installation& installation, RemovalReport& report)
   if (!iconPath || !SamePath(*iconPath, installation.self)) return;  // another installation's registration
 
   bool removed = true;
-  for (const char* valuePath : {kDisplayIconValue, kDisplayNameValue, kUninstallStringValue}) {
-    const WideText name(NameOf(valuePath));
+  const std::string valueNames[] = {NameOf(kDisplayIconValue), NameOf(kDisplayNameValue), NameOf(kUninstallStringValue),
+                                    kDisplayVersionName, kPublisherName, kInstallLocationName, kEstimatedSizeName,
+                                    kUrlInfoAboutName, kNoModifyName, kNoRepairName, kQuietUninstallStringName};
+  for (const std::string& valueName : valueNames) {
+    const WideText name(valueName);
     const LONG deleted = name.Valid() ? RegDeleteValueW(key.Get(), name.Get()) : ERROR_NO_UNICODE_TRANSLATION;
     if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) removed = false;
   }

@@ -47,6 +47,15 @@ std::optional<std::wstring> UninstallValue(const wchar_t* name) {
   return std::wstring(data);
 }
 
+std::optional<DWORD> UninstallNumber(const wchar_t* name) {
+  DWORD number = 0xDEADBEEF;
+  DWORD size = sizeof number;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &number, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return number;
+}
+
 bool IsEmptyFolder(const std::wstring& path) {
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
@@ -108,6 +117,15 @@ void ExpectLinksAndRegistration(const std::wstring& root) {
   EXPECT_EQ(UninstallValue(L"DisplayIcon"), uninstaller);
   EXPECT_EQ(UninstallValue(L"DisplayName"), L"Vorlanev2.6");
   EXPECT_EQ(UninstallValue(L"UninstallString"), L"\"" + uninstaller + L"\"");
+  // Each read names its type: a text stored as a number, or the reverse, reads as missing.
+  EXPECT_EQ(UninstallValue(L"QuietUninstallString"), L"\"" + uninstaller + L"\" /S");
+  EXPECT_EQ(UninstallValue(L"DisplayVersion"), L"2.6");
+  EXPECT_EQ(UninstallValue(L"Publisher"), L"Vorlane");
+  EXPECT_EQ(UninstallValue(L"InstallLocation"), root + L"Vorlane\\");
+  EXPECT_EQ(UninstallValue(L"URLInfoAbout"), L"http://www.vorlane.com.cn/");
+  EXPECT_EQ(UninstallNumber(L"EstimatedSize"), 7488u);  // the 34 files' 7667092 bytes in KiB, rounded up
+  EXPECT_EQ(UninstallNumber(L"NoModify"), 1u);
+  EXPECT_EQ(UninstallNumber(L"NoRepair"), 1u);
 }
 
 }  // namespace vl::test

@@ -21,7 +21,9 @@ std::wstring SpecialFolder(int csidl);
 std::optional<std::string> FileBytes(const std::wstring& path);
 // The path without doubled separators, in lower case: how Windows compares two paths.
 std::wstring Normal(std::wstring path);
+// A value of the uninstall registration, read only when it is a REG_SZ, or only a REG_DWORD.
 std::optional<std::wstring> UninstallValue(const wchar_t* name);
+std::optional<DWORD> UninstallNumber(const wchar_t* name);
 bool IsEmptyFolder(const std::wstring& path);
 // Where the Quick Launch link goes. Current systems have the folder; a new Wine prefix lacks it.
 std::wstring QuickLaunchFolder();

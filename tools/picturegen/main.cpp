@@ -1,5 +1,5 @@
 // picturegen <picture> <output file>
-//   picture: page-icon, small-icon or banner (see pictures.h). The file is rewritten only when
+//   picture: page-icon, small-icon, banner or program-icon (see pictures.h). The file is rewritten only when
 //   its bytes change, so that nothing after it is rebuilt for nothing.
 #include <cstdio>
 #include <fstream>
@@ -26,7 +26,7 @@ bool WriteIfChanged(const std::string& path, const picturegen::Bytes& bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::cerr << "usage: picturegen page-icon|small-icon|banner <output file>\n";
+    std::cerr << "usage: picturegen page-icon|small-icon|banner|program-icon <output file>\n";
     return 2;
   }
   const std::string picture = argv[1];
@@ -35,6 +35,13 @@ int main(int argc, char** argv) {
     bytes = picturegen::EncodeIcon(picturegen::DrawPageIcon());
   } else if (picture == "small-icon") {
     bytes = picturegen::EncodeIcon(picturegen::DrawSmallIcon());
+  } else if (picture == "program-icon") {
+    auto icon = picturegen::EncodeProgramIcon(picturegen::DrawPageIcon(), picturegen::DrawSmallIcon());
+    if (!icon) {
+      std::cerr << "picturegen: the program icon has more than 256 colours\n";
+      return 1;
+    }
+    bytes = std::move(*icon);
   } else if (picture == "banner") {
     auto jpeg = picturegen::EncodeJpegOfSize(picturegen::DrawBanner(), picturegen::kBannerSize);
     if (!jpeg) {

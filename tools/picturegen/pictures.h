@@ -3,6 +3,8 @@
 //   page icon    a Windows icon file, one 32 x 32 image, 24 bits per pixel (3262 bytes)
 //   small icon   a Windows icon file, one 16 x 16 image, 24 bits per pixel (894 bytes)
 //   banner       a baseline JPEG, 163 x 291 pixels, three components, exactly 14060 bytes
+//   program icon the programs' own icon: the page icon and the small icon in one icon file,
+//                paletted (1950 bytes instead of 4134: each byte adds to the installer)
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +28,10 @@ Image DrawBanner();      // 163 x 291
 
 // A one-image icon file at 24 bits per pixel, every pixel opaque.
 Bytes EncodeIcon(const Image& image);
+
+// The programs' icon file: both images at 8 bits per pixel, each with a palette of its own
+// colours only, every pixel opaque; nothing when an image has more than 256 colours.
+std::optional<Bytes> EncodeProgramIcon(const Image& large, const Image& small);
 
 // Baseline JPEG at the given quality (1..100), three components, no optional markers but JFIF.
 Bytes EncodeJpeg(const Image& image, int quality);
