@@ -1,4 +1,6 @@
 // RunInstallation: the whole installation, run while ProgressPage is being created.
+#include <windows.h>
+
 #include "app_texts.h"
 #include "globals.h"
 #include "handler_support.h"
@@ -15,6 +17,7 @@
 #include "services/file_commands.h"
 #include "services/folder_path.h"
 #include "services/registry_commands.h"
+#include "services/run_log.h"
 #include "services/shell_link.h"
 #include "services/special_folders.h"
 #include "services/system_info.h"
@@ -31,8 +34,23 @@ bool ForEveryUser = false;
 int DesktopFolderCode() { return ForEveryUser ? kCommonDesktopFolder : kDesktopFolder; }
 int ProgramsFolderCode() { return ForEveryUser ? kCommonProgramsFolder : kProgramsFolder; }
 
+// A step's outcome into the run log (when one was asked for); returns `ok`.
+bool Logged(const char* action, bool ok, Text path) {
+  LogAction(action, ok, path);
+  return ok;
+}
+
+bool FolderExists(Text path) {
+  char* found = TextResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(path)}));
+  const bool exists = !IsEmptyText(found);
+  FreeMemory(found);
+  return exists;
+}
+
+// A folder that was there already is as good as made.
 bool MakeDirectory(Text path) {
-  return BoolResult(CallCommand(MakeDirectoryCommand, ArgList{TextArg(path)}));
+  return Logged("folder", BoolResult(CallCommand(MakeDirectoryCommand, ArgList{TextArg(path)})) || FolderExists(path),
+                path);
 }
 
 // A special folder's path ending in a separator; the empty text when the system has none.
@@ -47,15 +65,13 @@ char* SpecialFolder(int code) {
 bool SaveShortCut(Text link, Text target) {
   if (BoolResult(CallLibraryCommand(kShellLibrary, CreateShortCutCommand,
                                     ArgList{TextArg(link), TextArg(target)}.PadOmittedArguments(9)))) {
-    return true;
+    return Logged("shortcut", true, link);
   }
   const char* separator = FindLastBackslash(link);
   char* folder = CopyTextBytes(link, separator != nullptr ? static_cast<std::size_t>(separator - link) + 1 : 0);
-  char* found = TextResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(folder)}));
-  const bool skipped = IsEmptyText(found);
-  FreeMemory(found);
+  const bool skipped = !FolderExists(folder);
   FreeMemory(folder);
-  return skipped;
+  return skipped || Logged("shortcut", false, link);
 }
 
 // A shortcut in a special folder; skipped when the system has no such folder, so that it never
@@ -79,7 +95,7 @@ void CreateFolderTree() {
   for (Text folder : payload::Folders()) {
     char* path = ConcatTexts({InstallRoot, folder});
     if (IsUserWritable(folder)) {
-      ProtectFolder(path, kUserFolderAccess, false);
+      Logged("folder", ProtectFolder(path, kUserFolderAccess, false), path);
     } else {
       MakeDirectory(path);
     }
@@ -103,7 +119,7 @@ int WriteFiles() {
   int failed = 0;
   for (const payload::PayloadEntry& entry : payload::Entries()) {
     char* path = ConcatTexts({InstallRoot, entry.path});
-    if (!WriteEntry(path, entry)) ++failed;
+    if (!Logged("file", WriteEntry(path, entry), path)) ++failed;
     FreeMemory(path);
   }
   return failed;
@@ -112,7 +128,8 @@ int WriteFiles() {
 void HideRuntimeFiles() {
   for (const payload::PayloadEntry* entry : payload::MarkedEntries()) {
     char* path = ConcatTexts({InstallRoot, entry->path});
-    CallCommand(ChangeFileAttributesCommand, ArgList{TextArg(path), IntArg(kHiddenAndSystem)});
+    Logged("attributes", BoolResult(CallCommand(ChangeFileAttributesCommand, ArgList{TextArg(path), IntArg(kHiddenAndSystem)})),
+           path);
     FreeMemory(path);
   }
 }
@@ -141,7 +158,9 @@ bool ValueExists(Text valuePath) {
 // write failed.
 bool WriteValue(Text valuePath, const ArgRecord& value, bool keepExisting) {
   return (keepExisting && ValueExists(valuePath)) ||
-         BoolResult(CallCommand(WriteRegistryValueCommand, ArgList{IntArg(kLocalMachine), TextArg(valuePath), value}));
+         Logged("registry",
+                BoolResult(CallCommand(WriteRegistryValueCommand, ArgList{IntArg(kLocalMachine), TextArg(valuePath), value})),
+                valuePath);
 }
 
 bool WriteTextValue(Text valuePath, Text text, bool keepExisting) {
@@ -222,6 +241,7 @@ void InstallProduct(bool showProgress) noexcept {
                      ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
   if (showProgress) PrepareProgressDisplay();
   ForEveryUser = RunningAsLocalSystem();
+  LogRunStart(GetCommandLineW(), InstallRoot);
   CreateFolderTree();
   // The report counts every step that failed; folders that were there already and attributes
   // are not steps of their own.
@@ -230,12 +250,20 @@ void InstallProduct(bool showProgress) noexcept {
   FailedStepCount += CreateShortCuts();
   FailedStepCount += RegisterForUninstall();
   FailedStepCount += CreateQuickLaunchShortCut() ? 0 : 1;
+  LogVerdict(FailedStepCount);
 }
 
 int InstallUnattended() noexcept {
   Text refusal = nullptr;
-  char* root = AcceptInstallRoot(Options.root != nullptr ? Options.root : kDefaultInstallRoot, &refusal);
-  if (root == nullptr) return 1;
+  const Text typed = Options.root != nullptr ? Options.root : kDefaultInstallRoot;
+  char* root = AcceptInstallRoot(typed, &refusal);
+  if (root == nullptr) {
+    // Refused, nothing installed: the log names the root and the one step that failed.
+    LogRunStart(GetCommandLineW(), typed);
+    LogAction("folder", false, typed);
+    LogVerdict(1);
+    return 1;
+  }
   FreeMemory(InstallRoot);
   InstallRoot = root;
   InstallProduct(false);

@@ -7,6 +7,7 @@
 #include "ids.h"
 #include "installation.h"
 #include "runtime/frame.h"
+#include "services/run_log.h"
 
 int ProgramEntry() {
   using namespace vl;
@@ -14,6 +15,8 @@ int ProgramEntry() {
   // Before the start-up makes the program's folder current: relative paths are the caller's.
   Options = ReadCommandLine(GetCommandLineW());
   if (Options.silent) SilenceMessageBoxes();
+  // A log that cannot be opened stops nothing: the run goes on without one.
+  if (Options.log != nullptr) static_cast<void>(OpenRunLog(Options.log));
   CallService(kServiceStartRuntime);
   ResetFloatingPointUnit();
   InitGlobals();

@@ -22,8 +22,10 @@ std::size_t CharacterLength(std::string_view text, std::size_t at) noexcept {
 }
 
 const char* NextCharacter(const char* text) noexcept {
-  // strnlen stops at the terminator: no byte after it is read.
-  return text + CharacterLength({text, strnlen(text, 4)}, 0);
+  // Up to the terminator: no byte after it is read.
+  std::size_t available = 0;
+  while (available < 4 && text[available] != '\0') ++available;
+  return text + CharacterLength({text, available}, 0);
 }
 
 std::size_t FitLength(std::string_view text, std::size_t limit) noexcept {

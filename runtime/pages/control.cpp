@@ -169,7 +169,8 @@ void Control::BuildFont(std::span<const std::uint8_t> block) noexcept {
   record.lfClipPrecision = font.clipPrecision;
   record.lfQuality = font.quality;
   record.lfPitchAndFamily = font.pitchAndFamily;
-  const std::string_view face(font.faceName.data(), strnlen(font.faceName.data(), font.faceName.size()));
+  std::string_view face(font.faceName.data(), font.faceName.size());
+  face = face.substr(0, face.find('\0'));
   WideIntoBuffer(face, record.lfFaceName);
   m_font.Reset(CreateFontIndirectW(&record));
 }

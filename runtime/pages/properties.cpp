@@ -175,7 +175,8 @@ pages::FontDescription FontOf(const std::string& stored, HFONT current) noexcept
   font.quality = logFont.lfQuality;
   font.pitchAndFamily = logFont.lfPitchAndFamily;
   std::size_t length = 0;
-  char* face = TextFromWide({logFont.lfFaceName, wcsnlen(logFont.lfFaceName, LF_FACESIZE)}, &length);
+  logFont.lfFaceName[LF_FACESIZE - 1] = L'\0';
+  char* face = TextFromWide(logFont.lfFaceName, &length);
   if (face != nullptr) {
     std::memcpy(font.faceName.data(), face, FitLength({face, length}, font.faceName.size() - 1));
     FreeMemory(face);
