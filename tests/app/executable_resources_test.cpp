@@ -80,7 +80,8 @@ TEST_P(ExecutableResources, CarryTheirVersionAndTheProductsIcons) {
   EXPECT_EQ(fixed->dwProductVersionLS, 0u);
   // The string table is found the way the file properties find it: through the translation.
   WORD* translation = nullptr;
-  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+  ASSERT_TRUE(
+      VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
   ASSERT_GE(length, 4u);
   EXPECT_EQ(translation[0], 0x0804);
   EXPECT_EQ(translation[1], 1200);

@@ -50,10 +50,8 @@ std::optional<std::wstring> UninstallValue(const wchar_t* name) {
 std::optional<DWORD> UninstallNumber(const wchar_t* name) {
   DWORD number = 0xDEADBEEF;
   DWORD size = sizeof number;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &number, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return number;
+  const LONG read = RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &number, &size);
+  return read == ERROR_SUCCESS ? std::optional(number) : std::nullopt;
 }
 
 bool IsEmptyFolder(const std::wstring& path) {

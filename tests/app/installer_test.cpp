@@ -408,17 +408,21 @@ TEST_F(Installer, FilesThatCannotBeWrittenAreCountedInTheReport) {
 }
 
 TEST_F(Installer, RefusedShortcutsAndRegistryValuesAreCountedInTheReport) {
-  // The probe refuses the desktop link and the DisplayName value as a refusing disk or registry
-  // would; the Quick Launch folder of a new prefix does not exist, so that link is not attempted.
+  // The probe refuses the desktop link and three registry values (a text, a number and a
+  // command) as a refusing disk or registry would; the Quick Launch folder of a new prefix does
+  // not exist, so that link is not attempted.
   ScratchFolder root(L"refused");
-  SetEnvironmentVariableW(L"VL_PROBE_REFUSE", L"Desktop\\Tamsic.lnk;DisplayName");
+  SetEnvironmentVariableW(L"VL_PROBE_REFUSE", L"Desktop\\Tamsic.lnk;DisplayName;NoRepair;QuietUninstallString");
   InstallerSession session;
   SetEnvironmentVariableW(L"VL_PROBE_REFUSE", nullptr);
   EXPECT_EQ(InstallAndFinish(session, root.Path()),
-            ExpectedReport(root.Path() + L"\\", L"安装失败：2项未能完成...."));
+            ExpectedReport(root.Path() + L"\\", L"安装失败：4项未能完成...."));
   EXPECT_EQ(session.WaitForExit(), 0u);
   EXPECT_EQ(UninstallValue(L"DisplayIcon"), root / L"Vorlane\\卸载.exe");
   EXPECT_FALSE(UninstallValue(L"DisplayName").has_value());
+  EXPECT_FALSE(UninstallNumber(L"NoRepair").has_value());
+  EXPECT_FALSE(UninstallValue(L"QuietUninstallString").has_value());
+  EXPECT_EQ(UninstallNumber(L"NoModify"), 1u);
   ExpectCleanEnd(session, 0);
 }
 
