@@ -4,7 +4,10 @@
 
 #include <string_view>
 
+#include <shellapi.h>
+
 #include "runtime/memory.h"
+#include "runtime/unique_handle.h"
 #include "runtime/text_boundary.h"
 
 namespace vl::installer {
@@ -21,49 +24,6 @@ bool StartsWithSwitch(std::wstring_view text, std::wstring_view name) noexcept {
     if (c != name[i]) return false;
   }
   return true;
-}
-
-// One argument from `at`, by CommandLineToArgvW's rules, into `out` (room for the rest of the
-// line); returns where the next one may start.
-std::size_t ReadArgument(std::wstring_view line, std::size_t at, wchar_t* out, std::size_t& length) noexcept {
-  bool quoted = false;
-  length = 0;
-  while (at < line.size() && (quoted || !IsBlank(line[at]))) {
-    std::size_t backslashes = 0;
-    while (at < line.size() && line[at] == L'\\') {
-      ++backslashes;
-      ++at;
-    }
-    if (at < line.size() && line[at] == L'"') {
-      // 2n backslashes before a quote are n, and the quote opens or closes; 2n + 1 are n and a
-      // literal quote. Inside quotes, a doubled quote is one literal quote.
-      for (std::size_t i = 0; i < backslashes / 2; ++i) out[length++] = L'\\';
-      if (backslashes % 2 == 1) {
-        out[length++] = L'"';
-      } else if (quoted && at + 1 < line.size() && line[at + 1] == L'"') {
-        out[length++] = L'"';
-        ++at;
-      } else {
-        quoted = !quoted;
-      }
-      ++at;
-    } else {
-      for (std::size_t i = 0; i < backslashes; ++i) out[length++] = L'\\';
-      if (at < line.size() && (quoted || !IsBlank(line[at]))) out[length++] = line[at++];
-    }
-  }
-  return at;
-}
-
-// The program's name: up to the closing quote when it starts with one, else up to a blank.
-std::size_t SkipProgramName(std::wstring_view line) noexcept {
-  std::size_t at = 0;
-  if (!line.empty() && line[0] == L'"') {
-    at = line.find(L'"', 1);
-    return at == std::wstring_view::npos ? line.size() : at + 1;
-  }
-  while (at < line.size() && !IsBlank(line[at])) ++at;
-  return at;
 }
 
 wchar_t* FullPath(const wchar_t* path) noexcept {
@@ -96,44 +56,37 @@ char* RootText(std::wstring_view typed) noexcept {
 CommandLine ReadCommandLine(const wchar_t* commandLine) noexcept {
   CommandLine options;
   const std::wstring_view line = commandLine != nullptr ? commandLine : L"";
-  auto* argument = static_cast<wchar_t*>(AllocateMemory((line.size() + 1) * sizeof(wchar_t)));
-  for (std::size_t at = SkipProgramName(line);;) {
-    while (at < line.size() && IsBlank(line[at])) ++at;
-    if (at >= line.size()) break;
-    const std::wstring_view rest = line.substr(at);
-    if (StartsWithSwitch(rest, L"/D=")) {
-      // The rest of the line as it stands, less the blanks that end it.
-      std::wstring_view root = rest.substr(3);
+  int count = 0;
+  const UniqueLocalMemory held(CommandLineToArgvW(commandLine, &count));
+  auto* const* arguments = static_cast<wchar_t* const*>(held.Get());
+  for (int i = 1; arguments != nullptr && i < count; ++i) {
+    const std::wstring_view value = arguments[i];
+    if (StartsWithSwitch(value, L"/D=")) {
+      // The rest of the line as it stands, blanks and all, less the blanks that end it; a path
+      // holds no "/", so the last "/D=" starts it. One quote around the whole switch, as programs
+      // that quote every argument with a blank write it, goes.
+      std::size_t at = line.size();
+      while (at >= 3 && !StartsWithSwitch(line.substr(at - 3), L"/D=")) --at;
+      std::wstring_view root = line.substr(at);
       while (!root.empty() && IsBlank(root.back())) root.remove_suffix(1);
+      if (at > 3 && line[at - 4] == L'"' && !root.empty() && root.back() == L'"') root.remove_suffix(1);
       FreeMemory(options.root);
-      options.root = RootText(root);
+      options.root = at >= 3 ? RootText(root) : nullptr;
       if (options.root == nullptr) options.unknownSwitch = true;
       break;
     }
-    std::size_t length = 0;
-    at = ReadArgument(line, at, argument, length);
-    const std::wstring_view value(argument, length);
     if (value.size() == 2 && StartsWithSwitch(value, L"/S")) {
       options.silent = true;
-    } else if ((value.size() == 2 && value == L"/?") || (value.size() == 5 && StartsWithSwitch(value, L"/HELP"))) {
+    } else if (value == L"/?" || (value.size() == 5 && StartsWithSwitch(value, L"/HELP"))) {
       options.help = true;
-    } else if (StartsWithSwitch(value, L"/D=")) {
-      // Quoted whole, as programs that quote every argument with a blank pass it: still the last.
-      FreeMemory(options.root);
-      options.root = RootText(value.substr(3));
-      while (at < line.size() && IsBlank(line[at])) ++at;
-      if (options.root == nullptr || at < line.size()) options.unknownSwitch = true;
-      break;
-    } else if (StartsWithSwitch(value, L"/LOG=") && value.size() > 5) {
-      argument[length] = L'\0';
+    } else if (value.size() > 5 && StartsWithSwitch(value, L"/LOG=")) {
       FreeMemory(options.log);
-      options.log = FullPath(argument + 5);
+      options.log = FullPath(arguments[i] + 5);
       if (options.log == nullptr) options.unknownSwitch = true;
     } else {
       options.unknownSwitch = true;
     }
   }
-  FreeMemory(argument);
   return options;
 }
 

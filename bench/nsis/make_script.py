@@ -169,6 +169,14 @@ def make_script(cat, contents, app_texts, payload_texts, caption, welcome):
     w("")
     w(f"Name {quote(caption)}")
     w(f"Caption {quote(caption)}")
+    w("; The same version resource as VorlaneSetup.exe's, so that the sizes compare like with like.")
+    w('VIProductVersion "2.6.0.0"')
+    w('VIFileVersion "2.6.0.0"')
+    for key, value in (("CompanyName", "Vorlane"), ("FileDescription", "Vorlane 2.6 安装程序"),
+                       ("FileVersion", "2.6.0.0"), ("LegalCopyright", "版权所有 (C) Vorlane"),
+                       ("OriginalFilename", "VorlaneSetup.exe"), ("ProductName", "Vorlane"),
+                       ("ProductVersion", "2.6.0.0")):
+        w(f'VIAddVersionKey /LANG=2052 "{key}" {quote(value)}')
     w("!ifdef OUTPUT")
     w('  OutFile "${OUTPUT}"')
     w("!else")
@@ -248,6 +256,15 @@ def make_script(cat, contents, app_texts, payload_texts, caption, welcome):
     w("  registry_write:")
     for (key, name), value in values:
         w(f"    WriteRegStr HKLM {quote(key)} {quote(name)} {literal(value)}")
+    # The details of the registration, as VorlaneSetup.exe writes them.
+    total_kib = (sum(os.path.getsize(os.path.join(contents, f"{e.stored:02d}")) for e in cat.entries) + 1023) // 1024
+    for name, value in ((t["kDisplayVersionName"], esc(t["kDisplayVersion"])), (t["kPublisherName"], esc(t["kPublisher"])),
+                        (t["kInstallLocationName"], f"{root}\\{esc(t['kProductFolder'])}\\"),
+                        (t["kUrlInfoAboutName"], payload_texts["kProductWebAddress"]),
+                        (t["kQuietUninstallStringName"], f"$\\\"{uninstaller_value}$\\\"{esc(t['kSilentSwitch'])}")):
+        w(f"    WriteRegStr HKLM {quote(icon_key)} {quote(name)} {literal(value)}")
+    for name, number in ((t["kEstimatedSizeName"], total_kib), (t["kNoModifyName"], 1), (t["kNoRepairName"], 1)):
+        w(f"    WriteRegDWORD HKLM {quote(icon_key)} {quote(name)} {number}")
     w("  registry_done:")
     w("")
     w("  ; Last, the Quick Launch link.")

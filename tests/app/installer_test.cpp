@@ -540,9 +540,26 @@ TEST_F(Installer, SilentInstallationsEndWithTheirExitCodes) {
   EXPECT_EQ(GetFileAttributesW((blanks / L"missing").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(silent(L"/S /Q"), 2u);
 
-  ScratchFolder blocked(L"blocked");
+  // Every file refused: exit 4, and the log (relative to the caller, appended) tells which.
+  ScratchFolder blocked(L"blocked 阻塞");
   std::ofstream((blocked / L"Vorlane").c_str()) << "in the way";
-  EXPECT_EQ(silent(L"/S /D=" + blocked.Path()), 4u);
+  std::ofstream((caller / L"run log.txt").c_str(), std::ios::binary) << "an earlier run\r\n";
+  EXPECT_EQ(silent(L"/S \"/LOG=run log.txt\" /D=" + blocked.Path(), caller.Path()), 4u);
+  const auto utf8 = [](const std::wstring& text) {
+    std::string bytes(text.size() * 4, '\0');
+    bytes.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                              bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                                              nullptr)));
+    return bytes;
+  };
+  const std::string log = FileBytes(caller / L"run log.txt").value_or("");
+  const std::string root = utf8(blocked.Path() + L"\\");
+  EXPECT_TRUE(log.starts_with("an earlier run\r\n\"")) << log;
+  EXPECT_NE(log.find("/S \"/LOG=run log.txt\" /D=" + utf8(blocked.Path()) + "\r\n" + root + "\r\n"),
+            std::string::npos) << log;
+  // A carried file's path is the root joined to a catalogue path that starts with a separator.
+  EXPECT_NE(log.find("file failed " + root + "\\Vorlane\\\xE5\x8D\xB8\xE8\xBD\xBD.exe\r\n"), std::string::npos) << log;
+  EXPECT_TRUE(log.ends_with("verdict failed 34\r\n")) << log;
 
   // As LocalSystem the links go to every user's desktop and Programs, and no one's Quick Launch.
   ScratchFolder machine(L"machine");
