@@ -239,8 +239,14 @@ std::optional<std::string> ShellLinkTarget(const std::string& linkFile) {
 }
 
 void RemoveProductShortCuts(const Installation& installation, RemovalReport& report) {
-  RemoveLinkIn(CSIDL_DESKTOPDIRECTORY, kDesktopLinkName, installation, report);
-  RemoveLinkIn(CSIDL_PROGRAMS, kProgramGroupLinkName, installation, report);
+  // An installation run as LocalSystem put its links in every user's folders; either way a link
+  // is the installation's only when it leads into the product folder.
+  for (const int desktop : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY}) {
+    RemoveLinkIn(desktop, kDesktopLinkName, installation, report);
+  }
+  for (const int programs : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+    RemoveLinkIn(programs, kProgramGroupLinkName, installation, report);
+  }
   RemoveLinkIn(CSIDL_APPDATA, kQuickLaunchLinkName, installation, report);
   // The web link starts a web address, not a file; it is the installation's by where it lies.
   DeleteOrRecord("shortcut", installation.root + kWebLinkPath, report);
@@ -270,9 +276,14 @@ void RemoveInstalledFolders(const Installation& installation, RemovalReport& rep
 }
 
 void RemoveUninstallShortCut(const Installation& installation, RemovalReport& report) {
-  RemoveLinkIn(CSIDL_PROGRAMS, kProgramGroupUninstallLinkName, installation, report);
-  const std::string programs = SpecialFolder(CSIDL_PROGRAMS);
-  if (!programs.empty()) RemoveFolderIfEmpty(programs + "\\" + kProductFolder, report);
+  for (const int folder : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+    const std::string programs = SpecialFolder(folder);
+    const std::string group = programs + "\\" + kProductFolder;
+    // Only a group that is there is looked at: the other of the two was never made.
+    if (programs.empty() || AttributesOf(group) == INVALID_FILE_ATTRIBUTES) continue;
+    RemoveLinkIn(folder, kProgramGroupUninstallLinkName, installation, report);
+    RemoveFolderIfEmpty(group, report);
+  }
 }
 
 void RemoveRegistration(const Installation& installation, RemovalReport& report) {

@@ -573,6 +573,12 @@ TEST_F(Installer, SilentInstallationsEndWithTheirExitCodes) {
   EXPECT_EQ(Normal(ShellLinkTarget(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Vorlane\\Tamsic.lnk").value_or(L"")),
             player);
   EXPECT_EQ(GetFileAttributesW(quickLaunchLink.c_str()), INVALID_FILE_ATTRIBUTES);
+  // Its uninstaller, as the registration runs it silently, finds them there.
+  ChildProcess uninstaller(machine / L"Vorlane\\卸载.exe", L"/S");
+  EXPECT_EQ(uninstaller.WaitForExit(60000), 0u);
+  EXPECT_EQ(GetFileAttributesW((SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Tamsic.lnk").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW((SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Vorlane").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(Installer, TheCommandLineFillsTheBoxAndAsksForHelp) {
