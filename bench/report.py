@@ -130,12 +130,7 @@ class Report:
                  "for every millisecond among that thread's windows only, under Wine, against `one_window.exe`, a plain mingw program that registers a class "
                  "and shows one window. The programs start in turn, round by round.")
         self.out()
-        self.out("| program | median | spread |")
-        self.out("|---|---|---|")
-        for name in names:
-            values = [r[name] for r in rounds]
-            self.out("| %s | %s ms | %s |" % (name, fmt(median(values)), stats.spread(values)))
-        self.out()
+        self.program_table(rounds)
         low, high = stats.median_interval(per_round)
         self.out("Installer ÷ one window, per round: **%s×** (95%% interval of the median %s–%s; target "
                  "≤ 1.30×: %s); round by round: %s." %
@@ -156,6 +151,15 @@ class Report:
                   fmt(median(ours) - cjk)))
         self.out()
 
+    def program_table(self, rounds):
+        """Each program's median and spread over rounds of {program: ms}."""
+        self.out("| program | median | spread |")
+        self.out("|---|---|---|")
+        for name in rounds[0]:
+            values = [r[name] for r in rounds]
+            self.out("| %s | %s ms | %s |" % (name, fmt(median(values)), stats.spread(values)))
+        self.out()
+
     def silent(self):
         rounds = self.data["silent"]
         floor = [r["floor_install.exe"] for r in rounds]
@@ -168,12 +172,7 @@ class Report:
                  "starts it and waits sees it: `VorlaneSetup.exe /S` against `floor_install.exe` with the "
                  "same root and, where built, the NSIS installer's `/S`; in turn, each into a clean machine.")
         self.out()
-        self.out("| program | median | spread |")
-        self.out("|---|---|---|")
-        for name in rounds[0]:
-            values = [r[name] for r in rounds]
-            self.out("| %s | %s ms | %s |" % (name, fmt(median(values)), stats.spread(values)))
-        self.out()
+        self.program_table(rounds)
         low, high = stats.median_interval(per_round)
         self.out("Installer ÷ floor, per round: **%s×** (95%% interval of the median %s–%s; target ≤ 1.15×: "
                  "%s); round by round: %s." % (fmt(ratio.value), fmt(low), fmt(high), verdict(ratio),
