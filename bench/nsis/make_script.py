@@ -257,7 +257,7 @@ def make_script(cat, contents, app_texts, payload_texts, caption, welcome):
     for (key, name), value in values:
         w(f"    WriteRegStr HKLM {quote(key)} {quote(name)} {literal(value)}")
     # The details of the registration, as VorlaneSetup.exe writes them.
-    total_kib = (sum(os.path.getsize(os.path.join(contents, f"{e.stored:02d}")) for e in cat.entries) + 1023) // 1024
+    total_kib = (sum(e.size for e in cat.entries) + 1023) // 1024
     for name, value in ((t["kDisplayVersionName"], esc(t["kDisplayVersion"])), (t["kPublisherName"], esc(t["kPublisher"])),
                         (t["kInstallLocationName"], f"{root}\\{esc(t['kProductFolder'])}\\"),
                         (t["kUrlInfoAboutName"], payload_texts["kProductWebAddress"]),
