@@ -1,7 +1,7 @@
 #pragma once
 // The installer's program-wide variables: they live from the program entry to the clean-up
 // routine.
-#include "command_line.h"
+#include "services/command_line.h"
 #include "services/system_info.h"
 
 namespace vl::installer {

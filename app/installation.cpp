@@ -47,10 +47,11 @@ bool FolderExists(Text path) {
   return exists;
 }
 
-// A folder that was there already is as good as made.
-bool MakeDirectory(Text path) {
-  return Logged("folder", BoolResult(CallCommand(MakeDirectoryCommand, ArgList{TextArg(path)})) || FolderExists(path),
-                path);
+// Creation that fails on a folder that is there already does no harm and counts as no failure;
+// only the log asks whether it was there, so that an unlogged run does no extra work.
+void MakeDirectory(Text path) {
+  const bool made = BoolResult(CallCommand(MakeDirectoryCommand, ArgList{TextArg(path)}));
+  if (RunLogOpen()) LogAction("folder", made || FolderExists(path), path);
 }
 
 // A special folder's path ending in a separator; the empty text when the system has none.

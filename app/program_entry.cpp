@@ -13,7 +13,7 @@ int ProgramEntry() {
   using namespace vl;
   using namespace vl::installer;
   // Before the start-up makes the program's folder current: relative paths are the caller's.
-  Options = ReadCommandLine(GetCommandLineW());
+  Options = ReadCommandLine(GetCommandLineW(), true);
   if (Options.silent) SilenceMessageBoxes();
   // A log that cannot be opened stops nothing: the run goes on without one.
   if (Options.log != nullptr) static_cast<void>(OpenRunLog(Options.log));
@@ -21,9 +21,9 @@ int ProgramEntry() {
   ResetFloatingPointUnit();
   InitGlobals();
   CallService(kServiceRegisterCleanup, reinterpret_cast<std::uintptr_t>(&ReleaseGlobals));
-  if (Options.unknownSwitch || Options.help) {
+  if (Options.unknown != nullptr || Options.help) {
     AskUser(kUsage, kOkButton, kPromptTitle);
-    EndProgram(Options.unknownSwitch ? 2 : 0);
+    EndProgram(Options.unknown != nullptr ? 2 : 0);
   }
   if (Options.silent) EndProgram(InstallUnattended());
   LoadStartPage(kWelcomePage.page);

@@ -97,26 +97,26 @@ def measure_install(wine, rounds):
             for mode in ("fresh", "reinstall")}
 
 
-def measure_startup(wine, rounds):
-    programs = [program("one_window.exe"), win(BUILD / "VorlaneSetup.exe"), program("cjk_window.exe")]
-    if NSIS_EXE.exists():
-        programs.append(win(NSIS_EXE))
-    rows = wine.lines(program("bench_driver.exe"), "startup", STARTUP_ROUND_FACTOR * rounds, *programs)
+def by_program(rows):
+    """The driver's <round> <program> <ms> rows as one {program: ms} per round; warm-up dropped."""
     by_round = {}
     for number, name, ms in rows:
         by_round.setdefault(int(number), {})[name] = float(ms)
     return [r for n, r in sorted(by_round.items()) if n > 0]
+
+
+def measure_startup(wine, rounds):
+    programs = [program("one_window.exe"), win(BUILD / "VorlaneSetup.exe"), program("cjk_window.exe")]
+    if NSIS_EXE.exists():
+        programs.append(win(NSIS_EXE))
+    return by_program(wine.lines(program("bench_driver.exe"), "startup", STARTUP_ROUND_FACTOR * rounds, *programs))
 
 
 def measure_silent(wine, rounds):
     """Per round, {program: ms} for the floor and each installer's unattended run, start to exit."""
     installers = [win(BUILD / "VorlaneSetup.exe")] + ([win(NSIS_EXE)] if NSIS_EXE.exists() else [])
-    rows = wine.lines(program("bench_driver.exe"), "silent", INSTALL_ROUND_FACTOR * rounds, INSTALL_ROOT,
-                      program("floor_install.exe"), *installers)
-    by_round = {}
-    for number, name, ms in rows:
-        by_round.setdefault(int(number), {})[name] = float(ms)
-    return [r for n, r in sorted(by_round.items()) if n > 0]
+    return by_program(wine.lines(program("bench_driver.exe"), "silent", INSTALL_ROUND_FACTOR * rounds, INSTALL_ROOT,
+                                 program("floor_install.exe"), *installers))
 
 
 def stored_payload_bytes():

@@ -3,7 +3,7 @@
 // what the installation created and nothing else, reports what it could not remove, and has its
 // own file removed by the clean-up helper it carries once it has ended. Run with /S (as the
 // registration's QuietUninstallString runs it) it asks nothing and shows nothing; /LOG=<file>
-// logs the run (command_line.h).
+// logs the run (services/command_line.h).
 //
 // Exit codes: 0 all removed (folders that hold the user's own files and links below the product
 // folder stay and are named), 1 something could not be removed, 2 the user answered No or the
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
+#include "services/command_line.h"
 #include "dll_search_restriction.h"
 #include "paths.h"
 #include "payload/fatal_error.h"
@@ -132,16 +132,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const bool dllSearchRestricted = RestrictDllSearchToSystem();
   // Before anything changes the current folder: a relative log path names a file there.
   const wchar_t* const commandLineText = GetCommandLineW();
-  const CommandLine command = ReadCommandLine(commandLineText);
+  struct HeldCommandLine : vl::CommandLine {
+    ~HeldCommandLine() { vl::ReleaseCommandLine(*this); }
+  } command;
+  static_cast<vl::CommandLine&>(command) = vl::ReadCommandLine(commandLineText, false);
   const bool silent = command.silent;
   if (silent) vl::SilenceFatalErrorBox();
   if (!dllSearchRestricted) {
     if (!silent) ShowMessage(kSystemUpdateNeeded, kFatalErrorTitle, MB_OK | MB_ICONERROR);
     return kSystemUpdateMissing;
   }
-  if (command.unknown) {
+  if (command.unknown != nullptr) {
     if (!silent) {
-      const std::string argument = FromWide(*command.unknown).value_or(std::string());
+      const std::string argument = FromWide(command.unknown).value_or(std::string());
       ShowMessage(kUnknownArgument + argument + kLineBreak + kLineBreak + kUninstallUsage, kUninstallTitle,
                   MB_OK | MB_ICONERROR);
     }
@@ -152,7 +155,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return kRemoved;
   }
   // A log that cannot be opened stops nothing: the run then goes unlogged.
-  if (!command.logFile.empty()) static_cast<void>(vl::OpenRunLog(command.logFile.c_str()));
+  if (command.log != nullptr) static_cast<void>(vl::OpenRunLog(command.log));
 
   const std::optional<std::string> program = ProgramPath();
   const std::optional<Installation> installation = program ? LocateInstallation(*program) : std::nullopt;

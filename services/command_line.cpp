@@ -10,7 +10,7 @@
 #include "runtime/unique_handle.h"
 #include "runtime/text_boundary.h"
 
-namespace vl::installer {
+namespace vl {
 namespace {
 
 bool IsBlank(wchar_t c) noexcept { return c == L' ' || c == L'\t'; }
@@ -38,12 +38,18 @@ wchar_t* FullPath(const wchar_t* path) noexcept {
   return full;
 }
 
+// A terminated copy of `text` (a new allocation).
+wchar_t* CopyWide(std::wstring_view text) noexcept {
+  auto* copy = static_cast<wchar_t*>(AllocateMemory((text.size() + 1) * sizeof(wchar_t)));
+  for (std::size_t i = 0; i < text.size(); ++i) copy[i] = text[i];
+  copy[text.size()] = L'\0';
+  return copy;
+}
+
 // /D='s root, resolved against the current folder, as GB18030 bytes; null when it names nothing
 // a path can hold or has no text of ours.
 char* RootText(std::wstring_view typed) noexcept {
-  auto* copy = static_cast<wchar_t*>(AllocateMemory((typed.size() + 1) * sizeof(wchar_t)));
-  for (std::size_t i = 0; i < typed.size(); ++i) copy[i] = typed[i];
-  copy[typed.size()] = L'\0';
+  wchar_t* copy = CopyWide(typed);
   wchar_t* full = typed.empty() ? nullptr : FullPath(copy);
   FreeMemory(copy);
   char* root = full != nullptr ? TextFromWide(full) : nullptr;
@@ -53,7 +59,7 @@ char* RootText(std::wstring_view typed) noexcept {
 
 }  // namespace
 
-CommandLine ReadCommandLine(const wchar_t* commandLine) noexcept {
+CommandLine ReadCommandLine(const wchar_t* commandLine, bool takesRoot) noexcept {
   CommandLine options;
   const std::wstring_view line = commandLine != nullptr ? commandLine : L"";
   int count = 0;
@@ -61,18 +67,19 @@ CommandLine ReadCommandLine(const wchar_t* commandLine) noexcept {
   auto* const* arguments = static_cast<wchar_t* const*>(held.Get());
   for (int i = 1; arguments != nullptr && i < count; ++i) {
     const std::wstring_view value = arguments[i];
-    if (StartsWithSwitch(value, L"/D=")) {
+    bool understood = true;
+    if (takesRoot && StartsWithSwitch(value, L"/D=")) {
       // The rest of the line as it stands, blanks and all, less the blanks that end it; a path
       // holds no "/", so the last "/D=" starts it. One quote around the whole switch, as programs
       // that quote every argument with a blank write it, goes.
       std::size_t at = line.size();
-      while (at >= 3 && !StartsWithSwitch(line.substr(at - 3), L"/D=")) --at;
-      std::wstring_view root = line.substr(at);
+      while (at >= 3 && !StartsWithSwitch({line.data() + at - 3, line.size() - at + 3}, L"/D=")) --at;
+      std::wstring_view root(line.data() + at, line.size() - at);
       while (!root.empty() && IsBlank(root.back())) root.remove_suffix(1);
       if (at > 3 && line[at - 4] == L'"' && !root.empty() && root.back() == L'"') root.remove_suffix(1);
       FreeMemory(options.root);
       options.root = at >= 3 ? RootText(root) : nullptr;
-      if (options.root == nullptr) options.unknownSwitch = true;
+      if (options.root == nullptr && options.unknown == nullptr) options.unknown = CopyWide(value);
       break;
     }
     if (value.size() == 2 && StartsWithSwitch(value, L"/S")) {
@@ -82,10 +89,11 @@ CommandLine ReadCommandLine(const wchar_t* commandLine) noexcept {
     } else if (value.size() > 5 && StartsWithSwitch(value, L"/LOG=")) {
       FreeMemory(options.log);
       options.log = FullPath(arguments[i] + 5);
-      if (options.log == nullptr) options.unknownSwitch = true;
+      understood = options.log != nullptr;
     } else {
-      options.unknownSwitch = true;
+      understood = false;
     }
+    if (!understood && options.unknown == nullptr) options.unknown = CopyWide(value);
   }
   return options;
 }
@@ -93,8 +101,10 @@ CommandLine ReadCommandLine(const wchar_t* commandLine) noexcept {
 void ReleaseCommandLine(CommandLine& options) noexcept {
   FreeMemory(options.root);
   FreeMemory(options.log);
+  FreeMemory(options.unknown);
   options.root = nullptr;
   options.log = nullptr;
+  options.unknown = nullptr;
 }
 
-}  // namespace vl::installer
+}  // namespace vl
