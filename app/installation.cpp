@@ -192,22 +192,21 @@ int RegisterDetails(Text uninstaller, bool ours) {
                                 static_cast<std::size_t>(FindLastBackslash(kDisplayIconValue) - kDisplayIconValue) + 1);
   char* location = ConcatTexts({InstallRoot, kProductFolder, kBackslash});
   char* quietCommand = ConcatTexts({kQuote, uninstaller, kQuote, kSilentSwitch});
-  // One call site for all eight keeps the code small: each write builds its argument list.
+  // The values the installation does not change are one table, written by one call site.
   struct Detail {
     Text name;
     Text text;  // null for a number
     std::int32_t number;
   };
-  const Detail details[] = {{kDisplayVersionName, kDisplayVersion, 0},
-                            {kPublisherName, kPublisher, 0},
-                            {kInstallLocationName, location, 0},
-                            {kEstimatedSizeName, nullptr, PayloadKilobytes()},
-                            {kUrlInfoAboutName, kProductWebAddress, 0},
-                            {kNoModifyName, nullptr, 1},
-                            {kNoRepairName, nullptr, 1},
-                            {kQuietUninstallStringName, quietCommand, 0}};
-  int failed = 0;
-  for (const Detail& detail : details) {
+  static const Detail kFixedDetails[] = {{kDisplayVersionName, kDisplayVersion, 0},
+                                         {kPublisherName, kPublisher, 0},
+                                         {kUrlInfoAboutName, kProductWebAddress, 0},
+                                         {kNoModifyName, nullptr, 1},
+                                         {kNoRepairName, nullptr, 1}};
+  int failed = !WriteNamedValue(keyPath, kInstallLocationName, TextArg(location), ours) +
+               !WriteNamedValue(keyPath, kEstimatedSizeName, IntArg(PayloadKilobytes()), ours) +
+               !WriteNamedValue(keyPath, kQuietUninstallStringName, TextArg(quietCommand), ours);
+  for (const Detail& detail : kFixedDetails) {
     const ArgRecord value = detail.text != nullptr ? TextArg(detail.text) : IntArg(detail.number);
     failed += !WriteNamedValue(keyPath, detail.name, value, ours);
   }

@@ -1,5 +1,6 @@
 #include "registry_commands.h"
 
+#include <cstring>
 #include <cwchar>
 
 #include "runtime/byte_set.h"
@@ -21,6 +22,7 @@ class ValuePath {
 
   bool Valid() const noexcept { return m_key.Valid() && m_name.Valid(); }
   const wchar_t* Key() const noexcept { return m_key.Get(); }
+  std::size_t KeyLength() const noexcept { return m_key.Length(); }
   const wchar_t* Name() const noexcept { return m_name.Get(); }
 
  private:
@@ -33,15 +35,50 @@ class ValuePath {
   WideText m_name;
 };
 
-// The key named by the root code argument and the key path, opened with `access`; invalid when
-// it cannot be opened.
-UniqueKey OpenKey(const ArgRecord& rootCode, const ValuePath& path, REGSAM access) noexcept {
-  HKEY opened = nullptr;
-  if (!path.Valid() ||
-      RegOpenKeyExW(RootKeyFromCode(AsInt(rootCode).value_or(0)), path.Key(), 0, access, &opened) != ERROR_SUCCESS) {
-    opened = nullptr;
+// The last key a command opened stays open for the next: the installer writes its
+// registration's values one after another into one key, and opening and closing a key costs
+// more than writing a value. The handle lives as long as the program, so a value written through
+// it goes where a fresh open would have put it unless another program deletes the key meanwhile.
+struct KeyName {
+  HKEY root;  // null when there is no key to reuse
+  REGSAM access;
+  std::size_t pathBytes;
+  wchar_t path[128];  // a longer path is not remembered
+};
+// In the zero-filled section, which takes no room in the program file (the compiler would
+// otherwise give the object a data section of its own, stored in full).
+__attribute__((section(".bss"))) KeyName g_lastKeyName;
+UniqueKey g_lastKey;
+
+// The key named by the root code argument and the key path, with at least `access`; null when it
+// cannot be opened (or, when `create` asks, created). The key stays g_lastKey's.
+HKEY OpenKey(const ArgRecord& rootCode, const ValuePath& path, REGSAM access, bool create = false) noexcept {
+  if (!path.Valid()) return nullptr;
+  const HKEY root = RootKeyFromCode(AsInt(rootCode).value_or(0));
+  KeyName& last = g_lastKeyName;
+  const std::size_t pathBytes = path.KeyLength() * sizeof(wchar_t);
+  if (last.root == root && (last.access & access) == access && last.pathBytes == pathBytes &&
+      std::memcmp(last.path, path.Key(), pathBytes) == 0) {
+    return g_lastKey.Get();
   }
-  return UniqueKey(opened);
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(root, path.Key(), 0, access, &opened) != ERROR_SUCCESS &&
+      (!create || RegCreateKeyW(root, path.Key(), &opened) != ERROR_SUCCESS)) {
+    return nullptr;
+  }
+  g_lastKey = UniqueKey(opened);
+  const bool fits = pathBytes <= sizeof last.path;
+  last = {fits ? root : nullptr, access, pathBytes, {}};
+  if (fits) std::memcpy(last.path, path.Key(), pathBytes);
+  return opened;
+}
+
+// A remembered key that another program deleted refuses everything with ERROR_KEY_DELETED: a
+// query then finds nothing, which is so, and the key is forgotten, so that the next command
+// opens it afresh.
+LONG ForgettingDeletedKey(LONG status) noexcept {
+  if (status == ERROR_KEY_DELETED) g_lastKeyName.root = nullptr;
+  return status;
 }
 
 std::uint32_t LowWordOfTruncated(double value) noexcept {
@@ -76,24 +113,25 @@ HKEY RootKeyFromCode(std::int32_t code) noexcept {
 
 void RegistryValueExistsCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
   const ValuePath path(ArgAt(count, args, 1));
-  const UniqueKey key = OpenKey(ArgAt(count, args, 0), path, KEY_READ);
-  SetBoolResult(result,
-                key && RegQueryValueExW(key.Get(), path.Name(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS);
+  const HKEY key = OpenKey(ArgAt(count, args, 0), path, KEY_QUERY_VALUE);
+  SetBoolResult(result, key && ForgettingDeletedKey(RegQueryValueExW(key, path.Name(), nullptr, nullptr, nullptr,
+                                                                     nullptr)) == ERROR_SUCCESS);
 }
 
 void ReadRegistryTextCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
   const ValuePath path(ArgAt(count, args, 1));
-  const UniqueKey key = OpenKey(ArgAt(count, args, 0), path, KEY_QUERY_VALUE);
   // Most texts fit the first try; a longer one is asked again with the size it needs, and a
   // stored text need not end in a NUL: one more unit always holds one.
   wchar_t* text = nullptr;
   DWORD size = MAX_PATH * sizeof(wchar_t);
   DWORD type = REG_NONE;
+  const HKEY key = OpenKey(ArgAt(count, args, 0), path, KEY_QUERY_VALUE);
   LONG status = key ? ERROR_MORE_DATA : ERROR_FILE_NOT_FOUND;
   for (int attempt = 0; attempt < 2 && status == ERROR_MORE_DATA; ++attempt) {
     FreeMemory(text);
     text = static_cast<wchar_t*>(AllocateMemory(size + sizeof(wchar_t)));
-    status = RegQueryValueExW(key.Get(), path.Name(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    status = ForgettingDeletedKey(
+        RegQueryValueExW(key, path.Name(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size));
   }
   std::size_t length = 0;
   if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
@@ -129,18 +167,17 @@ void WriteRegistryValueCommand(ResultRecord* result, int count, const ArgRecord*
   } else {
     return;
   }
+  if (!text.Valid()) return;
   const ValuePath path(ArgAt(count, args, 1));
-  if (!path.Valid() || !text.Valid()) return;
-
-  UniqueKey key = OpenKey(ArgAt(count, args, 0), path, KEY_WRITE);
-  if (!key) {
-    HKEY created = nullptr;
-    const HKEY root = RootKeyFromCode(AsInt(ArgAt(count, args, 0)).value_or(0));
-    if (RegCreateKeyW(root, path.Key(), &created) != ERROR_SUCCESS) return;
-    key = UniqueKey(created);
-  }
   const auto* bytes = static_cast<const BYTE*>(data);
-  SetBoolResult(result, RegSetValueExW(key.Get(), path.Name(), 0, type, bytes, size) == ERROR_SUCCESS);
+  // A write into a deleted key is tried again on the key made afresh.
+  LONG status = ERROR_KEY_DELETED;
+  for (int attempt = 0; attempt < 2 && status == ERROR_KEY_DELETED; ++attempt) {
+    const HKEY key = OpenKey(ArgAt(count, args, 0), path, KEY_WRITE, true);
+    if (key == nullptr) return;
+    status = ForgettingDeletedKey(RegSetValueExW(key, path.Name(), 0, type, bytes, size));
+  }
+  SetBoolResult(result, status == ERROR_SUCCESS);
 }
 
 }  // namespace vl

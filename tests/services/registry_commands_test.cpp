@@ -120,6 +120,13 @@ TEST_F(Registry, MissingKeysAreCreatedOnTheWay) {
   EXPECT_TRUE(Write(3, path, TextArg("again")));
   const StoredValue again = ReadBack(HKEY_CURRENT_USER, m_base + "\\a\\b\\c", "Value");
   EXPECT_EQ(again.data, StoredText(L"again"));
+
+  // Deleted by someone else between two writes, the key is made again, not written while gone.
+  RegDeleteTreeA(HKEY_CURRENT_USER, m_base.c_str());
+  EXPECT_FALSE(Exists(3, path));
+  EXPECT_TRUE(Write(3, path, TextArg("recreated")));
+  EXPECT_EQ(ReadBack(HKEY_CURRENT_USER, m_base + "\\a\\b\\c", "Value").data, StoredText(L"recreated"));
+  EXPECT_TRUE(Exists(3, path));
 }
 
 TEST_F(Registry, NumbersAreStoredAsDwordsTruncatedTowardZero) {
