@@ -61,7 +61,7 @@ class Report:
                  "time) walked through its pages by the automation helper, against `floor_install.exe`, "
                  "which does the same work from the same uncompressed payload in its constant segment "
                  "with the plainest Win32 calls (14 CreateDirectoryA, 34 CreateFileA with one WriteFile "
-                 "each, 19 SetFileAttributesA, 5 IShellLinkA saves, 3 RegSetValueExA). Like the installer, "
+                 "each, 19 SetFileAttributesA, 5 IShellLinkA saves, 11 RegSetValueExA into one key). Like the installer, "
                  "the floor writes a missing file in place (CREATE_NEW) and replaces an existing one by a "
                  "new file written beside it and moved over it (MoveFileExA), so that a reinstall compares "
                  "like with like. The installer's own security work is in the pass where it happens there: "
