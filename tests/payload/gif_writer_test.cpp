@@ -55,7 +55,62 @@ TEST(GifWriterTest, StandardDecoderReadsEveryPixelAlsoAcrossTableResets) {
   }
 }
 
-TEST(GifWriterTest, EverySizeFromTheSmallestCommentUpIsReachedExactly) {
+// Walks the blocks of a GIF strictly: header, screen, tables, extensions and image, each run of
+// sub-blocks 1 to 255 bytes long ended by one empty block, exactly one image, the trailer last.
+// Returns what is wrong, or nothing.
+std::string StrictGifFault(const std::string& gif) {
+  std::size_t at = 0;
+  auto has = [&](std::size_t count) { return gif.size() - at >= count; };
+  auto byte = [&](std::size_t offset) { return static_cast<std::uint8_t>(gif[at + offset]); };
+  auto skipTable = [&](std::uint8_t flags) {
+    const std::size_t length = (flags & 0x80) != 0 ? 3u << ((flags & 7) + 1) : 0;
+    if (!has(length)) return false;
+    at += length;
+    return true;
+  };
+  auto skipSubBlocks = [&]() {
+    while (has(1) && byte(0) != 0) {
+      if (!has(1 + byte(0))) return false;
+      at += 1 + byte(0);
+    }
+    if (!has(1)) return false;
+    ++at;  // the empty block that ends the run
+    return true;
+  };
+  if (!has(13) || gif.compare(0, 6, "GIF89a") != 0) return "no header";
+  const std::string screen = gif.substr(6, 4);
+  at = 13;
+  if (!skipTable(static_cast<std::uint8_t>(gif[10]))) return "truncated global table";
+  int images = 0;
+  while (has(1)) {
+    const std::uint8_t introducer = byte(0);
+    const std::size_t offset = at++;
+    if (introducer == 0x3B) {
+      if (at != gif.size()) return "bytes after the trailer at " + std::to_string(offset);
+      if (images != 1) return std::to_string(images) + " images";
+      return {};
+    }
+    if (introducer == 0x21) {
+      if (!has(1)) return "truncated extension at " + std::to_string(offset);
+      ++at;  // label
+      if (!skipSubBlocks()) return "truncated extension at " + std::to_string(offset);
+    } else if (introducer == 0x2C) {
+      if (!has(9)) return "truncated image descriptor";
+      if (gif.compare(at + 4, 4, screen) != 0) return "image size differs from the screen";
+      const std::uint8_t flags = byte(8);
+      at += 9;
+      if (!skipTable(flags) || !has(1) || byte(0) < 2 || byte(0) > 8) return "bad image start";
+      ++at;  // minimum code size
+      if (!skipSubBlocks()) return "truncated image data";
+      ++images;
+    } else {
+      return "unknown block " + std::to_string(introducer) + " at " + std::to_string(offset);
+    }
+  }
+  return "no trailer";
+}
+
+TEST(GifWriterTest, EverySizeFromTheSmallestCommentUpIsAWellFormedGifOfThatSize) {
   const Picture picture = DrawArtistPicture("a", 20, 20);
   const constgen::Result<std::string> probe = MakeGif(picture, 100000, "x", "t");
   ASSERT_TRUE(probe.ok());
@@ -70,7 +125,7 @@ TEST(GifWriterTest, EverySizeFromTheSmallestCommentUpIsReachedExactly) {
     const constgen::Result<std::string> gif = MakeGif(picture, size, "x", "t");
     ASSERT_TRUE(gif.ok()) << size;
     ASSERT_EQ(gif.value().size(), size);
-    ASSERT_EQ(gif.value().back(), 0x3B);
+    ASSERT_EQ(StrictGifFault(gif.value()), "") << size;
   }
   EXPECT_EQ(DecodeWithImageMagick(MakeGif(picture, smallest + 259, "x", "t").value()),
             PaletteImage(picture));

@@ -49,11 +49,14 @@ void PutSubBlocks(ByteWriter& out, std::string_view data) {
 
 // Comment extensions taking exactly `size` bytes (at least 5): introducer, label, sub-blocks
 // of text and the terminator. Sub-blocks may be shorter than 255 bytes, so every size is
-// reachable with one extension.
+// reachable with one extension: full blocks, then the rest in the last one.
 void PutComment(ByteWriter& out, std::size_t size, std::string_view comment) {
   const std::size_t payloadAndLengths = size - 3;
   const std::size_t blocks = (payloadAndLengths + 255) / 256;
   const std::size_t textLength = payloadAndLengths - blocks;
+  // When the full blocks leave nothing for the last one (an empty block would end the comment
+  // early), the block before it gives up one byte.
+  const bool lastWouldBeEmpty = textLength == 255 * (blocks - 1);
   std::string text;
   while (text.size() < textLength) text.append(comment);
   text.resize(textLength);
@@ -61,7 +64,8 @@ void PutComment(ByteWriter& out, std::size_t size, std::string_view comment) {
   out.U8(0xFE);
   std::string_view rest = text;
   for (std::size_t block = 0; block < blocks; ++block) {
-    const std::size_t length = block + 1 < blocks ? 255 : rest.size();
+    std::size_t length = block + 1 < blocks ? 255 : rest.size();
+    if (lastWouldBeEmpty && block + 2 == blocks) length = 254;
     out.U8(static_cast<std::uint8_t>(length));
     out.Bytes(rest.substr(0, length));
     rest.remove_prefix(length);
