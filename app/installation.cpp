@@ -6,6 +6,7 @@
 #include "handler_support.h"
 #include "install_root.h"
 #include "installation.h"
+#include "payload_check.h"
 #include "page_segment_layout.h"
 #include "payload/catalogue.h"
 #include "payload_texts.h"
@@ -267,6 +268,7 @@ void InstallProduct(bool showProgress) noexcept {
 int InstallUnattended() noexcept {
   Text refusal = nullptr;
   const Text typed = Options.root != nullptr ? Options.root : kDefaultInstallRoot;
+  if (!CheckPayloadUnattended(typed)) return 3;
   char* root = AcceptInstallRoot(typed, &refusal);
   if (root == nullptr) {
     // Refused, nothing installed: the log names the root and the one step that failed.
@@ -283,4 +285,6 @@ int InstallUnattended() noexcept {
 
 }  // namespace vl::installer
 
-extern "C" void RunInstallation() { InstallProduct(true); }
+extern "C" void RunInstallation() {
+  if (AwaitSoundPayload()) InstallProduct(true);
+}

@@ -8,7 +8,8 @@ namespace vl::installer {
 void InstallProduct(bool showProgress) noexcept;
 
 // The unattended installation (/S): into /D= or the default root. Returns the exit code: 0 when
-// every step succeeded, 1 when the root was refused (nothing installed), 4 when a step failed.
+// every step succeeded, 1 when the root was refused, 3 when a carried content is damaged
+// (nothing installed in either case), 4 when a step failed.
 int InstallUnattended() noexcept;
 
 }  // namespace vl::installer

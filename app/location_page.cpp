@@ -5,6 +5,7 @@
 #include "handler_support.h"
 #include "install_root.h"
 #include "page_segment_layout.h"
+#include "payload_check.h"
 #include "product_tree.h"
 #include "runtime/libraries.h"
 #include "runtime_texts.h"
@@ -58,6 +59,8 @@ char* AcceptInstallRoot(Text typed, Text* refusal) noexcept {
 }  // namespace vl::installer
 
 extern "C" void OnLocationNext() {
+  // Accepting a root makes the product folder: not for an installer whose contents are damaged.
+  if (!AwaitSoundPayload()) return;
   char* typed = ReadText(kLocationPage, kInstallFolderBox);
   Text refusal = nullptr;
   char* root = AcceptInstallRoot(typed, &refusal);

@@ -6,6 +6,7 @@
 #include "handler_support.h"
 #include "ids.h"
 #include "installation.h"
+#include "payload_check.h"
 #include "runtime/frame.h"
 #include "services/run_log.h"
 
@@ -26,6 +27,7 @@ int ProgramEntry() {
     EndProgram(Options.unknown != nullptr ? 2 : 0);
   }
   if (Options.silent) EndProgram(InstallUnattended());
+  StartPayloadCheck();
   LoadStartPage(kWelcomePage.page);
   RunMessageLoop();
   return 0;

@@ -5,7 +5,7 @@ Every comparison runs its sides in turn (A B A B ...) in one call, one warm-up r
 quotes the median of the per-round ratios. `make bench` builds the programs first.
 
 Environment: BENCH_ROUNDS  rounds after the warm-up (default 15)
-             BENCH_ONLY    a comma-separated subset of install,silent,startup,size,memory,scaling
+             BENCH_ONLY    a comma-separated subset of install,silent,check,startup,size,memory,scaling
 
 The measurements are kept in build/bench/measurements.pickle; `bench/run.py --report` writes the
 two files again from them without measuring.
@@ -117,6 +117,21 @@ def measure_silent(wine, rounds):
     installers = [win(BUILD / "VorlaneSetup.exe")] + ([win(NSIS_EXE)] if NSIS_EXE.exists() else [])
     return by_program(wine.lines(program("bench_driver.exe"), "silent", INSTALL_ROUND_FACTOR * rounds, INSTALL_ROOT,
                                  program("floor_install.exe"), *installers))
+
+
+def measure_check(wine, rounds):
+    """Per round, {way: (ms, bytes)} for the check of the carried contents, each way in a fresh
+    process; warm-up dropped. A way the processor lacks is left out."""
+    by_round = []
+    for number in range(rounds + 1):
+        row = {}
+        for way in ("instruction", "table"):
+            fields = wine.lines(program("check_timing.exe"), way)[0]
+            if fields[1] != "unavailable":
+                row[way] = (float(fields[1]), int(fields[2]))
+        if number > 0:
+            by_round.append(row)
+    return by_round
 
 
 def stored_payload_bytes():
@@ -301,7 +316,7 @@ def machine():
 def measure():
     rounds = int(os.environ.get("BENCH_ROUNDS", "15"))
     only = set(filter(None, os.environ.get("BENCH_ONLY", "").split(","))) or \
-        {"install", "silent", "startup", "size", "memory", "scaling"}
+        {"install", "silent", "check", "startup", "size", "memory", "scaling"}
     data = {"rounds": rounds, "install_rounds": INSTALL_ROUND_FACTOR * rounds,
             "startup_rounds": STARTUP_ROUND_FACTOR * rounds, "scaling_rounds": SCALING_ROUND_FACTOR * rounds,
             "machine": machine()}
@@ -309,8 +324,8 @@ def measure():
         data["size"] = measure_size()
     wine = Wine()
     try:
-        steps = [("install", measure_install), ("silent", measure_silent), ("startup", measure_startup), ("memory", measure_memory),
-                 ("scaling", measure_scaling)]
+        steps = [("install", measure_install), ("silent", measure_silent), ("check", measure_check),
+                 ("startup", measure_startup), ("memory", measure_memory), ("scaling", measure_scaling)]
         for name, step in steps:
             if name in only:
                 started = time.monotonic()

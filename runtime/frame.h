@@ -39,6 +39,11 @@ void RunMessageLoop() noexcept;
 // never wait on a person. A message-box command then answers as if OK was pressed.
 void SilenceMessageBoxes() noexcept;
 
+// Has `routine` run on the GUI thread as soon as it takes its messages (a message box's loop
+// included): how another thread hands the GUI thread its result. Callable from any thread once
+// the start-up has run; after the end routine nothing runs.
+void PostToGuiThread(void (*routine)()) noexcept;
+
 // Runs the end routine and ends the process with `exitCode`. Callable from any thread.
 [[noreturn]] void EndProgram(int exitCode) noexcept;
 

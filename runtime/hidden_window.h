@@ -1,5 +1,6 @@
 #pragma once
-// The hidden tool window through which other threads ask the GUI thread to end the program.
+// The hidden tool window through which other threads ask the GUI thread to end the program or to
+// run a routine (PostToGuiThread, frame.h).
 #include <windows.h>
 
 namespace vl {

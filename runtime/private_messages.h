@@ -9,5 +9,8 @@ inline constexpr UINT kClosePageMessage = 0x8065;
 // Sent to the hidden request window from another thread: end the program on the GUI thread;
 // wParam is the exit code.
 inline constexpr UINT kEndProgramRequest = 0x83E7;
+// Posted to the hidden request window from another thread (PostToGuiThread): run the routine in
+// lParam on the GUI thread.
+inline constexpr UINT kRunRoutineRequest = 0x83E8;
 
 }  // namespace vl

@@ -44,6 +44,15 @@ std::wstring ExpectedReport(const std::wstring& root, const std::wstring& lastLi
   return report + root + lastLine;
 }
 
+// The UTF-8 form of a text, as the run log holds it.
+std::string Utf8(const std::wstring& text) {
+  std::string bytes(text.size() * 4, '\0');
+  bytes.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                            bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                                            nullptr)));
+  return bytes;
+}
+
 void ExpectCleanEnd(const InstallerSession& session, DWORD exitCode) {
   const auto lines = session.ProbeLines("allocations.txt");
   ASSERT_EQ(lines.size(), 1u) << "the program must end exactly once";
@@ -545,17 +554,10 @@ TEST_F(Installer, SilentInstallationsEndWithTheirExitCodes) {
   std::ofstream((blocked / L"Vorlane").c_str()) << "in the way";
   std::ofstream((caller / L"run log.txt").c_str(), std::ios::binary) << "an earlier run\r\n";
   EXPECT_EQ(silent(L"/S \"/LOG=run log.txt\" /D=" + blocked.Path(), caller.Path()), 4u);
-  const auto utf8 = [](const std::wstring& text) {
-    std::string bytes(text.size() * 4, '\0');
-    bytes.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                              bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                                                              nullptr)));
-    return bytes;
-  };
   const std::string log = FileBytes(caller / L"run log.txt").value_or("");
-  const std::string root = utf8(blocked.Path() + L"\\");
+  const std::string root = Utf8(blocked.Path() + L"\\");
   EXPECT_TRUE(log.starts_with("an earlier run\r\n\"")) << log;
-  EXPECT_NE(log.find("/S \"/LOG=run log.txt\" /D=" + utf8(blocked.Path()) + "\r\n" + root + "\r\n"),
+  EXPECT_NE(log.find("/S \"/LOG=run log.txt\" /D=" + Utf8(blocked.Path()) + "\r\n" + root + "\r\n"),
             std::string::npos) << log;
   // A carried file's path is the root joined to a catalogue path that starts with a separator.
   EXPECT_NE(log.find("file failed " + root + "\\Vorlane\\\xE5\x8D\xB8\xE8\xBD\xBD.exe\r\n"), std::string::npos) << log;
@@ -601,6 +603,60 @@ TEST_F(Installer, TheCommandLineFillsTheBoxAndAsksForHelp) {
     AnswerDialog(box, IDOK);
     EXPECT_EQ(session.WaitForExit(), code) << arguments;
   }
+}
+
+
+// Copies of the installer with one stored byte or one recorded digest changed, as a download cut
+// short or a flipped bit would leave them: the damage is shown on the first page without a
+// click, the program ends with -1, or with 3 unattended, and nothing is installed.
+TEST_F(Installer, ADamagedCopyShowsTheDamageAndInstallsNothing) {
+  const std::string original = FileBytes(Wide(TestProgramFolder()) + L"VorlaneSetupProbe.exe").value_or("");
+  ASSERT_FALSE(original.empty());
+  const auto stored = payload::StoredContents();
+  const auto findOnce = [&](std::string_view bytes) {
+    const std::size_t at = original.find(bytes);
+    EXPECT_NE(at, std::string::npos);
+    EXPECT_EQ(original.find(bytes, at + 1), std::string::npos);
+    return at;
+  };
+  const auto byteSet = [](const payload::StoredContent& content) {
+    return std::string_view(static_cast<const char*>(payload::Entries()[content.entryIndex].content), content.size);
+  };
+  const auto record = [](const payload::StoredContent& content) {
+    return std::string_view(reinterpret_cast<const char*>(&content), sizeof content);
+  };
+  const struct {
+    std::size_t at;
+    const payload::StoredContent& content;
+  } damages[] = {{findOnce(byteSet(stored.front())) + stored.front().size / 2, stored.front()},
+                 {findOnce(byteSet(stored.back())) + stored.back().size - 1, stored.back()},
+                 {findOnce(record(stored[5])) + offsetof(payload::StoredContent, crc32c), stored[5]}};
+  ScratchFolder download(L"download");
+  ScratchFolder root(L"damaged root");
+  const std::wstring copy = download / L"VorlaneSetup.exe";
+  const std::wstring log = download / L"run.log";
+  for (const auto& damage : damages) {
+    std::string damaged = original;
+    damaged[damage.at] = static_cast<char>(damaged[damage.at] ^ 0x10);
+    std::ofstream(copy.c_str(), std::ios::binary | std::ios::trunc) << damaged;
+    const std::wstring entry = FromGbk(payload::Entries()[damage.content.entryIndex].path);
+
+    ChildProcess interactive(copy, L"\"/D=" + root.Path() + L"\"");
+    HWND box = WaitForWindow({kDialogClass, L"错误", interactive.Id()}, 20000);
+    ASSERT_NE(box, nullptr) << entry << DescribeWindows(interactive.Id());
+    EXPECT_EQ(MessageBoxText(box).value_or(L""), L"安装程序数据已损坏，请重新下载。");
+    AnswerDialog(box, IDOK);
+    EXPECT_EQ(interactive.WaitForExit(), 0xFFFFFFFFu) << entry;
+
+    DeleteFileW(log.c_str());
+    ChildProcess silent(copy, L"/S \"/LOG=" + log + L"\" /D=" + root.Path());
+    EXPECT_EQ(silent.WaitForExit(60000), 3u) << entry;
+    const std::string logged = FileBytes(log).value_or("");
+    EXPECT_TRUE(logged.ends_with("\r\ncontent failed " + Utf8(entry) + "\r\nverdict failed 1\r\n")) << logged;
+  }
+  EXPECT_EQ(GetFileAttributesW((root / L"Vorlane").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(L"C:\\Program Files\\Vorlane"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(UninstallValue(L"DisplayIcon").has_value());
 }
 
 

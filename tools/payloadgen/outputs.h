@@ -5,7 +5,7 @@
 //   - the run itself as a file (the same bytes, for the tests that check it);
 //   - the folder texts as a texts.txt source of the constant segment;
 //   - the C++ declarations of every path, content and folder label, and the C++ source of the
-//     catalogue's three views.
+//     catalogue's views, with the CRC-32C of each stored content.
 
 #include <string>
 
