@@ -138,9 +138,8 @@ void HideRuntimeFiles() {
 
 // The desktop, program group and web shortcuts; returns how many saves failed.
 int CreateShortCuts() {
-  const payload::PayloadEntry* entries = payload::Entries().data();
-  char* player = ConcatTexts({InstallRoot, entries[0].path});
-  char* uninstaller = ConcatTexts({InstallRoot, entries[1].path});
+  char* player = ConcatTexts({InstallRoot, payload::PlayerEntry().path});
+  char* uninstaller = ConcatTexts({InstallRoot, payload::UninstallerEntry().path});
   char* webLink = ConcatTexts({InstallRoot, kWebLinkPath});
   const int failed = !SaveShortCutIn(DesktopFolderCode(), kDesktopLinkName, player) +
                      !SaveShortCutIn(ProgramsFolderCode(), kProgramGroupLinkName, player) +
@@ -238,7 +237,7 @@ int RegisterForUninstall() {
 
 bool CreateQuickLaunchShortCut() {
   if (ForEveryUser) return true;
-  char* player = ConcatTexts({InstallRoot, payload::Entries()[0].path});
+  char* player = ConcatTexts({InstallRoot, payload::PlayerEntry().path});
   const bool saved = SaveShortCutIn(kApplicationDataFolder, kQuickLaunchLinkName, player);
   FreeMemory(player);
   return saved;

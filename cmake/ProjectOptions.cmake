@@ -8,7 +8,8 @@ target_link_libraries(vl_product_options INTERFACE vl_options)
 target_compile_options(vl_product_options INTERFACE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>)
 
 if(WIN32)
-  # Windows XP-era ANSI entry points throughout; the program's texts are GBK bytes.
+  # The Windows 7 interface. The programs call its wide (W) functions through the text boundary
+  # (runtime/text_boundary.h); their own texts stay GB18030 bytes inside.
   target_compile_definitions(vl_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
   # The shipped programs are as small as their code allows:

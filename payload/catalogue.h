@@ -29,6 +29,11 @@ struct StoredContent {
 // The 34 entries in write order. Cannot fail.
 std::span<const PayloadEntry> Entries() noexcept;
 
+// The player (Vorlane.exe) and the uninstaller (卸载.exe), which the links and the registration
+// name. Cannot fail.
+const PayloadEntry& PlayerEntry() noexcept;
+const PayloadEntry& UninstallerEntry() noexcept;
+
 // The 13 folder texts (GBK, relative to the install root, no leading backslash) in creation
 // order. Cannot fail.
 std::span<const char* const> Folders() noexcept;

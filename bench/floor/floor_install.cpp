@@ -130,8 +130,8 @@ int Install(const std::string& root) {
   }
 
   clock.Enter(Phase::Links);
-  const std::string player = root + vl::payload::Entries()[0].path;
-  const std::string uninstaller = root + vl::payload::Entries()[1].path;
+  const std::string player = root + vl::payload::PlayerEntry().path;
+  const std::string uninstaller = root + vl::payload::UninstallerEntry().path;
   const std::string registeredUninstaller = root + kUninstallerFolderForm;
   SaveLink(desktop + kDesktopLinkName, player);
   SaveLink(programs + kProgramGroupLinkName, player);
