@@ -9,6 +9,7 @@ namespace vl::installer {
 char* InstallRoot = nullptr;
 SystemInfo* MachineInfo = nullptr;
 int FailedStepCount = 0;
+char* Report = nullptr;
 CommandLine Options;
 
 void InitGlobals() noexcept {
@@ -19,6 +20,8 @@ void InitGlobals() noexcept {
 void ReleaseGlobals() noexcept {
   FreeMemory(InstallRoot);
   InstallRoot = nullptr;
+  FreeMemory(Report);
+  Report = nullptr;
   ReleaseCommandLine(Options);
   if (MachineInfo == nullptr) return;
   for (char* text : {MachineInfo->OsName, MachineInfo->Version, MachineInfo->ServicePack, MachineInfo->CurUserName,

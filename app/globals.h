@@ -15,13 +15,17 @@ extern SystemInfo* MachineInfo;
 // were attempted and failed, registry values not written. The report tells it.
 extern int FailedStepCount;
 
+// The report ProgressPage shows, built on its first tick once the installation has run; null
+// before.
+extern char* Report;
+
 // The switches the program was started with; read before anything else.
 extern CommandLine Options;
 
 // Allocates MachineInfo with every member zero; InstallRoot starts absent.
 void InitGlobals() noexcept;
-// The program's clean-up routine: releases InstallRoot, the switches' texts, the text members of MachineInfo in
-// member order, then the record.
+// The program's clean-up routine: releases InstallRoot, the report, the switches' texts, the
+// text members of MachineInfo in member order, then the record.
 void ReleaseGlobals() noexcept;
 
 }  // namespace vl::installer

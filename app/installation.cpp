@@ -97,7 +97,8 @@ void CreateFolderTree() {
   for (Text folder : payload::Folders()) {
     char* path = ConcatTexts({InstallRoot, folder});
     if (IsUserWritable(folder)) {
-      Logged("folder", ProtectFolder(path, kUserFolderAccess, false), path);
+      // Like any folder of the tree, not a step of its own: the log records how it went.
+      LogAction("folder", ProtectFolder(path, kUserFolderAccess, false), path);
     } else {
       MakeDirectory(path);
     }
@@ -130,8 +131,10 @@ int WriteFiles() {
 void HideRuntimeFiles() {
   for (const payload::PayloadEntry* entry : payload::MarkedEntries()) {
     char* path = ConcatTexts({InstallRoot, entry->path});
-    Logged("attributes", BoolResult(CallCommand(ChangeFileAttributesCommand, ArgList{TextArg(path), IntArg(kHiddenAndSystem)})),
-           path);
+    // Not a step of its own: the log records how it went.
+    LogAction("attributes",
+              BoolResult(CallCommand(ChangeFileAttributesCommand, ArgList{TextArg(path), IntArg(kHiddenAndSystem)})),
+              path);
     FreeMemory(path);
   }
 }
@@ -248,6 +251,8 @@ bool CreateQuickLaunchShortCut() {
 namespace vl::installer {
 
 void InstallProduct(bool showProgress) noexcept {
+  // The machine's facts are kept for the program's record; nothing below depends on them, so an
+  // answer the system refuses changes nothing.
   CallLibraryCommand(kAppInterfaceLibrary, GetSystemInfoCommand,
                      ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
   if (showProgress) PrepareProgressDisplay();

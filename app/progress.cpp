@@ -68,9 +68,9 @@ extern "C" void OnProgressTick() {
   } else {
     WriteNumber(kProgressPage, kProgressTimer, kContent, 0.0);
   }
-  char* report = BuildReport();
-  WriteText(kProgressPage, kReportBox, report);
-  FreeMemory(report);
+  // The same text on every tick: built once, written whole each time.
+  if (Report == nullptr) Report = BuildReport();
+  WriteText(kProgressPage, kReportBox, Report);
   if (BarIsShort()) {
     GrowBar();
   } else {

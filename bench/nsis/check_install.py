@@ -90,8 +90,9 @@ def user_folder(prefix, *parts):
 def check(args):
     repo = make_script.REPO
     cat = make_script.parse_catalogue(make_script.read(os.path.join(repo, "payload", "catalogue.txt")))
-    texts = make_script.parse_texts(make_script.read(os.path.join(repo, "app", "texts.txt")))
-    web = make_script.parse_texts(make_script.read(os.path.join(repo, "payload", "texts.txt")))["kProductWebAddress"]
+    shared = make_script.parse_texts(make_script.read(os.path.join(repo, "payload", "texts.txt")))
+    texts = {**make_script.parse_texts(make_script.read(os.path.join(repo, "app", "texts.txt"))), **shared}
+    web = shared["kProductWebAddress"]
     c = Checker()
     root = args.root.rstrip("\\")
     base = unix_path(args.prefix, root)

@@ -144,7 +144,7 @@ def split_value_path(path):
 
 
 def make_script(cat, contents, app_texts, payload_texts, caption, welcome):
-    t = app_texts
+    t = {**app_texts, **payload_texts}
     root = "$Root"  # the install root without a closing separator
     player = root + esc(cat.entries[0].target)
     uninstaller_file = root + esc(cat.entries[1].target)

@@ -9,9 +9,9 @@
 
 #include <algorithm>
 
-#include "app_texts.h"
 #include "installed_files.h"
 #include "paths.h"
+#include "payload_texts.h"
 #include "runtime/text_boundary.h"
 #include "runtime/unique_handle.h"
 #include "services/com_ptr.h"
