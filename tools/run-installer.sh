@@ -2,7 +2,11 @@
 # Runs the installer under Wine. With $DISPLAY it opens there for a person to use. Without one
 # it runs headless under Xvfb: a script walks the default installation, saves a screenshot of
 # each page, of the exit confirmation and of the finished report in build/screens/, and then
-# prints what was installed.
+# prints what was installed. Either way the script ends with the installer's exit code.
+#
+# Everything happens in a throwaway Wine prefix, build/run/prefix (made anew by each run, left
+# for a look afterwards), with its own HOME in build/run/home: ~/.wine and the real home are not
+# touched.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,7 +27,7 @@ if [ -n "${DISPLAY:-}" ]; then
   set -e
   "$wine_env" teardown "$state"
   echo "run: the installer ended with exit code $code"
-  exit 0
+  exit "$code"
 fi
 
 mkdir -p "$screens"
@@ -86,21 +90,26 @@ sleep 1
 shoot "$progress" 5-finished
 drive click "$progress" 安装完成 >/dev/null
 
+# From here on the script reports: what it cannot find (nothing installed after a failure) is
+# left out, and the script still ends with the installer's exit code.
 set +e
 wait "$installer"
 code=$?
-set -e
 
 echo
 echo "run: the installer ended with exit code $code"
 product="$WINEPREFIX/drive_c/Program Files/Vorlane"
-echo "run: installed under C:\\Program Files\\Vorlane (size in bytes, attributes):"
-(cd "$product" && find . -type f | sort | while read -r file; do
-  attributes=$(getfattr --only-values -n user.DOSATTRIB "$file" 2>/dev/null || true)
-  case "$attributes" in *6*|*0x26*) flags="hidden system" ;; *) flags="" ;; esac
-  printf '  %-34s %9d  %s\n' "${file#./}" "$(stat -c %s "$file")" "$flags"
-done)
-(cd "$product" && find . -mindepth 1 -type d -empty | sort | sed 's|^\./|  (empty folder) |')
+if [ -d "$product" ]; then
+  echo "run: installed under C:\\Program Files\\Vorlane (size in bytes, attributes):"
+  (cd "$product" && find . -type f | sort | while read -r file; do
+    attributes=$(getfattr --only-values -n user.DOSATTRIB "$file" 2>/dev/null || true)
+    case "$attributes" in *6*|*0x26*) flags="hidden system" ;; *) flags="" ;; esac
+    printf '  %-34s %9d  %s\n' "${file#./}" "$(stat -c %s "$file")" "$flags"
+  done)
+  (cd "$product" && find . -mindepth 1 -type d -empty | sort | sed 's|^\./|  (empty folder) |')
+else
+  echo "run: nothing installed under C:\\Program Files\\Vorlane"
+fi
 echo "run: shortcuts:"
 find "$WINEPREFIX/drive_c/users" "$product" -name '*.lnk' 2>/dev/null | sort | while read -r link; do
   target=$(lnkinfo -c windows-936 "$link" 2>/dev/null | sed -n 's/^[[:space:]]*\(Local path\|Relative path\)[[:space:]]*:[[:space:]]*//p' | head -n 1)
@@ -109,3 +118,5 @@ done
 echo "run: registry:"
 "$wine_env" run "$state" reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Vorlane' 2>/dev/null \
   | iconv -f GBK -t UTF-8 | tr -d '\r' | sed -n 's/^ *\(Display\|Uninstall\)/  \1/p'
+
+exit "$code"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a Debian 12 machine.
-# Idempotent: when every piece is present it only checks and returns.
+# Idempotent: when every piece is present it only checks and returns. Each change it makes to
+# the system is named on a line of its own just before it is made.
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,28 @@ packages=(
   libjpeg62-turbo-dev mdbtools liblnk-utils attr
   python3 nsis
 )
+
+# The locales whose ANSI code pages the tests run under: 936 (Chinese), 1252 (English), 932
+# (Japanese).
+locales=(zh_CN en_US ja_JP)
+
+# Package names, the architecture and the source entry below are Debian 12's: anywhere else stop
+# before touching anything and say what a machine needs.
+os_id=$( (. /etc/os-release 2>/dev/null && echo "${ID:-}") || true)
+os_version=$( (. /etc/os-release 2>/dev/null && echo "${VERSION_ID:-}") || true)
+if [ "$os_id" != debian ] || [ "$os_version" != 12 ]; then
+  os_name=$( (. /etc/os-release 2>/dev/null && echo "${PRETTY_NAME:-}") || true)
+  {
+    echo "setup: this machine runs ${os_name:-an unknown system}; tools/setup.sh sets up Debian 12 \"bookworm\" only."
+    echo "setup: the build and the tests need, in Debian 12's names:"
+    echo "  - the i386 architecture enabled (dpkg --add-architecture i386) for 32-bit Wine"
+    echo "  - a deb-src entry for bookworm (libjpeg-turbo's source package is cross-built)"
+    echo "  - the locales ${locales[*]/%/.UTF-8}"
+    echo "  - the packages: ${packages[*]}"
+    echo "setup: use a Debian 12 machine or container, or install the equivalents by hand."
+  } >&2
+  exit 1
+fi
 
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 
@@ -27,19 +50,16 @@ deb_src_present() {
   grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ || grep -qs '^deb-src ' /etc/apt/sources.list
 }
 
-# The locales whose ANSI code pages the tests run under: 936 (Chinese), 1252 (English), 932
-# (Japanese).
-locales=(zh_CN en_US ja_JP)
-
-locales_present() {
+missing_locales() {
   local name
   for name in "${locales[@]}"; do
-    locale -a 2>/dev/null | grep -qix "$name.utf8" || return 1
+    locale -a 2>/dev/null | grep -qix "$name.utf8" || echo "$name"
   done
 }
 
 need_update=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture to dpkg (32-bit Wine needs its i386 packages)"
   "${sudo[@]}" dpkg --add-architecture i386
   need_update=1
 fi
@@ -49,6 +69,7 @@ fi
 if ! deb_src_present; then
   src=/etc/apt/sources.list.d/debian-src.sources
   main=$(grep -ls 'Suites:.*bookworm' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n 1 || true)
+  echo "setup: adding the deb-src entry $src (Debian's source packages, for libjpeg-turbo)"
   if [ -n "$main" ]; then
     sed 's/^Types:.*/Types: deb-src/' "$main" | "${sudo[@]}" tee "$src" >/dev/null
   else
@@ -64,17 +85,24 @@ SRC
 fi
 
 todo=$(missing_packages)
+# apt-get runs with no questions asked: DEBIAN_FRONTEND goes through sudo by env, as sudo drops
+# the caller's environment.
+apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get)
 if [ -n "$todo" ] || [ "$need_update" -eq 1 ]; then
-  "${sudo[@]}" apt-get update -q
+  echo "setup: updating the package lists (apt-get update)"
+  "${apt[@]}" update -q
   todo=$(missing_packages)
 fi
 if [ -n "$todo" ]; then
+  echo "setup: installing the packages:" $todo
   # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends $todo
+  "${apt[@]}" install -y -q --no-install-recommends $todo
 fi
 
-if ! locales_present; then
-  for name in "${locales[@]}"; do
+todo=$(missing_locales)
+if [ -n "$todo" ]; then
+  echo "setup: generating the locales" $(printf '%s.UTF-8 ' $todo) "(enabled in /etc/locale.gen)"
+  for name in $todo; do
     "${sudo[@]}" sed -i "s/^# *$name.UTF-8 UTF-8/$name.UTF-8 UTF-8/" /etc/locale.gen
     grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
   done
@@ -85,6 +113,7 @@ fi
 # tree builds it); the source is fetched once into build/deps/.
 jpeg_src="$(cd "$(dirname "$0")/.." && pwd)/build/deps/libjpeg-turbo"
 if ! ls "$jpeg_src"/libjpeg-turbo_*.dsc >/dev/null 2>&1; then
+  echo "setup: fetching libjpeg-turbo's source package into $jpeg_src"
   mkdir -p "$jpeg_src"
   (cd "$jpeg_src" && apt-get source --download-only -q libjpeg-turbo)
 fi
