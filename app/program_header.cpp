@@ -1,8 +1,8 @@
 // The installer's program header: where its routine entries, constants, page descriptions and
 // libraries are.
 #include "constant_segment_layout.h"
+#include "libraries/libraries.h"
 #include "page_segment_layout.h"
-#include "runtime/libraries.h"
 #include "runtime/program_header.h"
 
 extern "C" const vl::ProgramHeaderWords kProgramHeader = {

@@ -3,13 +3,14 @@
 #include <shlobj.h>
 
 #include "com_ptr.h"
-#include "runtime/runtime_object.h"
 #include "runtime/text_boundary.h"
 #include "runtime/text_value.h"
 #include "wide_result.h"
 
 namespace vl {
 namespace {
+
+ProgramWindowList g_pickerDisabledWindows = nullptr;
 
 // Gives the item the picker returned back to the shell's allocator.
 void FreeShellItem(LPITEMIDLIST item) noexcept {
@@ -43,6 +44,8 @@ void WindowStateList::Restore() const noexcept {
   if (IsWindow(m_active)) SetActiveWindow(m_active);
 }
 
+void SetPickerDisabledWindows(ProgramWindowList windows) noexcept { g_pickerDisabledWindows = windows; }
+
 void BrowseForFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
   const WideText title(NonNullText(AsText(ArgAt(count, args, 0)).value_or(nullptr)));
   if (!title.Valid()) {
@@ -53,7 +56,7 @@ void BrowseForFolderCommand(ResultRecord* result, int count, const ArgRecord* ar
   const bool includeFiles = AsBool(ArgAt(count, args, 1)).value_or(false);
 
   WindowStateList states;
-  states.SaveAndDisable(TheRuntime().PageWindows());
+  states.SaveAndDisable(g_pickerDisabledWindows != nullptr ? g_pickerDisabledWindows() : std::vector<HWND>{});
 
   BROWSEINFOW info = {};
   info.hwndOwner = states.Owner();

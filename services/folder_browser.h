@@ -33,11 +33,17 @@ class WindowStateList {
   std::vector<SavedWindow> m_windows;
 };
 
+// The program's windows the picker must disable while it is open, asked for each time it opens;
+// the program's library table hands it over when the shell library starts. Without it, no window
+// is disabled.
+using ProgramWindowList = std::vector<HWND> (*)();
+void SetPickerDisabledWindows(ProgramWindowList windows) noexcept;
+
 // BrowseForFolder(title: text, include files: bool opt) -> text: the path of the chosen folder (a
 // drive root keeps its backslash, "C:\"); the empty text on cancel, for an item that is not in
 // the file system or whose path cannot be converted, and, without showing the picker, for a
-// title that cannot be converted. Every program window is disabled while the picker is open and
-// restored afterwards. COM must be initialised on the thread.
+// title that cannot be converted. The program's windows (SetPickerDisabledWindows) are disabled
+// while the picker is open and restored afterwards. COM must be initialised on the thread.
 void BrowseForFolderCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
 }  // namespace vl

@@ -1,9 +1,9 @@
 // The program header of the page test programs: the test pages and their routine entries, the
 // runtime's four libraries. With VL_TRUNCATED_PAGES the page-description length is one byte short.
 #include "constant_segment_layout.h"
+#include "libraries/libraries.h"
 #include "page_segment_layout.h"
 #include "runtime/frame.h"
-#include "runtime/libraries.h"
 #include "runtime/program_header.h"
 
 #ifdef VL_TRUNCATED_PAGES

@@ -6,8 +6,8 @@
 #include <future>
 #include <string>
 
+#include "libraries/libraries.h"
 #include "runtime/frame.h"
-#include "runtime/libraries.h"
 #include "runtime/message_box.h"
 #include "runtime/program_header.h"
 #include "runtime/runtime_object.h"

@@ -1,8 +1,8 @@
 // The program header of the runtime's Windows test programs: their own constant segment, no
 // page descriptions, the runtime's four libraries.
 #include "constant_segment_layout.h"
+#include "libraries/libraries.h"
 #include "runtime/frame.h"
-#include "runtime/libraries.h"
 #include "runtime/program_header.h"
 
 namespace {

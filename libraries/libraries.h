@@ -1,7 +1,8 @@
 #pragma once
-// The runtime's four libraries: kernel, extension UI, shell and application interface, in the
-// order of the program's library table.
-#include "library_record.h"
+// The program's four libraries: kernel, extension UI, shell and application interface, in the
+// order of the program's library table. Their command tables name the runtime's commands and the
+// system services'.
+#include "runtime/library_record.h"
 
 namespace vl {
 

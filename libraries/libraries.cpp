@@ -1,8 +1,9 @@
 #include "libraries.h"
 
-#include "message_box.h"
+#include "runtime/message_box.h"
 #include "runtime/pages/control_kind.h"
 #include "runtime/pages/page_runtime.h"
+#include "runtime/runtime_object.h"
 #include "runtime_texts.h"
 #include "services/file_commands.h"
 #include "services/folder_browser.h"
@@ -21,11 +22,15 @@ struct LibraryLink {
 };
 LibraryLink g_links[kLibraryCount];
 
+// The windows the folder picker disables while it is open: the runtime's page windows.
+std::vector<HWND> PageWindows() { return TheRuntime().PageWindows(); }
+
 template <int Library>
 std::intptr_t Notify(int code, std::intptr_t arg1, std::intptr_t /*arg2*/) noexcept {
   switch (code) {
     case kLibraryStartCode:
       g_links[Library].runtime = reinterpret_cast<NotificationFunction>(arg1);
+      if constexpr (Library == kShellLibrary) SetPickerDisabledWindows(&PageWindows);
       return 1;
     case kLibraryEndCode:
       g_links[Library].runtime = nullptr;
