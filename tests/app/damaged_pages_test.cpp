@@ -12,6 +12,7 @@
 
 #include "pages/page_segment.h"
 #include "tests/support/child_process.h"
+#include "tests/support/ui_automation.h"
 
 namespace {
 
@@ -84,11 +85,7 @@ class DamagedPages : public ::testing::Test {
     vl::test::ChildProcess child(copy, "", temp);
     ASSERT_TRUE(child.Started());
     const std::wstring heading = L"运行时出错!\r\n\r\n错误信息：载入窗口模板数据段出错!\r\n";
-    HWND box = nullptr;
-    for (int i = 0; i < 100 && box == nullptr; ++i) {
-      box = FindWindowW(L"#32770", L"错误");
-      if (box == nullptr) Sleep(100);
-    }
+    EXPECT_NE(vl::test::WaitForWindow({vl::test::kDialogClass, L"错误", child.Id()}, 10000), nullptr);
     EXPECT_FALSE(ShowsAPage(child.Id()));
     const std::wstring text = vl::test::AnswerFatalErrorBox(child.Id());
     EXPECT_EQ(text.substr(0, heading.size()), heading);

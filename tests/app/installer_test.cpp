@@ -83,8 +83,7 @@ void SelectInPicker(HANDLE process, HWND picker, const std::wstring& wide) {
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 30000,
                             &ignored);
-        PumpMessagesFor(200);
-        return SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != before;
+        return WaitUntil([&] { return SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != before; }, 200);
       },
       10000);
   VirtualFreeEx(process, remote, 0, MEM_RELEASE);

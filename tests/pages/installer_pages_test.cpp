@@ -55,7 +55,7 @@ struct PageImage {
 
 PageImage Capture(HWND window) {
   PageImage image;
-  vl::test::PumpMessagesFor(200);
+  EXPECT_TRUE(vl::test::PumpUntilQuiet(5000));
   auto shot = vl::test::CaptureWindow(window);
   EXPECT_TRUE(shot.has_value());
   if (shot) image.shot = *shot;

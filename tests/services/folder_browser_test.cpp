@@ -100,8 +100,7 @@ class BrowseForFolder : public test::RuntimeStarted {
               DWORD_PTR ignored = 0;
               SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(select.c_str()),
                                   SMTO_NORMAL, 30000, &ignored);
-              test::PumpMessagesFor(200);
-              return SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != before;
+              return test::WaitUntil([&] { return SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != before; }, 200);
             },
             10000);
       }

@@ -187,6 +187,15 @@ void PumpMessagesFor(DWORD milliseconds) noexcept {
   WaitUntil([] { return false; }, milliseconds);
 }
 
+bool PumpUntilQuiet(DWORD timeoutMs) noexcept {
+  return WaitUntil(
+      [] {
+        PumpMessages();
+        return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0;
+      },
+      timeoutMs);
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) noexcept {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {

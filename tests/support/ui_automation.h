@@ -33,8 +33,13 @@ inline constexpr wchar_t kDialogClass[] = L"#32770";
 // Dispatches every message waiting in this thread's queue, without blocking.
 void PumpMessages() noexcept;
 
-// Keeps this thread's windows alive for the given time: pumps, sleeping in small steps.
+// Keeps this thread's windows alive for the given time: pumps, sleeping in small steps. Only for
+// watching that something does NOT happen over a span; to let things settle, use PumpUntilQuiet.
 void PumpMessagesFor(DWORD milliseconds) noexcept;
+
+// Pumps until this thread's queue holds nothing (no input, paint, timer or posted message) right
+// after a pump; false when it is still busy after the timeout.
+bool PumpUntilQuiet(DWORD timeoutMs) noexcept;
 
 // The first top-level window matching the query, in z-order; null when none does.
 HWND FindTopLevelWindow(const WindowQuery& query) noexcept;

@@ -96,7 +96,7 @@ class UiAutomationWindow : public ::testing::Test {
     HWND panel = CreateChild(m_window.Get(), L"Static", L"", 0, kPanelId, {20, 110, 200, 60});
     m_nested = CreateChild(panel, L"Button", L"内部", BS_PUSHBUTTON, kNestedId, {10, 10, 80, 28});
     ASSERT_TRUE(m_button && m_edit && panel && m_nested);
-    PumpMessagesFor(50);
+    PumpUntilQuiet(2000);
   }
 
   Clicks m_clicks;
@@ -168,7 +168,7 @@ TEST_F(UiAutomationWindow, ClickReachesParentOnlyWhenUserCouldClick) {
   ASSERT_TRUE(PostClick(m_button));
   EXPECT_EQ(m_clicks.count, 0) << "a posted click waits for the owner's message loop";
   EXPECT_TRUE(WaitUntil([&] { return m_clicks.count > 0; }, 2000));
-  PumpMessagesFor(50);
+  EXPECT_TRUE(PumpUntilQuiet(2000));
   EXPECT_EQ(m_clicks.count, 1);
   EXPECT_EQ(m_clicks.lastId, kButtonId);
   EXPECT_EQ(m_clicks.lastCode, BN_CLICKED);
@@ -182,7 +182,7 @@ TEST_F(UiAutomationWindow, ClickReachesParentOnlyWhenUserCouldClick) {
   EnableWindow(m_button, TRUE);
   EnableWindow(m_window.Get(), FALSE);
   EXPECT_FALSE(PostClick(m_button)) << "the window holding the button is disabled";
-  PumpMessagesFor(50);
+  EXPECT_TRUE(PumpUntilQuiet(2000));
   EXPECT_EQ(m_clicks.count, 2);
 }
 
