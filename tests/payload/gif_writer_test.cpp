@@ -48,7 +48,7 @@ TEST(GifWriterTest, StandardDecoderReadsEveryPixelAlsoAcrossTableResets) {
   // strings; the artist picture is what ships.
   Picture flat{64, 64, std::vector<std::uint8_t>(64 * 64 * 3, 200)};
   for (const Picture& picture : {Noise(160, 120, 7), flat, DrawArtistPicture("velkor", 100, 100)}) {
-    const constgen::Result<std::string> gif = MakeGif(picture, 80000, "comment ", "t");
+    const gen::Result<std::string> gif = MakeGif(picture, 80000, "comment ", "t");
     ASSERT_TRUE(gif.ok()) << gif.error().describe();
     EXPECT_EQ(gif.value().size(), 80000u);
     EXPECT_EQ(DecodeWithImageMagick(gif.value()), PaletteImage(picture));
@@ -112,7 +112,7 @@ std::string StrictGifFault(const std::string& gif) {
 
 TEST(GifWriterTest, EverySizeFromTheSmallestCommentUpIsAWellFormedGifOfThatSize) {
   const Picture picture = DrawArtistPicture("a", 20, 20);
-  const constgen::Result<std::string> probe = MakeGif(picture, 100000, "x", "t");
+  const gen::Result<std::string> probe = MakeGif(picture, 100000, "x", "t");
   ASSERT_TRUE(probe.ok());
   // Find the smallest size that works, then check that every size above it works too, across
   // several 255-byte sub-block boundaries.
@@ -122,7 +122,7 @@ TEST(GifWriterTest, EverySizeFromTheSmallestCommentUpIsAWellFormedGifOfThatSize)
   }
   ASSERT_GT(smallest, 0u);
   for (std::uint32_t size = smallest; size < smallest + 1200; ++size) {
-    const constgen::Result<std::string> gif = MakeGif(picture, size, "x", "t");
+    const gen::Result<std::string> gif = MakeGif(picture, size, "x", "t");
     ASSERT_TRUE(gif.ok()) << size;
     ASSERT_EQ(gif.value().size(), size);
     ASSERT_EQ(StrictGifFault(gif.value()), "") << size;

@@ -42,7 +42,7 @@ TEST(JpegWriterTest, ExactSizesFromFourBytesOfPaddingUpAndAcrossSegmentLimits) {
   for (const std::uint32_t size : {smallest, smallest + 1, smallest + 65533, smallest + 65534,
                                    smallest + 65537, smallest + 65541, smallest + 131074}) {
     SCOPED_TRACE(size - smallest);
-    const constgen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Jfif, size, "c", "t");
+    const gen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Jfif, size, "c", "t");
     ASSERT_TRUE(jpeg.ok()) << jpeg.error().describe();
     EXPECT_EQ(jpeg.value().size(), size);
     const payloadtest::JpegFacts facts = payloadtest::ReadJpegMarkers(jpeg.value());
@@ -55,7 +55,7 @@ TEST(JpegWriterTest, ExactSizesFromFourBytesOfPaddingUpAndAcrossSegmentLimits) {
 
 TEST(JpegWriterTest, ExifHeaderNamesThePixelDimensionsAndComesFirst) {
   const Picture picture = DrawArtistPicture("tovrin", 250, 250);
-  const constgen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Exif, 31284, "c", "t");
+  const gen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Exif, 31284, "c", "t");
   ASSERT_TRUE(jpeg.ok()) << jpeg.error().describe();
   const payloadtest::JpegFacts facts = payloadtest::ReadJpegMarkers(jpeg.value());
   EXPECT_EQ(facts.firstApp, "Exif");
@@ -69,7 +69,7 @@ TEST(JpegWriterTest, ExifHeaderNamesThePixelDimensionsAndComesFirst) {
 
 TEST(JpegWriterTest, RefusesASizeThatEvenTheLowestQualityCannotMeet) {
   const Picture picture = DrawArtistPicture("dorvik", 600, 398);
-  const constgen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Jfif, 1500, "c", "t");
+  const gen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Jfif, 1500, "c", "t");
   ASSERT_FALSE(jpeg.ok());
   EXPECT_NE(jpeg.error().message.find("does not fit"), std::string::npos);
 }

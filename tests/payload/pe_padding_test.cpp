@@ -61,7 +61,7 @@ std::string MakeImage(const ImageShape& shape = {}) {
 
 TEST(PePaddingTest, PaddedImageEndsAtItsNewLastSectionAndKeepsEverythingElse) {
   const std::string image = MakeImage();
-  const constgen::Result<std::string> padded = PadImage(image, 0x600 + 0x2800, ".pad", "t");
+  const gen::Result<std::string> padded = PadImage(image, 0x600 + 0x2800, ".pad", "t");
   ASSERT_TRUE(padded.ok()) << padded.error().describe();
   const std::string& out = padded.value();
   ASSERT_EQ(out.size(), 0x2E00u);
@@ -109,7 +109,7 @@ TEST(PePaddingTest, RefusesImagesAndSizesItCannotPadFaithfully) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
-    const constgen::Result<std::string> padded = PadImage(c.image, c.size, ".pad", "t");
+    const gen::Result<std::string> padded = PadImage(c.image, c.size, ".pad", "t");
     ASSERT_FALSE(padded.ok());
     EXPECT_NE(padded.error().message.find(c.message), std::string::npos) << padded.error().message;
   }

@@ -11,7 +11,7 @@ namespace constgen {
 namespace {
 
 TEST(DeclarationWriter, DeclaresEveryTextInSourceOrder) {
-  const Result<std::vector<TextDefinition>> texts =
+  const gen::Result<std::vector<TextDefinition>> texts =
       parse_texts("kZeta = \"z\"\n# comment\nkAlpha = \"错误\"\n    \"more\"\nkEmpty = \"\"\n",
                   "texts.txt");
   ASSERT_TRUE(texts.ok());

@@ -14,13 +14,13 @@ namespace {
 class GbkEncoding : public testing::Test {
  protected:
   std::string encode_ok(const std::string& utf8) {
-    Result<std::string, EncodingFailure> result = encoder_.encode(utf8);
+    gen::Result<std::string, EncodingFailure> result = encoder_.encode(utf8);
     EXPECT_TRUE(result.ok()) << utf8;
     return result.ok() ? result.value() : std::string();
   }
 
   static GbkEncoder open() {
-    Result<GbkEncoder> encoder = GbkEncoder::open();
+    gen::Result<GbkEncoder> encoder = GbkEncoder::open();
     if (!encoder.ok()) ADD_FAILURE() << encoder.error().describe();
     return std::move(encoder.value());
   }
@@ -48,20 +48,20 @@ TEST_F(GbkEncoding, KeepsAsciiAndTheEmptyText) {
 }
 
 TEST_F(GbkEncoding, RefusesACharacterOutsideGbkAndTellsWhich) {
-  const Result<std::string, EncodingFailure> emoji = encoder_.encode("错😀");
+  const gen::Result<std::string, EncodingFailure> emoji = encoder_.encode("错😀");
   ASSERT_FALSE(emoji.ok());
   EXPECT_EQ(emoji.error().offset, 3u);
   EXPECT_EQ(emoji.error().character, "😀");
   EXPECT_EQ(emoji.error().code_point, U'\U0001F600');
 
-  const Result<std::string, EncodingFailure> hangul = encoder_.encode("a한");
+  const gen::Result<std::string, EncodingFailure> hangul = encoder_.encode("a한");
   ASSERT_FALSE(hangul.ok());
   EXPECT_EQ(hangul.error().offset, 1u);
   EXPECT_EQ(hangul.error().code_point, U'\uD55C');
 }
 
 TEST_F(GbkEncoding, RefusesInvalidUtf8) {
-  const Result<std::string, EncodingFailure> result = encoder_.encode("ab\xFF");
+  const gen::Result<std::string, EncodingFailure> result = encoder_.encode("ab\xFF");
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.error().offset, 2u);
   EXPECT_EQ(result.error().code_point, 0u);
@@ -71,7 +71,7 @@ TEST_F(GbkEncoding, WorksAgainAfterAFailureAndAfterAMove) {
   ASSERT_FALSE(encoder_.encode("😀").ok());
   EXPECT_EQ(encode_ok("错误"), "\xB4\xED\xCE\xF3");
   GbkEncoder moved = std::move(encoder_);
-  const Result<std::string, EncodingFailure> result = moved.encode("“”");
+  const gen::Result<std::string, EncodingFailure> result = moved.encode("“”");
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(result.value(), "\xA1\xB0\xA1\xB1");
 }
@@ -82,14 +82,14 @@ TEST_F(GbkEncoding, EncodeTextConvertsUtf8ChunksAndPassesRawChunks) {
                              {TextChunk::Kind::raw, "\x80\xFF"},
                              {TextChunk::Kind::utf8, "误"}},
                             7};
-  const Result<std::string> bytes = encode_text(text, "texts.txt", encoder_);
+  const gen::Result<std::string> bytes = encode_text(text, "texts.txt", encoder_);
   ASSERT_TRUE(bytes.ok()) << bytes.error().describe();
   EXPECT_EQ(bytes.value(), "\xB4\xED\x80\xFF\xCE\xF3");
 }
 
 TEST_F(GbkEncoding, EncodeTextReportsTheTextsLine) {
   const TextDefinition text{"kSmile", {{TextChunk::Kind::utf8, "hi 😀"}}, 12};
-  const Result<std::string> bytes = encode_text(text, "app/texts.txt", encoder_);
+  const gen::Result<std::string> bytes = encode_text(text, "app/texts.txt", encoder_);
   ASSERT_FALSE(bytes.ok());
   EXPECT_EQ(bytes.error().describe(),
             "app/texts.txt:12: the text 'kSmile' holds the character '😀' (U+1F600), which GBK "

@@ -20,7 +20,7 @@ std::string temporary_file(const std::string& name, const std::string& content) 
 }
 
 TEST(PayloadListTest, ReadsPathsAndContentsInOrder) {
-  const Result<std::vector<PayloadLine>> lines = parse_payload_list(
+  const gen::Result<std::vector<PayloadLine>> lines = parse_payload_list(
       "# generated\n\npath kPath01 \\Vorlane\\卸载.exe\r\ncontent kContent01 /tmp/a b/01\n"
       "path kPath02 \\Vorlane\\x y.txt\n",
       "p.list");
@@ -49,14 +49,14 @@ TEST(PayloadListTest, RefusesMalformedLinesNamingThem) {
       {"path kConstSegmentEnd a\n", 1},               // reserved
   };
   for (const auto& c : cases) {
-    const Result<std::vector<PayloadLine>> lines = parse_payload_list(c.list, "p.list");
+    const gen::Result<std::vector<PayloadLine>> lines = parse_payload_list(c.list, "p.list");
     ASSERT_FALSE(lines.ok()) << c.list;
     EXPECT_EQ(lines.error().line, c.line) << c.list;
   }
 }
 
 TEST(PayloadListTest, AppendsGbkPathsAndByteSetsWithTheFilesSizes) {
-  Result<GbkEncoder> encoder = GbkEncoder::open();
+  gen::Result<GbkEncoder> encoder = GbkEncoder::open();
   ASSERT_TRUE(encoder.ok());
   const std::string file = temporary_file("constgen_payload_content", "0123456789");
   Segment segment;
@@ -71,14 +71,14 @@ TEST(PayloadListTest, AppendsGbkPathsAndByteSetsWithTheFilesSizes) {
   EXPECT_EQ(std::get<ByteSetItem>(segment.items[2]).length, 10u);
   EXPECT_EQ(segment_length(segment), 2u + 10u + 18u);
 
-  const std::string assembly = render_assembly(segment, AsmFormat::coff);
+  const std::string assembly = render_assembly(segment, gen::AsmFormat::Coff);
   EXPECT_NE(assembly.find("_kContent01:\n\t.long 1\n\t.long 10\n\t.incbin \"" + file + "\",0,10\n"),
             std::string::npos)
       << assembly;
 }
 
 TEST(PayloadListTest, RefusesClashingLabelsUnreadableFilesAndUnencodablePaths) {
-  Result<GbkEncoder> encoder = GbkEncoder::open();
+  gen::Result<GbkEncoder> encoder = GbkEncoder::open();
   ASSERT_TRUE(encoder.ok());
   const std::string file = temporary_file("constgen_payload_small", "x");
   const struct {
@@ -94,7 +94,7 @@ TEST(PayloadListTest, RefusesClashingLabelsUnreadableFilesAndUnencodablePaths) {
   for (const auto& c : cases) {
     Segment segment;
     segment.items.emplace_back(TextItem{"kTitle", "t"});
-    const Status status = append_payload(segment, c.lines, "p.list", encoder.value());
+    const gen::Status status = append_payload(segment, c.lines, "p.list", encoder.value());
     ASSERT_FALSE(status.ok()) << c.message;
     EXPECT_NE(status.error().message.find(c.message), std::string::npos) << status.error().message;
   }
@@ -103,7 +103,7 @@ TEST(PayloadListTest, RefusesClashingLabelsUnreadableFilesAndUnencodablePaths) {
 TEST(PayloadListTest, FilePathsAreQuotedForTheAssembler) {
   Segment segment;
   segment.items.emplace_back(ByteSetItem{"kC", "/tmp/a\"b\\c", 3});
-  EXPECT_NE(render_assembly(segment, AsmFormat::elf).find("\t.incbin \"/tmp/a\\\"b\\\\c\",0,3\n"),
+  EXPECT_NE(render_assembly(segment, gen::AsmFormat::Elf).find("\t.incbin \"/tmp/a\\\"b\\\\c\",0,3\n"),
             std::string::npos);
 }
 

@@ -9,7 +9,7 @@ namespace constgen {
 namespace {
 
 std::vector<TextDefinition> parse_ok(const std::string& content) {
-  Result<std::vector<TextDefinition>> result = parse_texts(content, "texts.txt");
+  gen::Result<std::vector<TextDefinition>> result = parse_texts(content, "texts.txt");
   EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error().describe());
   return result.ok() ? result.value() : std::vector<TextDefinition>{};
 }
@@ -114,7 +114,7 @@ class TextsParserRejects : public testing::TestWithParam<BadSource> {};
 
 TEST_P(TextsParserRejects, WithTheLineOfTheProblem) {
   const BadSource& bad = GetParam();
-  const Result<std::vector<TextDefinition>> result = parse_texts(bad.content, "dir/texts.txt");
+  const gen::Result<std::vector<TextDefinition>> result = parse_texts(bad.content, "dir/texts.txt");
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.error().file, "dir/texts.txt");
   EXPECT_EQ(result.error().line, bad.line);

@@ -6,16 +6,16 @@
 namespace constgen {
 namespace {
 
-Error usage_error(std::string message) {
-  return Error{"constgen", 0, std::move(message) + "\n" + usage()};
+gen::Error usage_error(std::string message) {
+  return gen::Error{"constgen", 0, std::move(message) + "\n" + usage()};
 }
 
-Result<Command> parse_declare(const std::vector<std::string>& arguments) {
+gen::Result<Command> parse_declare(const std::vector<std::string>& arguments) {
   if (arguments.size() != 3) return usage_error("declare takes a texts.txt and an output header");
   return Command(DeclareCommand{arguments[1], arguments[2]});
 }
 
-Result<Command> parse_segment(const std::vector<std::string>& arguments) {
+gen::Result<Command> parse_segment(const std::vector<std::string>& arguments) {
   SegmentCommand command;
   std::optional<std::string> format;
   std::optional<std::string> assembly;
@@ -41,9 +41,9 @@ Result<Command> parse_segment(const std::vector<std::string>& arguments) {
     return usage_error("segment needs --format, --asm and --layout");
   }
   if (*format == "coff") {
-    command.format = AsmFormat::coff;
+    command.format = gen::AsmFormat::Coff;
   } else if (*format == "elf") {
-    command.format = AsmFormat::elf;
+    command.format = gen::AsmFormat::Elf;
   } else {
     return usage_error("unknown format '" + *format + "' (coff or elf)");
   }
@@ -56,7 +56,7 @@ Result<Command> parse_segment(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-Result<Command> parse_command_line(const std::vector<std::string>& arguments) {
+gen::Result<Command> parse_command_line(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return usage_error("no command");
   if (arguments[0] == "declare") return parse_declare(arguments);
   if (arguments[0] == "segment") return parse_segment(arguments);

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "command_line.h"
-#include "result.h"
+#include "common/result.h"
 
 namespace constgen {
 
-Status run_declare(const DeclareCommand& command);
-Status run_segment(const SegmentCommand& command);
+gen::Status run_declare(const DeclareCommand& command);
+gen::Status run_segment(const SegmentCommand& command);
 
 // The whole program: `arguments` without the program name; errors go to `errors`. Returns the
 // process exit code.

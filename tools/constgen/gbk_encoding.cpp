@@ -27,10 +27,10 @@ EncodingFailure failure_at(std::string_view utf8, std::size_t offset) {
 
 }  // namespace
 
-Result<GbkEncoder> GbkEncoder::open() {
+gen::Result<GbkEncoder> GbkEncoder::open() {
   const iconv_t descriptor = iconv_open("GBK", "UTF-8");
   if (descriptor == kNoDescriptor) {
-    return Error{"iconv", 0,
+    return gen::Error{"iconv", 0,
                  std::string("no conversion from UTF-8 to GBK: ") + std::strerror(errno)};
   }
   return GbkEncoder(descriptor);
@@ -51,7 +51,7 @@ GbkEncoder::~GbkEncoder() {
   if (descriptor_ != kNoDescriptor) iconv_close(descriptor_);
 }
 
-Result<std::string, EncodingFailure> GbkEncoder::encode(std::string_view utf8) {
+gen::Result<std::string, EncodingFailure> GbkEncoder::encode(std::string_view utf8) {
   // One character at a time, so that a failure names its character, and a character that
   // iconv could only convert irreversibly (a non-zero return) is refused as well.
   std::string gbk;

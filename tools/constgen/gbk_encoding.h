@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "result.h"
+#include "common/result.h"
 
 namespace constgen {
 
@@ -21,7 +21,7 @@ struct EncodingFailure {
 class GbkEncoder {
  public:
   // Fails (file "iconv") when this C library has no UTF-8 to GBK conversion.
-  static Result<GbkEncoder> open();
+  static gen::Result<GbkEncoder> open();
 
   GbkEncoder(GbkEncoder&& other) noexcept;
   GbkEncoder& operator=(GbkEncoder&& other) noexcept;
@@ -31,7 +31,7 @@ class GbkEncoder {
 
   // Converts valid UTF-8 to GBK bytes, or tells the first character GBK cannot represent
   // (or the first byte that is not valid UTF-8).
-  Result<std::string, EncodingFailure> encode(std::string_view utf8);
+  gen::Result<std::string, EncodingFailure> encode(std::string_view utf8);
 
  private:
   explicit GbkEncoder(void* descriptor) : descriptor_(descriptor) {}

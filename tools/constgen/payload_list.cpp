@@ -26,7 +26,7 @@ constexpr std::uintmax_t kLargestByteSet = 0x7FFFFFFF;
 
 }  // namespace
 
-Result<std::vector<PayloadLine>> parse_payload_list(std::string_view content,
+gen::Result<std::vector<PayloadLine>> parse_payload_list(std::string_view content,
                                                     const std::string& file) {
   std::vector<PayloadLine> lines;
   int number = 0;
@@ -44,7 +44,7 @@ Result<std::vector<PayloadLine>> parse_payload_list(std::string_view content,
     const std::size_t second_space =
         first_space == std::string_view::npos ? first_space : line.find(' ', first_space + 1);
     if (second_space == std::string_view::npos || second_space + 1 >= line.size()) {
-      return Error{file, number, "a line is 'path <label> <text>' or 'content <label> <file>'"};
+      return gen::Error{file, number, "a line is 'path <label> <text>' or 'content <label> <file>'"};
     }
     PayloadLine entry;
     entry.line = number;
@@ -53,13 +53,13 @@ Result<std::vector<PayloadLine>> parse_payload_list(std::string_view content,
       entry.kind = PayloadLine::Kind::path;
     } else if (kind == "content") {
       entry.kind = PayloadLine::Kind::content;
-      if (!after_path) return Error{file, number, "a content follows the path of its entry"};
+      if (!after_path) return gen::Error{file, number, "a content follows the path of its entry"};
     } else {
-      return Error{file, number, "unknown item kind '" + std::string(kind) + "'"};
+      return gen::Error{file, number, "unknown item kind '" + std::string(kind) + "'"};
     }
     entry.label = std::string(line.substr(first_space + 1, second_space - first_space - 1));
     if (!is_label(entry.label)) {
-      return Error{file, number, "'" + entry.label + "' is not a label name"};
+      return gen::Error{file, number, "'" + entry.label + "' is not a label name"};
     }
     entry.value = std::string(line.substr(second_space + 1));
     after_path = entry.kind == PayloadLine::Kind::path;
@@ -68,18 +68,18 @@ Result<std::vector<PayloadLine>> parse_payload_list(std::string_view content,
   return lines;
 }
 
-Status append_payload(Segment& segment, const std::vector<PayloadLine>& lines,
+gen::Status append_payload(Segment& segment, const std::vector<PayloadLine>& lines,
                       const std::string& file, GbkEncoder& encoder) {
   std::set<std::string, std::less<>> labels;
   for (const SegmentItem& item : segment.items) labels.insert(label_of(item));
   for (const PayloadLine& line : lines) {
     if (!labels.insert(line.label).second) {
-      return Error{file, line.line, "the label '" + line.label + "' is defined twice"};
+      return gen::Error{file, line.line, "the label '" + line.label + "' is defined twice"};
     }
     if (line.kind == PayloadLine::Kind::path) {
-      Result<std::string, EncodingFailure> gbk = encoder.encode(line.value);
+      gen::Result<std::string, EncodingFailure> gbk = encoder.encode(line.value);
       if (!gbk.ok()) {
-        return Error{file, line.line, "the path holds '" + gbk.error().character +
+        return gen::Error{file, line.line, "the path holds '" + gbk.error().character +
                                           "', which GBK cannot represent"};
       }
       segment.items.emplace_back(TextItem{line.label, std::move(gbk.value())});
@@ -87,13 +87,13 @@ Status append_payload(Segment& segment, const std::vector<PayloadLine>& lines,
     }
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(line.value, error);
-    if (error) return Error{line.value, 0, "cannot read its size: " + error.message()};
+    if (error) return gen::Error{line.value, 0, "cannot read its size: " + error.message()};
     if (size > kLargestByteSet) {
-      return Error{line.value, 0, "is larger than a byte set can hold (2 GiB - 1)"};
+      return gen::Error{line.value, 0, "is larger than a byte set can hold (2 GiB - 1)"};
     }
     segment.items.emplace_back(ByteSetItem{line.label, line.value, static_cast<std::uint32_t>(size)});
   }
-  return Done{};
+  return gen::Done{};
 }
 
 }  // namespace constgen

@@ -20,7 +20,7 @@ struct Place {
 
 }  // namespace
 
-Result<std::string> encode_text(const TextDefinition& text, const std::string& file,
+gen::Result<std::string> encode_text(const TextDefinition& text, const std::string& file,
                                 GbkEncoder& encoder) {
   std::string bytes;
   for (const TextChunk& chunk : text.chunks) {
@@ -28,7 +28,7 @@ Result<std::string> encode_text(const TextDefinition& text, const std::string& f
       bytes += chunk.bytes;
       continue;
     }
-    Result<std::string, EncodingFailure> gbk = encoder.encode(chunk.bytes);
+    gen::Result<std::string, EncodingFailure> gbk = encoder.encode(chunk.bytes);
     if (!gbk.ok()) {
       const EncodingFailure& failure = gbk.error();
       std::string message = "the text '" + text.name + "' holds ";
@@ -38,25 +38,25 @@ Result<std::string> encode_text(const TextDefinition& text, const std::string& f
         message += "the character '" + failure.character + "' (" +
                    code_point_name(failure.code_point) + "), which GBK cannot represent";
       }
-      return Error{file, text.line, std::move(message)};
+      return gen::Error{file, text.line, std::move(message)};
     }
     bytes += gbk.value();
   }
   return bytes;
 }
 
-Result<Segment> build_text_segment(const std::vector<SourceTexts>& sources, GbkEncoder& encoder) {
+gen::Result<Segment> build_text_segment(const std::vector<SourceTexts>& sources, GbkEncoder& encoder) {
   Segment segment;
   std::map<std::string, Place, std::less<>> places;
   for (const SourceTexts& source : sources) {
     for (const TextDefinition& text : source.texts) {
       const auto [first, inserted] = places.emplace(text.name, Place{source.file, text.line});
       if (!inserted) {
-        return Error{source.file, text.line,
+        return gen::Error{source.file, text.line,
                      "duplicate text name '" + text.name + "' (first defined at " +
                          first->second.file + ":" + std::to_string(first->second.line) + ")"};
       }
-      Result<std::string> bytes = encode_text(text, source.file, encoder);
+      gen::Result<std::string> bytes = encode_text(text, source.file, encoder);
       if (!bytes.ok()) return bytes.error();
       segment.items.emplace_back(TextItem{text.name, std::move(bytes.value())});
     }

@@ -35,7 +35,7 @@ class LineParser {
       : file_(file), line_number_(line_number), line_(line) {}
 
   // "kName = pieces": the name into `definition`, the pieces appended to its chunks.
-  Status parse_definition(TextDefinition& definition) {
+  gen::Status parse_definition(TextDefinition& definition) {
     const std::size_t start = pos_;
     while (pos_ < line_.size() && is_identifier_char(line_[pos_])) ++pos_;
     definition.name = std::string(line_.substr(start, pos_ - start));
@@ -58,43 +58,43 @@ class LineParser {
   }
 
   // Whitespace, then one or more quoted pieces appended to `chunks`.
-  Status parse_continuation(std::vector<TextChunk>& chunks) {
+  gen::Status parse_continuation(std::vector<TextChunk>& chunks) {
     skip_blanks();
     return parse_pieces(chunks);
   }
 
  private:
-  Status fail(std::string message) const { return Error{file_, line_number_, std::move(message)}; }
+  gen::Status fail(std::string message) const { return gen::Error{file_, line_number_, std::move(message)}; }
 
   void skip_blanks() {
     while (pos_ < line_.size() && is_blank(line_[pos_])) ++pos_;
   }
 
-  Status parse_pieces(std::vector<TextChunk>& chunks) {
+  gen::Status parse_pieces(std::vector<TextChunk>& chunks) {
     if (pos_ >= line_.size() || line_[pos_] != '"') return fail("expected a quoted text");
     while (pos_ < line_.size()) {
       if (line_[pos_] != '"') {
         return fail("unexpected characters after the quoted text: '" +
                     std::string(line_.substr(pos_)) + "'");
       }
-      const Status piece = parse_piece(chunks);
+      const gen::Status piece = parse_piece(chunks);
       if (!piece.ok()) return piece;
       skip_blanks();
     }
-    return Done{};
+    return gen::Done{};
   }
 
   // One quoted piece; pos_ is at its opening quote.
-  Status parse_piece(std::vector<TextChunk>& chunks) {
+  gen::Status parse_piece(std::vector<TextChunk>& chunks) {
     ++pos_;
     while (pos_ < line_.size()) {
       const char c = line_[pos_];
       if (c == '"') {
         ++pos_;
-        return Done{};
+        return gen::Done{};
       }
       if (c == '\\') {
-        const Status escape = parse_escape(chunks);
+        const gen::Status escape = parse_escape(chunks);
         if (!escape.ok()) return escape;
         continue;
       }
@@ -111,17 +111,17 @@ class LineParser {
   }
 
   // One escape; pos_ is at its backslash.
-  Status parse_escape(std::vector<TextChunk>& chunks) {
+  gen::Status parse_escape(std::vector<TextChunk>& chunks) {
     ++pos_;
     if (pos_ >= line_.size()) return fail("unterminated text: the closing '\"' is missing");
     const char c = line_[pos_];
     ++pos_;
     switch (c) {
-      case 'r': append(chunks, TextChunk::Kind::utf8, "\r"); return Done{};
-      case 'n': append(chunks, TextChunk::Kind::utf8, "\n"); return Done{};
-      case 't': append(chunks, TextChunk::Kind::utf8, "\t"); return Done{};
-      case '\\': append(chunks, TextChunk::Kind::utf8, "\\"); return Done{};
-      case '"': append(chunks, TextChunk::Kind::utf8, "\""); return Done{};
+      case 'r': append(chunks, TextChunk::Kind::utf8, "\r"); return gen::Done{};
+      case 'n': append(chunks, TextChunk::Kind::utf8, "\n"); return gen::Done{};
+      case 't': append(chunks, TextChunk::Kind::utf8, "\t"); return gen::Done{};
+      case '\\': append(chunks, TextChunk::Kind::utf8, "\\"); return gen::Done{};
+      case '"': append(chunks, TextChunk::Kind::utf8, "\""); return gen::Done{};
       case '0': return fail("the escape \\0 is not allowed: texts are terminated by a zero byte");
       case 'x': return parse_hex_escape(chunks);
       default: break;
@@ -131,7 +131,7 @@ class LineParser {
   }
 
   // The two hex digits of a \xHH escape; pos_ is right after the 'x'.
-  Status parse_hex_escape(std::vector<TextChunk>& chunks) {
+  gen::Status parse_hex_escape(std::vector<TextChunk>& chunks) {
     const std::optional<unsigned> high =
         pos_ < line_.size() ? hex_value(line_[pos_]) : std::nullopt;
     const std::optional<unsigned> low =
@@ -143,7 +143,7 @@ class LineParser {
       return fail("the escape \\x00 is not allowed: texts are terminated by a zero byte");
     }
     append(chunks, TextChunk::Kind::raw, std::string(1, static_cast<char>(value)));
-    return Done{};
+    return gen::Done{};
   }
 
   const std::string& file_;
@@ -159,7 +159,7 @@ bool is_reserved_name(std::string_view name) {
          name == "kConstSegmentLength";
 }
 
-Result<std::vector<TextDefinition>> parse_texts(std::string_view content, const std::string& file) {
+gen::Result<std::vector<TextDefinition>> parse_texts(std::string_view content, const std::string& file) {
   if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
 
   std::vector<TextDefinition> definitions;
@@ -174,7 +174,7 @@ Result<std::vector<TextDefinition>> parse_texts(std::string_view content, const 
     if (line.ends_with('\r')) line.remove_suffix(1);
 
     if (const auto bad = find_invalid_utf8(line)) {
-      return Error{file, line_number,
+      return gen::Error{file, line_number,
                    "invalid UTF-8 (byte " + std::to_string(*bad + 1) + " of the line)"};
     }
     const std::size_t first = line.find_first_not_of(" \t");
@@ -185,18 +185,18 @@ Result<std::vector<TextDefinition>> parse_texts(std::string_view content, const 
     LineParser parser(file, line_number, line);
     if (first > 0) {
       if (!in_definition) {
-        return Error{file, line_number, "a continuation line outside of a definition"};
+        return gen::Error{file, line_number, "a continuation line outside of a definition"};
       }
-      const Status status = parser.parse_continuation(definitions.back().chunks);
+      const gen::Status status = parser.parse_continuation(definitions.back().chunks);
       if (!status.ok()) return status.error();
       continue;
     }
     TextDefinition definition;
-    const Status status = parser.parse_definition(definition);
+    const gen::Status status = parser.parse_definition(definition);
     if (!status.ok()) return status.error();
     const auto [previous, inserted] = lines_by_name.emplace(definition.name, line_number);
     if (!inserted) {
-      return Error{file, line_number,
+      return gen::Error{file, line_number,
                    "duplicate text name '" + definition.name + "' (first defined at line " +
                        std::to_string(previous->second) + ")"};
     }

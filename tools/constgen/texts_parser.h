@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "result.h"
+#include "common/result.h"
 
 namespace constgen {
 
@@ -40,6 +40,6 @@ bool is_reserved_name(std::string_view name);
 
 // Parses the whole content of one texts.txt; `file` names it in errors. A leading UTF-8 byte
 // order mark is skipped; lines may end in "\n" or "\r\n".
-Result<std::vector<TextDefinition>> parse_texts(std::string_view content, const std::string& file);
+gen::Result<std::vector<TextDefinition>> parse_texts(std::string_view content, const std::string& file);
 
 }  // namespace constgen

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 
+#include "common/file_io.h"
 #include "gbk_encoding.h"
 #include "pages/page_format.h"
 #include "pages/property_block.h"
@@ -412,9 +411,9 @@ class Parser {
 }  // namespace
 
 std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw SourceError(path, 0, "cannot read the file");
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  gen::Result<std::string> content = gen::ReadFile(path);
+  if (!content.ok()) throw SourceError(path, 0, "cannot read the file");
+  return std::move(content.value());
 }
 
 std::vector<std::string> ParseRoutineList(const std::string& path, const std::string& text) {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "file_io.h"
+#include "common/file_io.h"
 #include "gif_writer.h"
 #include "jet_writer.h"
 #include "jpeg_writer.h"
@@ -14,7 +14,7 @@ namespace payloadgen {
 namespace {
 
 Result<std::string> ReadSource(const ContentSources& sources, const std::string& name) {
-  return constgen::read_file(sources.contentFolder + "/" + name);
+  return gen::ReadFile(sources.contentFolder + "/" + name);
 }
 
 // The padding text of a picture: readable, naming the product and the artist.

@@ -132,7 +132,7 @@ std::string LzwEncode(const std::string& indices) {
   return bits.Finish();
 }
 
-constgen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size,
+gen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size,
                                       std::string_view comment, const std::string& file) {
   std::string indices;
   indices.reserve(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
@@ -170,7 +170,7 @@ constgen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size
   constexpr std::size_t kSmallestComment = 5;
   const std::size_t used = head.Size() + image.Size() + 1;
   if (used + kSmallestComment > size) {
-    return constgen::Error{file, 0, "the picture needs " + std::to_string(used) +
+    return gen::Error{file, 0, "the picture needs " + std::to_string(used) +
                                         " bytes, more than its size allows"};
   }
   ByteWriter out;

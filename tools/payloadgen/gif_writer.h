@@ -8,14 +8,14 @@
 #include <string_view>
 
 #include "picture.h"
-#include "result.h"
+#include "common/result.h"
 
 namespace payloadgen {
 
 // The GIF file of `picture`, exactly `size` bytes, the padding being comments made of
 // `comment` repeated. Fails when the picture alone needs more than `size` less the smallest
 // comment.
-constgen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size,
+gen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size,
                                       std::string_view comment, const std::string& file);
 
 // The palette index the GIF writer uses for a colour.

@@ -286,7 +286,7 @@ std::string JetText(const std::string& utf8) {
   return latin1;
 }
 
-constgen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tracks,
+gen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tracks,
                                                    const std::string& file) {
   constexpr std::uint32_t kContainerId = 0x0F000000;
   constexpr std::uint32_t kTablesId = 0x0F000001;
@@ -309,7 +309,7 @@ constgen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tra
     std::vector<const std::string*> row;
     for (std::size_t i = 0; i < kPlaylistColumns.size(); ++i) {
       if (i > 0 && values[i].size() > kPlaylistColumns[i].size) {
-        return constgen::Error{file, 0, "track " + std::to_string(track.number) + ": the " +
+        return gen::Error{file, 0, "track " + std::to_string(track.number) + ": the " +
                                             kPlaylistColumns[i].name + " is too long"};
       }
       row.push_back(&values[i]);
@@ -317,7 +317,7 @@ constgen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tra
     rows.push_back(Row(kPlaylistColumns, row));
     used += rows.back().size() + 2;
   }
-  if (used > kPage) return constgen::Error{file, 0, "the playlist does not fit on one page"};
+  if (used > kPage) return gen::Error{file, 0, "the playlist does not fit on one page"};
 
   std::string out = HeaderPage();
   // The global usage map: a set bit means the page is free.

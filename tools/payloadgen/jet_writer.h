@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "playlist.h"
-#include "result.h"
+#include "common/result.h"
 
 namespace payloadgen {
 
@@ -22,7 +22,7 @@ inline constexpr std::uint32_t kJetPageCount = 65;
 
 // The whole file (kJetPageCount pages). Fails when the rows do not fit on one data page or a
 // text is longer than its column.
-constgen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tracks,
+gen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tracks,
                                                    const std::string& file);
 
 // A Jet 4 text value: "FF FE" and the Latin-1 bytes when every character is in U+0001..U+00FF

@@ -113,7 +113,7 @@ std::string MakeExifData(int width, int height) {
   return data;
 }
 
-constgen::Result<std::string> MakeJpeg(const Picture& picture, JpegHeader header,
+gen::Result<std::string> MakeJpeg(const Picture& picture, JpegHeader header,
                                        std::uint32_t size, std::string_view comment,
                                        const std::string& file) {
   for (int quality = 90; quality >= 5; quality -= 5) {
@@ -136,11 +136,11 @@ constgen::Result<std::string> MakeJpeg(const Picture& picture, JpegHeader header
     }
     std::string out = Compress(picture, header, quality, comments);
     if (out.size() != size) {
-      return constgen::Error{file, 0, "the comment segments did not give the exact size"};
+      return gen::Error{file, 0, "the comment segments did not give the exact size"};
     }
     return out;
   }
-  return constgen::Error{file, 0, "the picture does not fit into " + std::to_string(size) +
+  return gen::Error{file, 0, "the picture does not fit into " + std::to_string(size) +
                                       " bytes even at the lowest quality"};
 }
 

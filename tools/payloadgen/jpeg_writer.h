@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "picture.h"
-#include "result.h"
+#include "common/result.h"
 
 namespace payloadgen {
 
@@ -17,7 +17,7 @@ enum class JpegHeader { Jfif, Exif };
 // The JPEG file of `picture`, exactly `size` bytes: the best quality from 90 down whose coded
 // picture leaves room for at least one comment segment, then comments made of `comment`
 // repeated. Fails when even the lowest quality does not fit.
-constgen::Result<std::string> MakeJpeg(const Picture& picture, JpegHeader header,
+gen::Result<std::string> MakeJpeg(const Picture& picture, JpegHeader header,
                                        std::uint32_t size, std::string_view comment,
                                        const std::string& file);
 

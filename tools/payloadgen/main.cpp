@@ -24,7 +24,7 @@
 
 #include "catalogue.h"
 #include "contents.h"
-#include "file_io.h"
+#include "common/file_io.h"
 #include "outputs.h"
 #include "pe_padding.h"
 #include "removal_list.h"
@@ -64,12 +64,12 @@ bool Has(const Options& options, std::initializer_list<const char*> names) {
 }
 
 Result<Catalogue> LoadCatalogue(const std::string& path) {
-  const Result<std::string> text = constgen::read_file(path);
+  const Result<std::string> text = gen::ReadFile(path);
   if (!text.ok()) return text.error();
   return ParseCatalogue(text.value(), path);
 }
 
-constgen::Status Generate(const Options& options) {
+gen::Status Generate(const Options& options) {
   const std::string& catalogueFile = options.at("--catalogue");
   const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
   if (!catalogue.ok()) return catalogue.error();
@@ -87,13 +87,13 @@ constgen::Status Generate(const Options& options) {
                        std::move(content.value()));
   }
   for (const auto& [path, content] : files) {
-    const constgen::Status written = constgen::write_file_if_changed(path, content);
+    const gen::Status written = gen::WriteFileIfChanged(path, content);
     if (!written.ok()) return written;
   }
-  return constgen::Done{};
+  return gen::Done{};
 }
 
-constgen::Status Pad(const Options& options, const std::vector<std::string>& plain) {
+gen::Status Pad(const Options& options, const std::vector<std::string>& plain) {
   const Result<Catalogue> catalogue = LoadCatalogue(options.at("--catalogue"));
   if (!catalogue.ok()) return catalogue.error();
   const std::string& number = options.at("--entry");
@@ -104,14 +104,14 @@ constgen::Status Pad(const Options& options, const std::vector<std::string>& pla
   if (chosen == nullptr || !IsImage(*chosen)) {
     return Error{options.at("--catalogue"), 0, "entry " + number + " is not a Windows image"};
   }
-  const Result<std::string> image = constgen::read_file(plain[0]);
+  const Result<std::string> image = gen::ReadFile(plain[0]);
   if (!image.ok()) return image.error();
   const Result<std::string> padded = PadImage(image.value(), chosen->size, ".pad", plain[0]);
   if (!padded.ok()) return padded.error();
-  return constgen::write_file_if_changed(plain[1], padded.value());
+  return gen::WriteFileIfChanged(plain[1], padded.value());
 }
 
-constgen::Status Assemble(const Options& options) {
+gen::Status Assemble(const Options& options) {
   const std::string& catalogueFile = options.at("--catalogue");
   const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
   if (!catalogue.ok()) return catalogue.error();
@@ -126,21 +126,21 @@ constgen::Status Assemble(const Options& options) {
        {std::pair{"--list", &out.list}, std::pair{"--run", &out.run},
         std::pair{"--folders", &out.folderTexts}, std::pair{"--declarations", &out.declarations},
         std::pair{"--views", &out.views}}) {
-    const constgen::Status written = constgen::write_file_if_changed(options.at(option), *content);
+    const gen::Status written = gen::WriteFileIfChanged(options.at(option), *content);
     if (!written.ok()) return written;
   }
-  return constgen::Done{};
+  return gen::Done{};
 }
 
-constgen::Status Removal(const Options& options) {
+gen::Status Removal(const Options& options) {
   const std::string& catalogueFile = options.at("--catalogue");
   const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
   if (!catalogue.ok()) return catalogue.error();
   const std::string name = std::filesystem::path(catalogueFile).filename().string();
   const RemovalList list = RenderRemovalList(catalogue.value(), name);
-  const constgen::Status texts = constgen::write_file_if_changed(options.at("--texts"), list.texts);
+  const gen::Status texts = gen::WriteFileIfChanged(options.at("--texts"), list.texts);
   if (!texts.ok()) return texts;
-  return constgen::write_file_if_changed(options.at("--header"), list.header);
+  return gen::WriteFileIfChanged(options.at("--header"), list.header);
 }
 
 int Run(const std::vector<std::string>& arguments) {
@@ -151,7 +151,7 @@ int Run(const std::vector<std::string>& arguments) {
     return 2;
   }
   const std::string& command = arguments[0];
-  constgen::Status status = constgen::Done{};
+  gen::Status status = gen::Done{};
   if (command == "generate" && plain.empty() &&
       Has(options, {"--catalogue", "--content", "--texts", "--out"})) {
     status = Generate(options);

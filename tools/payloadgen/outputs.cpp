@@ -6,7 +6,7 @@
 #include "base/crc32c.h"
 #include "bytes_out.h"
 #include "contents.h"
-#include "file_io.h"
+#include "common/file_io.h"
 #include "texts_source.h"
 
 namespace payloadgen {
@@ -130,7 +130,7 @@ Result<PayloadOutputs> AssemblePayload(const Catalogue& catalogue,
     if (!StoresContent(entry)) continue;
     const std::string file = std::filesystem::absolute(
         std::filesystem::path(contentsFolder) / ContentFileName(entry)).string();
-    const Result<std::string> content = constgen::read_file(file);
+    const Result<std::string> content = gen::ReadFile(file);
     if (!content.ok()) return content.error();
     if (content.value().size() != entry.size) {
       return Error{file, 0, "holds " + std::to_string(content.value().size()) +

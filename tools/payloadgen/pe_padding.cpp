@@ -34,8 +34,8 @@ std::uint32_t AlignUp(std::uint32_t value, std::uint32_t alignment) {
   return (value + alignment - 1) / alignment * alignment;
 }
 
-constgen::Error Fail(const std::string& file, const std::string& message) {
-  return constgen::Error{file, 0, message};
+gen::Error Fail(const std::string& file, const std::string& message) {
+  return gen::Error{file, 0, message};
 }
 
 }  // namespace
@@ -53,7 +53,7 @@ std::uint32_t ImageChecksum(std::string_view image, std::uint32_t checksumOffset
   return static_cast<std::uint32_t>(sum) + static_cast<std::uint32_t>(image.size());
 }
 
-constgen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string& file) {
+gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string& file) {
   if (image.size() < 64 || image.substr(0, 2) != "MZ") return Fail(file, "not an MZ file");
   const std::uint32_t peOffset = GetU32(image, 60);
   if (peOffset > image.size() || image.size() - peOffset < 4 + kCoffHeaderSize ||
@@ -108,9 +108,9 @@ constgen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::s
   return facts;
 }
 
-constgen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
+gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
                                        std::string_view sectionName, const std::string& file) {
-  const constgen::Result<ImageFacts> read = ReadImageFacts(image, file);
+  const gen::Result<ImageFacts> read = ReadImageFacts(image, file);
   if (!read.ok()) return read.error();
   const ImageFacts& facts = read.value();
   if (facts.machine != kMachineI386) return Fail(file, "not an i386 image");

@@ -4,7 +4,7 @@
 
 namespace payloadgen {
 
-constgen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
+gen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
                                                    const std::string& file) {
   std::vector<Track> tracks;
   bool inPlaylist = false;
@@ -32,7 +32,7 @@ constgen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
         std::from_chars(number.data(), number.data() + number.size(), track.number);
     if (equals == std::string_view::npos || error != std::errc() ||
         stop != number.data() + number.size() || track.number < 1) {
-      return constgen::Error{file, lineNumber, "a playlist line starts with its number and '='"};
+      return gen::Error{file, lineNumber, "a playlist line starts with its number and '='"};
     }
     std::vector<std::string> fields;
     std::string_view rest = line.substr(equals + 1);
@@ -43,7 +43,7 @@ constgen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
       rest.remove_prefix(bar + 1);
     }
     if (fields.size() != 5) {
-      return constgen::Error{file, lineNumber,
+      return gen::Error{file, lineNumber,
                              "a track is <artist>|<title>|<album>|<duration>|<file>"};
     }
     track.artist = fields[0];
@@ -53,7 +53,7 @@ constgen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
     track.file = fields[4];
     tracks.push_back(std::move(track));
   }
-  if (!found || tracks.empty()) return constgen::Error{file, 0, "no tracks in [播放列表]"};
+  if (!found || tracks.empty()) return gen::Error{file, 0, "no tracks in [播放列表]"};
   return tracks;
 }
 

@@ -1,13 +1,13 @@
 #include "text_content.h"
 
-#include "file_io.h"
+#include "common/file_io.h"
 #include "segment_builder.h"
 #include "texts_parser.h"
 
 namespace payloadgen {
 
-using constgen::Error;
-using constgen::Result;
+using gen::Error;
+using gen::Result;
 
 Result<std::string> MakeTextContent(std::string_view source, const NamedTexts& texts,
                                     constgen::GbkEncoder& encoder, const std::string& file) {
@@ -58,7 +58,7 @@ Result<std::string> MakeTextContent(std::string_view source, const NamedTexts& t
 }
 
 Result<NamedTexts> LoadNamedTexts(const std::string& path, constgen::GbkEncoder& encoder) {
-  const Result<std::string> content = constgen::read_file(path);
+  const Result<std::string> content = gen::ReadFile(path);
   if (!content.ok()) return content.error();
   const Result<std::vector<constgen::TextDefinition>> definitions =
       constgen::parse_texts(content.value(), path);

@@ -7,7 +7,7 @@
 #include <utility>
 #include <variant>
 
-namespace constgen {
+namespace gen {
 
 // A problem in an input, reported as "file:line: message" (line 0: no line, "file: message").
 struct Error {
@@ -40,4 +40,4 @@ class [[nodiscard]] Result {
 struct Done {};
 using Status = Result<Done>;
 
-}  // namespace constgen
+}  // namespace gen
