@@ -86,7 +86,7 @@ TEST_F(SegmentTest, RefusesTheSameSourceGivenTwice) {
 
 TEST_F(SegmentTest, RefusesACharacterOutsideGbkWithItsSourceAndLine) {
   const gen::Result<Segment> segment = build({source("runtime/texts.txt", "kA = \"a\"\n"),
-                                         source("app/texts.txt", "kB = \"b\"\nkC = \"😀\"\n")});
+                                              source("app/texts.txt", "kB = \"b\"\nkC = \"😀\"\n")});
   ASSERT_FALSE(segment.ok());
   EXPECT_EQ(segment.error().file, "app/texts.txt");
   EXPECT_EQ(segment.error().line, 2);

@@ -31,7 +31,7 @@ gen::Result<GbkEncoder> GbkEncoder::open() {
   const iconv_t descriptor = iconv_open("GBK", "UTF-8");
   if (descriptor == kNoDescriptor) {
     return gen::Error{"iconv", 0,
-                 std::string("no conversion from UTF-8 to GBK: ") + std::strerror(errno)};
+                      std::string("no conversion from UTF-8 to GBK: ") + std::strerror(errno)};
   }
   return GbkEncoder(descriptor);
 }

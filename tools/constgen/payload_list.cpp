@@ -27,7 +27,7 @@ constexpr std::uintmax_t kLargestByteSet = 0x7FFFFFFF;
 }  // namespace
 
 gen::Result<std::vector<PayloadLine>> parse_payload_list(std::string_view content,
-                                                    const std::string& file) {
+                                                         const std::string& file) {
   std::vector<PayloadLine> lines;
   int number = 0;
   bool after_path = false;
@@ -69,7 +69,7 @@ gen::Result<std::vector<PayloadLine>> parse_payload_list(std::string_view conten
 }
 
 gen::Status append_payload(Segment& segment, const std::vector<PayloadLine>& lines,
-                      const std::string& file, GbkEncoder& encoder) {
+                           const std::string& file, GbkEncoder& encoder) {
   std::set<std::string, std::less<>> labels;
   for (const SegmentItem& item : segment.items) labels.insert(label_of(item));
   for (const PayloadLine& line : lines) {

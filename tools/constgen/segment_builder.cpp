@@ -21,7 +21,7 @@ struct Place {
 }  // namespace
 
 gen::Result<std::string> encode_text(const TextDefinition& text, const std::string& file,
-                                GbkEncoder& encoder) {
+                                     GbkEncoder& encoder) {
   std::string bytes;
   for (const TextChunk& chunk : text.chunks) {
     if (chunk.kind == TextChunk::Kind::raw) {
@@ -53,7 +53,7 @@ gen::Result<Segment> build_text_segment(const std::vector<SourceTexts>& sources,
       const auto [first, inserted] = places.emplace(text.name, Place{source.file, text.line});
       if (!inserted) {
         return gen::Error{source.file, text.line,
-                     "duplicate text name '" + text.name + "' (first defined at " +
+                          "duplicate text name '" + text.name + "' (first defined at " +
                          first->second.file + ":" + std::to_string(first->second.line) + ")"};
       }
       gen::Result<std::string> bytes = encode_text(text, source.file, encoder);

@@ -175,7 +175,7 @@ gen::Result<std::vector<TextDefinition>> parse_texts(std::string_view content, c
 
     if (const auto bad = find_invalid_utf8(line)) {
       return gen::Error{file, line_number,
-                   "invalid UTF-8 (byte " + std::to_string(*bad + 1) + " of the line)"};
+                        "invalid UTF-8 (byte " + std::to_string(*bad + 1) + " of the line)"};
     }
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string_view::npos || line[first] == '#') {
@@ -197,7 +197,7 @@ gen::Result<std::vector<TextDefinition>> parse_texts(std::string_view content, c
     const auto [previous, inserted] = lines_by_name.emplace(definition.name, line_number);
     if (!inserted) {
       return gen::Error{file, line_number,
-                   "duplicate text name '" + definition.name + "' (first defined at line " +
+                        "duplicate text name '" + definition.name + "' (first defined at line " +
                        std::to_string(previous->second) + ")"};
     }
     definitions.push_back(std::move(definition));

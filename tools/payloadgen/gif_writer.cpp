@@ -133,7 +133,7 @@ std::string LzwEncode(const std::string& indices) {
 }
 
 gen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size,
-                                      std::string_view comment, const std::string& file) {
+                                 std::string_view comment, const std::string& file) {
   std::string indices;
   indices.reserve(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
   for (int y = 0; y < picture.height; ++y) {

@@ -16,7 +16,7 @@ namespace payloadgen {
 // `comment` repeated. Fails when the picture alone needs more than `size` less the smallest
 // comment.
 gen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size,
-                                      std::string_view comment, const std::string& file);
+                                 std::string_view comment, const std::string& file);
 
 // The palette index the GIF writer uses for a colour.
 std::uint8_t GifPaletteIndex(const std::uint8_t* rgb);

@@ -287,7 +287,7 @@ std::string JetText(const std::string& utf8) {
 }
 
 gen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tracks,
-                                                   const std::string& file) {
+                                              const std::string& file) {
   constexpr std::uint32_t kContainerId = 0x0F000000;
   constexpr std::uint32_t kTablesId = 0x0F000001;
   constexpr std::uint32_t kSystemObject = 0x80000000;

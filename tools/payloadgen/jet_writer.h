@@ -23,7 +23,7 @@ inline constexpr std::uint32_t kJetPageCount = 65;
 // The whole file (kJetPageCount pages). Fails when the rows do not fit on one data page or a
 // text is longer than its column.
 gen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tracks,
-                                                   const std::string& file);
+                                              const std::string& file);
 
 // A Jet 4 text value: "FF FE" and the Latin-1 bytes when every character is in U+0001..U+00FF
 // and there are at least 3, otherwise UCS-2 little-endian. `utf8` must be valid UTF-8 of the

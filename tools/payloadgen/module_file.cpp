@@ -22,7 +22,7 @@ std::uint32_t Crc32(std::string_view bytes) {
 }
 
 gen::Result<std::string> MakeModuleFile(std::string_view gbkName, std::uint32_t size,
-                                             const std::string& file) {
+                                        const std::string& file) {
   const std::uint64_t fixed = kModuleHeaderSize + 4 * kBlockHeaderSize + gbkName.size() + 4;
   if (size < fixed) {
     return gen::Error{file, 0, "a module file of " + std::to_string(size) +

@@ -25,7 +25,7 @@ inline constexpr std::uint32_t kModuleHeaderSize = 16;
 // A module file of exactly `size` bytes for the module `gbkName`. Fails when `size` cannot
 // hold the fixed blocks.
 gen::Result<std::string> MakeModuleFile(std::string_view gbkName, std::uint32_t size,
-                                             const std::string& file);
+                                        const std::string& file);
 
 // The CRC-32 (IEEE 802.3, reflected) of `bytes`.
 std::uint32_t Crc32(std::string_view bytes);

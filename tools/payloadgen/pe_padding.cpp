@@ -109,7 +109,7 @@ gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string
 }
 
 gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
-                                       std::string_view sectionName, const std::string& file) {
+                                  std::string_view sectionName, const std::string& file) {
   const gen::Result<ImageFacts> read = ReadImageFacts(image, file);
   if (!read.ok()) return read.error();
   const ImageFacts& facts = read.value();

@@ -41,7 +41,7 @@ gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string
 // section (symbols, appended data), has no room for one more section header, or when `size`
 // is not reachable: smaller than the image or not a whole number of file-alignment units.
 gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
-                                       std::string_view sectionName, const std::string& file);
+                                  std::string_view sectionName, const std::string& file);
 
 // The checksum Windows' image helper computes (the checksum field counted as zero).
 std::uint32_t ImageChecksum(std::string_view image, std::uint32_t checksumOffset);

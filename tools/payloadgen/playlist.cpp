@@ -5,7 +5,7 @@
 namespace payloadgen {
 
 gen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
-                                                   const std::string& file) {
+                                              const std::string& file) {
   std::vector<Track> tracks;
   bool inPlaylist = false;
   bool found = false;
@@ -44,7 +44,7 @@ gen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
     }
     if (fields.size() != 5) {
       return gen::Error{file, lineNumber,
-                             "a track is <artist>|<title>|<album>|<duration>|<file>"};
+                        "a track is <artist>|<title>|<album>|<duration>|<file>"};
     }
     track.artist = fields[0];
     track.title = fields[1];

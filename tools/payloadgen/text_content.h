@@ -19,11 +19,11 @@ using NamedTexts = std::map<std::string, std::string, std::less<>>;
 // that name. Fails (naming `file`) on an unknown name, an unclosed brace, a lone CR, a byte
 // order mark, or a character GBK cannot represent.
 gen::Result<std::string> MakeTextContent(std::string_view source, const NamedTexts& texts,
-                                              constgen::GbkEncoder& encoder,
-                                              const std::string& file);
+                                         constgen::GbkEncoder& encoder,
+                                         const std::string& file);
 
 // Reads a texts.txt and encodes each of its texts to GBK.
 gen::Result<NamedTexts> LoadNamedTexts(const std::string& path,
-                                            constgen::GbkEncoder& encoder);
+                                       constgen::GbkEncoder& encoder);
 
 }  // namespace payloadgen
