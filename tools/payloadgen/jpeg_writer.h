@@ -1,7 +1,7 @@
 #pragma once
 
-// Baseline JPEG pictures through libjpeg: a JFIF or an Exif header, then comment segments that
-// bring the file to an exact size.
+// The payload's JPEG pictures: a JFIF (72 dots per inch) or an Exif header, then comment
+// segments that bring the file to an exact size.
 
 #include <cstdint>
 #include <string>
@@ -18,8 +18,8 @@ enum class JpegHeader { Jfif, Exif };
 // picture leaves room for at least one comment segment, then comments made of `comment`
 // repeated. Fails when even the lowest quality does not fit.
 gen::Result<std::string> MakeJpeg(const Picture& picture, JpegHeader header,
-                                       std::uint32_t size, std::string_view comment,
-                                       const std::string& file);
+                                  std::uint32_t size, std::string_view comment,
+                                  const std::string& file);
 
 // The Exif segment's data (after the "Exif\0\0" signature is included; without the marker and
 // length): a little-endian TIFF header, IFD0 with the orientation and resolution and an Exif IFD

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <map>
 
-#include <jpeglib.h>
+#include "common/jpeg_writer.h"
 
 namespace picturegen {
 namespace {
@@ -191,54 +191,25 @@ std::optional<Bytes> EncodeProgramIcon(const Image& large, const Image& small) {
   return IconFile({{&large, 8, std::move(*largeBitmap)}, {&small, 8, std::move(*smallBitmap)}});
 }
 
-Bytes EncodeJpeg(const Image& image, int quality) {
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(image.width);
-  info.image_height = static_cast<JDIMENSION>(image.height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  info.optimize_coding = FALSE;  // baseline with the standard tables
-  info.dct_method = JDCT_ISLOW;  // the exact integer transform: the same bytes everywhere
-  jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(static_cast<std::size_t>(image.width) * 3);
-  while (info.next_scanline < info.image_height) {
-    for (int x = 0; x < image.width; ++x) {
-      const std::uint32_t p = image.At(x, static_cast<int>(info.next_scanline));
-      row[3 * x] = static_cast<unsigned char>(p >> 16);
-      row[3 * x + 1] = static_cast<unsigned char>(p >> 8);
-      row[3 * x + 2] = static_cast<unsigned char>(p);
-    }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  Bytes out(buffer, buffer + size);
-  jpeg_destroy_compress(&info);
-  std::free(buffer);
-  return out;
-}
-
 std::optional<Bytes> EncodeJpegOfSize(const Image& image, std::size_t size) {
-  constexpr std::size_t kCommentOverhead = 4;  // marker and length
-  constexpr std::size_t kJfifEnd = 20;         // SOI and the 18-byte JFIF segment
-  for (int quality = 95; quality >= 1; --quality) {
-    Bytes jpeg = EncodeJpeg(image, quality);
-    if (jpeg.size() + kCommentOverhead > size || size - jpeg.size() - kCommentOverhead > 65533) continue;
-    const std::size_t padding = size - jpeg.size() - kCommentOverhead;
-    Bytes comment = {0xFF, 0xFE, static_cast<std::uint8_t>((padding + 2) >> 8), static_cast<std::uint8_t>((padding + 2) & 0xFF)};
-    comment.resize(comment.size() + padding, ' ');
-    jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(kJfifEnd), comment.begin(), comment.end());
-    return jpeg;
+  std::vector<std::uint8_t> rgb;
+  rgb.reserve(image.pixels.size() * 3);
+  for (const std::uint32_t p : image.pixels) {
+    rgb.push_back(static_cast<std::uint8_t>(p >> 16));
+    rgb.push_back(static_cast<std::uint8_t>(p >> 8));
+    rgb.push_back(static_cast<std::uint8_t>(p));
   }
-  return std::nullopt;
+  gen::JpegStyle style;
+  style.highestQuality = 95;
+  style.qualityStep = 1;
+  style.lowestQuality = 1;
+  style.optimizeCoding = false;  // baseline with the standard tables
+  style.dotsPerInch = 0;
+  style.comment = " ";
+  const gen::Result<std::string> jpeg =
+      gen::MakeJpegOfSize({image.width, image.height, rgb}, style, static_cast<std::uint32_t>(size), "");
+  if (!jpeg.ok()) return std::nullopt;
+  return Bytes(jpeg.value().begin(), jpeg.value().end());
 }
 
 }  // namespace picturegen
