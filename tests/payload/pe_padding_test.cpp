@@ -62,8 +62,8 @@ std::string MakeImage(const ImageShape& shape = {}) {
 TEST(PePaddingTest, PaddedImageEndsAtItsNewLastSectionAndKeepsEverythingElse) {
   const std::string image = MakeImage();
   const gen::Result<std::string> padded = PadImage(image, 0x600 + 0x2800, ".pad", "t");
-  ASSERT_TRUE(padded.ok()) << padded.error().describe();
-  const std::string& out = padded.value();
+  ASSERT_TRUE(padded.HasValue()) << padded.GetError().Describe();
+  const std::string& out = padded.Value();
   ASSERT_EQ(out.size(), 0x2E00u);
   const payloadtest::PeFacts facts = payloadtest::ReadPe(out, 0);
   ASSERT_TRUE(facts.valid);
@@ -110,8 +110,8 @@ TEST(PePaddingTest, RefusesImagesAndSizesItCannotPadFaithfully) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     const gen::Result<std::string> padded = PadImage(c.image, c.size, ".pad", "t");
-    ASSERT_FALSE(padded.ok());
-    EXPECT_NE(padded.error().message.find(c.message), std::string::npos) << padded.error().message;
+    ASSERT_FALSE(padded.HasValue());
+    EXPECT_NE(padded.GetError().message.find(c.message), std::string::npos) << padded.GetError().message;
   }
 }
 

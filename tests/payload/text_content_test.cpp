@@ -8,15 +8,15 @@ namespace {
 class TextContentTest : public ::testing::Test {
  protected:
   gen::Result<std::string> Make(std::string_view source) {
-    return MakeTextContent(source, m_texts, m_encoder.value(), "notes.txt");
+    return MakeTextContent(source, m_texts, m_encoder.Value(), "notes.txt");
   }
 
-  gen::Result<constgen::GbkEncoder> m_encoder = constgen::GbkEncoder::open();
+  gen::Result<constgen::GbkEncoder> m_encoder = constgen::GbkEncoder::Open();
   NamedTexts m_texts = {{"kSite", "http://example.invalid/"}, {"kName", "\xB2\xE2"}};
 };
 
 TEST_F(TextContentTest, LineEndsBecomeCrlfAndTheLastLineKeepsItsForm) {
-  ASSERT_TRUE(m_encoder.ok());
+  ASSERT_TRUE(m_encoder.HasValue());
   const struct {
     const char* source;
     const char* stored;
@@ -30,20 +30,20 @@ TEST_F(TextContentTest, LineEndsBecomeCrlfAndTheLastLineKeepsItsForm) {
   };
   for (const auto& c : cases) {
     const gen::Result<std::string> made = Make(c.source);
-    ASSERT_TRUE(made.ok()) << made.error().describe();
-    EXPECT_EQ(made.value(), c.stored) << c.source;
+    ASSERT_TRUE(made.HasValue()) << made.GetError().Describe();
+    EXPECT_EQ(made.Value(), c.stored) << c.source;
   }
 }
 
 TEST_F(TextContentTest, PlaceholdersTakeTheNamedTextsAsStored) {
-  ASSERT_TRUE(m_encoder.ok());
+  ASSERT_TRUE(m_encoder.HasValue());
   const gen::Result<std::string> made = Make("网站：{kSite}\n{kName}{kSite}");
-  ASSERT_TRUE(made.ok()) << made.error().describe();
-  EXPECT_EQ(made.value(), "\xCD\xF8\xD5\xBE\xA3\xBA" "http://example.invalid/\r\n\xB2\xE2http://example.invalid/");
+  ASSERT_TRUE(made.HasValue()) << made.GetError().Describe();
+  EXPECT_EQ(made.Value(), "\xCD\xF8\xD5\xBE\xA3\xBA" "http://example.invalid/\r\n\xB2\xE2http://example.invalid/");
 }
 
 TEST_F(TextContentTest, RefusesWhatCannotBeStoredFaithfully) {
-  ASSERT_TRUE(m_encoder.ok());
+  ASSERT_TRUE(m_encoder.HasValue());
   const struct {
     const char* source;
     int line;
@@ -53,8 +53,8 @@ TEST_F(TextContentTest, RefusesWhatCannotBeStoredFaithfully) {
   };
   for (const auto& c : cases) {
     const gen::Result<std::string> made = Make(c.source);
-    ASSERT_FALSE(made.ok()) << c.source;
-    EXPECT_EQ(made.error().line, c.line) << c.source;
+    ASSERT_FALSE(made.HasValue()) << c.source;
+    EXPECT_EQ(made.GetError().line, c.line) << c.source;
   }
 }
 

@@ -28,7 +28,7 @@ Status WriteFileIfChanged(const std::string& path, std::string_view content) {
   std::error_code error;
   if (std::filesystem::is_regular_file(path, error)) {
     const Result<std::string> existing = ReadFile(path);
-    if (existing.ok() && existing.value() == content) return Done{};
+    if (existing.HasValue() && existing.Value() == content) return Done{};
   }
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (!parent.empty()) {

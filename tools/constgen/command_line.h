@@ -31,8 +31,8 @@ struct SegmentCommand {
 using Command = std::variant<DeclareCommand, SegmentCommand>;
 
 // `arguments` leaves out the program name. Errors name the file "constgen".
-gen::Result<Command> parse_command_line(const std::vector<std::string>& arguments);
+gen::Result<Command> ParseCommandLine(const std::vector<std::string>& arguments);
 
-std::string usage();
+std::string Usage();
 
 }  // namespace constgen

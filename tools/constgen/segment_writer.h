@@ -13,9 +13,9 @@ namespace constgen {
 
 // The assembler source: kConstSegmentStart, each item under its global label, then
 // kConstSegmentEnd. The same segment always gives the same text.
-std::string render_assembly(const Segment& segment, gen::AsmFormat format);
+std::string RenderAssembly(const Segment& segment, gen::AsmFormat format);
 
 // The layout header: the two segment labels and kConstSegmentLength = `length`.
-std::string render_layout(std::uint32_t length);
+std::string RenderLayout(std::uint32_t length);
 
 }  // namespace constgen

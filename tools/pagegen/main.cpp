@@ -48,7 +48,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
 // Keeps the time stamp of an output whose content did not change.
 void WriteIfChanged(const std::string& path, const std::string& content) {
   const gen::Status written = gen::WriteFileIfChanged(path, content);
-  if (!written.ok()) throw std::runtime_error(written.error().describe());
+  if (!written.HasValue()) throw std::runtime_error(written.GetError().Describe());
 }
 
 std::string DepfileEscape(const std::string& path) {

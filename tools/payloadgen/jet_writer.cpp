@@ -50,8 +50,8 @@ constexpr std::uint32_t RowPointer(std::uint32_t page, std::uint32_t row) { retu
 std::string Ucs2(std::string_view utf8) {
   ByteWriter out;
   while (!utf8.empty()) {
-    const std::size_t length = constgen::utf8_sequence_length(utf8);
-    const char32_t code = constgen::decode_utf8(utf8);
+    const std::size_t length = constgen::Utf8SequenceLength(utf8);
+    const char32_t code = constgen::DecodeUtf8(utf8);
     out.U16(static_cast<std::uint16_t>(code));
     utf8.remove_prefix(length == 0 ? 1 : length);
   }
@@ -276,8 +276,8 @@ std::string JetText(const std::string& utf8) {
   std::size_t characters = 0;
   std::string_view rest = utf8;
   while (!rest.empty()) {
-    const char32_t code = constgen::decode_utf8(rest);
-    rest.remove_prefix(constgen::utf8_sequence_length(rest));
+    const char32_t code = constgen::DecodeUtf8(rest);
+    rest.remove_prefix(constgen::Utf8SequenceLength(rest));
     ++characters;
     if (code < 0x01 || code > 0xFF) return Ucs2(utf8);
     latin1.push_back(static_cast<char>(code));

@@ -111,8 +111,8 @@ gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string
 gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
                                   std::string_view sectionName, const std::string& file) {
   const gen::Result<ImageFacts> read = ReadImageFacts(image, file);
-  if (!read.ok()) return read.error();
-  const ImageFacts& facts = read.value();
+  if (!read.HasValue()) return read.GetError();
+  const ImageFacts& facts = read.Value();
   if (facts.machine != kMachineI386) return Fail(file, "not an i386 image");
   if (facts.subsystem != kSubsystemGui) return Fail(file, "not built for the GUI subsystem");
   if (facts.endOfSections != image.size()) {

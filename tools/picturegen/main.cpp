@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
   }
   const gen::Status written = gen::WriteFileIfChanged(
       argv[2], std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  if (!written.ok()) {
-    std::cerr << "picturegen: " << written.error().describe() << "\n";
+  if (!written.HasValue()) {
+    std::cerr << "picturegen: " << written.GetError().Describe() << "\n";
     return 1;
   }
   return 0;

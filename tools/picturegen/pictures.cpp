@@ -208,8 +208,8 @@ std::optional<Bytes> EncodeJpegOfSize(const Image& image, std::size_t size) {
   style.comment = " ";
   const gen::Result<std::string> jpeg =
       gen::MakeJpegOfSize({image.width, image.height, rgb}, style, static_cast<std::uint32_t>(size), "");
-  if (!jpeg.ok()) return std::nullopt;
-  return Bytes(jpeg.value().begin(), jpeg.value().end());
+  if (!jpeg.HasValue()) return std::nullopt;
+  return Bytes(jpeg.Value().begin(), jpeg.Value().end());
 }
 
 }  // namespace picturegen
