@@ -4,6 +4,7 @@
 #include <set>
 #include <system_error>
 
+#include "common/lines.h"
 #include "texts_parser.h"
 
 namespace constgen {
@@ -31,14 +32,8 @@ gen::Result<std::vector<PayloadLine>> ParsePayloadList(std::string_view content,
   std::vector<PayloadLine> lines;
   int number = 0;
   bool afterPath = false;
-  std::size_t at = 0;
-  while (at < content.size()) {
-    std::size_t end = content.find('\n', at);
-    if (end == std::string_view::npos) end = content.size();
-    std::string_view line = content.substr(at, end - at);
-    at = end + 1;
+  for (const std::string_view line : gen::SplitLines(content)) {
     ++number;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty() || line.front() == '#') continue;
     const std::size_t firstSpace = line.find(' ');
     const std::size_t secondSpace =

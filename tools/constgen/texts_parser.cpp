@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 
+#include "common/lines.h"
 #include "utf8.h"
 
 namespace constgen {
@@ -166,13 +167,8 @@ gen::Result<std::vector<TextDefinition>> ParseTexts(std::string_view content, co
   std::map<std::string, int, std::less<>> linesByName;
   bool inDefinition = false;  // whether a continuation line may follow
   int lineNumber = 0;
-  while (!content.empty()) {
+  for (const std::string_view line : gen::SplitLines(content)) {
     ++lineNumber;
-    const std::size_t end = content.find('\n');
-    std::string_view line = content.substr(0, end);
-    content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-
     if (const auto bad = FindInvalidUtf8(line)) {
       return gen::Error{file, lineNumber,
                         "invalid UTF-8 (byte " + std::to_string(*bad + 1) + " of the line)"};

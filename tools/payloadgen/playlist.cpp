@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "common/lines.h"
+
 namespace payloadgen {
 
 gen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
@@ -10,14 +12,8 @@ gen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
   bool inPlaylist = false;
   bool found = false;
   int lineNumber = 0;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(at, end - at);
-    at = end + 1;
+  for (const std::string_view line : gen::SplitLines(text)) {
     ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty()) continue;
     if (line.front() == '[') {
       inPlaylist = line == "[播放列表]";
