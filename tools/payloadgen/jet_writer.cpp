@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "bytes_out.h"
+#include "common/byte_writer.h"
 #include "utf8.h"
 
 namespace payloadgen {
@@ -48,7 +48,7 @@ bool IsLongValue(ColumnType type) { return type == kOle || type == kMemo; }
 constexpr std::uint32_t RowPointer(std::uint32_t page, std::uint32_t row) { return page << 8 | row; }
 
 std::string Ucs2(std::string_view utf8) {
-  ByteWriter out;
+  gen::ByteWriter out;
   while (!utf8.empty()) {
     const std::size_t length = constgen::Utf8SequenceLength(utf8);
     const char32_t code = constgen::DecodeUtf8(utf8);
@@ -66,7 +66,7 @@ std::string TableDefinition(std::uint8_t tableType, const std::vector<Column>& c
   for (const Column& column : columns) {
     if (!IsFixed(column.type)) ++variable;
   }
-  ByteWriter out;
+  gen::ByteWriter out;
   out.U8(0x02);
   out.U8(0x01);
   out.U16(0);  // free space, patched below
@@ -132,7 +132,7 @@ std::string TableDefinition(std::uint8_t tableType, const std::vector<Column>& c
 
 // A data page holding `rows`, packed from the end of the page in order.
 std::string DataPage(std::uint32_t owner, const std::vector<std::string>& rows) {
-  ByteWriter head;
+  gen::ByteWriter head;
   head.U8(0x01);
   head.U8(0x01);
   std::size_t used = kDataPageHeader;
@@ -163,7 +163,7 @@ std::string UsageMap(std::initializer_list<std::uint32_t> pages) {
 // column first), variable count, null bitmap. `values` holds one entry per column: the fixed
 // bytes, the variable bytes, or nothing for null.
 std::string Row(const std::vector<Column>& columns, const std::vector<const std::string*>& values) {
-  ByteWriter row;
+  gen::ByteWriter row;
   row.U16(static_cast<std::uint16_t>(columns.size()));
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (!IsFixed(columns[i].type)) continue;
@@ -191,11 +191,11 @@ std::string Row(const std::vector<Column>& columns, const std::vector<const std:
 }
 
 std::string HeaderPage() {
-  ByteWriter head;
+  gen::ByteWriter head;
   head.U32(0x00000100);
   head.Bytes(std::string_view("Standard Jet DB\0", 16));
   head.U32(1);  // Jet 4
-  ByteWriter masked;
+  gen::ByteWriter masked;
   static constexpr std::uint8_t kFixedStart[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00,
                                   0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
                                   0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
@@ -223,19 +223,19 @@ std::string HeaderPage() {
 }
 
 std::string Long(std::uint32_t value) {
-  ByteWriter out;
+  gen::ByteWriter out;
   out.U32(value);
   return out.Take();
 }
 
 std::string Date(double value) {
-  ByteWriter out;
+  gen::ByteWriter out;
   out.F64(value);
   return out.Take();
 }
 
 std::string Short(std::uint16_t value) {
-  ByteWriter out;
+  gen::ByteWriter out;
   out.U16(value);
   return out.Take();
 }

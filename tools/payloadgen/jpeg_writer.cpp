@@ -1,13 +1,13 @@
 #include "jpeg_writer.h"
 
-#include "bytes_out.h"
+#include "common/byte_writer.h"
 #include "common/jpeg_writer.h"
 
 namespace payloadgen {
 namespace {
 
 // One IFD entry: tag, type, count and the value (or the offset of the value).
-void PutIfdEntry(ByteWriter& out, std::uint16_t tag, std::uint16_t type, std::uint32_t count,
+void PutIfdEntry(gen::ByteWriter& out, std::uint16_t tag, std::uint16_t type, std::uint32_t count,
                  std::uint32_t value) {
   out.U16(tag);
   out.U16(type);
@@ -19,7 +19,7 @@ void PutIfdEntry(ByteWriter& out, std::uint16_t tag, std::uint16_t type, std::ui
 
 std::string MakeExifData(int width, int height) {
   constexpr std::uint16_t kShort = 3, kLong = 4, kRational = 5, kUndefined = 7;
-  ByteWriter tiff;
+  gen::ByteWriter tiff;
   tiff.Bytes("II");
   tiff.U16(42);
   tiff.U32(8);

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "base/crc32c.h"
-#include "bytes_out.h"
+#include "common/byte_writer.h"
 #include "contents.h"
 #include "common/file_io.h"
 #include "texts_source.h"
@@ -137,7 +137,7 @@ Result<PayloadOutputs> AssemblePayload(const Catalogue& catalogue,
                                 " bytes; entry " + std::to_string(entry.ordinal) + " has " +
                                 std::to_string(entry.size)};
     }
-    ByteWriter header;
+    gen::ByteWriter header;
     header.U32(1);
     header.U32(entry.size);
     const std::string byteSet = std::string(header.View()) + content.Value();
