@@ -1,5 +1,7 @@
 #include "common/jpeg_writer.h"
 
+#include <errno.h>  // program_invocation_short_name
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +20,7 @@ constexpr std::size_t kLargestSegment = 65533;   // data bytes of one segment
 void ExitOnJpegError(j_common_ptr info) {
   char message[JMSG_LENGTH_MAX];
   (*info->err->format_message)(info, message);
-  std::fprintf(stderr, "libjpeg: %s\n", message);
+  std::fprintf(stderr, "%s: libjpeg: %s\n", program_invocation_short_name, message);
   std::exit(1);
 }
 
