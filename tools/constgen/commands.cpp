@@ -6,8 +6,8 @@
 #include <type_traits>
 #include <variant>
 
-#include "declaration_writer.h"
 #include "common/file_io.h"
+#include "declaration_writer.h"
 #include "gbk_encoding.h"
 #include "payload_list.h"
 #include "segment_builder.h"

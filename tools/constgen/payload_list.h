@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "gbk_encoding.h"
 #include "common/result.h"
+#include "gbk_encoding.h"
 #include "segment_model.h"
 
 namespace constgen {

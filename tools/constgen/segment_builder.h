@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "gbk_encoding.h"
 #include "common/result.h"
+#include "gbk_encoding.h"
 #include "segment_model.h"
 #include "texts_parser.h"
 

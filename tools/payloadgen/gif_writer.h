@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "picture.h"
 #include "common/result.h"
+#include "picture.h"
 
 namespace payloadgen {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "playlist.h"
 #include "common/result.h"
+#include "playlist.h"
 
 namespace payloadgen {
 

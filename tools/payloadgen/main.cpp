@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "catalogue.h"
-#include "contents.h"
 #include "common/file_io.h"
+#include "contents.h"
 #include "outputs.h"
 #include "pe_padding.h"
 #include "removal_list.h"

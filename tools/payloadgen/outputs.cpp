@@ -5,8 +5,8 @@
 
 #include "base/crc32c.h"
 #include "common/byte_writer.h"
-#include "contents.h"
 #include "common/file_io.h"
+#include "contents.h"
 #include "texts_source.h"
 
 namespace payloadgen {

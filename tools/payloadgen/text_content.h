@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "gbk_encoding.h"
 #include "common/result.h"
+#include "gbk_encoding.h"
 
 namespace payloadgen {
 
