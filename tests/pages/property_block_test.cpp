@@ -72,9 +72,9 @@ TEST(PropertyBlock, NegativeCountsReadAsEmptyAndWordsAreTwoBytes) {
 }
 
 TEST(PropertyBlock, DefaultTextsAreTheGbkFormsOfTheKindsNames) {
-  auto encoder = constgen::GbkEncoder::open();
-  ASSERT_TRUE(encoder.ok());
-  auto gbk = [&](const char* utf8) { return encoder.value().encode(utf8).value(); };
+  auto encoder = constgen::GbkEncoder::Open();
+  ASSERT_TRUE(encoder.HasValue());
+  auto gbk = [&](const char* utf8) { return encoder.Value().Encode(utf8).Value(); };
   auto text = [](const PropertyValues& v, auto field) {
     auto b = v.Bytes(field);
     return std::string(b.begin(), b.end());

@@ -20,8 +20,8 @@ TEST(CatalogueTest, ReadsEntriesFoldersSharedContentsAndTheMarkOrder) {
           "entry 3 20 HS  same 2          \\Vorlane\\tade\\副本.txt\n"
           "marked 3 1\n",
       "c.txt");
-  ASSERT_TRUE(parsed.ok()) << parsed.error().describe();
-  const Catalogue& catalogue = parsed.value();
+  ASSERT_TRUE(parsed.HasValue()) << parsed.GetError().Describe();
+  const Catalogue& catalogue = parsed.Value();
   ASSERT_EQ(catalogue.entries.size(), 3u);
   EXPECT_EQ(catalogue.folders, (std::vector<std::string>{"Vorlane", "Vorlane\\tade", "Vorlane\\data"}));
   EXPECT_EQ(catalogue.userWritableFolders, (std::vector<std::size_t>{2}));
@@ -64,24 +64,24 @@ TEST(CatalogueTest, RefusesInconsistentCataloguesNamingTheLine) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
     const Result<Catalogue> parsed = ParseCatalogue(kFolders + c.body, "c.txt");
-    ASSERT_FALSE(parsed.ok());
-    EXPECT_EQ(parsed.error().line, c.line);
-    EXPECT_NE(parsed.error().message.find(c.message), std::string::npos) << parsed.error().message;
+    ASSERT_FALSE(parsed.HasValue());
+    EXPECT_EQ(parsed.GetError().line, c.line);
+    EXPECT_NE(parsed.GetError().message.find(c.message), std::string::npos) << parsed.GetError().message;
   }
 }
 
 TEST(CatalogueTest, PictureSourcesNeedBothDimensionsAndAnArtist) {
   const Result<PictureSource> good = ParsePictureSource("600x398:dorvik", "c.txt", 7);
-  ASSERT_TRUE(good.ok());
-  EXPECT_EQ(good.value().width, 600);
-  EXPECT_EQ(good.value().height, 398);
-  EXPECT_EQ(good.value().artist, "dorvik");
+  ASSERT_TRUE(good.HasValue());
+  EXPECT_EQ(good.Value().width, 600);
+  EXPECT_EQ(good.Value().height, 398);
+  EXPECT_EQ(good.Value().artist, "dorvik");
   for (const char* bad : {"600x398", "600:dorvik", "x398:dorvik", "0x10:a", "10x10:", "5000x10:a",
                           "10x10x:a"}) {
     SCOPED_TRACE(bad);
     const Result<PictureSource> parsed = ParsePictureSource(bad, "c.txt", 7);
-    ASSERT_FALSE(parsed.ok());
-    EXPECT_EQ(parsed.error().line, 7);
+    ASSERT_FALSE(parsed.HasValue());
+    EXPECT_EQ(parsed.GetError().line, 7);
   }
 }
 

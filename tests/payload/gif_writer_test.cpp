@@ -48,10 +48,10 @@ TEST(GifWriterTest, StandardDecoderReadsEveryPixelAlsoAcrossTableResets) {
   // strings; the artist picture is what ships.
   Picture flat{64, 64, std::vector<std::uint8_t>(64 * 64 * 3, 200)};
   for (const Picture& picture : {Noise(160, 120, 7), flat, DrawArtistPicture("velkor", 100, 100)}) {
-    const constgen::Result<std::string> gif = MakeGif(picture, 80000, "comment ", "t");
-    ASSERT_TRUE(gif.ok()) << gif.error().describe();
-    EXPECT_EQ(gif.value().size(), 80000u);
-    EXPECT_EQ(DecodeWithImageMagick(gif.value()), PaletteImage(picture));
+    const gen::Result<std::string> gif = MakeGif(picture, 80000, "comment ", "t");
+    ASSERT_TRUE(gif.HasValue()) << gif.GetError().Describe();
+    EXPECT_EQ(gif.Value().size(), 80000u);
+    EXPECT_EQ(DecodeWithImageMagick(gif.Value()), PaletteImage(picture));
   }
 }
 
@@ -112,22 +112,22 @@ std::string StrictGifFault(const std::string& gif) {
 
 TEST(GifWriterTest, EverySizeFromTheSmallestCommentUpIsAWellFormedGifOfThatSize) {
   const Picture picture = DrawArtistPicture("a", 20, 20);
-  const constgen::Result<std::string> probe = MakeGif(picture, 100000, "x", "t");
-  ASSERT_TRUE(probe.ok());
+  const gen::Result<std::string> probe = MakeGif(picture, 100000, "x", "t");
+  ASSERT_TRUE(probe.HasValue());
   // Find the smallest size that works, then check that every size above it works too, across
   // several 255-byte sub-block boundaries.
   std::uint32_t smallest = 0;
   for (std::uint32_t size = 1; size < 100000 && smallest == 0; ++size) {
-    if (MakeGif(picture, size, "x", "t").ok()) smallest = size;
+    if (MakeGif(picture, size, "x", "t").HasValue()) smallest = size;
   }
   ASSERT_GT(smallest, 0u);
   for (std::uint32_t size = smallest; size < smallest + 1200; ++size) {
-    const constgen::Result<std::string> gif = MakeGif(picture, size, "x", "t");
-    ASSERT_TRUE(gif.ok()) << size;
-    ASSERT_EQ(gif.value().size(), size);
-    ASSERT_EQ(StrictGifFault(gif.value()), "") << size;
+    const gen::Result<std::string> gif = MakeGif(picture, size, "x", "t");
+    ASSERT_TRUE(gif.HasValue()) << size;
+    ASSERT_EQ(gif.Value().size(), size);
+    ASSERT_EQ(StrictGifFault(gif.Value()), "") << size;
   }
-  EXPECT_EQ(DecodeWithImageMagick(MakeGif(picture, smallest + 259, "x", "t").value()),
+  EXPECT_EQ(DecodeWithImageMagick(MakeGif(picture, smallest + 259, "x", "t").Value()),
             PaletteImage(picture));
 }
 

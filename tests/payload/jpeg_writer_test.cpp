@@ -34,34 +34,34 @@ TEST(JpegWriterTest, ExactSizesFromFourBytesOfPaddingUpAndAcrossSegmentLimits) {
   const Picture picture = DrawArtistPicture("brasto", 48, 40);
   std::uint32_t smallest = 0;
   for (std::uint32_t size = 200; size < 20000 && smallest == 0; ++size) {
-    if (MakeJpeg(picture, JpegHeader::Jfif, size, "c", "t").ok()) smallest = size;
+    if (MakeJpeg(picture, JpegHeader::Jfif, size, "c", "t").HasValue()) smallest = size;
   }
   ASSERT_GT(smallest, 0u);
-  EXPECT_FALSE(MakeJpeg(picture, JpegHeader::Jfif, smallest - 1, "c", "t").ok());
+  EXPECT_FALSE(MakeJpeg(picture, JpegHeader::Jfif, smallest - 1, "c", "t").HasValue());
   // 65533 data bytes fit one comment segment; the sizes around two and three segments.
   for (const std::uint32_t size : {smallest, smallest + 1, smallest + 65533, smallest + 65534,
                                    smallest + 65537, smallest + 65541, smallest + 131074}) {
     SCOPED_TRACE(size - smallest);
-    const constgen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Jfif, size, "c", "t");
-    ASSERT_TRUE(jpeg.ok()) << jpeg.error().describe();
-    EXPECT_EQ(jpeg.value().size(), size);
-    const payloadtest::JpegFacts facts = payloadtest::ReadJpegMarkers(jpeg.value());
+    const gen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Jfif, size, "c", "t");
+    ASSERT_TRUE(jpeg.HasValue()) << jpeg.GetError().Describe();
+    EXPECT_EQ(jpeg.Value().size(), size);
+    const payloadtest::JpegFacts facts = payloadtest::ReadJpegMarkers(jpeg.Value());
     EXPECT_TRUE(facts.wellFormed);
     EXPECT_EQ(facts.firstApp, "JFIF");
     EXPECT_TRUE(facts.baseline);
-    EXPECT_EQ(Decode(jpeg.value()), std::pair(48, 40));
+    EXPECT_EQ(Decode(jpeg.Value()), std::pair(48, 40));
   }
 }
 
 TEST(JpegWriterTest, ExifHeaderNamesThePixelDimensionsAndComesFirst) {
   const Picture picture = DrawArtistPicture("tovrin", 250, 250);
-  const constgen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Exif, 31284, "c", "t");
-  ASSERT_TRUE(jpeg.ok()) << jpeg.error().describe();
-  const payloadtest::JpegFacts facts = payloadtest::ReadJpegMarkers(jpeg.value());
+  const gen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Exif, 31284, "c", "t");
+  ASSERT_TRUE(jpeg.HasValue()) << jpeg.GetError().Describe();
+  const payloadtest::JpegFacts facts = payloadtest::ReadJpegMarkers(jpeg.Value());
   EXPECT_EQ(facts.firstApp, "Exif");
-  EXPECT_EQ(Decode(jpeg.value()), std::pair(250, 250));
+  EXPECT_EQ(Decode(jpeg.Value()), std::pair(250, 250));
   // ImageMagick reads the Exif fields the way a photo viewer would.
-  const std::string file = payloadtest::WriteTemporary(jpeg.value(), "tovrin.jpg");
+  const std::string file = payloadtest::WriteTemporary(jpeg.Value(), "tovrin.jpg");
   EXPECT_EQ(payloadtest::Command("identify -format '%[exif:PixelXDimension] %[exif:PixelYDimension] "
                                  "%[exif:Orientation]' " + file + " 2>&1"),
             "250 250 1");
@@ -69,9 +69,9 @@ TEST(JpegWriterTest, ExifHeaderNamesThePixelDimensionsAndComesFirst) {
 
 TEST(JpegWriterTest, RefusesASizeThatEvenTheLowestQualityCannotMeet) {
   const Picture picture = DrawArtistPicture("dorvik", 600, 398);
-  const constgen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Jfif, 1500, "c", "t");
-  ASSERT_FALSE(jpeg.ok());
-  EXPECT_NE(jpeg.error().message.find("does not fit"), std::string::npos);
+  const gen::Result<std::string> jpeg = MakeJpeg(picture, JpegHeader::Jfif, 1500, "c", "t");
+  ASSERT_FALSE(jpeg.HasValue());
+  EXPECT_NE(jpeg.GetError().message.find("does not fit"), std::string::npos);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bytes_out.h"
+#include "common/byte_writer.h"
 #include "run_reader.h"
 
 namespace payloadgen {
@@ -16,7 +16,7 @@ struct ImageShape {
 
 // A minimal linked image: headers in 0x400 bytes, one .text section of 0x200 bytes at RVA 0x1000.
 std::string MakeImage(const ImageShape& shape = {}) {
-  ByteWriter out;
+  gen::ByteWriter out;
   out.Bytes("MZ");
   out.Zeros(58);
   out.U32(shape.peOffset);
@@ -61,9 +61,9 @@ std::string MakeImage(const ImageShape& shape = {}) {
 
 TEST(PePaddingTest, PaddedImageEndsAtItsNewLastSectionAndKeepsEverythingElse) {
   const std::string image = MakeImage();
-  const constgen::Result<std::string> padded = PadImage(image, 0x600 + 0x2800, ".pad", "t");
-  ASSERT_TRUE(padded.ok()) << padded.error().describe();
-  const std::string& out = padded.value();
+  const gen::Result<std::string> padded = PadImage(image, 0x600 + 0x2800, ".pad", "t");
+  ASSERT_TRUE(padded.HasValue()) << padded.GetError().Describe();
+  const std::string& out = padded.Value();
   ASSERT_EQ(out.size(), 0x2E00u);
   const payloadtest::PeFacts facts = payloadtest::ReadPe(out, 0);
   ASSERT_TRUE(facts.valid);
@@ -73,14 +73,14 @@ TEST(PePaddingTest, PaddedImageEndsAtItsNewLastSectionAndKeepsEverythingElse) {
   // The new section follows the old one in memory and in the file.
   const std::size_t header = 0x80 + 24 + 224 + 40;
   EXPECT_EQ(out.substr(header, 8), std::string_view(".pad\0\0\0\0", 8));
-  EXPECT_EQ(GetU32(out, header + 12), 0x2000u);
-  EXPECT_EQ(GetU32(out, header + 20), 0x600u);
-  EXPECT_EQ(GetU16(out, 0x80 + 6), 2);
-  EXPECT_EQ(GetU32(out, 0x80 + 24 + 8), 0x2800u);  // initialised data
+  EXPECT_EQ(gen::GetU32(out, header + 12), 0x2000u);
+  EXPECT_EQ(gen::GetU32(out, header + 20), 0x600u);
+  EXPECT_EQ(gen::GetU16(out, 0x80 + 6), 2);
+  EXPECT_EQ(gen::GetU32(out, 0x80 + 24 + 8), 0x2800u);  // initialised data
   // The original code is untouched and the checksum is the image helper's.
   EXPECT_EQ(out.substr(0x400, 0x200), image.substr(0x400, 0x200));
-  EXPECT_EQ(GetU32(out, 0x80 + 24 + 64), ImageChecksum(out, 0x80 + 24 + 64));
-  EXPECT_NE(GetU32(out, 0x80 + 24 + 64), 0u);
+  EXPECT_EQ(gen::GetU32(out, 0x80 + 24 + 64), ImageChecksum(out, 0x80 + 24 + 64));
+  EXPECT_NE(gen::GetU32(out, 0x80 + 24 + 64), 0u);
 }
 
 TEST(PePaddingTest, RefusesImagesAndSizesItCannotPadFaithfully) {
@@ -109,9 +109,9 @@ TEST(PePaddingTest, RefusesImagesAndSizesItCannotPadFaithfully) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
-    const constgen::Result<std::string> padded = PadImage(c.image, c.size, ".pad", "t");
-    ASSERT_FALSE(padded.ok());
-    EXPECT_NE(padded.error().message.find(c.message), std::string::npos) << padded.error().message;
+    const gen::Result<std::string> padded = PadImage(c.image, c.size, ".pad", "t");
+    ASSERT_FALSE(padded.HasValue());
+    EXPECT_NE(padded.GetError().message.find(c.message), std::string::npos) << padded.GetError().message;
   }
 }
 

@@ -9,19 +9,19 @@ namespace constgen {
 namespace {
 
 TEST(CommandLine, ReadsDeclare) {
-  const Result<Command> command = parse_command_line({"declare", "in/texts.txt", "out/a.h"});
-  ASSERT_TRUE(command.ok()) << command.error().describe();
-  const auto& declare = std::get<DeclareCommand>(command.value());
+  const gen::Result<Command> command = ParseCommandLine({"declare", "in/texts.txt", "out/a.h"});
+  ASSERT_TRUE(command.HasValue()) << command.GetError().Describe();
+  const auto& declare = std::get<DeclareCommand>(command.Value());
   EXPECT_EQ(declare.source, "in/texts.txt");
   EXPECT_EQ(declare.header, "out/a.h");
 }
 
 TEST(CommandLine, ReadsSegmentWithOptionsInAnyOrder) {
-  const Result<Command> command = parse_command_line(
+  const gen::Result<Command> command = ParseCommandLine(
       {"segment", "--layout", "l.h", "a.txt", "--format", "coff", "--asm", "s.S", "b.txt"});
-  ASSERT_TRUE(command.ok()) << command.error().describe();
-  const auto& segment = std::get<SegmentCommand>(command.value());
-  EXPECT_EQ(segment.format, AsmFormat::coff);
+  ASSERT_TRUE(command.HasValue()) << command.GetError().Describe();
+  const auto& segment = std::get<SegmentCommand>(command.Value());
+  EXPECT_EQ(segment.format, gen::AsmFormat::Coff);
   EXPECT_EQ(segment.assembly, "s.S");
   EXPECT_EQ(segment.layout, "l.h");
   EXPECT_EQ(segment.sources, (std::vector<std::string>{"a.txt", "b.txt"}));
@@ -30,10 +30,10 @@ TEST(CommandLine, ReadsSegmentWithOptionsInAnyOrder) {
 class CommandLineRejects : public testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(CommandLineRejects, WithUsage) {
-  const Result<Command> command = parse_command_line(GetParam());
-  ASSERT_FALSE(command.ok());
-  EXPECT_EQ(command.error().file, "constgen");
-  EXPECT_NE(command.error().message.find("usage: constgen"), std::string::npos);
+  const gen::Result<Command> command = ParseCommandLine(GetParam());
+  ASSERT_FALSE(command.HasValue());
+  EXPECT_EQ(command.GetError().file, "constgen");
+  EXPECT_NE(command.GetError().message.find("usage: constgen"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(

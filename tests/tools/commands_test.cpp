@@ -22,123 +22,123 @@ class ConstgenRun : public testing::Test {
  protected:
   void SetUp() override {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
+    m_dir = fs::temp_directory_path() /
            ("constgen_test_" + std::to_string(::getpid()) + "_" + test->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "runtime");
-    fs::create_directories(dir_ / "app");
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir / "runtime");
+    fs::create_directories(m_dir / "app");
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override { fs::remove_all(m_dir); }
 
-  std::string path(const std::string& relative) const { return (dir_ / relative).string(); }
+  std::string Path(const std::string& relative) const { return (m_dir / relative).string(); }
 
-  void write(const std::string& relative, const std::string& content) const {
-    std::ofstream(path(relative), std::ios::binary) << content;
+  void Write(const std::string& relative, const std::string& content) const {
+    std::ofstream(Path(relative), std::ios::binary) << content;
   }
 
-  std::string read(const std::string& relative) const {
-    std::ifstream in(path(relative), std::ios::binary);
+  std::string Read(const std::string& relative) const {
+    std::ifstream in(Path(relative), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  int run_constgen(const std::vector<std::string>& arguments) {
-    errors_.str("");
-    return run(arguments, errors_);
+  int RunConstgen(const std::vector<std::string>& arguments) {
+    m_errors.str("");
+    return constgen::Run(arguments, m_errors);
   }
 
-  int run_segment(const std::string& format = "elf") {
-    return run_constgen({"segment", "--format", format, "--asm", path("out/segment.S"),
-                         "--layout", path("out/layout.h"), path("runtime/texts.txt"),
-                         path("app/texts.txt")});
+  int RunSegment(const std::string& format = "elf") {
+    return RunConstgen({"segment", "--format", format, "--asm", Path("out/segment.S"),
+                        "--layout", Path("out/layout.h"), Path("runtime/texts.txt"),
+                        Path("app/texts.txt")});
   }
 
-  fs::path dir_;
-  std::ostringstream errors_;
+  fs::path m_dir;
+  std::ostringstream m_errors;
 };
 
 TEST_F(ConstgenRun, DeclareNamesTheSourceByItsFileNameOnly) {
-  write("runtime/texts.txt", "kRuntimeErrorTitle = \"错误\"\nkOther = \"x\"\n");
-  ASSERT_EQ(run_constgen({"declare", path("runtime/texts.txt"), path("out/runtime_texts.h")}), 0)
-      << errors_.str();
-  const std::string header = read("out/runtime_texts.h");
+  Write("runtime/texts.txt", "kRuntimeErrorTitle = \"错误\"\nkOther = \"x\"\n");
+  ASSERT_EQ(RunConstgen({"declare", Path("runtime/texts.txt"), Path("out/runtimeTexts.h")}), 0)
+      << m_errors.str();
+  const std::string header = Read("out/runtimeTexts.h");
   EXPECT_NE(header.find("from texts.txt."), std::string::npos);
-  EXPECT_EQ(header.find(dir_.string()), std::string::npos) << "no absolute path";
+  EXPECT_EQ(header.find(m_dir.string()), std::string::npos) << "no absolute path";
   EXPECT_NE(header.find("extern \"C\" const char kRuntimeErrorTitle[];\n"
                         "extern \"C\" const char kOther[];\n"),
             std::string::npos);
 }
 
 TEST_F(ConstgenRun, SegmentWritesTheAssemblyAndTheLayout) {
-  write("runtime/texts.txt", "kA = \"错误\"\n");
-  write("app/texts.txt", "kB = \"“”\"\n");
-  ASSERT_EQ(run_segment("coff"), 0) << errors_.str();
-  EXPECT_NE(read("out/segment.S").find("_kA:\n\t.byte 0xb4,0xed,0xce,0xf3,0x00\n"
+  Write("runtime/texts.txt", "kA = \"错误\"\n");
+  Write("app/texts.txt", "kB = \"“”\"\n");
+  ASSERT_EQ(RunSegment("coff"), 0) << m_errors.str();
+  EXPECT_NE(Read("out/segment.S").find("_kA:\n\t.byte 0xb4,0xed,0xce,0xf3,0x00\n"
                                        "\t.globl _kB\n_kB:\n\t.byte 0xa1,0xb0,0xa1,0xb1,0x00\n"),
             std::string::npos);
-  EXPECT_NE(read("out/layout.h").find("kConstSegmentLength = 10;"), std::string::npos);
+  EXPECT_NE(Read("out/layout.h").find("kConstSegmentLength = 10;"), std::string::npos);
 }
 
 TEST_F(ConstgenRun, GivesTheSameBytesEveryTimeAndLeavesUnchangedOutputsAlone) {
-  write("runtime/texts.txt", "kA = \"错误\"\n");
-  write("app/texts.txt", "kB = \"b\"\n");
-  ASSERT_EQ(run_segment(), 0) << errors_.str();
-  const std::string assembly = read("out/segment.S");
-  const std::string layout = read("out/layout.h");
-  const auto old_time = fs::file_time_type::clock::now() - std::chrono::hours(24);
-  fs::last_write_time(path("out/segment.S"), old_time);
-  fs::last_write_time(path("out/layout.h"), old_time);
+  Write("runtime/texts.txt", "kA = \"错误\"\n");
+  Write("app/texts.txt", "kB = \"b\"\n");
+  ASSERT_EQ(RunSegment(), 0) << m_errors.str();
+  const std::string assembly = Read("out/segment.S");
+  const std::string layout = Read("out/layout.h");
+  const auto oldTime = fs::file_time_type::clock::now() - std::chrono::hours(24);
+  fs::last_write_time(Path("out/segment.S"), oldTime);
+  fs::last_write_time(Path("out/layout.h"), oldTime);
 
-  ASSERT_EQ(run_segment(), 0) << errors_.str();
-  EXPECT_EQ(read("out/segment.S"), assembly);
-  EXPECT_EQ(read("out/layout.h"), layout);
-  EXPECT_EQ(fs::last_write_time(path("out/segment.S")), old_time);
-  EXPECT_EQ(fs::last_write_time(path("out/layout.h")), old_time);
+  ASSERT_EQ(RunSegment(), 0) << m_errors.str();
+  EXPECT_EQ(Read("out/segment.S"), assembly);
+  EXPECT_EQ(Read("out/layout.h"), layout);
+  EXPECT_EQ(fs::last_write_time(Path("out/segment.S")), oldTime);
+  EXPECT_EQ(fs::last_write_time(Path("out/layout.h")), oldTime);
 
-  write("app/texts.txt", "kB = \"bb\"\n");
-  ASSERT_EQ(run_segment(), 0) << errors_.str();
-  EXPECT_NE(fs::last_write_time(path("out/segment.S")), old_time);
-  EXPECT_NE(read("out/layout.h"), layout);
+  Write("app/texts.txt", "kB = \"bb\"\n");
+  ASSERT_EQ(RunSegment(), 0) << m_errors.str();
+  EXPECT_NE(fs::last_write_time(Path("out/segment.S")), oldTime);
+  EXPECT_NE(Read("out/layout.h"), layout);
 }
 
 TEST_F(ConstgenRun, WritesNothingWhenASourceIsBad) {
-  write("runtime/texts.txt", "kA = \"a\"\n");
-  write("app/texts.txt", "kB = \"b\"\nkC = \"\\0\"\n");
-  EXPECT_EQ(run_segment(), 1);
-  EXPECT_EQ(errors_.str(), path("app/texts.txt") +
+  Write("runtime/texts.txt", "kA = \"a\"\n");
+  Write("app/texts.txt", "kB = \"b\"\nkC = \"\\0\"\n");
+  EXPECT_EQ(RunSegment(), 1);
+  EXPECT_EQ(m_errors.str(), Path("app/texts.txt") +
                                ":2: the escape \\0 is not allowed: texts are terminated by a "
                                "zero byte\n");
-  EXPECT_FALSE(fs::exists(path("out")));
+  EXPECT_FALSE(fs::exists(Path("out")));
 }
 
 TEST_F(ConstgenRun, KeepsThePreviousOutputsWhenASourceTurnsBad) {
-  write("runtime/texts.txt", "kA = \"a\"\n");
-  write("app/texts.txt", "kB = \"b\"\n");
-  ASSERT_EQ(run_segment(), 0) << errors_.str();
-  const std::string assembly = read("out/segment.S");
-  write("app/texts.txt", "kB = \"b\"\nkA = \"again\"\n");
-  EXPECT_EQ(run_segment(), 1);
-  EXPECT_NE(errors_.str().find(":2: duplicate text name 'kA'"), std::string::npos);
-  EXPECT_EQ(read("out/segment.S"), assembly);
-  EXPECT_EQ(std::distance(fs::directory_iterator(path("out")), fs::directory_iterator()), 2)
+  Write("runtime/texts.txt", "kA = \"a\"\n");
+  Write("app/texts.txt", "kB = \"b\"\n");
+  ASSERT_EQ(RunSegment(), 0) << m_errors.str();
+  const std::string assembly = Read("out/segment.S");
+  Write("app/texts.txt", "kB = \"b\"\nkA = \"again\"\n");
+  EXPECT_EQ(RunSegment(), 1);
+  EXPECT_NE(m_errors.str().find(":2: duplicate text name 'kA'"), std::string::npos);
+  EXPECT_EQ(Read("out/segment.S"), assembly);
+  EXPECT_EQ(std::distance(fs::directory_iterator(Path("out")), fs::directory_iterator()), 2)
       << "no temporary file left behind";
 }
 
 TEST_F(ConstgenRun, DeclareWritesNothingWhenTheSourceIsBad) {
-  write("runtime/texts.txt", "kA = \"unterminated\n");
-  EXPECT_EQ(run_constgen({"declare", path("runtime/texts.txt"), path("out/runtime_texts.h")}), 1);
-  EXPECT_NE(errors_.str().find("texts.txt:1: unterminated text"), std::string::npos);
-  EXPECT_FALSE(fs::exists(path("out/runtime_texts.h")));
+  Write("runtime/texts.txt", "kA = \"unterminated\n");
+  EXPECT_EQ(RunConstgen({"declare", Path("runtime/texts.txt"), Path("out/runtimeTexts.h")}), 1);
+  EXPECT_NE(m_errors.str().find("texts.txt:1: unterminated text"), std::string::npos);
+  EXPECT_FALSE(fs::exists(Path("out/runtimeTexts.h")));
 }
 
 TEST_F(ConstgenRun, ReportsAMissingSource) {
-  write("runtime/texts.txt", "kA = \"a\"\n");
-  EXPECT_EQ(run_segment(), 1);
-  EXPECT_EQ(errors_.str().rfind(path("app/texts.txt") + ": cannot open", 0), 0u) << errors_.str();
+  Write("runtime/texts.txt", "kA = \"a\"\n");
+  EXPECT_EQ(RunSegment(), 1);
+  EXPECT_EQ(m_errors.str().rfind(Path("app/texts.txt") + ": cannot open", 0), 0u) << m_errors.str();
 }
 
 TEST_F(ConstgenRun, ReportsABadCommandLineWithExitCodeTwo) {
-  EXPECT_EQ(run_constgen({"segment"}), 2);
-  EXPECT_NE(errors_.str().find("usage:"), std::string::npos);
+  EXPECT_EQ(RunConstgen({"segment"}), 2);
+  EXPECT_NE(m_errors.str().find("usage:"), std::string::npos);
 }
 
 }  // namespace

@@ -13,25 +13,25 @@
 namespace constgen {
 namespace {
 
-std::string temporary_file(const std::string& name, const std::string& content) {
+std::string TemporaryFile(const std::string& name, const std::string& content) {
   const std::string path = (std::filesystem::temp_directory_path() / name).string();
   std::ofstream(path, std::ios::binary) << content;
   return path;
 }
 
 TEST(PayloadListTest, ReadsPathsAndContentsInOrder) {
-  const Result<std::vector<PayloadLine>> lines = parse_payload_list(
+  const gen::Result<std::vector<PayloadLine>> lines = ParsePayloadList(
       "# generated\n\npath kPath01 \\Vorlane\\卸载.exe\r\ncontent kContent01 /tmp/a b/01\n"
       "path kPath02 \\Vorlane\\x y.txt\n",
       "p.list");
-  ASSERT_TRUE(lines.ok()) << lines.error().describe();
-  ASSERT_EQ(lines.value().size(), 3u);
-  EXPECT_EQ(lines.value()[0].kind, PayloadLine::Kind::path);
-  EXPECT_EQ(lines.value()[0].value, "\\Vorlane\\卸载.exe");
-  EXPECT_EQ(lines.value()[1].kind, PayloadLine::Kind::content);
-  EXPECT_EQ(lines.value()[1].value, "/tmp/a b/01");  // spaces belong to the value
-  EXPECT_EQ(lines.value()[1].line, 4);
-  EXPECT_EQ(lines.value()[2].value, "\\Vorlane\\x y.txt");
+  ASSERT_TRUE(lines.HasValue()) << lines.GetError().Describe();
+  ASSERT_EQ(lines.Value().size(), 3u);
+  EXPECT_EQ(lines.Value()[0].kind, PayloadLine::Kind::Path);
+  EXPECT_EQ(lines.Value()[0].value, "\\Vorlane\\卸载.exe");
+  EXPECT_EQ(lines.Value()[1].kind, PayloadLine::Kind::Content);
+  EXPECT_EQ(lines.Value()[1].value, "/tmp/a b/01");  // spaces belong to the value
+  EXPECT_EQ(lines.Value()[1].line, 4);
+  EXPECT_EQ(lines.Value()[2].value, "\\Vorlane\\x y.txt");
 }
 
 TEST(PayloadListTest, RefusesMalformedLinesNamingThem) {
@@ -49,61 +49,61 @@ TEST(PayloadListTest, RefusesMalformedLinesNamingThem) {
       {"path kConstSegmentEnd a\n", 1},               // reserved
   };
   for (const auto& c : cases) {
-    const Result<std::vector<PayloadLine>> lines = parse_payload_list(c.list, "p.list");
-    ASSERT_FALSE(lines.ok()) << c.list;
-    EXPECT_EQ(lines.error().line, c.line) << c.list;
+    const gen::Result<std::vector<PayloadLine>> lines = ParsePayloadList(c.list, "p.list");
+    ASSERT_FALSE(lines.HasValue()) << c.list;
+    EXPECT_EQ(lines.GetError().line, c.line) << c.list;
   }
 }
 
 TEST(PayloadListTest, AppendsGbkPathsAndByteSetsWithTheFilesSizes) {
-  Result<GbkEncoder> encoder = GbkEncoder::open();
-  ASSERT_TRUE(encoder.ok());
-  const std::string file = temporary_file("constgen_payload_content", "0123456789");
+  gen::Result<GbkEncoder> encoder = GbkEncoder::Open();
+  ASSERT_TRUE(encoder.HasValue());
+  const std::string file = TemporaryFile("constgen_payload_content", "0123456789");
   Segment segment;
   segment.items.emplace_back(TextItem{"kTitle", "t"});
   const std::vector<PayloadLine> lines = {
-      {PayloadLine::Kind::path, "kPath01", "\\卸载.exe", 1},
-      {PayloadLine::Kind::content, "kContent01", file, 2},
+      {PayloadLine::Kind::Path, "kPath01", "\\卸载.exe", 1},
+      {PayloadLine::Kind::Content, "kContent01", file, 2},
   };
-  ASSERT_TRUE(append_payload(segment, lines, "p.list", encoder.value()).ok());
+  ASSERT_TRUE(AppendPayload(segment, lines, "p.list", encoder.Value()).HasValue());
   ASSERT_EQ(segment.items.size(), 3u);
   EXPECT_EQ(std::get<TextItem>(segment.items[1]).bytes, "\\\xD0\xB6\xD4\xD8.exe");
   EXPECT_EQ(std::get<ByteSetItem>(segment.items[2]).length, 10u);
-  EXPECT_EQ(segment_length(segment), 2u + 10u + 18u);
+  EXPECT_EQ(SegmentLength(segment), 2u + 10u + 18u);
 
-  const std::string assembly = render_assembly(segment, AsmFormat::coff);
+  const std::string assembly = RenderAssembly(segment, gen::AsmFormat::Coff);
   EXPECT_NE(assembly.find("_kContent01:\n\t.long 1\n\t.long 10\n\t.incbin \"" + file + "\",0,10\n"),
             std::string::npos)
       << assembly;
 }
 
 TEST(PayloadListTest, RefusesClashingLabelsUnreadableFilesAndUnencodablePaths) {
-  Result<GbkEncoder> encoder = GbkEncoder::open();
-  ASSERT_TRUE(encoder.ok());
-  const std::string file = temporary_file("constgen_payload_small", "x");
+  gen::Result<GbkEncoder> encoder = GbkEncoder::Open();
+  ASSERT_TRUE(encoder.HasValue());
+  const std::string file = TemporaryFile("constgen_payload_small", "x");
   const struct {
     std::vector<PayloadLine> lines;
     const char* message;
   } cases[] = {
-      {{{PayloadLine::Kind::path, "kTitle", "a", 4}}, "defined twice"},
-      {{{PayloadLine::Kind::path, "kP", "a", 1}, {PayloadLine::Kind::path, "kP", "b", 2}}, "defined twice"},
-      {{{PayloadLine::Kind::path, "kP", "a", 1},
-        {PayloadLine::Kind::content, "kC", "/nonexistent/constgen/file", 2}}, "cannot read its size"},
-      {{{PayloadLine::Kind::path, "kP", "\\\xF0\x9F\x8E\xB5", 1}}, "GBK cannot represent"},
+      {{{PayloadLine::Kind::Path, "kTitle", "a", 4}}, "defined twice"},
+      {{{PayloadLine::Kind::Path, "kP", "a", 1}, {PayloadLine::Kind::Path, "kP", "b", 2}}, "defined twice"},
+      {{{PayloadLine::Kind::Path, "kP", "a", 1},
+        {PayloadLine::Kind::Content, "kC", "/nonexistent/constgen/file", 2}}, "cannot read its size"},
+      {{{PayloadLine::Kind::Path, "kP", "\\\xF0\x9F\x8E\xB5", 1}}, "GBK cannot represent"},
   };
   for (const auto& c : cases) {
     Segment segment;
     segment.items.emplace_back(TextItem{"kTitle", "t"});
-    const Status status = append_payload(segment, c.lines, "p.list", encoder.value());
-    ASSERT_FALSE(status.ok()) << c.message;
-    EXPECT_NE(status.error().message.find(c.message), std::string::npos) << status.error().message;
+    const gen::Status status = AppendPayload(segment, c.lines, "p.list", encoder.Value());
+    ASSERT_FALSE(status.HasValue()) << c.message;
+    EXPECT_NE(status.GetError().message.find(c.message), std::string::npos) << status.GetError().message;
   }
 }
 
 TEST(PayloadListTest, FilePathsAreQuotedForTheAssembler) {
   Segment segment;
   segment.items.emplace_back(ByteSetItem{"kC", "/tmp/a\"b\\c", 3});
-  EXPECT_NE(render_assembly(segment, AsmFormat::elf).find("\t.incbin \"/tmp/a\\\"b\\\\c\",0,3\n"),
+  EXPECT_NE(RenderAssembly(segment, gen::AsmFormat::Elf).find("\t.incbin \"/tmp/a\\\"b\\\\c\",0,3\n"),
             std::string::npos);
 }
 

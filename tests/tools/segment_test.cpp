@@ -15,86 +15,86 @@
 namespace constgen {
 namespace {
 
-SourceTexts source(const std::string& file, const std::string& content) {
-  Result<std::vector<TextDefinition>> texts = parse_texts(content, file);
-  EXPECT_TRUE(texts.ok()) << (texts.ok() ? "" : texts.error().describe());
-  return {file, texts.ok() ? std::move(texts.value()) : std::vector<TextDefinition>{}};
+SourceTexts Source(const std::string& file, const std::string& content) {
+  gen::Result<std::vector<TextDefinition>> texts = ParseTexts(content, file);
+  EXPECT_TRUE(texts.HasValue()) << (texts.HasValue() ? "" : texts.GetError().Describe());
+  return {file, texts.HasValue() ? std::move(texts.Value()) : std::vector<TextDefinition>{}};
 }
 
 class SegmentTest : public testing::Test {
  protected:
-  Result<Segment> build(const std::vector<SourceTexts>& sources) {
-    Result<GbkEncoder> encoder = GbkEncoder::open();
-    if (!encoder.ok()) return encoder.error();
-    return build_text_segment(sources, encoder.value());
+  gen::Result<Segment> Build(const std::vector<SourceTexts>& sources) {
+    gen::Result<GbkEncoder> encoder = GbkEncoder::Open();
+    if (!encoder.HasValue()) return encoder.GetError();
+    return BuildTextSegment(sources, encoder.Value());
   }
 
-  Segment build_ok(const std::vector<SourceTexts>& sources) {
-    Result<Segment> segment = build(sources);
-    EXPECT_TRUE(segment.ok()) << (segment.ok() ? "" : segment.error().describe());
-    return segment.ok() ? std::move(segment.value()) : Segment{};
+  Segment BuildOk(const std::vector<SourceTexts>& sources) {
+    gen::Result<Segment> segment = Build(sources);
+    EXPECT_TRUE(segment.HasValue()) << (segment.HasValue() ? "" : segment.GetError().Describe());
+    return segment.HasValue() ? std::move(segment.Value()) : Segment{};
   }
 
   // Two sources with two texts each, as runtime/texts.txt and app/texts.txt would give.
-  Segment two_file_segment() {
-    return build_ok({source("runtime/texts.txt", "kRuntimeErrorTitle = \"错误\"\n"
+  Segment TwoFileSegment() {
+    return BuildOk({Source("runtime/texts.txt", "kRuntimeErrorTitle = \"错误\"\n"
                                                  "kRuntimeRaw = \"\\xA1!\"\n"),
-                     source("app/texts.txt", "kAppInfo = \"信息：\"\n"
+                     Source("app/texts.txt", "kAppInfo = \"信息：\"\n"
                                              "kAppEmpty = \"\"\n")});
   }
 };
 
-const TextItem& text_at(const Segment& segment, std::size_t index) {
+const TextItem& TextAt(const Segment& segment, std::size_t index) {
   return std::get<TextItem>(segment.items.at(index));
 }
 
 TEST_F(SegmentTest, HoldsTheTextsOfAllSourcesInOrder) {
-  const Segment segment = two_file_segment();
+  const Segment segment = TwoFileSegment();
   ASSERT_EQ(segment.items.size(), 4u);
-  EXPECT_EQ(text_at(segment, 0).label, "kRuntimeErrorTitle");
-  EXPECT_EQ(text_at(segment, 0).bytes, "\xB4\xED\xCE\xF3");
-  EXPECT_EQ(text_at(segment, 1).label, "kRuntimeRaw");
-  EXPECT_EQ(text_at(segment, 1).bytes, "\xA1!");
-  EXPECT_EQ(text_at(segment, 2).label, "kAppInfo");
-  EXPECT_EQ(text_at(segment, 2).bytes, "\xD0\xC5\xCF\xA2\xA3\xBA");
-  EXPECT_EQ(text_at(segment, 3).label, "kAppEmpty");
-  EXPECT_EQ(text_at(segment, 3).bytes, "");
+  EXPECT_EQ(TextAt(segment, 0).label, "kRuntimeErrorTitle");
+  EXPECT_EQ(TextAt(segment, 0).bytes, "\xB4\xED\xCE\xF3");
+  EXPECT_EQ(TextAt(segment, 1).label, "kRuntimeRaw");
+  EXPECT_EQ(TextAt(segment, 1).bytes, "\xA1!");
+  EXPECT_EQ(TextAt(segment, 2).label, "kAppInfo");
+  EXPECT_EQ(TextAt(segment, 2).bytes, "\xD0\xC5\xCF\xA2\xA3\xBA");
+  EXPECT_EQ(TextAt(segment, 3).label, "kAppEmpty");
+  EXPECT_EQ(TextAt(segment, 3).bytes, "");
 }
 
 TEST_F(SegmentTest, LengthCountsEachTextWithItsTerminator) {
-  const Segment segment = two_file_segment();
-  EXPECT_EQ(item_length(segment.items[0]), 5u);
-  EXPECT_EQ(item_length(segment.items[3]), 1u);
-  EXPECT_EQ(segment_length(segment), (4 + 1) + (2 + 1) + (6 + 1) + (0 + 1));
-  EXPECT_EQ(segment_length(Segment{}), 0u);
+  const Segment segment = TwoFileSegment();
+  EXPECT_EQ(ItemLength(segment.items[0]), 5u);
+  EXPECT_EQ(ItemLength(segment.items[3]), 1u);
+  EXPECT_EQ(SegmentLength(segment), (4 + 1) + (2 + 1) + (6 + 1) + (0 + 1));
+  EXPECT_EQ(SegmentLength(Segment{}), 0u);
 }
 
 TEST_F(SegmentTest, RefusesANameDefinedInTwoSources) {
-  const Result<Segment> segment =
-      build({source("runtime/texts.txt", "kA = \"a\"\nkShared = \"x\"\n"),
-             source("app/texts.txt", "# app\n\nkShared = \"y\"\n")});
-  ASSERT_FALSE(segment.ok());
-  EXPECT_EQ(segment.error().describe(),
+  const gen::Result<Segment> segment =
+      Build({Source("runtime/texts.txt", "kA = \"a\"\nkShared = \"x\"\n"),
+             Source("app/texts.txt", "# app\n\nkShared = \"y\"\n")});
+  ASSERT_FALSE(segment.HasValue());
+  EXPECT_EQ(segment.GetError().Describe(),
             "app/texts.txt:3: duplicate text name 'kShared' (first defined at "
             "runtime/texts.txt:2)");
 }
 
 TEST_F(SegmentTest, RefusesTheSameSourceGivenTwice) {
-  const SourceTexts texts = source("texts.txt", "kA = \"a\"\n");
-  EXPECT_FALSE(build({texts, texts}).ok());
+  const SourceTexts texts = Source("texts.txt", "kA = \"a\"\n");
+  EXPECT_FALSE(Build({texts, texts}).HasValue());
 }
 
 TEST_F(SegmentTest, RefusesACharacterOutsideGbkWithItsSourceAndLine) {
-  const Result<Segment> segment = build({source("runtime/texts.txt", "kA = \"a\"\n"),
-                                         source("app/texts.txt", "kB = \"b\"\nkC = \"😀\"\n")});
-  ASSERT_FALSE(segment.ok());
-  EXPECT_EQ(segment.error().file, "app/texts.txt");
-  EXPECT_EQ(segment.error().line, 2);
-  EXPECT_NE(segment.error().message.find("U+1F600"), std::string::npos);
+  const gen::Result<Segment> segment = Build({Source("runtime/texts.txt", "kA = \"a\"\n"),
+                                              Source("app/texts.txt", "kB = \"b\"\nkC = \"😀\"\n")});
+  ASSERT_FALSE(segment.HasValue());
+  EXPECT_EQ(segment.GetError().file, "app/texts.txt");
+  EXPECT_EQ(segment.GetError().line, 2);
+  EXPECT_NE(segment.GetError().message.find("U+1F600"), std::string::npos);
 }
 
 TEST_F(SegmentTest, ElfAssemblyLaysOutLabelsAndBytesInOrder) {
-  EXPECT_EQ(render_assembly(two_file_segment(), AsmFormat::elf),
+  EXPECT_EQ(RenderAssembly(TwoFileSegment(), gen::AsmFormat::Elf),
             "/* Generated by constgen: the program's constant segment. Do not edit. */\n"
             "\t.section .rodata\n"
             "\t.globl kConstSegmentStart\n"
@@ -117,7 +117,7 @@ TEST_F(SegmentTest, ElfAssemblyLaysOutLabelsAndBytesInOrder) {
 }
 
 TEST_F(SegmentTest, CoffAssemblyUsesRdataAndUnderscoredSymbols) {
-  EXPECT_EQ(render_assembly(two_file_segment(), AsmFormat::coff),
+  EXPECT_EQ(RenderAssembly(TwoFileSegment(), gen::AsmFormat::Coff),
             "/* Generated by constgen: the program's constant segment. Do not edit. */\n"
             "\t.section .rdata,\"dr\"\n"
             "\t.globl _kConstSegmentStart\n"
@@ -139,14 +139,14 @@ TEST_F(SegmentTest, CoffAssemblyUsesRdataAndUnderscoredSymbols) {
 }
 
 TEST_F(SegmentTest, AnEmptySegmentHasOnlyItsTwoLabels) {
-  const std::string assembly = render_assembly(Segment{}, AsmFormat::coff);
+  const std::string assembly = RenderAssembly(Segment{}, gen::AsmFormat::Coff);
   EXPECT_NE(assembly.find("_kConstSegmentStart:\n\t.globl _kConstSegmentEnd\n_kConstSegmentEnd:\n"),
             std::string::npos);
 }
 
 TEST_F(SegmentTest, WritesAtMostSixteenBytesPerLine) {
   const Segment segment{{TextItem{"kLong", std::string(20, 'A')}}};
-  const std::string assembly = render_assembly(segment, AsmFormat::elf);
+  const std::string assembly = RenderAssembly(segment, gen::AsmFormat::Elf);
   const std::string sixteen = "\t.byte 0x41,0x41,0x41,0x41,0x41,0x41,0x41,0x41,"
                               "0x41,0x41,0x41,0x41,0x41,0x41,0x41,0x41\n";
   EXPECT_NE(assembly.find("kLong:\n" + sixteen + "\t.byte 0x41,0x41,0x41,0x41,0x00\n"),
@@ -155,8 +155,8 @@ TEST_F(SegmentTest, WritesAtMostSixteenBytesPerLine) {
 }
 
 TEST_F(SegmentTest, LayoutDeclaresTheLabelsAndTheLength) {
-  const Segment segment = two_file_segment();
-  EXPECT_EQ(render_layout(static_cast<std::uint32_t>(segment_length(segment))),
+  const Segment segment = TwoFileSegment();
+  EXPECT_EQ(RenderLayout(static_cast<std::uint32_t>(SegmentLength(segment))),
             "#pragma once\n"
             "// Generated by constgen: the layout of the program's constant segment. Do not "
             "edit.\n"

@@ -8,14 +8,14 @@
 namespace constgen {
 namespace {
 
-std::vector<TextDefinition> parse_ok(const std::string& content) {
-  Result<std::vector<TextDefinition>> result = parse_texts(content, "texts.txt");
-  EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error().describe());
-  return result.ok() ? result.value() : std::vector<TextDefinition>{};
+std::vector<TextDefinition> ParseOk(const std::string& content) {
+  gen::Result<std::vector<TextDefinition>> result = ParseTexts(content, "texts.txt");
+  EXPECT_TRUE(result.HasValue()) << (result.HasValue() ? "" : result.GetError().Describe());
+  return result.HasValue() ? result.Value() : std::vector<TextDefinition>{};
 }
 
 // All the bytes of a text, UTF-8 and raw alike.
-std::string joined(const TextDefinition& text) {
+std::string Joined(const TextDefinition& text) {
   std::string bytes;
   for (const TextChunk& chunk : text.chunks) bytes += chunk.bytes;
   return bytes;
@@ -24,7 +24,7 @@ std::string joined(const TextDefinition& text) {
 using Kind = TextChunk::Kind;
 
 TEST(TextsParser, ReadsDefinitionsInSourceOrderWithTheirLines) {
-  const auto texts = parse_ok(
+  const auto texts = ParseOk(
       "# comment lines and blank lines are ignored\n"
       "\n"
       "kRuntimeErrorTitle = \"错误\"\n"
@@ -33,79 +33,79 @@ TEST(TextsParser, ReadsDefinitionsInSourceOrderWithTheirLines) {
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0].name, "kRuntimeErrorTitle");
   EXPECT_EQ(texts[0].line, 3);
-  EXPECT_EQ(texts[0].chunks, (std::vector<TextChunk>{{Kind::utf8, "错误"}}));
+  EXPECT_EQ(texts[0].chunks, (std::vector<TextChunk>{{Kind::Utf8, "错误"}}));
   EXPECT_EQ(texts[1].name, "kSecond");
   EXPECT_EQ(texts[1].line, 5);
-  EXPECT_EQ(joined(texts[1]), "b");
+  EXPECT_EQ(Joined(texts[1]), "b");
 }
 
 TEST(TextsParser, AnEmptyTextHasNoChunks) {
-  const auto texts = parse_ok("kEmptyText = \"\"\n");
+  const auto texts = ParseOk("kEmptyText = \"\"\n");
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_TRUE(texts[0].chunks.empty());
 }
 
 TEST(TextsParser, AnEmptySourceHasNoTexts) {
-  EXPECT_TRUE(parse_ok("").empty());
-  EXPECT_TRUE(parse_ok("# only a comment\n\n").empty());
+  EXPECT_TRUE(ParseOk("").empty());
+  EXPECT_TRUE(ParseOk("# only a comment\n\n").empty());
 }
 
 TEST(TextsParser, SkipsALeadingByteOrderMark) {
-  const auto texts = parse_ok("\xEF\xBB\xBFkA = \"a\"\n");
+  const auto texts = ParseOk("\xEF\xBB\xBFkA = \"a\"\n");
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0].name, "kA");
 }
 
 TEST(TextsParser, AcceptsCrLfLineEndingsAndAMissingFinalNewline) {
-  const auto texts = parse_ok("kA = \"a\"\r\n    \"b\"\r\nkB = \"c\"");
+  const auto texts = ParseOk("kA = \"a\"\r\n    \"b\"\r\nkB = \"c\"");
   ASSERT_EQ(texts.size(), 2u);
-  EXPECT_EQ(joined(texts[0]), "ab");
-  EXPECT_EQ(joined(texts[1]), "c");
+  EXPECT_EQ(Joined(texts[0]), "ab");
+  EXPECT_EQ(Joined(texts[1]), "c");
   EXPECT_EQ(texts[1].line, 3);
 }
 
 TEST(TextsParser, ConcatenatesContinuationLinesAndPiecesOnOneLine) {
-  const auto texts = parse_ok(
+  const auto texts = ParseOk(
       "kAgreementText = \"用户许可协议:\\r\\n\"\n"
       "    \"second part, continued on the next line\"\n"
       "\t\"third\" \"part\"\n"
       "kNext = \"x\"\n");
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0].line, 1);
-  EXPECT_EQ(joined(texts[0]),
+  EXPECT_EQ(Joined(texts[0]),
             "用户许可协议:\r\nsecond part, continued on the next linethirdpart");
   EXPECT_EQ(texts[0].chunks.size(), 1u) << "UTF-8 pieces merge into one chunk";
   EXPECT_EQ(texts[1].line, 4);
 }
 
 TEST(TextsParser, TranslatesEachValidEscape) {
-  const auto texts = parse_ok(R"(kEscapes = "\r|\n|\t|\\|\"")" "\n");
+  const auto texts = ParseOk(R"(kEscapes = "\r|\n|\t|\\|\"")" "\n");
   ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(texts[0].chunks, (std::vector<TextChunk>{{Kind::utf8, "\r|\n|\t|\\|\""}}));
+  EXPECT_EQ(texts[0].chunks, (std::vector<TextChunk>{{Kind::Utf8, "\r|\n|\t|\\|\""}}));
 }
 
 TEST(TextsParser, PassesHexEscapesThroughAsRawBytes) {
-  const auto texts = parse_ok(R"(kRaw = "a\xA1\xb0信\x7F\x4142")" "\n");
+  const auto texts = ParseOk(R"(kRaw = "a\xA1\xb0信\x7F\x4142")" "\n");
   ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(texts[0].chunks, (std::vector<TextChunk>{{Kind::utf8, "a"},
-                                                     {Kind::raw, "\xA1\xB0"},
-                                                     {Kind::utf8, "信"},
-                                                     {Kind::raw, "\x7F\x41"},
-                                                     {Kind::utf8, "42"}}));
+  EXPECT_EQ(texts[0].chunks, (std::vector<TextChunk>{{Kind::Utf8, "a"},
+                                                     {Kind::Raw, "\xA1\xB0"},
+                                                     {Kind::Utf8, "信"},
+                                                     {Kind::Raw, "\x7F\x41"},
+                                                     {Kind::Utf8, "42"}}));
 }
 
 TEST(TextsParser, ReservesTheSegmentNames) {
-  EXPECT_TRUE(is_reserved_name("kConstSegmentStart"));
-  EXPECT_TRUE(is_reserved_name("kConstSegmentEnd"));
-  EXPECT_TRUE(is_reserved_name("kConstSegmentLength"));
-  EXPECT_FALSE(is_reserved_name("kConstSegment"));
+  EXPECT_TRUE(IsReservedName("kConstSegmentStart"));
+  EXPECT_TRUE(IsReservedName("kConstSegmentEnd"));
+  EXPECT_TRUE(IsReservedName("kConstSegmentLength"));
+  EXPECT_FALSE(IsReservedName("kConstSegment"));
 }
 
 struct BadSource {
   const char* what;
   std::string content;
   int line;
-  std::string message_part;
+  std::string messagePart;
 };
 
 void PrintTo(const BadSource& bad, std::ostream* out) { *out << bad.what; }
@@ -114,13 +114,13 @@ class TextsParserRejects : public testing::TestWithParam<BadSource> {};
 
 TEST_P(TextsParserRejects, WithTheLineOfTheProblem) {
   const BadSource& bad = GetParam();
-  const Result<std::vector<TextDefinition>> result = parse_texts(bad.content, "dir/texts.txt");
-  ASSERT_FALSE(result.ok());
-  EXPECT_EQ(result.error().file, "dir/texts.txt");
-  EXPECT_EQ(result.error().line, bad.line);
-  EXPECT_NE(result.error().message.find(bad.message_part), std::string::npos)
-      << result.error().message;
-  EXPECT_EQ(result.error().describe().rfind("dir/texts.txt:" + std::to_string(bad.line) + ": ", 0),
+  const gen::Result<std::vector<TextDefinition>> result = ParseTexts(bad.content, "dir/texts.txt");
+  ASSERT_FALSE(result.HasValue());
+  EXPECT_EQ(result.GetError().file, "dir/texts.txt");
+  EXPECT_EQ(result.GetError().line, bad.line);
+  EXPECT_NE(result.GetError().message.find(bad.messagePart), std::string::npos)
+      << result.GetError().message;
+  EXPECT_EQ(result.GetError().Describe().rfind("dir/texts.txt:" + std::to_string(bad.line) + ": ", 0),
             0u);
 }
 

@@ -6,16 +6,16 @@
 namespace constgen {
 namespace {
 
-Error usage_error(std::string message) {
-  return Error{"constgen", 0, std::move(message) + "\n" + usage()};
+gen::Error UsageError(std::string message) {
+  return gen::Error{"constgen", 0, std::move(message) + "\n" + Usage()};
 }
 
-Result<Command> parse_declare(const std::vector<std::string>& arguments) {
-  if (arguments.size() != 3) return usage_error("declare takes a texts.txt and an output header");
+gen::Result<Command> ParseDeclare(const std::vector<std::string>& arguments) {
+  if (arguments.size() != 3) return UsageError("declare takes a texts.txt and an output header");
   return Command(DeclareCommand{arguments[1], arguments[2]});
 }
 
-Result<Command> parse_segment(const std::vector<std::string>& arguments) {
+gen::Result<Command> ParseSegment(const std::vector<std::string>& arguments) {
   SegmentCommand command;
   std::optional<std::string> format;
   std::optional<std::string> assembly;
@@ -32,22 +32,22 @@ Result<Command> parse_segment(const std::vector<std::string>& arguments) {
     if (argument == "--asm") option = &assembly;
     if (argument == "--layout") option = &layout;
     if (argument == "--payload") option = &payload;
-    if (option == nullptr) return usage_error("unknown option '" + argument + "'");
-    if (option->has_value()) return usage_error("the option " + argument + " is given twice");
-    if (i + 1 >= arguments.size()) return usage_error("the option " + argument + " needs a value");
+    if (option == nullptr) return UsageError("unknown option '" + argument + "'");
+    if (option->has_value()) return UsageError("the option " + argument + " is given twice");
+    if (i + 1 >= arguments.size()) return UsageError("the option " + argument + " needs a value");
     *option = arguments[++i];
   }
   if (!format || !assembly || !layout) {
-    return usage_error("segment needs --format, --asm and --layout");
+    return UsageError("segment needs --format, --asm and --layout");
   }
   if (*format == "coff") {
-    command.format = AsmFormat::coff;
+    command.format = gen::AsmFormat::Coff;
   } else if (*format == "elf") {
-    command.format = AsmFormat::elf;
+    command.format = gen::AsmFormat::Elf;
   } else {
-    return usage_error("unknown format '" + *format + "' (coff or elf)");
+    return UsageError("unknown format '" + *format + "' (coff or elf)");
   }
-  if (command.sources.empty()) return usage_error("segment needs at least one texts.txt");
+  if (command.sources.empty()) return UsageError("segment needs at least one texts.txt");
   command.assembly = *assembly;
   command.layout = *layout;
   command.payload = payload.value_or("");
@@ -56,14 +56,14 @@ Result<Command> parse_segment(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-Result<Command> parse_command_line(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) return usage_error("no command");
-  if (arguments[0] == "declare") return parse_declare(arguments);
-  if (arguments[0] == "segment") return parse_segment(arguments);
-  return usage_error("unknown command '" + arguments[0] + "'");
+gen::Result<Command> ParseCommandLine(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return UsageError("no command");
+  if (arguments[0] == "declare") return ParseDeclare(arguments);
+  if (arguments[0] == "segment") return ParseSegment(arguments);
+  return UsageError("unknown command '" + arguments[0] + "'");
 }
 
-std::string usage() {
+std::string Usage() {
   return "usage: constgen declare <texts.txt> <out.h>\n"
          "       constgen segment --format coff|elf --asm <out.S> --layout <layout.h>"
          " [--payload <list>] <texts.txt>...";

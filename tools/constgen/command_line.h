@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "result.h"
+#include "common/result.h"
 #include "segment_writer.h"
 
 namespace constgen {
@@ -21,7 +21,7 @@ struct DeclareCommand {
 };
 
 struct SegmentCommand {
-  AsmFormat format = AsmFormat::elf;
+  gen::AsmFormat format = gen::AsmFormat::Elf;
   std::string assembly;
   std::string layout;
   std::vector<std::string> sources;  // in segment order
@@ -31,8 +31,8 @@ struct SegmentCommand {
 using Command = std::variant<DeclareCommand, SegmentCommand>;
 
 // `arguments` leaves out the program name. Errors name the file "constgen".
-Result<Command> parse_command_line(const std::vector<std::string>& arguments);
+gen::Result<Command> ParseCommandLine(const std::vector<std::string>& arguments);
 
-std::string usage();
+std::string Usage();
 
 }  // namespace constgen

@@ -6,8 +6,8 @@
 #include <type_traits>
 #include <variant>
 
+#include "common/file_io.h"
 #include "declaration_writer.h"
-#include "file_io.h"
 #include "gbk_encoding.h"
 #include "payload_list.h"
 #include "segment_builder.h"
@@ -17,69 +17,69 @@
 namespace constgen {
 namespace {
 
-Result<std::vector<TextDefinition>> read_texts(const std::string& path) {
-  const Result<std::string> content = read_file(path);
-  if (!content.ok()) return content.error();
-  return parse_texts(content.value(), path);
+gen::Result<std::vector<TextDefinition>> ReadTexts(const std::string& path) {
+  const gen::Result<std::string> content = gen::ReadFile(path);
+  if (!content.HasValue()) return content.GetError();
+  return ParseTexts(content.Value(), path);
 }
 
 }  // namespace
 
-Status run_declare(const DeclareCommand& command) {
-  const Result<std::vector<TextDefinition>> texts = read_texts(command.source);
-  if (!texts.ok()) return texts.error();
-  const std::string source_name = std::filesystem::path(command.source).filename().string();
-  return write_file_if_changed(command.header, render_declarations(texts.value(), source_name));
+gen::Status RunDeclare(const DeclareCommand& command) {
+  const gen::Result<std::vector<TextDefinition>> texts = ReadTexts(command.source);
+  if (!texts.HasValue()) return texts.GetError();
+  const std::string sourceName = std::filesystem::path(command.source).filename().string();
+  return gen::WriteFileIfChanged(command.header, RenderDeclarations(texts.Value(), sourceName));
 }
 
-Status run_segment(const SegmentCommand& command) {
+gen::Status RunSegment(const SegmentCommand& command) {
   std::vector<SourceTexts> sources;
   for (const std::string& path : command.sources) {
-    Result<std::vector<TextDefinition>> texts = read_texts(path);
-    if (!texts.ok()) return texts.error();
-    sources.push_back(SourceTexts{path, std::move(texts.value())});
+    gen::Result<std::vector<TextDefinition>> texts = ReadTexts(path);
+    if (!texts.HasValue()) return texts.GetError();
+    sources.push_back(SourceTexts{path, std::move(texts.Value())});
   }
-  Result<GbkEncoder> encoder = GbkEncoder::open();
-  if (!encoder.ok()) return encoder.error();
-  Result<Segment> segment = build_text_segment(sources, encoder.value());
-  if (!segment.ok()) return segment.error();
+  gen::Result<GbkEncoder> encoder = GbkEncoder::Open();
+  if (!encoder.HasValue()) return encoder.GetError();
+  gen::Result<Segment> segment = BuildTextSegment(sources, encoder.Value());
+  if (!segment.HasValue()) return segment.GetError();
   if (!command.payload.empty()) {
-    const Result<std::string> list = read_file(command.payload);
-    if (!list.ok()) return list.error();
-    const Result<std::vector<PayloadLine>> lines = parse_payload_list(list.value(), command.payload);
-    if (!lines.ok()) return lines.error();
-    const Status appended =
-        append_payload(segment.value(), lines.value(), command.payload, encoder.value());
-    if (!appended.ok()) return appended;
+    const gen::Result<std::string> list = gen::ReadFile(command.payload);
+    if (!list.HasValue()) return list.GetError();
+    const gen::Result<std::vector<PayloadLine>> lines = ParsePayloadList(list.Value(), command.payload);
+    if (!lines.HasValue()) return lines.GetError();
+    const gen::Status appended =
+        AppendPayload(segment.Value(), lines.Value(), command.payload, encoder.Value());
+    if (!appended.HasValue()) return appended;
   }
-  const std::uint64_t length = segment_length(segment.value());
+  const std::uint64_t length = SegmentLength(segment.Value());
   if (length > std::numeric_limits<std::uint32_t>::max()) {
-    return Error{command.assembly, 0, "the constant segment is larger than 4 GiB"};
+    return gen::Error{command.assembly, 0, "the constant segment is larger than 4 GiB"};
   }
-  const std::string assembly = render_assembly(segment.value(), command.format);
-  const std::string layout = render_layout(static_cast<std::uint32_t>(length));
-  const Status written = write_file_if_changed(command.assembly, assembly);
-  if (!written.ok()) return written;
-  return write_file_if_changed(command.layout, layout);
+  const std::string assembly = RenderAssembly(segment.Value(), command.format);
+  const std::string layout = RenderLayout(static_cast<std::uint32_t>(length));
+  const gen::Status written = gen::WriteFileIfChanged(command.assembly, assembly);
+  if (!written.HasValue()) return written;
+  return gen::WriteFileIfChanged(command.layout, layout);
 }
 
-int run(const std::vector<std::string>& arguments, std::ostream& errors) {
-  const Result<Command> command = parse_command_line(arguments);
-  if (!command.ok()) {
-    errors << command.error().describe() << '\n';
+int Run(const std::vector<std::string>& arguments, std::ostream& errors) {
+  const gen::Result<Command> command = ParseCommandLine(arguments);
+  if (!command.HasValue()) {
+    errors << command.GetError().Describe() << '\n';
     return 2;
   }
-  const Status status = std::visit(
+  const gen::Status status = std::visit(
       [](const auto& chosen) {
         if constexpr (std::is_same_v<std::decay_t<decltype(chosen)>, DeclareCommand>) {
-          return run_declare(chosen);
+          return RunDeclare(chosen);
         } else {
-          return run_segment(chosen);
+          return RunSegment(chosen);
         }
       },
-      command.value());
-  if (!status.ok()) {
-    errors << status.error().describe() << '\n';
+      command.Value());
+  if (!status.HasValue()) {
+    errors << status.GetError().Describe() << '\n';
     return 1;
   }
   return 0;

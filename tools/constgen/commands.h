@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "command_line.h"
-#include "result.h"
+#include "common/result.h"
 
 namespace constgen {
 
-Status run_declare(const DeclareCommand& command);
-Status run_segment(const SegmentCommand& command);
+gen::Status RunDeclare(const DeclareCommand& command);
+gen::Status RunSegment(const SegmentCommand& command);
 
 // The whole program: `arguments` without the program name; errors go to `errors`. Returns the
 // process exit code.
-int run(const std::vector<std::string>& arguments, std::ostream& errors);
+int Run(const std::vector<std::string>& arguments, std::ostream& errors);
 
 }  // namespace constgen

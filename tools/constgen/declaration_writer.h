@@ -10,9 +10,9 @@
 
 namespace constgen {
 
-// `source_name` is the source's file name only (no folder), so the header is the same on
+// `sourceName` is the source's file name only (no folder), so the header is the same on
 // every machine.
-std::string render_declarations(const std::vector<TextDefinition>& texts,
-                                std::string_view source_name);
+std::string RenderDeclarations(const std::vector<TextDefinition>& texts,
+                               std::string_view sourceName);
 
 }  // namespace constgen

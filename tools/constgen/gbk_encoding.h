@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "result.h"
+#include "common/result.h"
 
 namespace constgen {
 
@@ -14,14 +14,14 @@ namespace constgen {
 struct EncodingFailure {
   std::size_t offset = 0;  // in the UTF-8 input
   std::string character;   // its UTF-8 bytes
-  char32_t code_point = 0;
+  char32_t codePoint = 0;
 };
 
 // Owns one iconv conversion descriptor.
 class GbkEncoder {
  public:
   // Fails (file "iconv") when this C library has no UTF-8 to GBK conversion.
-  static Result<GbkEncoder> open();
+  static gen::Result<GbkEncoder> Open();
 
   GbkEncoder(GbkEncoder&& other) noexcept;
   GbkEncoder& operator=(GbkEncoder&& other) noexcept;
@@ -31,12 +31,12 @@ class GbkEncoder {
 
   // Converts valid UTF-8 to GBK bytes, or tells the first character GBK cannot represent
   // (or the first byte that is not valid UTF-8).
-  Result<std::string, EncodingFailure> encode(std::string_view utf8);
+  gen::Result<std::string, EncodingFailure> Encode(std::string_view utf8);
 
  private:
-  explicit GbkEncoder(void* descriptor) : descriptor_(descriptor) {}
+  explicit GbkEncoder(void* descriptor) : m_descriptor(descriptor) {}
 
-  void* descriptor_;  // glibc's iconv_t, kept out of this header
+  void* m_descriptor;  // glibc's iconv_t, kept out of this header
 };
 
 }  // namespace constgen

@@ -9,5 +9,5 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return constgen::run(arguments, std::cerr);
+  return constgen::Run(arguments, std::cerr);
 }

@@ -13,15 +13,15 @@
 #include <string_view>
 #include <vector>
 
+#include "common/result.h"
 #include "gbk_encoding.h"
-#include "result.h"
 #include "segment_model.h"
 
 namespace constgen {
 
 struct PayloadLine {
-  enum class Kind { path, content };
-  Kind kind = Kind::path;
+  enum class Kind { Path, Content };
+  Kind kind = Kind::Path;
   std::string label;
   std::string value;  // the UTF-8 text or the file name
   int line = 0;
@@ -29,13 +29,13 @@ struct PayloadLine {
 
 // Parses the whole list; `file` names it in errors. Labels are C identifiers starting with 'k'
 // and not reserved; a text may not be empty; a content follows a path.
-Result<std::vector<PayloadLine>> parse_payload_list(std::string_view content,
-                                                    const std::string& file);
+gen::Result<std::vector<PayloadLine>> ParsePayloadList(std::string_view content,
+                                                       const std::string& file);
 
 // Appends the list's items to `segment`: path texts converted to GBK, each content file's size
 // taken now. Fails on a label the segment already has, a text GBK cannot represent, or a file
 // that cannot be read or is longer than a byte set's signed 32-bit length.
-Status append_payload(Segment& segment, const std::vector<PayloadLine>& lines,
-                      const std::string& file, GbkEncoder& encoder);
+gen::Status AppendPayload(Segment& segment, const std::vector<PayloadLine>& lines,
+                          const std::string& file, GbkEncoder& encoder);
 
 }  // namespace constgen

@@ -7,9 +7,9 @@
 namespace constgen {
 namespace {
 
-std::string code_point_name(char32_t code_point) {
+std::string CodePointName(char32_t codePoint) {
   char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(code_point));
+  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(codePoint));
   return buffer;
 }
 
@@ -20,45 +20,45 @@ struct Place {
 
 }  // namespace
 
-Result<std::string> encode_text(const TextDefinition& text, const std::string& file,
-                                GbkEncoder& encoder) {
+gen::Result<std::string> EncodeText(const TextDefinition& text, const std::string& file,
+                                    GbkEncoder& encoder) {
   std::string bytes;
   for (const TextChunk& chunk : text.chunks) {
-    if (chunk.kind == TextChunk::Kind::raw) {
+    if (chunk.kind == TextChunk::Kind::Raw) {
       bytes += chunk.bytes;
       continue;
     }
-    Result<std::string, EncodingFailure> gbk = encoder.encode(chunk.bytes);
-    if (!gbk.ok()) {
-      const EncodingFailure& failure = gbk.error();
+    gen::Result<std::string, EncodingFailure> gbk = encoder.Encode(chunk.bytes);
+    if (!gbk.HasValue()) {
+      const EncodingFailure& failure = gbk.GetError();
       std::string message = "the text '" + text.name + "' holds ";
-      if (failure.code_point == 0) {
+      if (failure.codePoint == 0) {
         message += "bytes that are not valid UTF-8";
       } else {
         message += "the character '" + failure.character + "' (" +
-                   code_point_name(failure.code_point) + "), which GBK cannot represent";
+                   CodePointName(failure.codePoint) + "), which GBK cannot represent";
       }
-      return Error{file, text.line, std::move(message)};
+      return gen::Error{file, text.line, std::move(message)};
     }
-    bytes += gbk.value();
+    bytes += gbk.Value();
   }
   return bytes;
 }
 
-Result<Segment> build_text_segment(const std::vector<SourceTexts>& sources, GbkEncoder& encoder) {
+gen::Result<Segment> BuildTextSegment(const std::vector<SourceTexts>& sources, GbkEncoder& encoder) {
   Segment segment;
   std::map<std::string, Place, std::less<>> places;
   for (const SourceTexts& source : sources) {
     for (const TextDefinition& text : source.texts) {
       const auto [first, inserted] = places.emplace(text.name, Place{source.file, text.line});
       if (!inserted) {
-        return Error{source.file, text.line,
-                     "duplicate text name '" + text.name + "' (first defined at " +
+        return gen::Error{source.file, text.line,
+                          "duplicate text name '" + text.name + "' (first defined at " +
                          first->second.file + ":" + std::to_string(first->second.line) + ")"};
       }
-      Result<std::string> bytes = encode_text(text, source.file, encoder);
-      if (!bytes.ok()) return bytes.error();
-      segment.items.emplace_back(TextItem{text.name, std::move(bytes.value())});
+      gen::Result<std::string> bytes = EncodeText(text, source.file, encoder);
+      if (!bytes.HasValue()) return bytes.GetError();
+      segment.items.emplace_back(TextItem{text.name, std::move(bytes.Value())});
     }
   }
   return segment;

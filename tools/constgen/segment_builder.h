@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "gbk_encoding.h"
-#include "result.h"
 #include "segment_model.h"
 #include "texts_parser.h"
 
@@ -20,11 +20,11 @@ struct SourceTexts {
 
 // The GBK bytes of one text: its UTF-8 chunks converted, its raw chunks unchanged. Fails on a
 // character that GBK cannot represent.
-Result<std::string> encode_text(const TextDefinition& text, const std::string& file,
-                                GbkEncoder& encoder);
+gen::Result<std::string> EncodeText(const TextDefinition& text, const std::string& file,
+                                    GbkEncoder& encoder);
 
 // One text item per text, sources in the given order, texts in source order. Fails on a name
 // defined in two sources (or twice in one) and on text that has no GBK form.
-Result<Segment> build_text_segment(const std::vector<SourceTexts>& sources, GbkEncoder& encoder);
+gen::Result<Segment> BuildTextSegment(const std::vector<SourceTexts>& sources, GbkEncoder& encoder);
 
 }  // namespace constgen

@@ -3,18 +3,18 @@
 namespace constgen {
 namespace {
 
-std::uint64_t length_of(const TextItem& text) { return text.bytes.size() + 1; }
-std::uint64_t length_of(const ByteSetItem& set) { return kByteSetHeaderLength + set.length; }
+std::uint64_t LengthOf(const TextItem& text) { return text.bytes.size() + 1; }
+std::uint64_t LengthOf(const ByteSetItem& set) { return kByteSetHeaderLength + set.length; }
 
 }  // namespace
 
-std::uint64_t item_length(const SegmentItem& item) {
-  return std::visit([](const auto& alternative) { return length_of(alternative); }, item);
+std::uint64_t ItemLength(const SegmentItem& item) {
+  return std::visit([](const auto& alternative) { return LengthOf(alternative); }, item);
 }
 
-std::uint64_t segment_length(const Segment& segment) {
+std::uint64_t SegmentLength(const Segment& segment) {
   std::uint64_t length = 0;
-  for (const SegmentItem& item : segment.items) length += item_length(item);
+  for (const SegmentItem& item : segment.items) length += ItemLength(item);
   return length;
 }
 

@@ -37,9 +37,9 @@ struct Segment {
 };
 
 // The bytes an item takes in the segment.
-std::uint64_t item_length(const SegmentItem& item);
+std::uint64_t ItemLength(const SegmentItem& item);
 
 // The bytes between kConstSegmentStart and kConstSegmentEnd.
-std::uint64_t segment_length(const Segment& segment);
+std::uint64_t SegmentLength(const Segment& segment);
 
 }  // namespace constgen

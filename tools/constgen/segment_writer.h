@@ -6,20 +6,16 @@
 #include <cstdint>
 #include <string>
 
+#include "common/assembly.h"
 #include "segment_model.h"
 
 namespace constgen {
 
-enum class AsmFormat {
-  coff,  // i686 Windows: .rdata, C symbols take a leading underscore
-  elf,   // x86-64 Linux (host tests): .rodata, no prefix, a non-executable stack note
-};
-
 // The assembler source: kConstSegmentStart, each item under its global label, then
 // kConstSegmentEnd. The same segment always gives the same text.
-std::string render_assembly(const Segment& segment, AsmFormat format);
+std::string RenderAssembly(const Segment& segment, gen::AsmFormat format);
 
 // The layout header: the two segment labels and kConstSegmentLength = `length`.
-std::string render_layout(std::uint32_t length);
+std::string RenderLayout(std::uint32_t length);
 
 }  // namespace constgen

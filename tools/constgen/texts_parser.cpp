@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 
+#include "common/lines.h"
 #include "utf8.h"
 
 namespace constgen {
@@ -10,20 +11,20 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_identifier_start(char c) {
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsIdentifierStart(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
-bool is_identifier_char(char c) { return is_identifier_start(c) || (c >= '0' && c <= '9'); }
+bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
 
-std::optional<unsigned> hex_value(char c) {
+std::optional<unsigned> HexValue(char c) {
   if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
   if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
   if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
   return std::nullopt;
 }
 
-void append(std::vector<TextChunk>& chunks, TextChunk::Kind kind, std::string_view bytes) {
+void Append(std::vector<TextChunk>& chunks, TextChunk::Kind kind, std::string_view bytes) {
   if (chunks.empty() || chunks.back().kind != kind) chunks.push_back({kind, {}});
   chunks.back().bytes.append(bytes);
 }
@@ -31,177 +32,172 @@ void append(std::vector<TextChunk>& chunks, TextChunk::Kind kind, std::string_vi
 // Parses one line of a texts.txt source at a time.
 class LineParser {
  public:
-  LineParser(const std::string& file, int line_number, std::string_view line)
-      : file_(file), line_number_(line_number), line_(line) {}
+  LineParser(const std::string& file, int lineNumber, std::string_view line)
+      : m_file(file), m_lineNumber(lineNumber), m_line(line) {}
 
   // "kName = pieces": the name into `definition`, the pieces appended to its chunks.
-  Status parse_definition(TextDefinition& definition) {
-    const std::size_t start = pos_;
-    while (pos_ < line_.size() && is_identifier_char(line_[pos_])) ++pos_;
-    definition.name = std::string(line_.substr(start, pos_ - start));
-    definition.line = line_number_;
-    if (definition.name.empty() || !is_identifier_start(definition.name[0])) {
-      return fail("expected a text name (a C identifier starting with 'k')");
+  gen::Status ParseDefinition(TextDefinition& definition) {
+    const std::size_t start = m_pos;
+    while (m_pos < m_line.size() && IsIdentifierChar(m_line[m_pos])) ++m_pos;
+    definition.name = std::string(m_line.substr(start, m_pos - start));
+    definition.line = m_lineNumber;
+    if (definition.name.empty() || !IsIdentifierStart(definition.name[0])) {
+      return Fail("expected a text name (a C identifier starting with 'k')");
     }
     if (definition.name[0] != 'k') {
-      return fail("the text name '" + definition.name + "' must start with 'k'");
+      return Fail("the text name '" + definition.name + "' must start with 'k'");
     }
-    if (is_reserved_name(definition.name)) {
-      return fail("the text name '" + definition.name + "' is reserved for the constant segment");
+    if (IsReservedName(definition.name)) {
+      return Fail("the text name '" + definition.name + "' is reserved for the constant segment");
     }
-    skip_blanks();
-    if (pos_ >= line_.size() || line_[pos_] != '=') return fail("expected '=' after the name");
-    ++pos_;
-    skip_blanks();
-    if (pos_ >= line_.size()) return fail("expected a quoted text after '='");
-    return parse_pieces(definition.chunks);
+    SkipBlanks();
+    if (m_pos >= m_line.size() || m_line[m_pos] != '=') return Fail("expected '=' after the name");
+    ++m_pos;
+    SkipBlanks();
+    if (m_pos >= m_line.size()) return Fail("expected a quoted text after '='");
+    return ParsePieces(definition.chunks);
   }
 
   // Whitespace, then one or more quoted pieces appended to `chunks`.
-  Status parse_continuation(std::vector<TextChunk>& chunks) {
-    skip_blanks();
-    return parse_pieces(chunks);
+  gen::Status ParseContinuation(std::vector<TextChunk>& chunks) {
+    SkipBlanks();
+    return ParsePieces(chunks);
   }
 
  private:
-  Status fail(std::string message) const { return Error{file_, line_number_, std::move(message)}; }
+  gen::Status Fail(std::string message) const { return gen::Error{m_file, m_lineNumber, std::move(message)}; }
 
-  void skip_blanks() {
-    while (pos_ < line_.size() && is_blank(line_[pos_])) ++pos_;
+  void SkipBlanks() {
+    while (m_pos < m_line.size() && IsBlank(m_line[m_pos])) ++m_pos;
   }
 
-  Status parse_pieces(std::vector<TextChunk>& chunks) {
-    if (pos_ >= line_.size() || line_[pos_] != '"') return fail("expected a quoted text");
-    while (pos_ < line_.size()) {
-      if (line_[pos_] != '"') {
-        return fail("unexpected characters after the quoted text: '" +
-                    std::string(line_.substr(pos_)) + "'");
+  gen::Status ParsePieces(std::vector<TextChunk>& chunks) {
+    if (m_pos >= m_line.size() || m_line[m_pos] != '"') return Fail("expected a quoted text");
+    while (m_pos < m_line.size()) {
+      if (m_line[m_pos] != '"') {
+        return Fail("unexpected characters after the quoted text: '" +
+                    std::string(m_line.substr(m_pos)) + "'");
       }
-      const Status piece = parse_piece(chunks);
-      if (!piece.ok()) return piece;
-      skip_blanks();
+      const gen::Status piece = ParsePiece(chunks);
+      if (!piece.HasValue()) return piece;
+      SkipBlanks();
     }
-    return Done{};
+    return gen::Done{};
   }
 
-  // One quoted piece; pos_ is at its opening quote.
-  Status parse_piece(std::vector<TextChunk>& chunks) {
-    ++pos_;
-    while (pos_ < line_.size()) {
-      const char c = line_[pos_];
+  // One quoted piece; m_pos is at its opening quote.
+  gen::Status ParsePiece(std::vector<TextChunk>& chunks) {
+    ++m_pos;
+    while (m_pos < m_line.size()) {
+      const char c = m_line[m_pos];
       if (c == '"') {
-        ++pos_;
-        return Done{};
+        ++m_pos;
+        return gen::Done{};
       }
       if (c == '\\') {
-        const Status escape = parse_escape(chunks);
-        if (!escape.ok()) return escape;
+        const gen::Status escape = ParseEscape(chunks);
+        if (!escape.HasValue()) return escape;
         continue;
       }
       const auto byte = static_cast<unsigned char>(c);
       if (byte < 0x20 || byte == 0x7F) {
-        return fail("a control character in a text: write it as an escape (\\t, \\xHH)");
+        return Fail("a control character in a text: write it as an escape (\\t, \\xHH)");
       }
       // The line is valid UTF-8: take whole characters.
-      const std::size_t length = utf8_sequence_length(line_.substr(pos_));
-      append(chunks, TextChunk::Kind::utf8, line_.substr(pos_, length));
-      pos_ += length;
+      const std::size_t length = Utf8SequenceLength(m_line.substr(m_pos));
+      Append(chunks, TextChunk::Kind::Utf8, m_line.substr(m_pos, length));
+      m_pos += length;
     }
-    return fail("unterminated text: the closing '\"' is missing");
+    return Fail("unterminated text: the closing '\"' is missing");
   }
 
-  // One escape; pos_ is at its backslash.
-  Status parse_escape(std::vector<TextChunk>& chunks) {
-    ++pos_;
-    if (pos_ >= line_.size()) return fail("unterminated text: the closing '\"' is missing");
-    const char c = line_[pos_];
-    ++pos_;
+  // One escape; m_pos is at its backslash.
+  gen::Status ParseEscape(std::vector<TextChunk>& chunks) {
+    ++m_pos;
+    if (m_pos >= m_line.size()) return Fail("unterminated text: the closing '\"' is missing");
+    const char c = m_line[m_pos];
+    ++m_pos;
     switch (c) {
-      case 'r': append(chunks, TextChunk::Kind::utf8, "\r"); return Done{};
-      case 'n': append(chunks, TextChunk::Kind::utf8, "\n"); return Done{};
-      case 't': append(chunks, TextChunk::Kind::utf8, "\t"); return Done{};
-      case '\\': append(chunks, TextChunk::Kind::utf8, "\\"); return Done{};
-      case '"': append(chunks, TextChunk::Kind::utf8, "\""); return Done{};
-      case '0': return fail("the escape \\0 is not allowed: texts are terminated by a zero byte");
-      case 'x': return parse_hex_escape(chunks);
+      case 'r': Append(chunks, TextChunk::Kind::Utf8, "\r"); return gen::Done{};
+      case 'n': Append(chunks, TextChunk::Kind::Utf8, "\n"); return gen::Done{};
+      case 't': Append(chunks, TextChunk::Kind::Utf8, "\t"); return gen::Done{};
+      case '\\': Append(chunks, TextChunk::Kind::Utf8, "\\"); return gen::Done{};
+      case '"': Append(chunks, TextChunk::Kind::Utf8, "\""); return gen::Done{};
+      case '0': return Fail("the escape \\0 is not allowed: texts are terminated by a zero byte");
+      case 'x': return ParseHexEscape(chunks);
       default: break;
     }
-    const std::size_t length = utf8_sequence_length(line_.substr(pos_ - 1));
-    return fail("unknown escape '\\" + std::string(line_.substr(pos_ - 1, length)) + "'");
+    const std::size_t length = Utf8SequenceLength(m_line.substr(m_pos - 1));
+    return Fail("unknown escape '\\" + std::string(m_line.substr(m_pos - 1, length)) + "'");
   }
 
-  // The two hex digits of a \xHH escape; pos_ is right after the 'x'.
-  Status parse_hex_escape(std::vector<TextChunk>& chunks) {
+  // The two hex digits of a \xHH escape; m_pos is right after the 'x'.
+  gen::Status ParseHexEscape(std::vector<TextChunk>& chunks) {
     const std::optional<unsigned> high =
-        pos_ < line_.size() ? hex_value(line_[pos_]) : std::nullopt;
+        m_pos < m_line.size() ? HexValue(m_line[m_pos]) : std::nullopt;
     const std::optional<unsigned> low =
-        pos_ + 1 < line_.size() ? hex_value(line_[pos_ + 1]) : std::nullopt;
-    if (!high || !low) return fail("the escape \\x needs exactly two hex digits");
-    pos_ += 2;
+        m_pos + 1 < m_line.size() ? HexValue(m_line[m_pos + 1]) : std::nullopt;
+    if (!high || !low) return Fail("the escape \\x needs exactly two hex digits");
+    m_pos += 2;
     const unsigned value = *high * 16 + *low;
     if (value == 0) {
-      return fail("the escape \\x00 is not allowed: texts are terminated by a zero byte");
+      return Fail("the escape \\x00 is not allowed: texts are terminated by a zero byte");
     }
-    append(chunks, TextChunk::Kind::raw, std::string(1, static_cast<char>(value)));
-    return Done{};
+    Append(chunks, TextChunk::Kind::Raw, std::string(1, static_cast<char>(value)));
+    return gen::Done{};
   }
 
-  const std::string& file_;
-  int line_number_;
-  std::string_view line_;
-  std::size_t pos_ = 0;
+  const std::string& m_file;
+  int m_lineNumber;
+  std::string_view m_line;
+  std::size_t m_pos = 0;
 };
 
 }  // namespace
 
-bool is_reserved_name(std::string_view name) {
+bool IsReservedName(std::string_view name) {
   return name == "kConstSegmentStart" || name == "kConstSegmentEnd" ||
          name == "kConstSegmentLength";
 }
 
-Result<std::vector<TextDefinition>> parse_texts(std::string_view content, const std::string& file) {
+gen::Result<std::vector<TextDefinition>> ParseTexts(std::string_view content, const std::string& file) {
   if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
 
   std::vector<TextDefinition> definitions;
-  std::map<std::string, int, std::less<>> lines_by_name;
-  bool in_definition = false;  // whether a continuation line may follow
-  int line_number = 0;
-  while (!content.empty()) {
-    ++line_number;
-    const std::size_t end = content.find('\n');
-    std::string_view line = content.substr(0, end);
-    content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-
-    if (const auto bad = find_invalid_utf8(line)) {
-      return Error{file, line_number,
-                   "invalid UTF-8 (byte " + std::to_string(*bad + 1) + " of the line)"};
+  std::map<std::string, int, std::less<>> linesByName;
+  bool inDefinition = false;  // whether a continuation line may follow
+  int lineNumber = 0;
+  for (const std::string_view line : gen::SplitLines(content)) {
+    ++lineNumber;
+    if (const auto bad = FindInvalidUtf8(line)) {
+      return gen::Error{file, lineNumber,
+                        "invalid UTF-8 (byte " + std::to_string(*bad + 1) + " of the line)"};
     }
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string_view::npos || line[first] == '#') {
-      in_definition = false;  // blank or comment
+      inDefinition = false;  // blank or comment
       continue;
     }
-    LineParser parser(file, line_number, line);
+    LineParser parser(file, lineNumber, line);
     if (first > 0) {
-      if (!in_definition) {
-        return Error{file, line_number, "a continuation line outside of a definition"};
+      if (!inDefinition) {
+        return gen::Error{file, lineNumber, "a continuation line outside of a definition"};
       }
-      const Status status = parser.parse_continuation(definitions.back().chunks);
-      if (!status.ok()) return status.error();
+      const gen::Status status = parser.ParseContinuation(definitions.back().chunks);
+      if (!status.HasValue()) return status.GetError();
       continue;
     }
     TextDefinition definition;
-    const Status status = parser.parse_definition(definition);
-    if (!status.ok()) return status.error();
-    const auto [previous, inserted] = lines_by_name.emplace(definition.name, line_number);
+    const gen::Status status = parser.ParseDefinition(definition);
+    if (!status.HasValue()) return status.GetError();
+    const auto [previous, inserted] = linesByName.emplace(definition.name, lineNumber);
     if (!inserted) {
-      return Error{file, line_number,
-                   "duplicate text name '" + definition.name + "' (first defined at line " +
+      return gen::Error{file, lineNumber,
+                        "duplicate text name '" + definition.name + "' (first defined at line " +
                        std::to_string(previous->second) + ")"};
     }
     definitions.push_back(std::move(definition));
-    in_definition = true;
+    inDefinition = true;
   }
   return definitions;
 }

@@ -15,15 +15,15 @@
 #include <string_view>
 #include <vector>
 
-#include "result.h"
+#include "common/result.h"
 
 namespace constgen {
 
 // A run of a text's bytes: UTF-8 characters, still to be converted, or raw bytes written as
 // \xHH escapes, which are emitted unchanged.
 struct TextChunk {
-  enum class Kind { utf8, raw };
-  Kind kind = Kind::utf8;
+  enum class Kind { Utf8, Raw };
+  Kind kind = Kind::Utf8;
   std::string bytes;
 
   friend bool operator==(const TextChunk&, const TextChunk&) = default;
@@ -36,10 +36,10 @@ struct TextDefinition {
 };
 
 // Names that the constant segment itself defines; texts may not take them.
-bool is_reserved_name(std::string_view name);
+bool IsReservedName(std::string_view name);
 
 // Parses the whole content of one texts.txt; `file` names it in errors. A leading UTF-8 byte
 // order mark is skipped; lines may end in "\n" or "\r\n".
-Result<std::vector<TextDefinition>> parse_texts(std::string_view content, const std::string& file);
+gen::Result<std::vector<TextDefinition>> ParseTexts(std::string_view content, const std::string& file);
 
 }  // namespace constgen

@@ -7,12 +7,12 @@
 //
 // The segment is read back with the runtime's own validating reader before anything is written:
 // a source that the program would refuse fails the build, naming the line of the faulty unit.
-#include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/file_io.h"
 #include "page_source.h"
 #include "pages/page_segment.h"
 #include "segment_writer.h"
@@ -22,7 +22,7 @@ namespace {
 struct Options {
   std::string source, routines, binary, assembly, layout, depfile;
   std::vector<std::string> includeDirs;
-  pagegen::AsmFormat format = pagegen::AsmFormat::Coff;
+  gen::AsmFormat format = gen::AsmFormat::Coff;
 };
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options) {
@@ -37,7 +37,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
     else if (key == "--depfile") options.depfile = value;
     else if (key == "--include-dir") options.includeDirs.push_back(value);
     else if (key == "--format" && (value == "coff" || value == "elf")) {
-      options.format = value == "coff" ? pagegen::AsmFormat::Coff : pagegen::AsmFormat::Elf;
+      options.format = value == "coff" ? gen::AsmFormat::Coff : gen::AsmFormat::Elf;
     } else {
       return false;
     }
@@ -47,21 +47,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
 
 // Keeps the time stamp of an output whose content did not change.
 void WriteIfChanged(const std::string& path, const std::string& content) {
-  if (path.empty()) return;
-  {
-    std::ifstream in(path, std::ios::binary);
-    if (in && std::string(std::istreambuf_iterator<char>(in), {}) == content) return;
-  }
-  if (const auto parent = std::filesystem::path(path).parent_path(); !parent.empty()) {
-    std::filesystem::create_directories(parent);
-  }
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << content;
-    if (!out) throw std::runtime_error(path + ": cannot write");
-  }
-  std::filesystem::rename(temporary, path);
+  const gen::Status written = gen::WriteFileIfChanged(path, content);
+  if (!written.HasValue()) throw std::runtime_error(written.GetError().Describe());
 }
 
 std::string DepfileEscape(const std::string& path) {

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 
+#include "common/file_io.h"
 #include "gbk_encoding.h"
 #include "pages/page_format.h"
 #include "pages/property_block.h"
@@ -27,9 +26,9 @@ class Parser {
   Parser(std::string path, const std::vector<std::string>& routines, std::uint32_t entrySize,
          const std::vector<std::string>& includeDirs)
       : m_path(std::move(path)), m_routines(routines), m_entrySize(entrySize), m_includeDirs(includeDirs) {
-    auto encoder = constgen::GbkEncoder::open();
-    if (!encoder.ok()) throw SourceError(m_path, 0, "no UTF-8 to GBK conversion in this C library");
-    m_encoder.emplace(std::move(encoder.value()));
+    auto encoder = constgen::GbkEncoder::Open();
+    if (!encoder.HasValue()) throw SourceError(m_path, 0, "no UTF-8 to GBK conversion in this C library");
+    m_encoder.emplace(std::move(encoder.Value()));
     m_includeDirs.insert(m_includeDirs.begin(), std::filesystem::path(m_path).parent_path().string());
   }
 
@@ -85,9 +84,9 @@ class Parser {
       if (!gbk) {
         out += run;
       } else {
-        auto encoded = m_encoder->encode(run);
-        if (!encoded.ok()) Fail("text with a character that GBK cannot store");
-        out += encoded.value();
+        auto encoded = m_encoder->Encode(run);
+        if (!encoded.HasValue()) Fail("text with a character that GBK cannot store");
+        out += encoded.Value();
       }
       run.clear();
     };
@@ -169,9 +168,9 @@ class Parser {
       else lines += c;
     }
     if (lines.size() >= 2 && lines.ends_with("\r\n")) lines.resize(lines.size() - 2);
-    auto encoded = m_encoder->encode(lines);
-    if (!encoded.ok()) Fail("text file with a character that GBK cannot store");
-    return encoded.value();
+    auto encoded = m_encoder->Encode(lines);
+    if (!encoded.HasValue()) Fail("text file with a character that GBK cannot store");
+    return encoded.Value();
   }
 
   std::string HexBytes(const Token& token) {
@@ -412,9 +411,9 @@ class Parser {
 }  // namespace
 
 std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw SourceError(path, 0, "cannot read the file");
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  gen::Result<std::string> content = gen::ReadFile(path);
+  if (!content.HasValue()) throw SourceError(path, 0, "cannot read the file");
+  return std::move(content.Value());
 }
 
 std::vector<std::string> ParseRoutineList(const std::string& path, const std::string& text) {

@@ -1,5 +1,8 @@
 #include "segment_writer.h"
 
+#include <string_view>
+
+#include "common/byte_writer.h"
 #include "pages/page_format.h"
 #include "pages/page_segment.h"
 
@@ -12,26 +15,22 @@ namespace fixed = vl::pages::unit_fixed;
 namespace dispatch = vl::pages::unit_dispatch;
 namespace menu = vl::pages::menu_entry;
 
-void Dword(std::string& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+void Counted(gen::ByteWriter& out, std::string_view bytes) {
+  out.U32(static_cast<std::uint32_t>(bytes.size()));
+  out.Bytes(bytes);
 }
 
-void Counted(std::string& out, const std::string& bytes) {
-  Dword(out, static_cast<std::uint32_t>(bytes.size()));
-  out += bytes;
-}
-
-void Terminated(std::string& out, const std::string& text) {
-  out += text;
-  out += '\0';
+void Terminated(gen::ByteWriter& out, std::string_view text) {
+  out.Bytes(text);
+  out.U8(0);
 }
 
 std::string PropertyBlock(const UnitSource& unit) {
   if (unit.hasRawBlock) return unit.rawBlock;
   if (!unit.hasProperties) return {};
   const vl::pages::KindInfo& kind = *vl::pages::FindKind(unit.kind);
-  std::string block;
-  Dword(block, unit.version);
+  gen::ByteWriter block;
+  block.U32(unit.version);
   for (std::size_t i = 0; i < kind.fields.size(); ++i) {
     const vl::pages::FieldDef& def = kind.fields[i];
     if (def.minVersion > unit.version) continue;
@@ -41,36 +40,35 @@ std::string PropertyBlock(const UnitSource& unit) {
     } else {
       const std::uint32_t value = given != unit.fields.end() ? given->second.number : def.defaultValue;
       if (def.type == FieldType::Word) {
-        block += static_cast<char>(value & 0xFF);
-        block += static_cast<char>((value >> 8) & 0xFF);
+        block.U16(static_cast<std::uint16_t>(value));
       } else {
-        Dword(block, value);
+        block.U32(value);
       }
     }
   }
-  return block;
+  return block.Take();
 }
 
 // A run of fields laid out by their named offsets.
 class Fields {
  public:
-  explicit Fields(std::size_t length) : m_bytes(length, '\0') {}
+  explicit Fields(std::size_t length) { m_bytes.Zeros(length); }
   Fields& Put(std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) m_bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    m_bytes.PatchU32(offset, value);
     return *this;
   }
-  const std::string& Bytes() const { return m_bytes; }
+  std::string_view Bytes() const { return m_bytes.View(); }
 
  private:
-  std::string m_bytes;
+  gen::ByteWriter m_bytes;
 };
 
-void Events(std::string& out, const UnitSource& unit) {
+void Events(gen::ByteWriter& out, const UnitSource& unit) {
   for (const EventSource& event : unit.events) {
-    out += Fields(ep::kLength)
-               .Put(ep::kNumber, static_cast<std::uint32_t>(event.number))
-               .Put(ep::kHandler, event.handler)
-               .Bytes();
+    out.Bytes(Fields(ep::kLength)
+                  .Put(ep::kNumber, static_cast<std::uint32_t>(event.number))
+                  .Put(ep::kHandler, event.handler)
+                  .Bytes());
   }
 }
 
@@ -78,67 +76,67 @@ void Events(std::string& out, const UnitSource& unit) {
 
 std::string BuildUnitRecord(const UnitSource& unit) {
   const auto eventCount = static_cast<std::uint32_t>(unit.events.size());
-  std::string out;
+  gen::ByteWriter out;
   if (unit.menuEntry) {
     Terminated(out, unit.name);
-    out += Fields(menu::kLength)
-               .Put(menu::kState, unit.state)
-               .Put(menu::kShortcut, unit.shortcut)
-               .Put(menu::kEventCount, eventCount)
-               .Bytes();
+    out.Bytes(Fields(menu::kLength)
+                  .Put(menu::kState, unit.state)
+                  .Put(menu::kShortcut, unit.shortcut)
+                  .Put(menu::kEventCount, eventCount)
+                  .Bytes());
     Events(out, unit);
-    return out;
+    return out.Take();
   }
-  Dword(out, unit.kind);
-  out.append(vl::pages::kUnitHeadReserved, '\0');
+  out.U32(unit.kind);
+  out.Zeros(vl::pages::kUnitHeadReserved);
   Terminated(out, unit.name);
   Terminated(out, unit.remark);
   // The window and pointer slots stay 0: the runtime's own.
-  out += Fields(fixed::kLength)
-             .Put(fixed::kLeft, static_cast<std::uint32_t>(unit.left))
-             .Put(fixed::kTop, static_cast<std::uint32_t>(unit.top))
-             .Put(fixed::kWidth, static_cast<std::uint32_t>(unit.width))
-             .Put(fixed::kHeight, static_cast<std::uint32_t>(unit.height))
-             .Put(fixed::kContainer, unit.container)
-             .Put(fixed::kChildCount, static_cast<std::uint32_t>(unit.children.size()))
-             .Bytes();
-  for (std::uint32_t child : unit.children) Dword(out, child);
+  out.Bytes(Fields(fixed::kLength)
+                .Put(fixed::kLeft, static_cast<std::uint32_t>(unit.left))
+                .Put(fixed::kTop, static_cast<std::uint32_t>(unit.top))
+                .Put(fixed::kWidth, static_cast<std::uint32_t>(unit.width))
+                .Put(fixed::kHeight, static_cast<std::uint32_t>(unit.height))
+                .Put(fixed::kContainer, unit.container)
+                .Put(fixed::kChildCount, static_cast<std::uint32_t>(unit.children.size()))
+                .Bytes());
+  for (std::uint32_t child : unit.children) out.U32(child);
   Counted(out, unit.pointer);
   Terminated(out, unit.tag);
   // The event link stays 0: every unit has its own event table.
-  out += Fields(dispatch::kLength)
-             .Put(dispatch::kState, unit.state)
-             .Put(dispatch::kTabOrder, static_cast<std::uint32_t>(unit.tabOrder))
-             .Put(dispatch::kEventCount, eventCount)
-             .Bytes();
+  out.Bytes(Fields(dispatch::kLength)
+                .Put(dispatch::kState, unit.state)
+                .Put(dispatch::kTabOrder, static_cast<std::uint32_t>(unit.tabOrder))
+                .Put(dispatch::kEventCount, eventCount)
+                .Bytes());
   Events(out, unit);
-  out.append(vl::pages::kUnitTailReserved, '\0');
-  out += PropertyBlock(unit);
-  return out;
+  out.Zeros(vl::pages::kUnitTailReserved);
+  out.Bytes(PropertyBlock(unit));
+  return out.Take();
 }
 
 std::string BuildSegment(const std::vector<PageSource>& pages) {
-  std::string out;
-  Dword(out, static_cast<std::uint32_t>(vl::pages::kPageIndexEntryLength * pages.size()));
-  for (const PageSource& page : pages) Dword(out, page.id);
-  for (std::size_t i = 0; i < pages.size(); ++i) Dword(out, 0);  // page slots, filled at run time
+  gen::ByteWriter out;
+  out.U32(static_cast<std::uint32_t>(vl::pages::kPageIndexEntryLength * pages.size()));
+  for (const PageSource& page : pages) out.U32(page.id);
+  for (std::size_t i = 0; i < pages.size(); ++i) out.U32(0);  // page slots, filled at run time
   for (const PageSource& page : pages) {
-    Dword(out, page.reserved);
-    Dword(out, page.moduleId);
+    out.U32(page.reserved);
+    out.U32(page.moduleId);
     Counted(out, page.firstText);
     Counted(out, page.secondText);
-    std::string table, records;
-    for (const UnitSource& unit : page.units) Dword(table, unit.id);
+    gen::ByteWriter table, records;
+    for (const UnitSource& unit : page.units) table.U32(unit.id);
     for (const UnitSource& unit : page.units) {
-      Dword(table, static_cast<std::uint32_t>(records.size()));
+      table.U32(static_cast<std::uint32_t>(records.Size()));
       Counted(records, BuildUnitRecord(unit));
     }
-    Dword(out, static_cast<std::uint32_t>(page.units.size()));
-    Dword(out, static_cast<std::uint32_t>(table.size() + records.size()));
-    out += table;
-    out += records;
+    out.U32(static_cast<std::uint32_t>(page.units.size()));
+    out.U32(static_cast<std::uint32_t>(table.Size() + records.Size()));
+    out.Bytes(table.View());
+    out.Bytes(records.View());
   }
-  return out;
+  return out.Take();
 }
 
 void CheckReadable(const std::string& path, const std::vector<PageSource>& pages, const std::string& segment,
@@ -160,32 +158,24 @@ void CheckReadable(const std::string& path, const std::vector<PageSource>& pages
   throw SourceError(path, line, description);
 }
 
-std::string RenderAssembly(const std::string& segment, const std::vector<std::string>& routines, AsmFormat format) {
-  const std::string prefix = format == AsmFormat::Coff ? "_" : "";
-  std::string out = "/* Generated by pagegen: the page descriptions and the routine entries. Do not edit. */\n";
+std::string RenderAssembly(const std::string& segment, const std::vector<std::string>& routines, gen::AsmFormat format) {
+  gen::AssemblyWriter out(format, "Generated by pagegen: the page descriptions and the routine entries. Do not edit.");
   // Writable data: the start-up rewrites the handler fields of the records in place.
-  out += "\t.data\n\t.p2align 2\n";
-  out += "\t.globl " + prefix + "kPageSegmentStart\n" + prefix + "kPageSegmentStart:\n";
-  static constexpr char kHex[] = "0123456789abcdef";
-  for (std::size_t i = 0; i < segment.size(); ++i) {
-    out += i % 16 == 0 ? "\t.byte " : ",";
-    const auto byte = static_cast<unsigned char>(segment[i]);
-    out += "0x";
-    out += kHex[byte >> 4];
-    out += kHex[byte & 0xF];
-    if (i % 16 == 15 || i + 1 == segment.size()) out += '\n';
-  }
+  out.Line(".data");
+  out.Line(".p2align 2");
+  out.Label("kPageSegmentStart");
+  out.Bytes(segment);
   // One entry per routine, each at a multiple of kEntrySize from the code start.
-  out += "\t.text\n\t.p2align 4\n";
-  out += "\t.globl " + prefix + "kCodeStart\n" + prefix + "kCodeStart:\n";
-  if (routines.empty()) out += "\tret\n";
+  out.Line(".text");
+  out.Line(".p2align 4");
+  out.Label("kCodeStart");
+  if (routines.empty()) out.Line("ret");
   for (const std::string& routine : routines) {
-    out += "\tjmp " + prefix + routine + "\n";
-    out += "\t.p2align 3, 0xcc\n";
+    out.Line("jmp " + out.Symbol(routine));
+    out.Line(".p2align 3, 0xcc");
   }
-  out += "\t.globl " + prefix + "kCodeEnd\n" + prefix + "kCodeEnd:\n";
-  if (format == AsmFormat::Elf) out += "\t.section .note.GNU-stack,\"\",@progbits\n";
-  return out;
+  out.Label("kCodeEnd");
+  return out.Finish();
 }
 
 std::string RenderLayout(std::uint32_t length, const std::vector<std::string>& routines) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/assembly.h"
 #include "page_source.h"
 #include "pages/page_format.h"
 
@@ -20,14 +21,12 @@ std::string BuildSegment(const std::vector<PageSource>& pages);
 void CheckReadable(const std::string& path, const std::vector<PageSource>& pages, const std::string& segment,
                    std::size_t routineCount);
 
-enum class AsmFormat { Coff, Elf };
-
 // Every routine entry is this many bytes: a jump to the routine, padded.
 inline constexpr std::uint32_t kEntrySize = vl::pages::kRoutineEntryLength;
 
 // The segment in the writable data section under kPageSegmentStart, and the routine entries
 // in the code section from kCodeStart, one per routine in list order.
-std::string RenderAssembly(const std::string& segment, const std::vector<std::string>& routines, AsmFormat format);
+std::string RenderAssembly(const std::string& segment, const std::vector<std::string>& routines, gen::AsmFormat format);
 // kPageSegmentLength, the three labels (kCodeEnd after the last entry), the routines (C linkage)
 // and each one's entry offset.
 std::string RenderLayout(std::uint32_t length, const std::vector<std::string>& routines);

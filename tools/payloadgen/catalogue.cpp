@@ -5,6 +5,8 @@
 #include <map>
 #include <set>
 
+#include "common/lines.h"
+
 namespace payloadgen {
 namespace {
 
@@ -47,14 +49,8 @@ class CatalogueParser {
 
   Result<Catalogue> Parse(std::string_view text) {
     int lineNumber = 0;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-      std::size_t end = text.find('\n', at);
-      if (end == std::string_view::npos) end = text.size();
-      std::string_view line = text.substr(at, end - at);
-      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (const std::string_view line : gen::SplitLines(text)) {
       ++lineNumber;
-      at = end + 1;
       const std::vector<std::string> fields = SplitFields(line);
       if (fields.empty() || fields[0].starts_with('#')) continue;
       const std::string problem = ParseLine(fields, lineNumber);

@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "result.h"
+#include "common/result.h"
 
 namespace payloadgen {
 
-using constgen::Error;
-using constgen::Result;
+using gen::Error;
+using gen::Result;
 
 enum class ContentKind { Exe, Dll, Text, Module, Gif, Jfif, Exif, Jet4, Same };
 

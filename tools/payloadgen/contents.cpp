@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "file_io.h"
+#include "common/file_io.h"
 #include "gif_writer.h"
 #include "jet_writer.h"
 #include "jpeg_writer.h"
@@ -14,7 +14,7 @@ namespace payloadgen {
 namespace {
 
 Result<std::string> ReadSource(const ContentSources& sources, const std::string& name) {
-  return constgen::read_file(sources.contentFolder + "/" + name);
+  return gen::ReadFile(sources.contentFolder + "/" + name);
 }
 
 // The padding text of a picture: readable, naming the product and the artist.
@@ -28,21 +28,21 @@ Result<std::string> Build(const CatalogueEntry& entry, const ContentSources& sou
   switch (entry.kind) {
     case ContentKind::Text: {
       const Result<std::string> source = ReadSource(sources, entry.source);
-      if (!source.ok()) return source.error();
-      return MakeTextContent(source.value(), sources.texts, encoder,
+      if (!source.HasValue()) return source.GetError();
+      return MakeTextContent(source.Value(), sources.texts, encoder,
                              sources.contentFolder + "/" + entry.source);
     }
     case ContentKind::Module: {
-      Result<std::string, constgen::EncodingFailure> name = encoder.encode(entry.source);
-      if (!name.ok()) return Error{catalogueFile, entry.line, "the module name has no GBK form"};
-      return MakeModuleFile(name.value(), entry.size, catalogueFile);
+      Result<std::string, constgen::EncodingFailure> name = encoder.Encode(entry.source);
+      if (!name.HasValue()) return Error{catalogueFile, entry.line, "the module name has no GBK form"};
+      return MakeModuleFile(name.Value(), entry.size, catalogueFile);
     }
     case ContentKind::Gif:
     case ContentKind::Jfif:
     case ContentKind::Exif: {
       const Result<PictureSource> source = ParsePictureSource(entry.source, catalogueFile, entry.line);
-      if (!source.ok()) return source.error();
-      const PictureSource& p = source.value();
+      if (!source.HasValue()) return source.GetError();
+      const PictureSource& p = source.Value();
       const Picture picture = DrawArtistPicture(p.artist, p.width, p.height);
       if (entry.kind == ContentKind::Gif) {
         return MakeGif(picture, entry.size, PictureComment(p), catalogueFile);
@@ -52,10 +52,10 @@ Result<std::string> Build(const CatalogueEntry& entry, const ContentSources& sou
     }
     case ContentKind::Jet4: {
       const Result<std::string> source = ReadSource(sources, entry.source);
-      if (!source.ok()) return source.error();
-      const Result<std::vector<Track>> tracks = ParsePlaylist(source.value(), entry.source);
-      if (!tracks.ok()) return tracks.error();
-      return MakePlaylistDatabase(tracks.value(), entry.source);
+      if (!source.HasValue()) return source.GetError();
+      const Result<std::vector<Track>> tracks = ParsePlaylist(source.Value(), entry.source);
+      if (!tracks.HasValue()) return tracks.GetError();
+      return MakePlaylistDatabase(tracks.Value(), entry.source);
     }
     case ContentKind::Exe:
     case ContentKind::Dll:
@@ -76,11 +76,11 @@ std::string ContentFileName(const CatalogueEntry& entry) {
 Result<std::string> MakeContent(const CatalogueEntry& entry, const ContentSources& sources,
                                 constgen::GbkEncoder& encoder, const std::string& catalogueFile) {
   Result<std::string> content = Build(entry, sources, encoder, catalogueFile);
-  if (!content.ok()) return content;
-  if (content.value().size() != entry.size) {
+  if (!content.HasValue()) return content;
+  if (content.Value().size() != entry.size) {
     return Error{catalogueFile, entry.line,
                  "entry " + std::to_string(entry.ordinal) + " came out at " +
-                     std::to_string(content.value().size()) + " bytes, not " +
+                     std::to_string(content.Value().size()) + " bytes, not " +
                      std::to_string(entry.size)};
   }
   return content;

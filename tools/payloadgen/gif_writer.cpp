@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "bytes_out.h"
+#include "common/byte_writer.h"
 
 namespace payloadgen {
 namespace {
@@ -37,7 +37,7 @@ class BitPacker {
 };
 
 // Adds data sub-blocks (1 to 255 bytes each) and the terminating empty block.
-void PutSubBlocks(ByteWriter& out, std::string_view data) {
+void PutSubBlocks(gen::ByteWriter& out, std::string_view data) {
   while (!data.empty()) {
     const std::size_t length = std::min<std::size_t>(data.size(), 255);
     out.U8(static_cast<std::uint8_t>(length));
@@ -50,7 +50,7 @@ void PutSubBlocks(ByteWriter& out, std::string_view data) {
 // Comment extensions taking exactly `size` bytes (at least 5): introducer, label, sub-blocks
 // of text and the terminator. Sub-blocks may be shorter than 255 bytes, so every size is
 // reachable with one extension: full blocks, then the rest in the last one.
-void PutComment(ByteWriter& out, std::size_t size, std::string_view comment) {
+void PutComment(gen::ByteWriter& out, std::size_t size, std::string_view comment) {
   const std::size_t payloadAndLengths = size - 3;
   const std::size_t blocks = (payloadAndLengths + 255) / 256;
   const std::size_t textLength = payloadAndLengths - blocks;
@@ -132,8 +132,8 @@ std::string LzwEncode(const std::string& indices) {
   return bits.Finish();
 }
 
-constgen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size,
-                                      std::string_view comment, const std::string& file) {
+gen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size,
+                                 std::string_view comment, const std::string& file) {
   std::string indices;
   indices.reserve(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
   for (int y = 0; y < picture.height; ++y) {
@@ -142,7 +142,7 @@ constgen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size
     }
   }
 
-  ByteWriter head;
+  gen::ByteWriter head;
   head.Bytes("GIF89a");
   head.U16(static_cast<std::uint16_t>(picture.width));
   head.U16(static_cast<std::uint16_t>(picture.height));
@@ -157,7 +157,7 @@ constgen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size
     head.U8(rgb[2]);
   }
 
-  ByteWriter image;
+  gen::ByteWriter image;
   image.U8(0x2C);
   image.U16(0);
   image.U16(0);
@@ -170,10 +170,10 @@ constgen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size
   constexpr std::size_t kSmallestComment = 5;
   const std::size_t used = head.Size() + image.Size() + 1;
   if (used + kSmallestComment > size) {
-    return constgen::Error{file, 0, "the picture needs " + std::to_string(used) +
+    return gen::Error{file, 0, "the picture needs " + std::to_string(used) +
                                         " bytes, more than its size allows"};
   }
-  ByteWriter out;
+  gen::ByteWriter out;
   out.Bytes(head.View());
   PutComment(out, size - used, comment);
   out.Bytes(image.View());

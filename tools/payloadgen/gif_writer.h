@@ -7,16 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "common/result.h"
 #include "picture.h"
-#include "result.h"
 
 namespace payloadgen {
 
 // The GIF file of `picture`, exactly `size` bytes, the padding being comments made of
 // `comment` repeated. Fails when the picture alone needs more than `size` less the smallest
 // comment.
-constgen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size,
-                                      std::string_view comment, const std::string& file);
+gen::Result<std::string> MakeGif(const Picture& picture, std::uint32_t size,
+                                 std::string_view comment, const std::string& file);
 
 // The palette index the GIF writer uses for a colour.
 std::uint8_t GifPaletteIndex(const std::uint8_t* rgb);

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "bytes_out.h"
+#include "common/byte_writer.h"
 #include "utf8.h"
 
 namespace payloadgen {
@@ -48,10 +48,10 @@ bool IsLongValue(ColumnType type) { return type == kOle || type == kMemo; }
 constexpr std::uint32_t RowPointer(std::uint32_t page, std::uint32_t row) { return page << 8 | row; }
 
 std::string Ucs2(std::string_view utf8) {
-  ByteWriter out;
+  gen::ByteWriter out;
   while (!utf8.empty()) {
-    const std::size_t length = constgen::utf8_sequence_length(utf8);
-    const char32_t code = constgen::decode_utf8(utf8);
+    const std::size_t length = constgen::Utf8SequenceLength(utf8);
+    const char32_t code = constgen::DecodeUtf8(utf8);
     out.U16(static_cast<std::uint16_t>(code));
     utf8.remove_prefix(length == 0 ? 1 : length);
   }
@@ -66,7 +66,7 @@ std::string TableDefinition(std::uint8_t tableType, const std::vector<Column>& c
   for (const Column& column : columns) {
     if (!IsFixed(column.type)) ++variable;
   }
-  ByteWriter out;
+  gen::ByteWriter out;
   out.U8(0x02);
   out.U8(0x01);
   out.U16(0);  // free space, patched below
@@ -132,7 +132,7 @@ std::string TableDefinition(std::uint8_t tableType, const std::vector<Column>& c
 
 // A data page holding `rows`, packed from the end of the page in order.
 std::string DataPage(std::uint32_t owner, const std::vector<std::string>& rows) {
-  ByteWriter head;
+  gen::ByteWriter head;
   head.U8(0x01);
   head.U8(0x01);
   std::size_t used = kDataPageHeader;
@@ -163,7 +163,7 @@ std::string UsageMap(std::initializer_list<std::uint32_t> pages) {
 // column first), variable count, null bitmap. `values` holds one entry per column: the fixed
 // bytes, the variable bytes, or nothing for null.
 std::string Row(const std::vector<Column>& columns, const std::vector<const std::string*>& values) {
-  ByteWriter row;
+  gen::ByteWriter row;
   row.U16(static_cast<std::uint16_t>(columns.size()));
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (!IsFixed(columns[i].type)) continue;
@@ -191,11 +191,11 @@ std::string Row(const std::vector<Column>& columns, const std::vector<const std:
 }
 
 std::string HeaderPage() {
-  ByteWriter head;
+  gen::ByteWriter head;
   head.U32(0x00000100);
   head.Bytes(std::string_view("Standard Jet DB\0", 16));
   head.U32(1);  // Jet 4
-  ByteWriter masked;
+  gen::ByteWriter masked;
   static constexpr std::uint8_t kFixedStart[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00,
                                   0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
                                   0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
@@ -223,19 +223,19 @@ std::string HeaderPage() {
 }
 
 std::string Long(std::uint32_t value) {
-  ByteWriter out;
+  gen::ByteWriter out;
   out.U32(value);
   return out.Take();
 }
 
 std::string Date(double value) {
-  ByteWriter out;
+  gen::ByteWriter out;
   out.F64(value);
   return out.Take();
 }
 
 std::string Short(std::uint16_t value) {
-  ByteWriter out;
+  gen::ByteWriter out;
   out.U16(value);
   return out.Take();
 }
@@ -276,8 +276,8 @@ std::string JetText(const std::string& utf8) {
   std::size_t characters = 0;
   std::string_view rest = utf8;
   while (!rest.empty()) {
-    const char32_t code = constgen::decode_utf8(rest);
-    rest.remove_prefix(constgen::utf8_sequence_length(rest));
+    const char32_t code = constgen::DecodeUtf8(rest);
+    rest.remove_prefix(constgen::Utf8SequenceLength(rest));
     ++characters;
     if (code < 0x01 || code > 0xFF) return Ucs2(utf8);
     latin1.push_back(static_cast<char>(code));
@@ -286,8 +286,8 @@ std::string JetText(const std::string& utf8) {
   return latin1;
 }
 
-constgen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tracks,
-                                                   const std::string& file) {
+gen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tracks,
+                                              const std::string& file) {
   constexpr std::uint32_t kContainerId = 0x0F000000;
   constexpr std::uint32_t kTablesId = 0x0F000001;
   constexpr std::uint32_t kSystemObject = 0x80000000;
@@ -309,7 +309,7 @@ constgen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tra
     std::vector<const std::string*> row;
     for (std::size_t i = 0; i < kPlaylistColumns.size(); ++i) {
       if (i > 0 && values[i].size() > kPlaylistColumns[i].size) {
-        return constgen::Error{file, 0, "track " + std::to_string(track.number) + ": the " +
+        return gen::Error{file, 0, "track " + std::to_string(track.number) + ": the " +
                                             kPlaylistColumns[i].name + " is too long"};
       }
       row.push_back(&values[i]);
@@ -317,7 +317,7 @@ constgen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tra
     rows.push_back(Row(kPlaylistColumns, row));
     used += rows.back().size() + 2;
   }
-  if (used > kPage) return constgen::Error{file, 0, "the playlist does not fit on one page"};
+  if (used > kPage) return gen::Error{file, 0, "the playlist does not fit on one page"};
 
   std::string out = HeaderPage();
   // The global usage map: a set bit means the page is free.

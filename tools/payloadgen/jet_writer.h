@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "playlist.h"
-#include "result.h"
 
 namespace payloadgen {
 
@@ -22,8 +22,8 @@ inline constexpr std::uint32_t kJetPageCount = 65;
 
 // The whole file (kJetPageCount pages). Fails when the rows do not fit on one data page or a
 // text is longer than its column.
-constgen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tracks,
-                                                   const std::string& file);
+gen::Result<std::string> MakePlaylistDatabase(const std::vector<Track>& tracks,
+                                              const std::string& file);
 
 // A Jet 4 text value: "FF FE" and the Latin-1 bytes when every character is in U+0001..U+00FF
 // and there are at least 3, otherwise UCS-2 little-endian. `utf8` must be valid UTF-8 of the

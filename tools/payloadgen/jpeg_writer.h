@@ -1,14 +1,14 @@
 #pragma once
 
-// Baseline JPEG pictures through libjpeg: a JFIF or an Exif header, then comment segments that
-// bring the file to an exact size.
+// The payload's JPEG pictures: a JFIF (72 dots per inch) or an Exif header, then comment
+// segments that bring the file to an exact size.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "common/result.h"
 #include "picture.h"
-#include "result.h"
 
 namespace payloadgen {
 
@@ -17,9 +17,9 @@ enum class JpegHeader { Jfif, Exif };
 // The JPEG file of `picture`, exactly `size` bytes: the best quality from 90 down whose coded
 // picture leaves room for at least one comment segment, then comments made of `comment`
 // repeated. Fails when even the lowest quality does not fit.
-constgen::Result<std::string> MakeJpeg(const Picture& picture, JpegHeader header,
-                                       std::uint32_t size, std::string_view comment,
-                                       const std::string& file);
+gen::Result<std::string> MakeJpeg(const Picture& picture, JpegHeader header,
+                                  std::uint32_t size, std::string_view comment,
+                                  const std::string& file);
 
 // The Exif segment's data (after the "Exif\0\0" signature is included; without the marker and
 // length): a little-endian TIFF header, IFD0 with the orientation and resolution and an Exif IFD

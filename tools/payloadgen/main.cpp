@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "catalogue.h"
+#include "common/file_io.h"
 #include "contents.h"
-#include "file_io.h"
 #include "outputs.h"
 #include "pe_padding.h"
 #include "removal_list.h"
@@ -64,83 +64,83 @@ bool Has(const Options& options, std::initializer_list<const char*> names) {
 }
 
 Result<Catalogue> LoadCatalogue(const std::string& path) {
-  const Result<std::string> text = constgen::read_file(path);
-  if (!text.ok()) return text.error();
-  return ParseCatalogue(text.value(), path);
+  const Result<std::string> text = gen::ReadFile(path);
+  if (!text.HasValue()) return text.GetError();
+  return ParseCatalogue(text.Value(), path);
 }
 
-constgen::Status Generate(const Options& options) {
+gen::Status Generate(const Options& options) {
   const std::string& catalogueFile = options.at("--catalogue");
   const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
-  if (!catalogue.ok()) return catalogue.error();
-  Result<constgen::GbkEncoder> encoder = constgen::GbkEncoder::open();
-  if (!encoder.ok()) return encoder.error();
-  Result<NamedTexts> texts = LoadNamedTexts(options.at("--texts"), encoder.value());
-  if (!texts.ok()) return texts.error();
-  const ContentSources sources{options.at("--content"), std::move(texts.value())};
+  if (!catalogue.HasValue()) return catalogue.GetError();
+  Result<constgen::GbkEncoder> encoder = constgen::GbkEncoder::Open();
+  if (!encoder.HasValue()) return encoder.GetError();
+  Result<NamedTexts> texts = LoadNamedTexts(options.at("--texts"), encoder.Value());
+  if (!texts.HasValue()) return texts.GetError();
+  const ContentSources sources{options.at("--content"), std::move(texts.Value())};
   std::vector<std::pair<std::string, std::string>> files;
-  for (const CatalogueEntry& entry : catalogue.value().entries) {
+  for (const CatalogueEntry& entry : catalogue.Value().entries) {
     if (!StoresContent(entry) || IsImage(entry)) continue;
-    Result<std::string> content = MakeContent(entry, sources, encoder.value(), catalogueFile);
-    if (!content.ok()) return content.error();
+    Result<std::string> content = MakeContent(entry, sources, encoder.Value(), catalogueFile);
+    if (!content.HasValue()) return content.GetError();
     files.emplace_back(options.at("--out") + "/" + ContentFileName(entry),
-                       std::move(content.value()));
+                       std::move(content.Value()));
   }
   for (const auto& [path, content] : files) {
-    const constgen::Status written = constgen::write_file_if_changed(path, content);
-    if (!written.ok()) return written;
+    const gen::Status written = gen::WriteFileIfChanged(path, content);
+    if (!written.HasValue()) return written;
   }
-  return constgen::Done{};
+  return gen::Done{};
 }
 
-constgen::Status Pad(const Options& options, const std::vector<std::string>& plain) {
+gen::Status Pad(const Options& options, const std::vector<std::string>& plain) {
   const Result<Catalogue> catalogue = LoadCatalogue(options.at("--catalogue"));
-  if (!catalogue.ok()) return catalogue.error();
+  if (!catalogue.HasValue()) return catalogue.GetError();
   const std::string& number = options.at("--entry");
   const CatalogueEntry* chosen = nullptr;
-  for (const CatalogueEntry& entry : catalogue.value().entries) {
+  for (const CatalogueEntry& entry : catalogue.Value().entries) {
     if (std::to_string(entry.ordinal) == number) chosen = &entry;
   }
   if (chosen == nullptr || !IsImage(*chosen)) {
     return Error{options.at("--catalogue"), 0, "entry " + number + " is not a Windows image"};
   }
-  const Result<std::string> image = constgen::read_file(plain[0]);
-  if (!image.ok()) return image.error();
-  const Result<std::string> padded = PadImage(image.value(), chosen->size, ".pad", plain[0]);
-  if (!padded.ok()) return padded.error();
-  return constgen::write_file_if_changed(plain[1], padded.value());
+  const Result<std::string> image = gen::ReadFile(plain[0]);
+  if (!image.HasValue()) return image.GetError();
+  const Result<std::string> padded = PadImage(image.Value(), chosen->size, ".pad", plain[0]);
+  if (!padded.HasValue()) return padded.GetError();
+  return gen::WriteFileIfChanged(plain[1], padded.Value());
 }
 
-constgen::Status Assemble(const Options& options) {
+gen::Status Assemble(const Options& options) {
   const std::string& catalogueFile = options.at("--catalogue");
   const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
-  if (!catalogue.ok()) return catalogue.error();
-  Result<constgen::GbkEncoder> encoder = constgen::GbkEncoder::open();
-  if (!encoder.ok()) return encoder.error();
+  if (!catalogue.HasValue()) return catalogue.GetError();
+  Result<constgen::GbkEncoder> encoder = constgen::GbkEncoder::Open();
+  if (!encoder.HasValue()) return encoder.GetError();
   const std::string name = std::filesystem::path(catalogueFile).filename().string();
   const Result<PayloadOutputs> outputs =
-      AssemblePayload(catalogue.value(), options.at("--contents"), name, encoder.value());
-  if (!outputs.ok()) return outputs.error();
-  const PayloadOutputs& out = outputs.value();
+      AssemblePayload(catalogue.Value(), options.at("--contents"), name, encoder.Value());
+  if (!outputs.HasValue()) return outputs.GetError();
+  const PayloadOutputs& out = outputs.Value();
   for (const auto& [option, content] :
        {std::pair{"--list", &out.list}, std::pair{"--run", &out.run},
         std::pair{"--folders", &out.folderTexts}, std::pair{"--declarations", &out.declarations},
         std::pair{"--views", &out.views}}) {
-    const constgen::Status written = constgen::write_file_if_changed(options.at(option), *content);
-    if (!written.ok()) return written;
+    const gen::Status written = gen::WriteFileIfChanged(options.at(option), *content);
+    if (!written.HasValue()) return written;
   }
-  return constgen::Done{};
+  return gen::Done{};
 }
 
-constgen::Status Removal(const Options& options) {
+gen::Status Removal(const Options& options) {
   const std::string& catalogueFile = options.at("--catalogue");
   const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
-  if (!catalogue.ok()) return catalogue.error();
+  if (!catalogue.HasValue()) return catalogue.GetError();
   const std::string name = std::filesystem::path(catalogueFile).filename().string();
-  const RemovalList list = RenderRemovalList(catalogue.value(), name);
-  const constgen::Status texts = constgen::write_file_if_changed(options.at("--texts"), list.texts);
-  if (!texts.ok()) return texts;
-  return constgen::write_file_if_changed(options.at("--header"), list.header);
+  const RemovalList list = RenderRemovalList(catalogue.Value(), name);
+  const gen::Status texts = gen::WriteFileIfChanged(options.at("--texts"), list.texts);
+  if (!texts.HasValue()) return texts;
+  return gen::WriteFileIfChanged(options.at("--header"), list.header);
 }
 
 int Run(const std::vector<std::string>& arguments) {
@@ -151,7 +151,7 @@ int Run(const std::vector<std::string>& arguments) {
     return 2;
   }
   const std::string& command = arguments[0];
-  constgen::Status status = constgen::Done{};
+  gen::Status status = gen::Done{};
   if (command == "generate" && plain.empty() &&
       Has(options, {"--catalogue", "--content", "--texts", "--out"})) {
     status = Generate(options);
@@ -168,8 +168,8 @@ int Run(const std::vector<std::string>& arguments) {
     std::cerr << kUsage;
     return 2;
   }
-  if (!status.ok()) {
-    std::cerr << status.error().describe() << '\n';
+  if (!status.HasValue()) {
+    std::cerr << status.GetError().Describe() << '\n';
     return 1;
   }
   return 0;

@@ -1,6 +1,6 @@
 #include "module_file.h"
 
-#include "bytes_out.h"
+#include "common/byte_writer.h"
 
 namespace payloadgen {
 namespace {
@@ -21,14 +21,14 @@ std::uint32_t Crc32(std::string_view bytes) {
   return ~crc;
 }
 
-constgen::Result<std::string> MakeModuleFile(std::string_view gbkName, std::uint32_t size,
-                                             const std::string& file) {
+gen::Result<std::string> MakeModuleFile(std::string_view gbkName, std::uint32_t size,
+                                        const std::string& file) {
   const std::uint64_t fixed = kModuleHeaderSize + 4 * kBlockHeaderSize + gbkName.size() + 4;
   if (size < fixed) {
-    return constgen::Error{file, 0, "a module file of " + std::to_string(size) +
+    return gen::Error{file, 0, "a module file of " + std::to_string(size) +
                                         " bytes cannot hold its fixed blocks"};
   }
-  ByteWriter blocks;
+  gen::ByteWriter blocks;
   blocks.Bytes("NAME");
   blocks.U32(static_cast<std::uint32_t>(gbkName.size()));
   blocks.Bytes(gbkName);
@@ -52,7 +52,7 @@ constgen::Result<std::string> MakeModuleFile(std::string_view gbkName, std::uint
   blocks.Bytes("END ");
   blocks.U32(0);
 
-  ByteWriter out;
+  gen::ByteWriter out;
   out.Bytes("VLEC");
   out.U16(kFormatVersion);
   out.U16(4);

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "result.h"
+#include "common/result.h"
 
 namespace payloadgen {
 
@@ -24,8 +24,8 @@ inline constexpr std::uint32_t kModuleHeaderSize = 16;
 
 // A module file of exactly `size` bytes for the module `gbkName`. Fails when `size` cannot
 // hold the fixed blocks.
-constgen::Result<std::string> MakeModuleFile(std::string_view gbkName, std::uint32_t size,
-                                             const std::string& file);
+gen::Result<std::string> MakeModuleFile(std::string_view gbkName, std::uint32_t size,
+                                        const std::string& file);
 
 // The CRC-32 (IEEE 802.3, reflected) of `bytes`.
 std::uint32_t Crc32(std::string_view bytes);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "bytes_out.h"
+#include "common/byte_writer.h"
 
 namespace payloadgen {
 namespace {
@@ -34,8 +34,8 @@ std::uint32_t AlignUp(std::uint32_t value, std::uint32_t alignment) {
   return (value + alignment - 1) / alignment * alignment;
 }
 
-constgen::Error Fail(const std::string& file, const std::string& message) {
-  return constgen::Error{file, 0, message};
+gen::Error Fail(const std::string& file, const std::string& message) {
+  return gen::Error{file, 0, message};
 }
 
 }  // namespace
@@ -53,32 +53,32 @@ std::uint32_t ImageChecksum(std::string_view image, std::uint32_t checksumOffset
   return static_cast<std::uint32_t>(sum) + static_cast<std::uint32_t>(image.size());
 }
 
-constgen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string& file) {
+gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string& file) {
   if (image.size() < 64 || image.substr(0, 2) != "MZ") return Fail(file, "not an MZ file");
-  const std::uint32_t peOffset = GetU32(image, 60);
+  const std::uint32_t peOffset = gen::GetU32(image, 60);
   if (peOffset > image.size() || image.size() - peOffset < 4 + kCoffHeaderSize ||
       image.substr(peOffset, 4) != std::string_view("PE\0\0", 4)) {
     return Fail(file, "no PE header");
   }
   ImageFacts facts;
   const std::uint32_t coff = peOffset + 4;
-  facts.machine = GetU16(image, coff);
-  facts.sectionCount = GetU16(image, coff + 2);
-  const std::uint16_t optionalSize = GetU16(image, coff + 16);
-  facts.characteristics = GetU16(image, coff + 18);
+  facts.machine = gen::GetU16(image, coff);
+  facts.sectionCount = gen::GetU16(image, coff + 2);
+  const std::uint16_t optionalSize = gen::GetU16(image, coff + 16);
+  facts.characteristics = gen::GetU16(image, coff + 18);
   facts.optionalHeaderOffset = coff + kCoffHeaderSize;
   const std::uint32_t optional = facts.optionalHeaderOffset;
   if (optionalSize < kExportDirectory + 8 || image.size() - optional < optionalSize) {
     return Fail(file, "the optional header is cut short");
   }
-  if (GetU16(image, optional) != kPe32Magic) return Fail(file, "not a 32-bit (PE32) image");
-  facts.sectionAlignment = GetU32(image, optional + kSectionAlignment);
-  facts.fileAlignment = GetU32(image, optional + kFileAlignment);
-  facts.sizeOfImage = GetU32(image, optional + kSizeOfImage);
-  facts.sizeOfHeaders = GetU32(image, optional + kSizeOfHeaders);
-  facts.checksum = GetU32(image, optional + kChecksum);
-  facts.subsystem = GetU16(image, optional + kSubsystem);
-  facts.exportDirectorySize = GetU32(image, optional + kExportDirectory + 4);
+  if (gen::GetU16(image, optional) != kPe32Magic) return Fail(file, "not a 32-bit (PE32) image");
+  facts.sectionAlignment = gen::GetU32(image, optional + kSectionAlignment);
+  facts.fileAlignment = gen::GetU32(image, optional + kFileAlignment);
+  facts.sizeOfImage = gen::GetU32(image, optional + kSizeOfImage);
+  facts.sizeOfHeaders = gen::GetU32(image, optional + kSizeOfHeaders);
+  facts.checksum = gen::GetU32(image, optional + kChecksum);
+  facts.subsystem = gen::GetU16(image, optional + kSubsystem);
+  facts.exportDirectorySize = gen::GetU32(image, optional + kExportDirectory + 4);
   if (facts.fileAlignment == 0 || facts.sectionAlignment == 0) {
     return Fail(file, "an alignment of zero");
   }
@@ -89,10 +89,10 @@ constgen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::s
   facts.headerEnd = static_cast<std::uint32_t>(tableEnd);
   for (std::uint32_t i = 0; i < facts.sectionCount; ++i) {
     const std::uint32_t header = facts.sectionTableOffset + i * kSectionHeaderSize;
-    const std::uint32_t rawSize = GetU32(image, header + kRawSize);
-    const std::uint32_t rawPointer = GetU32(image, header + kRawPointer);
-    const std::uint32_t virtualSize = GetU32(image, header + kVirtualSize);
-    const std::uint32_t virtualAddress = GetU32(image, header + kVirtualAddress);
+    const std::uint32_t rawSize = gen::GetU32(image, header + kRawSize);
+    const std::uint32_t rawPointer = gen::GetU32(image, header + kRawPointer);
+    const std::uint32_t virtualSize = gen::GetU32(image, header + kVirtualSize);
+    const std::uint32_t virtualAddress = gen::GetU32(image, header + kVirtualAddress);
     if (rawSize > 0) {
       if (static_cast<std::uint64_t>(rawPointer) + rawSize > image.size()) {
         return Fail(file, "a section's data lies beyond the end of the file");
@@ -108,11 +108,11 @@ constgen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::s
   return facts;
 }
 
-constgen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
-                                       std::string_view sectionName, const std::string& file) {
-  const constgen::Result<ImageFacts> read = ReadImageFacts(image, file);
-  if (!read.ok()) return read.error();
-  const ImageFacts& facts = read.value();
+gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
+                                  std::string_view sectionName, const std::string& file) {
+  const gen::Result<ImageFacts> read = ReadImageFacts(image, file);
+  if (!read.HasValue()) return read.GetError();
+  const ImageFacts& facts = read.Value();
   if (facts.machine != kMachineI386) return Fail(file, "not an i386 image");
   if (facts.subsystem != kSubsystemGui) return Fail(file, "not built for the GUI subsystem");
   if (facts.endOfSections != image.size()) {
@@ -135,7 +135,7 @@ constgen::Result<std::string> PadImage(std::string_view image, std::uint32_t siz
   if (sectionName.empty() || sectionName.size() > 8) return Fail(file, "a section name has 1 to 8 characters");
 
   std::string out(image);
-  ByteWriter header;
+  gen::ByteWriter header;
   std::string name(sectionName);
   name.resize(8, '\0');
   header.Bytes(name);
@@ -160,7 +160,7 @@ constgen::Result<std::string> PadImage(std::string_view image, std::uint32_t siz
   patch16(coff + 2, static_cast<std::uint16_t>(facts.sectionCount + 1));
   const std::uint32_t optional = facts.optionalHeaderOffset;
   patch32(optional + kSizeOfInitializedData,
-          GetU32(out, optional + kSizeOfInitializedData) + padding);
+          gen::GetU32(out, optional + kSizeOfInitializedData) + padding);
   patch32(optional + kSizeOfImage,
           AlignUp(facts.endOfVirtualImage + padding, facts.sectionAlignment));
   patch32(optional + kChecksum, ImageChecksum(out, optional + kChecksum));

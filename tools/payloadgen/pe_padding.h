@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "result.h"
+#include "common/result.h"
 
 namespace payloadgen {
 
@@ -34,14 +34,14 @@ struct ImageFacts {
 
 // Reads the headers of a PE32 image. Fails on anything but a PE32 file with its headers and
 // section table inside the file.
-constgen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string& file);
+gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string& file);
 
 // The image padded to `size` bytes by a new last section named `sectionName` (up to 8
 // characters). Fails when the image is not an i386 GUI image, carries bytes after its last
 // section (symbols, appended data), has no room for one more section header, or when `size`
 // is not reachable: smaller than the image or not a whole number of file-alignment units.
-constgen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
-                                       std::string_view sectionName, const std::string& file);
+gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
+                                  std::string_view sectionName, const std::string& file);
 
 // The checksum Windows' image helper computes (the checksum field counted as zero).
 std::uint32_t ImageChecksum(std::string_view image, std::uint32_t checksumOffset);

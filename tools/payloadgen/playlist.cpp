@@ -2,22 +2,18 @@
 
 #include <charconv>
 
+#include "common/lines.h"
+
 namespace payloadgen {
 
-constgen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
-                                                   const std::string& file) {
+gen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
+                                              const std::string& file) {
   std::vector<Track> tracks;
   bool inPlaylist = false;
   bool found = false;
   int lineNumber = 0;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(at, end - at);
-    at = end + 1;
+  for (const std::string_view line : gen::SplitLines(text)) {
     ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty()) continue;
     if (line.front() == '[') {
       inPlaylist = line == "[播放列表]";
@@ -32,7 +28,7 @@ constgen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
         std::from_chars(number.data(), number.data() + number.size(), track.number);
     if (equals == std::string_view::npos || error != std::errc() ||
         stop != number.data() + number.size() || track.number < 1) {
-      return constgen::Error{file, lineNumber, "a playlist line starts with its number and '='"};
+      return gen::Error{file, lineNumber, "a playlist line starts with its number and '='"};
     }
     std::vector<std::string> fields;
     std::string_view rest = line.substr(equals + 1);
@@ -43,8 +39,8 @@ constgen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
       rest.remove_prefix(bar + 1);
     }
     if (fields.size() != 5) {
-      return constgen::Error{file, lineNumber,
-                             "a track is <artist>|<title>|<album>|<duration>|<file>"};
+      return gen::Error{file, lineNumber,
+                        "a track is <artist>|<title>|<album>|<duration>|<file>"};
     }
     track.artist = fields[0];
     track.title = fields[1];
@@ -53,7 +49,7 @@ constgen::Result<std::vector<Track>> ParsePlaylist(std::string_view text,
     track.file = fields[4];
     tracks.push_back(std::move(track));
   }
-  if (!found || tracks.empty()) return constgen::Error{file, 0, "no tracks in [播放列表]"};
+  if (!found || tracks.empty()) return gen::Error{file, 0, "no tracks in [播放列表]"};
   return tracks;
 }
 

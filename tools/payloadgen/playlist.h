@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "result.h"
+#include "common/result.h"
 
 namespace payloadgen {
 
@@ -23,6 +23,6 @@ struct Track {
 // The tracks of a UTF-8 configuration text, in file order. Fails (naming `file` and the line)
 // when the section is missing or empty, or a line of it is not a numbered track with five
 // fields.
-constgen::Result<std::vector<Track>> ParsePlaylist(std::string_view text, const std::string& file);
+gen::Result<std::vector<Track>> ParsePlaylist(std::string_view text, const std::string& file);
 
 }  // namespace payloadgen

@@ -1,13 +1,13 @@
 #include "text_content.h"
 
-#include "file_io.h"
+#include "common/file_io.h"
 #include "segment_builder.h"
 #include "texts_parser.h"
 
 namespace payloadgen {
 
-using constgen::Error;
-using constgen::Result;
+using gen::Error;
+using gen::Result;
 
 Result<std::string> MakeTextContent(std::string_view source, const NamedTexts& texts,
                                     constgen::GbkEncoder& encoder, const std::string& file) {
@@ -24,11 +24,11 @@ Result<std::string> MakeTextContent(std::string_view source, const NamedTexts& t
                                                        ? std::string_view::npos
                                                        : stop - at);
     if (!run.empty()) {
-      Result<std::string, constgen::EncodingFailure> gbk = encoder.encode(run);
-      if (!gbk.ok()) {
-        return Error{file, line, "'" + gbk.error().character + "' has no GBK form"};
+      Result<std::string, constgen::EncodingFailure> gbk = encoder.Encode(run);
+      if (!gbk.HasValue()) {
+        return Error{file, line, "'" + gbk.GetError().character + "' has no GBK form"};
       }
-      out += gbk.value();
+      out += gbk.Value();
     }
     if (stop == std::string_view::npos) break;
     at = stop;
@@ -58,16 +58,16 @@ Result<std::string> MakeTextContent(std::string_view source, const NamedTexts& t
 }
 
 Result<NamedTexts> LoadNamedTexts(const std::string& path, constgen::GbkEncoder& encoder) {
-  const Result<std::string> content = constgen::read_file(path);
-  if (!content.ok()) return content.error();
+  const Result<std::string> content = gen::ReadFile(path);
+  if (!content.HasValue()) return content.GetError();
   const Result<std::vector<constgen::TextDefinition>> definitions =
-      constgen::parse_texts(content.value(), path);
-  if (!definitions.ok()) return definitions.error();
+      constgen::ParseTexts(content.Value(), path);
+  if (!definitions.HasValue()) return definitions.GetError();
   NamedTexts texts;
-  for (const constgen::TextDefinition& definition : definitions.value()) {
-    Result<std::string> bytes = constgen::encode_text(definition, path, encoder);
-    if (!bytes.ok()) return bytes.error();
-    texts.emplace(definition.name, std::move(bytes.value()));
+  for (const constgen::TextDefinition& definition : definitions.Value()) {
+    Result<std::string> bytes = constgen::EncodeText(definition, path, encoder);
+    if (!bytes.HasValue()) return bytes.GetError();
+    texts.emplace(definition.name, std::move(bytes.Value()));
   }
   return texts;
 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/result.h"
 #include "gbk_encoding.h"
-#include "result.h"
 
 namespace payloadgen {
 
@@ -18,12 +18,12 @@ using NamedTexts = std::map<std::string, std::string, std::less<>>;
 // ends without a line end gives a file without one; "{kName}" is replaced by the GBK text of
 // that name. Fails (naming `file`) on an unknown name, an unclosed brace, a lone CR, a byte
 // order mark, or a character GBK cannot represent.
-constgen::Result<std::string> MakeTextContent(std::string_view source, const NamedTexts& texts,
-                                              constgen::GbkEncoder& encoder,
-                                              const std::string& file);
+gen::Result<std::string> MakeTextContent(std::string_view source, const NamedTexts& texts,
+                                         constgen::GbkEncoder& encoder,
+                                         const std::string& file);
 
 // Reads a texts.txt and encodes each of its texts to GBK.
-constgen::Result<NamedTexts> LoadNamedTexts(const std::string& path,
-                                            constgen::GbkEncoder& encoder);
+gen::Result<NamedTexts> LoadNamedTexts(const std::string& path,
+                                       constgen::GbkEncoder& encoder);
 
 }  // namespace payloadgen

@@ -1,28 +1,12 @@
 // picturegen <picture> <output file>
 //   picture: page-icon, small-icon, banner or program-icon (see pictures.h). The file is rewritten only when
 //   its bytes change, so that nothing after it is rebuilt for nothing.
-#include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
+#include <string_view>
 
+#include "common/file_io.h"
 #include "pictures.h"
-
-namespace {
-
-bool WriteIfChanged(const std::string& path, const picturegen::Bytes& bytes) {
-  std::ifstream existing(path, std::ios::binary);
-  if (existing) {
-    const picturegen::Bytes old((std::istreambuf_iterator<char>(existing)), std::istreambuf_iterator<char>());
-    if (old == bytes) return true;
-  }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -53,8 +37,10 @@ int main(int argc, char** argv) {
     std::cerr << "picturegen: unknown picture " << picture << "\n";
     return 2;
   }
-  if (!WriteIfChanged(argv[2], bytes)) {
-    std::cerr << "picturegen: cannot write " << argv[2] << "\n";
+  const gen::Status written = gen::WriteFileIfChanged(
+      argv[2], std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  if (!written.HasValue()) {
+    std::cerr << "picturegen: " << written.GetError().Describe() << "\n";
     return 1;
   }
   return 0;

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <map>
 
-#include <jpeglib.h>
+#include "common/byte_writer.h"
+#include "common/jpeg_writer.h"
 
 namespace picturegen {
 namespace {
@@ -95,15 +96,8 @@ Image DrawBanner() {
 
 namespace {
 
-struct LittleEndian {
-  Bytes& out;
-  void U8(std::uint32_t v) { out.push_back(static_cast<std::uint8_t>(v)); }
-  void U16(std::uint32_t v) { U8(v & 0xFF); U8((v >> 8) & 0xFF); }
-  void U32(std::uint32_t v) { U16(v & 0xFFFF); U16(v >> 16); }
-};
-
 // An icon image's bitmap header: twice the height (colour rows, then mask rows).
-void PutIconHeader(LittleEndian& put, const Image& image, std::uint32_t bits, std::uint32_t dataSize,
+void PutIconHeader(gen::ByteWriter& put, const Image& image, std::uint16_t bits, std::uint32_t dataSize,
                    std::uint32_t coloursUsed) {
   put.U32(40); put.U32(static_cast<std::uint32_t>(image.width)); put.U32(static_cast<std::uint32_t>(2 * image.height));
   put.U16(1); put.U16(bits); put.U32(0); put.U32(dataSize); put.U32(0); put.U32(0); put.U32(coloursUsed); put.U32(0);
@@ -112,13 +106,14 @@ void PutIconHeader(LittleEndian& put, const Image& image, std::uint32_t bits, st
 std::uint32_t MaskRow(const Image& image) { return static_cast<std::uint32_t>(((image.width + 31) / 32) * 4); }
 
 // The mask rows: every pixel opaque.
-void PutOpaqueMask(Bytes& out, const Image& image) {
-  out.resize(out.size() + MaskRow(image) * static_cast<std::size_t>(image.height), 0);
+void PutOpaqueMask(gen::ByteWriter& put, const Image& image) {
+  put.Zeros(MaskRow(image) * static_cast<std::size_t>(image.height));
 }
 
-Bytes Bitmap24(const Image& image) {
-  Bytes out;
-  LittleEndian put{out};
+std::uint8_t Channel(std::uint32_t pixel, int shift) { return static_cast<std::uint8_t>((pixel >> shift) & 0xFF); }
+
+std::string Bitmap24(const Image& image) {
+  gen::ByteWriter put;
   const int w = image.width, h = image.height;
   const std::uint32_t colourRow = static_cast<std::uint32_t>((w * 3 + 3) & ~3);
   PutIconHeader(put, image, 24, (colourRow + MaskRow(image)) * static_cast<std::uint32_t>(h), 0);
@@ -126,58 +121,57 @@ Bytes Bitmap24(const Image& image) {
     std::uint32_t written = 0;
     for (int x = 0; x < w; ++x, written += 3) {
       const std::uint32_t p = image.At(x, y);
-      put.U8(p & 0xFF); put.U8((p >> 8) & 0xFF); put.U8((p >> 16) & 0xFF);
+      put.U8(Channel(p, 0)); put.U8(Channel(p, 8)); put.U8(Channel(p, 16));
     }
-    for (; written < colourRow; ++written) put.U8(0);
+    put.Zeros(colourRow - written);
   }
-  PutOpaqueMask(out, image);
-  return out;
+  PutOpaqueMask(put, image);
+  return put.Take();
 }
 
 // The palette holds the image's own colours in ascending order: the same bytes on every build.
-std::optional<Bytes> Bitmap8(const Image& image) {
-  std::map<std::uint32_t, std::uint32_t> palette;
+std::optional<std::string> Bitmap8(const Image& image) {
+  std::map<std::uint32_t, std::uint8_t> palette;
   for (std::uint32_t p : image.pixels) palette.emplace(p, 0);
   if (palette.size() > 256) return std::nullopt;
   std::uint32_t index = 0;
-  for (auto& [colour, slot] : palette) slot = index++;
-  Bytes out;
-  LittleEndian put{out};
+  for (auto& [colour, slot] : palette) slot = static_cast<std::uint8_t>(index++);
+  gen::ByteWriter put;
   const int w = image.width, h = image.height;
   const std::uint32_t indexRow = static_cast<std::uint32_t>((w + 3) & ~3);
   PutIconHeader(put, image, 8, (indexRow + MaskRow(image)) * static_cast<std::uint32_t>(h),
                 static_cast<std::uint32_t>(palette.size()));
   for (const auto& [colour, slot] : palette) {
-    put.U8(colour & 0xFF); put.U8((colour >> 8) & 0xFF); put.U8((colour >> 16) & 0xFF); put.U8(0);
+    put.U8(Channel(colour, 0)); put.U8(Channel(colour, 8)); put.U8(Channel(colour, 16)); put.U8(0);
   }
   for (int y = h - 1; y >= 0; --y) {  // bottom-up
     for (int x = 0; x < w; ++x) put.U8(palette[image.At(x, y)]);
-    for (int x = w; x < static_cast<int>(indexRow); ++x) put.U8(0);
+    put.Zeros(indexRow - static_cast<std::uint32_t>(w));
   }
-  PutOpaqueMask(out, image);
-  return out;
+  PutOpaqueMask(put, image);
+  return put.Take();
 }
 
 struct IconImage {
   const Image* image;
-  std::uint32_t bits;
-  Bytes bitmap;
+  std::uint16_t bits;
+  std::string bitmap;
 };
 
 // The icon directory, then the bitmaps in its order.
 Bytes IconFile(const std::vector<IconImage>& images) {
-  Bytes out;
-  LittleEndian put{out};
-  put.U16(0); put.U16(1); put.U16(static_cast<std::uint32_t>(images.size()));
+  gen::ByteWriter put;
+  put.U16(0); put.U16(1); put.U16(static_cast<std::uint16_t>(images.size()));
   std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
   for (const IconImage& icon : images) {
-    put.U8(static_cast<std::uint32_t>(icon.image->width)); put.U8(static_cast<std::uint32_t>(icon.image->height));
+    put.U8(static_cast<std::uint8_t>(icon.image->width)); put.U8(static_cast<std::uint8_t>(icon.image->height));
     put.U8(0); put.U8(0); put.U16(1); put.U16(icon.bits);
     put.U32(static_cast<std::uint32_t>(icon.bitmap.size())); put.U32(offset);
     offset += static_cast<std::uint32_t>(icon.bitmap.size());
   }
-  for (const IconImage& icon : images) out.insert(out.end(), icon.bitmap.begin(), icon.bitmap.end());
-  return out;
+  for (const IconImage& icon : images) put.Bytes(icon.bitmap);
+  const std::string_view bytes = put.View();
+  return Bytes(bytes.begin(), bytes.end());
 }
 
 }  // namespace
@@ -185,60 +179,31 @@ Bytes IconFile(const std::vector<IconImage>& images) {
 Bytes EncodeIcon(const Image& image) { return IconFile({{&image, 24, Bitmap24(image)}}); }
 
 std::optional<Bytes> EncodeProgramIcon(const Image& large, const Image& small) {
-  std::optional<Bytes> largeBitmap = Bitmap8(large);
-  std::optional<Bytes> smallBitmap = Bitmap8(small);
+  std::optional<std::string> largeBitmap = Bitmap8(large);
+  std::optional<std::string> smallBitmap = Bitmap8(small);
   if (!largeBitmap || !smallBitmap) return std::nullopt;
   return IconFile({{&large, 8, std::move(*largeBitmap)}, {&small, 8, std::move(*smallBitmap)}});
 }
 
-Bytes EncodeJpeg(const Image& image, int quality) {
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(image.width);
-  info.image_height = static_cast<JDIMENSION>(image.height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  info.optimize_coding = FALSE;  // baseline with the standard tables
-  info.dct_method = JDCT_ISLOW;  // the exact integer transform: the same bytes everywhere
-  jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(static_cast<std::size_t>(image.width) * 3);
-  while (info.next_scanline < info.image_height) {
-    for (int x = 0; x < image.width; ++x) {
-      const std::uint32_t p = image.At(x, static_cast<int>(info.next_scanline));
-      row[3 * x] = static_cast<unsigned char>(p >> 16);
-      row[3 * x + 1] = static_cast<unsigned char>(p >> 8);
-      row[3 * x + 2] = static_cast<unsigned char>(p);
-    }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  Bytes out(buffer, buffer + size);
-  jpeg_destroy_compress(&info);
-  std::free(buffer);
-  return out;
-}
-
 std::optional<Bytes> EncodeJpegOfSize(const Image& image, std::size_t size) {
-  constexpr std::size_t kCommentOverhead = 4;  // marker and length
-  constexpr std::size_t kJfifEnd = 20;         // SOI and the 18-byte JFIF segment
-  for (int quality = 95; quality >= 1; --quality) {
-    Bytes jpeg = EncodeJpeg(image, quality);
-    if (jpeg.size() + kCommentOverhead > size || size - jpeg.size() - kCommentOverhead > 65533) continue;
-    const std::size_t padding = size - jpeg.size() - kCommentOverhead;
-    Bytes comment = {0xFF, 0xFE, static_cast<std::uint8_t>((padding + 2) >> 8), static_cast<std::uint8_t>((padding + 2) & 0xFF)};
-    comment.resize(comment.size() + padding, ' ');
-    jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(kJfifEnd), comment.begin(), comment.end());
-    return jpeg;
+  std::vector<std::uint8_t> rgb;
+  rgb.reserve(image.pixels.size() * 3);
+  for (const std::uint32_t p : image.pixels) {
+    rgb.push_back(static_cast<std::uint8_t>(p >> 16));
+    rgb.push_back(static_cast<std::uint8_t>(p >> 8));
+    rgb.push_back(static_cast<std::uint8_t>(p));
   }
-  return std::nullopt;
+  gen::JpegStyle style;
+  style.highestQuality = 95;
+  style.qualityStep = 1;
+  style.lowestQuality = 1;
+  style.optimizeCoding = false;  // baseline with the standard tables
+  style.dotsPerInch = 0;
+  style.comment = " ";
+  const gen::Result<std::string> jpeg =
+      gen::MakeJpegOfSize({image.width, image.height, rgb}, style, static_cast<std::uint32_t>(size), "");
+  if (!jpeg.HasValue()) return std::nullopt;
+  return Bytes(jpeg.Value().begin(), jpeg.Value().end());
 }
 
 }  // namespace picturegen

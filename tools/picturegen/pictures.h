@@ -33,11 +33,9 @@ Bytes EncodeIcon(const Image& image);
 // colours only, every pixel opaque; nothing when an image has more than 256 colours.
 std::optional<Bytes> EncodeProgramIcon(const Image& large, const Image& small);
 
-// Baseline JPEG at the given quality (1..100), three components, no optional markers but JFIF.
-Bytes EncodeJpeg(const Image& image, int quality);
-
-// The highest quality whose JPEG leaves room for a comment segment, padded with that segment
-// (after the JFIF header) to exactly `size` bytes; nothing when even quality 1 is too large.
+// A baseline JPEG with the standard tables, three components, the JFIF header and comment
+// segments of spaces after it: the highest quality from 95 down that leaves room for a comment
+// segment, padded to exactly `size` bytes; nothing when even quality 1 is too large.
 std::optional<Bytes> EncodeJpegOfSize(const Image& image, std::size_t size);
 
 inline constexpr std::size_t kBannerSize = 14060;

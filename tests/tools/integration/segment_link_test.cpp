@@ -24,7 +24,7 @@ constexpr std::string_view kPrompt =
 constexpr std::string_view kRawThenText = "\xA1\xB0ok\r\n\xC8\xB7\xB6\xA8\0"sv;  // ..确定
 constexpr std::string_view kEmpty = "\0"sv;
 
-std::uintptr_t offset(const void* label) {
+std::uintptr_t Offset(const void* label) {
   return reinterpret_cast<std::uintptr_t>(label) -
          reinterpret_cast<std::uintptr_t>(static_cast<const void*>(kConstSegmentStart));
 }
@@ -33,23 +33,23 @@ TEST(ConstantSegmentLink, LengthIsTheSumOfTheTextsWithTerminators) {
   const std::size_t expected = kTitle.size() + kPrompt.size() + kRawThenText.size() + kEmpty.size();
   EXPECT_EQ(expected, 30u);
   EXPECT_EQ(kConstSegmentLength, expected);
-  EXPECT_EQ(offset(kConstSegmentEnd), kConstSegmentLength);
+  EXPECT_EQ(Offset(kConstSegmentEnd), kConstSegmentLength);
 }
 
 TEST(ConstantSegmentLink, LabelsFollowEachOtherInSourceOrderWithoutPadding) {
-  EXPECT_EQ(offset(kItTitle), 0u);
-  EXPECT_EQ(offset(kItPrompt), kTitle.size());
-  EXPECT_EQ(offset(kItRawThenText), kTitle.size() + kPrompt.size());
-  EXPECT_EQ(offset(kItEmpty), kTitle.size() + kPrompt.size() + kRawThenText.size());
+  EXPECT_EQ(Offset(kItTitle), 0u);
+  EXPECT_EQ(Offset(kItPrompt), kTitle.size());
+  EXPECT_EQ(Offset(kItRawThenText), kTitle.size() + kPrompt.size());
+  EXPECT_EQ(Offset(kItEmpty), kTitle.size() + kPrompt.size() + kRawThenText.size());
 }
 
 TEST(ConstantSegmentLink, HoldsTheGbkBytes) {
   const std::string_view segment(reinterpret_cast<const char*>(kConstSegmentStart),
                                  kConstSegmentLength);
-  EXPECT_EQ(segment.substr(offset(kItTitle), kTitle.size()), kTitle);
-  EXPECT_EQ(segment.substr(offset(kItPrompt), kPrompt.size()), kPrompt);
-  EXPECT_EQ(segment.substr(offset(kItRawThenText), kRawThenText.size()), kRawThenText);
-  EXPECT_EQ(segment.substr(offset(kItEmpty), kEmpty.size()), kEmpty);
+  EXPECT_EQ(segment.substr(Offset(kItTitle), kTitle.size()), kTitle);
+  EXPECT_EQ(segment.substr(Offset(kItPrompt), kPrompt.size()), kPrompt);
+  EXPECT_EQ(segment.substr(Offset(kItRawThenText), kRawThenText.size()), kRawThenText);
+  EXPECT_EQ(segment.substr(Offset(kItEmpty), kEmpty.size()), kEmpty);
 }
 
 TEST(ConstantSegmentLink, TextsReadAsZeroTerminatedStrings) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace payloadgen {
+namespace gen {
 
 class ByteWriter {
  public:
@@ -60,4 +60,4 @@ inline std::uint32_t GetU32(std::string_view bytes, std::size_t at) {
   return GetU16(bytes, at) | static_cast<std::uint32_t>(GetU16(bytes, at + 2)) << 16;
 }
 
-}  // namespace payloadgen
+}  // namespace gen

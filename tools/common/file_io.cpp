@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "common/file_io.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,44 +7,44 @@
 #include <iterator>
 #include <system_error>
 
-namespace constgen {
+namespace gen {
 namespace {
 
-Error io_error(const std::string& path, const std::string& what, int error_number) {
-  return Error{path, 0, what + ": " + std::strerror(error_number)};
+Error IoError(const std::string& path, const std::string& what, int errorNumber) {
+  return Error{path, 0, what + ": " + std::strerror(errorNumber)};
 }
 
 }  // namespace
 
-Result<std::string> read_file(const std::string& path) {
+Result<std::string> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return io_error(path, "cannot open", errno);
+  if (!in) return IoError(path, "cannot open", errno);
   std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return io_error(path, "cannot read", errno);
+  if (in.bad()) return IoError(path, "cannot read", errno);
   return content;
 }
 
-Status write_file_if_changed(const std::string& path, std::string_view content) {
+Status WriteFileIfChanged(const std::string& path, std::string_view content) {
   std::error_code error;
   if (std::filesystem::is_regular_file(path, error)) {
-    const Result<std::string> existing = read_file(path);
-    if (existing.ok() && existing.value() == content) return Done{};
+    const Result<std::string> existing = ReadFile(path);
+    if (existing.HasValue() && existing.Value() == content) return Done{};
   }
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (!parent.empty()) {
     std::filesystem::create_directories(parent, error);
     if (error) return Error{path, 0, "cannot create its folder: " + error.message()};
   }
-  const std::string temporary = path + ".constgen-tmp";
+  const std::string temporary = path + ".tmp";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return io_error(temporary, "cannot create", errno);
+    if (!out) return IoError(temporary, "cannot create", errno);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     out.close();
     if (!out) {
-      const int write_error = errno;
+      const int writeError = errno;
       std::filesystem::remove(temporary, error);
-      return io_error(temporary, "cannot write", write_error);
+      return IoError(temporary, "cannot write", writeError);
     }
   }
   std::filesystem::rename(temporary, path, error);
@@ -56,4 +56,4 @@ Status write_file_if_changed(const std::string& path, std::string_view content) 
   return Done{};
 }
 
-}  // namespace constgen
+}  // namespace gen

@@ -7,7 +7,7 @@
 #include <utility>
 #include <variant>
 
-namespace constgen {
+namespace gen {
 
 // A problem in an input, reported as "file:line: message" (line 0: no line, "file: message").
 struct Error {
@@ -15,7 +15,7 @@ struct Error {
   int line = 0;
   std::string message;
 
-  [[nodiscard]] std::string describe() const {
+  [[nodiscard]] std::string Describe() const {
     if (line > 0) return file + ":" + std::to_string(line) + ": " + message;
     return file + ": " + message;
   }
@@ -24,20 +24,20 @@ struct Error {
 template <typename T, typename E = Error>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : content_(std::in_place_index<0>, std::move(value)) {}
-  Result(E error) : content_(std::in_place_index<1>, std::move(error)) {}
+  Result(T value) : m_content(std::in_place_index<0>, std::move(value)) {}
+  Result(E error) : m_content(std::in_place_index<1>, std::move(error)) {}
 
-  [[nodiscard]] bool ok() const { return content_.index() == 0; }
-  [[nodiscard]] T& value() { return std::get<0>(content_); }
-  [[nodiscard]] const T& value() const { return std::get<0>(content_); }
-  [[nodiscard]] const E& error() const { return std::get<1>(content_); }
+  [[nodiscard]] bool HasValue() const { return m_content.index() == 0; }
+  [[nodiscard]] T& Value() { return std::get<0>(m_content); }
+  [[nodiscard]] const T& Value() const { return std::get<0>(m_content); }
+  [[nodiscard]] const E& GetError() const { return std::get<1>(m_content); }
 
  private:
-  std::variant<T, E> content_;
+  std::variant<T, E> m_content;
 };
 
 // For steps that produce nothing but may fail.
 struct Done {};
 using Status = Result<Done>;
 
-}  // namespace constgen
+}  // namespace gen
