@@ -119,7 +119,7 @@ TEST(PayloadCatalogueTest, EntriesLieInOneContiguousRunEqualToTheBuiltRun) {
   ASSERT_TRUE(file) << g_runFile;
   const std::size_t length = static_cast<std::size_t>(at - entries[0].path);
   ASSERT_EQ(GetFileSize(file.Get(), nullptr), length);
-  std::vector<char> Run(length);
+  std::vector<char> run(length);
   DWORD read = 0;
   ASSERT_TRUE(ReadFile(file.Get(), run.data(), static_cast<DWORD>(length), &read, nullptr));
   EXPECT_EQ(std::memcmp(run.data(), entries[0].path, length), 0);
