@@ -117,6 +117,6 @@ find "$WINEPREFIX/drive_c/users" "$product" -name '*.lnk' 2>/dev/null | sort | w
 done
 echo "run: registry:"
 "$wine_env" run "$state" reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Vorlane' 2>/dev/null \
-  | iconv -f GBK -t UTF-8 | tr -d '\r' | sed -n 's/^ *\(Display\|Uninstall\)/  \1/p'
+  | iconv -f GBK -t UTF-8 | tr -d '\r' | sed -n 's/^ *\([^ ].* REG_[A-Z_]* \)/  \1/p'
 
 exit "$code"
