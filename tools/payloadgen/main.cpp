@@ -9,6 +9,9 @@
 //                       --run <out> --folders <out> --declarations <out> --views <out>
 //       checks every stored content and writes the payload list for constgen, the run as a
 //       file, the folder texts, the label declarations and the catalogue views
+//   payloadgen contents --catalogue <catalogue.txt> --out <file.cmake>
+//       writes, for the build's CMake code, which stored contents are images to link and pad
+//       and which are generated
 //   payloadgen removal --catalogue <catalogue.txt> --texts <out> --header <out>
 //       writes what the uninstaller removes: the installed paths and folders as a texts.txt
 //       source and the header that lists them
@@ -39,6 +42,7 @@ constexpr const char* kUsage =
     "       payloadgen pad --catalogue <file> --entry <number> <image> <out>\n"
     "       payloadgen assemble --catalogue <file> --contents <folder> --list <out> --run <out>\n"
     "                           --folders <out> --declarations <out> --views <out>\n"
+    "       payloadgen contents --catalogue <file> --out <file>\n"
     "       payloadgen removal --catalogue <file> --texts <out> --header <out>\n";
 
 // "--name value" pairs and the remaining plain arguments.
@@ -132,6 +136,14 @@ gen::Status Assemble(const Options& options) {
   return gen::Done{};
 }
 
+gen::Status Contents(const Options& options) {
+  const std::string& catalogueFile = options.at("--catalogue");
+  const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
+  if (!catalogue.HasValue()) return catalogue.GetError();
+  const std::string name = std::filesystem::path(catalogueFile).filename().string();
+  return gen::WriteFileIfChanged(options.at("--out"), RenderContentList(catalogue.Value(), name));
+}
+
 gen::Status Removal(const Options& options) {
   const std::string& catalogueFile = options.at("--catalogue");
   const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
@@ -161,6 +173,8 @@ int Run(const std::vector<std::string>& arguments) {
              Has(options, {"--catalogue", "--contents", "--list", "--run", "--folders",
                            "--declarations", "--views"})) {
     status = Assemble(options);
+  } else if (command == "contents" && plain.empty() && Has(options, {"--catalogue", "--out"})) {
+    status = Contents(options);
   } else if (command == "removal" && plain.empty() &&
              Has(options, {"--catalogue", "--texts", "--header"})) {
     status = Removal(options);

@@ -30,6 +30,13 @@ Result<PayloadOutputs> AssemblePayload(const Catalogue& catalogue,
                                        const std::string& catalogueName,
                                        constgen::GbkEncoder& encoder);
 
+// For the build's CMake code, which must know before anything is built which contents are
+// images to link and pad and which are generated: a CMake script that sets
+// VL_CATALOGUE_CONTENTS (each stored content's file name in the contents folder, in order) and,
+// for each image among them, VL_CATALOGUE_ENTRY_<file> (its entry number), VL_CATALOGUE_KIND_<file>
+// (exe or dll) and VL_CATALOGUE_SOURCE_<file> (what it is built from).
+std::string RenderContentList(const Catalogue& catalogue, const std::string& catalogueName);
+
 // The label names, with the entry or folder number in two digits.
 std::string PathLabel(int ordinal);
 std::string ContentLabel(int ordinal);
