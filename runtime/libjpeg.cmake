@@ -5,11 +5,22 @@ include(ExternalProject)
 
 set(VL_LIBJPEG_SOURCE_PACKAGE "${CMAKE_SOURCE_DIR}/build/deps/libjpeg-turbo" CACHE PATH
     "Folder holding Debian's libjpeg-turbo source package (.dsc and tarballs)")
-file(GLOB vl_jpeg_dsc "${VL_LIBJPEG_SOURCE_PACKAGE}/libjpeg-turbo_*.dsc")
+# The upstream release the programs are built and tested with, in whatever Debian revision is
+# current (Debian's patches applied): its tarball must be the one whose SHA-256 is recorded here.
+set(vl_jpeg_upstream_version 2.1.5)
+set(vl_jpeg_upstream_sha256 254f3642b04e309fee775123133c6464181addc150499561020312ec61c1bf7c)
+file(GLOB vl_jpeg_dsc "${VL_LIBJPEG_SOURCE_PACKAGE}/libjpeg-turbo_${vl_jpeg_upstream_version}-*.dsc")
 if(NOT vl_jpeg_dsc)
-  message(FATAL_ERROR "libjpeg-turbo source package not found in ${VL_LIBJPEG_SOURCE_PACKAGE}: run tools/setup.sh")
+  message(FATAL_ERROR "libjpeg-turbo ${vl_jpeg_upstream_version} source package not found in "
+                      "${VL_LIBJPEG_SOURCE_PACKAGE}: run tools/setup.sh")
 endif()
 list(GET vl_jpeg_dsc 0 vl_jpeg_dsc)
+set(vl_jpeg_tarball "${VL_LIBJPEG_SOURCE_PACKAGE}/libjpeg-turbo_${vl_jpeg_upstream_version}.orig.tar.gz")
+file(SHA256 "${vl_jpeg_tarball}" vl_jpeg_sha256)
+if(NOT vl_jpeg_sha256 STREQUAL vl_jpeg_upstream_sha256)
+  message(FATAL_ERROR "${vl_jpeg_tarball} is not the upstream ${vl_jpeg_upstream_version} release: its SHA-256 is "
+                      "${vl_jpeg_sha256}, not ${vl_jpeg_upstream_sha256}")
+endif()
 
 # Unpacked (with Debian's patches) once per build tree.
 set(vl_jpeg_src "${CMAKE_BINARY_DIR}/deps/libjpeg-turbo-src")
