@@ -1,6 +1,7 @@
 #pragma once
-// Text values: pointers to NUL-terminated bytes in the ANSI code page. Null and "" are both the
-// empty text. A text made at run time belongs to whoever receives it and is released once with
+// Text values: pointers to NUL-terminated GB18030 bytes, whatever the system's code page (they
+// cross to Windows as UTF-16 only at the text boundary, text_boundary.h). Null and "" are both
+// the empty text. A text made at run time belongs to whoever receives it and is released once with
 // FreeMemory; the program's constant texts are never released.
 #include <cstddef>
 #include <initializer_list>

@@ -16,7 +16,7 @@ struct TextLook {
   int effect = 0;      // 0 none, 1 etched, 2 sunken, 3 shadow
 };
 
-// Draws `text` (ANSI bytes) inside `area`.
+// Draws `text` (GB18030 bytes, drawn as UTF-16) inside `area`.
 void DrawLabelText(HDC dc, const RECT& area, const std::string& text, const TextLook& look) noexcept;
 
 // The DrawText format of a look.
