@@ -121,8 +121,7 @@ class Report:
         reference, installer = names[0], names[1]
         base = [r[reference] for r in rounds]
         ours = [r[installer] for r in rounds]
-        per_round = stats.ratios(zip(base, ours))
-        ratio = self.add("startup_ratio", median(per_round), "x", 1.30, "<=")
+        per_round, ratio = self.per_round_ratio("startup_ratio", base, ours, 1.30)
         self.out("## 2. Start-up")
         self.out()
         self.out("From process creation (CreateProcess in the driver) to the first visible top-level "
@@ -131,10 +130,7 @@ class Report:
                  "and shows one window. The programs start in turn, round by round.")
         self.out()
         self.program_table(rounds)
-        low, high = stats.median_interval(per_round)
-        self.out("Installer ÷ one window, per round: **%s×** (95%% interval of the median %s–%s; target "
-                 "≤ 1.30×: %s); round by round: %s." %
-                 (fmt(ratio.value), fmt(low), fmt(high), verdict(ratio), pair_list(per_round)))
+        self.ratio_line("Installer ÷ one window", ratio, per_round)
         if "VorlaneNsis.exe" in names:
             nsis = stats.ratios(zip(base, [r["VorlaneNsis.exe"] for r in rounds]))
             self.out()
@@ -151,6 +147,18 @@ class Report:
                   fmt(median(ours) - cjk)))
         self.out()
 
+    def per_round_ratio(self, name, reference, ours, target):
+        """Our time over the reference's, round by round, and its median as the figure `name`."""
+        per_round = stats.ratios(zip(reference, ours))
+        return per_round, self.add(name, median(per_round), "x", target, "<=")
+
+    def ratio_line(self, what, ratio, per_round):
+        """The median ratio with its 95% interval and verdict, then the ratios round by round."""
+        low, high = stats.median_interval(per_round)
+        self.out("%s, per round: **%s×** (95%% interval of the median %s–%s; target ≤ %.2f×: %s); round by "
+                 "round: %s." % (what, fmt(ratio.value), fmt(low), fmt(high), ratio.target, verdict(ratio),
+                                 pair_list(per_round)))
+
     def program_table(self, rounds):
         """Each program's median and spread over rounds of {program: ms}."""
         self.out("| program | median | spread |")
@@ -164,8 +172,7 @@ class Report:
         rounds = self.data["silent"]
         floor = [r["floor_install.exe"] for r in rounds]
         ours = [r["VorlaneSetup.exe"] for r in rounds]
-        per_round = stats.ratios(zip(floor, ours))
-        ratio = self.add("silent_install_ratio_floor", median(per_round), "x", 1.15, "<=")
+        per_round, ratio = self.per_round_ratio("silent_install_ratio_floor", floor, ours, 1.15)
         self.out("## 1b. The unattended installation")
         self.out()
         self.out("The whole process, from CreateProcess to its exit, as an administrator's script that "
@@ -173,13 +180,10 @@ class Report:
                  "same root and, where built, the NSIS installer's `/S`; in turn, each into a clean machine.")
         self.out()
         self.program_table(rounds)
-        low, high = stats.median_interval(per_round)
-        self.out("Installer ÷ floor, per round: **%s×** (95%% interval of the median %s–%s; target ≤ 1.15×: "
-                 "%s); round by round: %s." % (fmt(ratio.value), fmt(low), fmt(high), verdict(ratio),
-                                               pair_list(per_round)))
+        self.ratio_line("Installer ÷ floor", ratio, per_round)
         if "VorlaneNsis.exe" in rounds[0]:
-            nsis = stats.ratios(zip([r["VorlaneNsis.exe"] for r in rounds], ours))
-            versus = self.add("silent_install_ratio_nsis", median(nsis), "x", 1.0, "<=")
+            nsis, versus = self.per_round_ratio("silent_install_ratio_nsis", [r["VorlaneNsis.exe"] for r in rounds],
+                                                ours, 1.0)
             self.out()
             self.out("Installer ÷ NSIS `/S`, per round: **%s×** (target ≤ 1.0×: %s); round by round: %s." %
                      (fmt(versus.value), verdict(versus), pair_list(nsis)))
@@ -263,8 +267,7 @@ class Report:
         rounds = memory["rounds"]
         floor = [r["floor"][0] / 1024 for r in rounds]
         ours = [r["installer"][0] / 1024 for r in rounds]
-        per_round = stats.ratios(zip(floor, ours))
-        ratio = self.add("memory_ratio_floor", median(per_round), "x", 1.20, "<=")
+        per_round, ratio = self.per_round_ratio("memory_ratio_floor", floor, ours, 1.20)
         self.out("## 4. Memory")
         self.out()
         self.out("Peak resident memory of each process over a whole default install into a clean "
@@ -288,8 +291,7 @@ class Report:
                  (fmt(ratio.value), verdict(ratio), pair_list(per_round)))
         if "nsis" in rounds[0]:
             nsis = [r["nsis"][0] / 1024 for r in rounds]
-            versus = stats.ratios(zip(nsis, ours))
-            below = self.add("memory_ratio_nsis", median(versus), "x", 1.0, "<=")
+            versus, below = self.per_round_ratio("memory_ratio_nsis", nsis, ours, 1.0)
             self.out()
             self.out("Installer ÷ NSIS silent install, per round: **%s×** (target: below it: %s); round by "
                      "round: %s." % (fmt(below.value), verdict(below), pair_list(versus)))

@@ -10,15 +10,7 @@
 #     and the include folder with constant_segment_layout.h (its length).
 # Each executable links exactly one constant segment.
 
-if(CMAKE_CROSSCOMPILING)
-  set(VL_CONSTGEN "${VL_HOST_TOOLS_DIR}/constgen")
-  set(VL_CONSTGEN_DEPENDS "${VL_CONSTGEN}")
-  set(VL_CONSTGEN_FORMAT coff)
-else()
-  set(VL_CONSTGEN $<TARGET_FILE:constgen>)
-  set(VL_CONSTGEN_DEPENDS constgen)
-  set(VL_CONSTGEN_FORMAT elf)
-endif()
+vl_host_tool(VL_CONSTGEN constgen)
 
 function(vl_declare_texts target source)
   get_filename_component(abs "${source}" ABSOLUTE)

@@ -10,15 +10,7 @@
 #     DEPENDS names what must be built first (generated pictures).
 # A program's header points at kPageSegmentStart, kPageSegmentLength and kCodeStart.
 
-if(CMAKE_CROSSCOMPILING)
-  set(VL_PAGEGEN "${VL_HOST_TOOLS_DIR}/pagegen")
-  set(VL_PAGEGEN_DEPENDS "${VL_PAGEGEN}")
-  set(VL_PAGEGEN_FORMAT coff)
-else()
-  set(VL_PAGEGEN $<TARGET_FILE:pagegen>)
-  set(VL_PAGEGEN_DEPENDS pagegen)
-  set(VL_PAGEGEN_FORMAT elf)
-endif()
+vl_host_tool(VL_PAGEGEN pagegen)
 
 function(vl_add_page_segment target)
   cmake_parse_arguments(ARG "" "SOURCE;ROUTINES" "INCLUDE_DIRS;DEPENDS" ${ARGN})

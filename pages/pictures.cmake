@@ -3,13 +3,7 @@
 #     generates page_icon.ico, small_icon.ico and banner.jpg into <binary dir>/page_pictures and
 #     sets <out var> to that folder (give it to vl_add_page_segment as an INCLUDE_DIRS entry) and
 #     <out var>_FILES to the three files (give them as DEPENDS).
-if(CMAKE_CROSSCOMPILING)
-  set(VL_PICTUREGEN "${VL_HOST_TOOLS_DIR}/picturegen")
-  set(VL_PICTUREGEN_DEPENDS "${VL_PICTUREGEN}")
-else()
-  set(VL_PICTUREGEN $<TARGET_FILE:picturegen>)
-  set(VL_PICTUREGEN_DEPENDS picturegen)
-endif()
+vl_host_tool(VL_PICTUREGEN picturegen)
 
 function(vl_page_pictures out)
   set(dir "${CMAKE_CURRENT_BINARY_DIR}/page_pictures")

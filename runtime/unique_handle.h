@@ -38,71 +38,40 @@ class UniqueHandle {
   Handle m_handle = Traits::Invalid();
 };
 
-struct KernelHandleTraits {
-  using Handle = HANDLE;
+// Most handles are absent as nullptr and closed by one system function.
+template <class H, auto CloseFunction>
+struct NullHandleTraits {
+  using Handle = H;
   static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { CloseHandle(h); }
+  static void Close(Handle h) noexcept { CloseFunction(h); }
 };
-struct FileHandleTraits {
+// File and search handles are absent as INVALID_HANDLE_VALUE, which their opening functions
+// return on failure; nullptr is not a value they give.
+template <auto CloseFunction>
+struct FileSystemHandleTraits {
   using Handle = HANDLE;
   static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) noexcept { CloseHandle(h); }
+  static void Close(Handle h) noexcept { CloseFunction(h); }
 };
-struct WindowTraits {
-  using Handle = HWND;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { DestroyWindow(h); }
-};
-struct ModuleTraits {
-  using Handle = HMODULE;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { FreeLibrary(h); }
-};
-struct RegistryKeyTraits {
-  using Handle = HKEY;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { RegCloseKey(h); }
-};
+
+using KernelHandleTraits = NullHandleTraits<HANDLE, CloseHandle>;
+using FileHandleTraits = FileSystemHandleTraits<CloseHandle>;
 template <class GdiObject>
-struct GdiObjectTraits {
-  using Handle = GdiObject;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { DeleteObject(h); }
-};
-// A DC the program created (CreateCompatibleDC); one lent by GetDC needs ReleaseDC instead.
-struct DcTraits {
-  using Handle = HDC;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { DeleteDC(h); }
-};
-struct IconTraits {
-  using Handle = HICON;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { DestroyIcon(h); }
-};
-// Memory the system allocated for the caller with LocalAlloc (security descriptors, SID texts).
-struct LocalMemoryTraits {
-  using Handle = HLOCAL;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { LocalFree(h); }
-};
-struct CursorTraits {
-  using Handle = HCURSOR;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { DestroyCursor(h); }
-};
+using GdiObjectTraits = NullHandleTraits<GdiObject, DeleteObject>;
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueWindow = UniqueHandle<WindowTraits>;
-using UniqueModule = UniqueHandle<ModuleTraits>;
-using UniqueKey = UniqueHandle<RegistryKeyTraits>;
+using UniqueWindow = UniqueHandle<NullHandleTraits<HWND, DestroyWindow>>;
+using UniqueModule = UniqueHandle<NullHandleTraits<HMODULE, FreeLibrary>>;
+using UniqueKey = UniqueHandle<NullHandleTraits<HKEY, RegCloseKey>>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using UniqueIcon = UniqueHandle<IconTraits>;
-using UniqueDc = UniqueHandle<DcTraits>;
-using UniqueCursor = UniqueHandle<CursorTraits>;
-using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
+using UniqueIcon = UniqueHandle<NullHandleTraits<HICON, DestroyIcon>>;
+// A DC the program created (CreateCompatibleDC); one lent by GetDC needs ReleaseDC instead.
+using UniqueDc = UniqueHandle<NullHandleTraits<HDC, DeleteDC>>;
+using UniqueCursor = UniqueHandle<NullHandleTraits<HCURSOR, DestroyCursor>>;
+// Memory the system allocated for the caller with LocalAlloc (security descriptors, SID texts).
+using UniqueLocalMemory = UniqueHandle<NullHandleTraits<HLOCAL, LocalFree>>;
 
 }  // namespace vl

@@ -137,55 +137,55 @@ char* TimeZoneName() noexcept {
 }  // namespace
 
 SystemFacts::~SystemFacts() {
-  for (char* text : {osName, version, servicePack, userName, windowsFolder, systemFolder, language, country, currency,
-                     dateFormat, timeFormat, timeZone}) {
+  for (char* text : {OsName, Version, ServicePack, CurUserName, WindowsFolder, SysFolder, LocalLanguage, Country,
+                     Currency, DateFormat, TimeFormat, TimeZone}) {
     FreeMemory(text);
   }
 }
 
 void CollectSystemFacts(SystemFacts* facts) noexcept {
   const VersionFacts version = QueryVersion();
-  facts->servicePack = version.servicePack;
+  facts->ServicePack = version.servicePack;
   if (version.major != 0) {
-    facts->osName = OsNameOf(version);
-    facts->version = VersionNumber(version.major, version.minor);
-    facts->buildNumber = static_cast<std::int32_t>(version.build);
+    facts->OsName = OsNameOf(version);
+    facts->Version = VersionNumber(version.major, version.minor);
+    facts->BuildNumber = static_cast<std::int32_t>(version.build);
   }
-  facts->userName = LogonName();
-  facts->windowsFolder = FolderFrom(GetWindowsDirectoryW);
-  facts->systemFolder = FolderFrom(GetSystemDirectoryW);
+  facts->CurUserName = LogonName();
+  facts->WindowsFolder = FolderFrom(GetWindowsDirectoryW);
+  facts->SysFolder = FolderFrom(GetSystemDirectoryW);
 
   // Locale facts are those of the keyboard layout's language on this thread.
   const auto language = static_cast<LANGID>(reinterpret_cast<std::uintptr_t>(GetKeyboardLayout(0)) & 0xFFFF);
   const LCID locale = MAKELCID(language, SORT_DEFAULT);
-  facts->codePage = LocaleNumber(locale, LOCALE_IDEFAULTANSICODEPAGE);
-  facts->language = LanguageName();
-  facts->countryCode = LocaleNumber(locale, LOCALE_ICOUNTRY);
-  facts->country = LocaleText(locale, LOCALE_SENGCOUNTRY, 256);
-  facts->currency = LocaleText(locale, LOCALE_SCURRENCY, 7);
-  facts->dateFormat = LocaleText(locale, LOCALE_SLONGDATE, 256);
-  facts->timeFormat = LocaleText(locale, LOCALE_STIMEFORMAT, 256);
-  facts->timeZone = TimeZoneName();
+  facts->CodePage = LocaleNumber(locale, LOCALE_IDEFAULTANSICODEPAGE);
+  facts->LocalLanguage = LanguageName();
+  facts->CountryCode = LocaleNumber(locale, LOCALE_ICOUNTRY);
+  facts->Country = LocaleText(locale, LOCALE_SENGCOUNTRY, 256);
+  facts->Currency = LocaleText(locale, LOCALE_SCURRENCY, 7);
+  facts->DateFormat = LocaleText(locale, LOCALE_SLONGDATE, 256);
+  facts->TimeFormat = LocaleText(locale, LOCALE_STIMEFORMAT, 256);
+  facts->TimeZone = TimeZoneName();
 }
 
 void StoreSystemFacts(const SystemFacts& facts, SystemInfo* record) noexcept {
-  record->OsName = NewTextOfWidth(NonNullText(facts.osName), kOsNameWidth);
-  record->Version = NewTextOfWidth(NonNullText(facts.version), kVersionWidth);
-  record->BuildNumber = facts.buildNumber;
-  record->ServicePack = NewTextOfWidth(NonNullText(facts.servicePack), kServicePackWidth);
-  const Text userName = NonNullText(facts.userName);
+  record->OsName = NewTextOfWidth(NonNullText(facts.OsName), kOsNameWidth);
+  record->Version = NewTextOfWidth(NonNullText(facts.Version), kVersionWidth);
+  record->BuildNumber = facts.BuildNumber;
+  record->ServicePack = NewTextOfWidth(NonNullText(facts.ServicePack), kServicePackWidth);
+  const Text userName = NonNullText(facts.CurUserName);
   const bool nameFits = static_cast<std::size_t>(TextLength(userName)) < kUserNameWidth;
   record->CurUserName = NewTextOfWidth(nameFits ? userName : "", kUserNameWidth);
-  record->WindowsFolder = NewTextOfWidth(NonNullText(facts.windowsFolder), kFolderWidth);
-  record->SysFolder = NewTextOfWidth(NonNullText(facts.systemFolder), kFolderWidth);
-  record->CodePage = facts.codePage;
-  record->LocalLanguage = NewTextOfWidth(NonNullText(facts.language), kLocaleTextWidth);
-  record->CountryCode = facts.countryCode;
-  record->Country = NewTextOfWidth(NonNullText(facts.country), kLocaleTextWidth);
-  record->Currency = NewTextOfWidth(NonNullText(facts.currency), kLocaleTextWidth);
-  record->DateFormat = NewTextOfWidth(NonNullText(facts.dateFormat), kLocaleTextWidth);
-  record->TimeFormat = NewTextOfWidth(NonNullText(facts.timeFormat), kLocaleTextWidth);
-  record->TimeZone = NewTextOfWidth(NonNullText(facts.timeZone), kLocaleTextWidth);
+  record->WindowsFolder = NewTextOfWidth(NonNullText(facts.WindowsFolder), kFolderWidth);
+  record->SysFolder = NewTextOfWidth(NonNullText(facts.SysFolder), kFolderWidth);
+  record->CodePage = facts.CodePage;
+  record->LocalLanguage = NewTextOfWidth(NonNullText(facts.LocalLanguage), kLocaleTextWidth);
+  record->CountryCode = facts.CountryCode;
+  record->Country = NewTextOfWidth(NonNullText(facts.Country), kLocaleTextWidth);
+  record->Currency = NewTextOfWidth(NonNullText(facts.Currency), kLocaleTextWidth);
+  record->DateFormat = NewTextOfWidth(NonNullText(facts.DateFormat), kLocaleTextWidth);
+  record->TimeFormat = NewTextOfWidth(NonNullText(facts.TimeFormat), kLocaleTextWidth);
+  record->TimeZone = NewTextOfWidth(NonNullText(facts.TimeZone), kLocaleTextWidth);
 }
 
 void GetSystemInfoCommand(ResultRecord* /*result*/, int count, const ArgRecord* args) noexcept {

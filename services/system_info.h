@@ -38,30 +38,14 @@ inline constexpr std::size_t kUserNameWidth = 100;
 inline constexpr std::size_t kFolderWidth = 260;
 inline constexpr std::size_t kLocaleTextWidth = 30;
 
-// The facts as the system gives them, converted from UTF-16 to the system's texts but not yet
-// fitted into the record. Each text is null (not known, or not convertible) or a runtime
-// allocation that the facts own.
-struct SystemFacts {
-  SystemFacts() noexcept = default;
+// The facts as the system gives them, in the record's members, converted from UTF-16 to the
+// system's texts but not yet fitted to the members' widths. Each text is null (not known, or not
+// convertible) or a runtime allocation that the facts own.
+struct SystemFacts : SystemInfo {
+  SystemFacts() noexcept : SystemInfo{} {}
   ~SystemFacts();
   SystemFacts(const SystemFacts&) = delete;
   SystemFacts& operator=(const SystemFacts&) = delete;
-
-  char* osName = nullptr;
-  char* version = nullptr;
-  std::int32_t buildNumber = 0;
-  char* servicePack = nullptr;
-  char* userName = nullptr;
-  char* windowsFolder = nullptr;
-  char* systemFolder = nullptr;
-  std::int32_t codePage = 0;
-  char* language = nullptr;
-  std::int32_t countryCode = 0;
-  char* country = nullptr;
-  char* currency = nullptr;
-  char* dateFormat = nullptr;
-  char* timeFormat = nullptr;
-  char* timeZone = nullptr;
 };
 
 // Never fails: a fact the system does not supply, or one that cannot be converted, stays null or

@@ -23,19 +23,8 @@ namespace {
 
 constexpr char kLocalMachineName[] = "HKEY_LOCAL_MACHINE\\";
 
-struct FindTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) noexcept { FindClose(h); }
-};
-using UniqueFind = UniqueHandle<FindTraits>;
-
-struct ItemListTraits {
-  using Handle = PIDLIST_ABSOLUTE;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Close(Handle h) noexcept { CoTaskMemFree(h); }
-};
-using UniqueItemList = UniqueHandle<ItemListTraits>;
+using UniqueFind = UniqueHandle<FileSystemHandleTraits<FindClose>>;
+using UniqueItemList = UniqueHandle<NullHandleTraits<PIDLIST_ABSOLUTE, CoTaskMemFree>>;
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 

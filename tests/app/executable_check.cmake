@@ -12,17 +12,20 @@ cmake_minimum_required(VERSION 3.25)
 set(known_dlls advapi32 combase comdlg32 gdi32 imagehlp imm32 kernel32 msvcrt normaliz nsi ntdll
     ole32 oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 wldap32 ws2_32)
 
+# Ends the check with `failure` unless `text` matches `pattern`.
+function(require_match text pattern failure)
+  if(NOT text MATCHES "${pattern}")
+    message(FATAL_ERROR "${failure}")
+  endif()
+endfunction()
+
 execute_process(COMMAND "${OBJDUMP}" -p "${EXE}" OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "objdump could not read ${EXE}")
 endif()
 
-if(NOT dump MATCHES "file format pei-i386")
-  message(FATAL_ERROR "not a 32-bit x86 Windows image")
-endif()
-if(NOT dump MATCHES "Subsystem[ \t]+00000002[ \t]+\\(Windows GUI\\)")
-  message(FATAL_ERROR "not built for the Windows GUI subsystem")
-endif()
+require_match("${dump}" "file format pei-i386" "not a 32-bit x86 Windows image")
+require_match("${dump}" "Subsystem[ \t]+00000002[ \t]+\\(Windows GUI\\)" "not built for the Windows GUI subsystem")
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 if(NOT imports)
@@ -40,12 +43,9 @@ endforeach()
 
 file(STRINGS "${EXE}" manifest_lines REGEX "requestedExecutionLevel|supportedOS")
 string(JOIN "\n" manifest "${manifest_lines}")
-if(NOT manifest MATCHES "level=\"requireAdministrator\"")
-  message(FATAL_ERROR "the manifest does not ask for administrator rights")
-endif()
-if(NOT manifest MATCHES "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a")
-  message(FATAL_ERROR "the manifest does not declare the supported Windows versions")
-endif()
+require_match("${manifest}" "level=\"requireAdministrator\"" "the manifest does not ask for administrator rights")
+require_match("${manifest}" "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"
+              "the manifest does not declare the supported Windows versions")
 
 # The payload is stored once per distinct content: every catalogue entry but those that reuse
 # another entry's bytes ("same").

@@ -106,6 +106,11 @@ HWND InstallerSession::Button(HWND page, const wchar_t* caption) { return FindCh
 
 void InstallerSession::Click(HWND page, const wchar_t* caption) { PostClick(Button(page, caption)); }
 
+HWND InstallerSession::Turn(HWND page, const wchar_t* caption, Page next) {
+  Click(page, caption);
+  return WaitForPage(next);
+}
+
 HWND InstallerSession::EditBox(HWND page) { return FindChild(page, nullptr, L"Edit"); }
 
 std::wstring InstallerSession::InstallFolderText(HWND locationPage) {
@@ -123,11 +128,9 @@ HWND InstallerSession::WaitForMessageBox(const wchar_t* title, DWORD timeoutMs) 
 HWND InstallerSession::ToLocationPage() {
   HWND welcome = WaitForPage(Page::Welcome);
   if (welcome == nullptr) return nullptr;
-  Click(welcome, L"下一步");
-  HWND agreement = WaitForPage(Page::Agreement);
+  HWND agreement = Turn(welcome, L"下一步", Page::Agreement);
   if (agreement == nullptr) return nullptr;
-  Click(agreement, L"下一步");
-  return WaitForPage(Page::Location);
+  return Turn(agreement, L"下一步", Page::Location);
 }
 
 HWND InstallerSession::Install(HWND locationPage, const std::string& ansiRoot,

@@ -36,6 +36,8 @@ class InstallerSession {
   // A button of the page by its caption; null when there is none.
   static HWND Button(HWND page, const wchar_t* caption);
   void Click(HWND page, const wchar_t* caption);
+  // Clicks `caption` on `page` and waits for `next`; null when it does not come.
+  HWND Turn(HWND page, const wchar_t* caption, Page next);
   // The install-folder box of LocationPage, or the report box of ProgressPage.
   static HWND EditBox(HWND page);
   std::wstring InstallFolderText(HWND locationPage);

@@ -61,6 +61,15 @@ void ExpectCleanEnd(const InstallerSession& session, DWORD exitCode) {
   EXPECT_NE(lines[0].find(" refused=0"), std::string::npos) << lines[0];
 }
 
+// Cancel on `page`, answered Yes: the installer ends with 0.
+void CancelAndConfirm(InstallerSession& session, HWND page) {
+  session.Click(page, L"取消");
+  HWND question = session.WaitForMessageBox(L"提示");
+  ASSERT_NE(question, nullptr);
+  AnswerDialog(question, IDYES);
+  EXPECT_EQ(session.WaitForExit(), 0u);
+}
+
 // The access lists the probe saw given, read as the GBK the program wrote them in.
 std::vector<std::wstring> AccessLines(const InstallerSession& session) {
   std::vector<std::wstring> lines;
@@ -184,11 +193,7 @@ TEST_F(Installer, BrowsingFillsTheBoxAndACancelLeavesIt) {
   EXPECT_EQ(session.InstallFolderText(location), L"C:\\");
   browse(L"", IDCANCEL);
   EXPECT_EQ(session.InstallFolderText(location), L"C:\\");
-  session.Click(location, L"取消");
-  HWND question = session.WaitForMessageBox(L"提示");
-  ASSERT_NE(question, nullptr);
-  AnswerDialog(question, IDYES);
-  EXPECT_EQ(session.WaitForExit(), 0u);
+  ASSERT_NO_FATAL_FAILURE(CancelAndConfirm(session, location));
   ExpectCleanEnd(session, 0);
 }
 
@@ -284,29 +289,22 @@ TEST_F(Installer, ARootWithoutSeparatorAndARelativeRootInstallUnderThem) {
 
 TEST_F(Installer, BackAndNextBuildTheLocationPageAnewWithTheDefaultPath) {
   InstallerSession session;
-  HWND welcome = session.WaitForPage(Page::Welcome);
-  ASSERT_NE(welcome, nullptr);
-  session.Click(welcome, L"下一步");
-  HWND agreement = session.WaitForPage(Page::Agreement);
-  ASSERT_NE(agreement, nullptr);
-  session.Click(agreement, L"上一步");
-  welcome = session.WaitForPage(Page::Welcome);
-  ASSERT_NE(welcome, nullptr);
-  session.Click(welcome, L"下一步");
-  agreement = session.WaitForPage(Page::Agreement);
-  ASSERT_NE(agreement, nullptr);
-  session.Click(agreement, L"下一步");
-  HWND location = session.WaitForPage(Page::Location);
-  ASSERT_NE(location, nullptr);
-  session.SetInstallFolder(location, L"D:\\typed");
-  session.Click(location, L"上一步");
-  agreement = session.WaitForPage(Page::Agreement);
-  ASSERT_NE(agreement, nullptr);
-  session.Click(agreement, L"下一步");
-  location = session.WaitForPage(Page::Location);
-  ASSERT_NE(location, nullptr);
-  EXPECT_EQ(session.InstallFolderText(location), L"C:\\Program Files\\");
-  RequestClose(location);
+  using Step = std::pair<const wchar_t*, Page>;
+  // Follows the steps from `page`, which ends as the last step's page.
+  const auto walk = [&session](HWND& page, std::initializer_list<Step> steps) {
+    for (const auto& [caption, next] : steps) {
+      page = session.Turn(page, caption, next);
+      ASSERT_NE(page, nullptr) << "page " << static_cast<int>(next);
+    }
+  };
+  HWND page = session.WaitForPage(Page::Welcome);
+  ASSERT_NE(page, nullptr);
+  ASSERT_NO_FATAL_FAILURE(walk(page, {{L"下一步", Page::Agreement}, {L"上一步", Page::Welcome},
+                                      {L"下一步", Page::Agreement}, {L"下一步", Page::Location}}));
+  session.SetInstallFolder(page, L"D:\\typed");
+  ASSERT_NO_FATAL_FAILURE(walk(page, {{L"上一步", Page::Agreement}, {L"下一步", Page::Location}}));
+  EXPECT_EQ(session.InstallFolderText(page), L"C:\\Program Files\\");
+  RequestClose(page);
   EXPECT_EQ(session.WaitForExit(), 0u);
   ExpectCleanEnd(session, 0);
 }
@@ -319,10 +317,7 @@ TEST_F(Installer, CancelAnsweredNoKeepsThePageAndYesEndsOnEachPage) {
       window = session.ToLocationPage();
     } else {
       window = session.WaitForPage(Page::Welcome);
-      if (page == Page::Agreement) {
-        session.Click(window, L"下一步");
-        window = session.WaitForPage(Page::Agreement);
-      }
+      if (page == Page::Agreement) window = session.Turn(window, L"下一步", Page::Agreement);
     }
     ASSERT_NE(window, nullptr);
     session.Click(window, L"取消");
@@ -333,11 +328,7 @@ TEST_F(Installer, CancelAnsweredNoKeepsThePageAndYesEndsOnEachPage) {
     ASSERT_TRUE(WaitForWindowGone(question, 5000));
     EXPECT_EQ(session.WaitForPage(page, 5000), window) << "No leaves the same page open";
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, 5000));
-    session.Click(window, L"取消");
-    question = session.WaitForMessageBox(L"提示");
-    ASSERT_NE(question, nullptr);
-    AnswerDialog(question, IDYES);
-    EXPECT_EQ(session.WaitForExit(), 0u);
+    ASSERT_NO_FATAL_FAILURE(CancelAndConfirm(session, window));
     ExpectCleanEnd(session, 0);
   }
 }
@@ -347,10 +338,7 @@ TEST_F(Installer, ClosingAnyPageThroughItsTitleBarEndsWithZero) {
     InstallerSession session;
     HWND window = nullptr;
     if (page == Page::Welcome) window = session.WaitForPage(Page::Welcome);
-    if (page == Page::Agreement) {
-      session.Click(session.WaitForPage(Page::Welcome), L"下一步");
-      window = session.WaitForPage(Page::Agreement);
-    }
+    if (page == Page::Agreement) window = session.Turn(session.WaitForPage(Page::Welcome), L"下一步", Page::Agreement);
     if (page == Page::Location) window = session.ToLocationPage();
     if (page == Page::Progress) {
       ScratchFolder root(L"closed");
@@ -588,11 +576,7 @@ TEST_F(Installer, TheCommandLineFillsTheBoxAndAsksForHelp) {
     HWND location = session.ToLocationPage();
     ASSERT_NE(location, nullptr);
     EXPECT_EQ(session.InstallFolderText(location), L"C:\\Some Where\\");
-    session.Click(location, L"取消");
-    HWND box = session.WaitForMessageBox(L"提示");
-    ASSERT_NE(box, nullptr);
-    AnswerDialog(box, IDYES);
-    EXPECT_EQ(session.WaitForExit(), 0u);
+    ASSERT_NO_FATAL_FAILURE(CancelAndConfirm(session, location));
   }
   for (const auto& [arguments, code] : {std::pair{L"/?", 0u}, std::pair{L"/help", 0u}, std::pair{L"/Q", 2u}}) {
     InstallerSession session(arguments);

@@ -286,18 +286,12 @@ struct SmallSegment {
 constexpr std::uint32_t kSmallEntries = 2 * kRoutineEntryLength;
 
 SmallSegment BuildSmallSegment() {
-  pagegen::UnitSource window;
-  window.id = 0x06010000;
-  window.kind = kKindWindow;
-  pagegen::UnitSource button;
-  button.id = 0x16010001;
-  button.kind = kKindButton;
+  const pagegen::UnitSource window = test::SourceUnit(0x06010000, kKindWindow);
+  pagegen::UnitSource button = test::SourceUnit(0x16010001, kKindButton);
   button.name = "b";
   button.children = {0x16010002};
   button.events = {{0, 8}};
-  pagegen::UnitSource label;
-  label.id = 0x16010002;
-  label.kind = kKindLabel;
+  pagegen::UnitSource label = test::SourceUnit(0x16010002, kKindLabel);
   label.name = "l";
   label.container = button.id;
   pagegen::PageSource page;

@@ -1,6 +1,7 @@
 #pragma once
-// Test pages built in place: one page holding a window unit and a PicBox with a given picture,
-// for the reader's picture checks (the reader's tests and the fuzzer's refusal inputs).
+// Test pages built in place: units of a page source, and one page holding a window unit and a
+// PicBox with a given picture, for the reader's picture checks (the reader's tests and the
+// fuzzer's refusal inputs).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,19 +22,22 @@ inline std::string JpegHeader(std::uint16_t width, std::uint16_t height) {
   return bytes;
 }
 
+// A unit of a page source with its id and kind; everything else as the source leaves it.
+inline pagegen::UnitSource SourceUnit(std::uint32_t id, std::uint32_t kind) {
+  pagegen::UnitSource unit;
+  unit.id = id;
+  unit.kind = kind;
+  return unit;
+}
+
 inline std::vector<std::uint8_t> PicturePage(const std::string& picture) {
-  pagegen::UnitSource window;
-  window.id = 0x06010000;
-  window.kind = kKindWindow;
-  pagegen::UnitSource box;
-  box.id = 0x16010001;
-  box.kind = kKindPicBox;
+  pagegen::UnitSource box = SourceUnit(0x16010001, kKindPicBox);
   box.hasProperties = true;
   box.version = 2;
   box.fields[static_cast<int>(PicBoxField::Picture)] = {0, picture};
   pagegen::PageSource page;
   page.id = 0x52010001;
-  page.units = {window, box};
+  page.units = {SourceUnit(0x06010000, kKindWindow), box};
   const std::string segment = pagegen::BuildSegment({page});
   return {segment.begin(), segment.end()};
 }

@@ -71,25 +71,27 @@ TEST(TextValue, CopiesAreNewAllocationsAndNullBecomesTheConstantEmptyText) {
 
 TEST(TextValue, LastBackslashSkipsTheSecondByteOfDoubleByteCharacters) {
   EXPECT_EQ(FindLastBackslash(nullptr), nullptr);
-  EXPECT_EQ(FindLastBackslash("DisplayIcon"), nullptr);
-  const char* path = "SOFTWARE\\Vorlane\\DisplayIcon";
-  EXPECT_EQ(FindLastBackslash(path), path + 16);
-  // 0x95 0x5C is one GBK character whose second byte equals a backslash.
-  const char* trail = "key\\\x95\x5C";
-  EXPECT_EQ(FindLastBackslash(trail), trail + 3);
-  const char* endsInSeparator = "key\\";
-  EXPECT_EQ(FindLastBackslash(endsInSeparator), endsInSeparator + 3);
-  // A lead byte at the very end stops the scan instead of reading past the terminator.
-  const char* cut = "a\\b\x95";
-  EXPECT_EQ(FindLastBackslash(cut), cut + 1);
-  // A four-byte character, the euro sign 0x80 and 0xFF are characters of their own; a lead
-  // byte that starts no character leaves the backslash after it alone.
-  const char* fourByte = "a\\\x81\x30\x81\x30";
-  EXPECT_EQ(FindLastBackslash(fourByte), fourByte + 1);
-  const char* singles = "\x80\\\xFF\\";
-  EXPECT_EQ(FindLastBackslash(singles), singles + 3);
-  const char* stray = "\x81\x7F\\";
-  EXPECT_EQ(FindLastBackslash(stray), stray + 2);
+  struct Case {
+    const char* text;
+    int at;  // the offset of the last backslash, -1 for none
+  };
+  const Case cases[] = {
+      {"DisplayIcon", -1},
+      {"SOFTWARE\\Vorlane\\DisplayIcon", 16},
+      // 0x95 0x5C is one GBK character whose second byte equals a backslash.
+      {"key\\\x95\x5C", 3},
+      {"key\\", 3},
+      // A lead byte at the very end stops the scan instead of reading past the terminator.
+      {"a\\b\x95", 1},
+      // A four-byte character, the euro sign 0x80 and 0xFF are characters of their own; a lead
+      // byte that starts no character leaves the backslash after it alone.
+      {"a\\\x81\x30\x81\x30", 1},
+      {"\x80\\\xFF\\", 3},
+      {"\x81\x7F\\", 2},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FindLastBackslash(c.text), c.at < 0 ? nullptr : c.text + c.at) << c.text;
+  }
 }
 
 TEST(TextValue, BlankTextsAreSpacesTabsAndIdeographicSpacesOnly) {

@@ -88,24 +88,24 @@ char* Fact(const std::string& text) { return CopyText(text.c_str()); }
 
 TEST(StoreSystemFacts, FactsLongerThanTheirMembersAreFittedSafely) {
   SystemFacts facts;
-  facts.osName = Fact(std::string(150, 'o'));
-  facts.servicePack = Fact(test::SystemText(L"服务包一二三四五六七八九十"));  // 26 bytes for 20
-  facts.timeZone = Fact(std::string(29, 'z') + test::SystemText(L"时"));  // the lead byte alone would fit
+  facts.OsName = Fact(std::string(150, 'o'));
+  facts.ServicePack = Fact(test::SystemText(L"服务包一二三四五六七八九十"));  // 26 bytes for 20
+  facts.TimeZone = Fact(std::string(29, 'z') + test::SystemText(L"时"));  // the lead byte alone would fit
   // A four-byte character across the end: none of its bytes stays.
-  facts.country = Fact(std::string(27, 'c') + test::SystemText(L"😀"));
-  facts.userName = Fact(std::string(99, 'u'));
+  facts.Country = Fact(std::string(27, 'c') + test::SystemText(L"😀"));
+  facts.CurUserName = Fact(std::string(99, 'u'));
   SystemInfo record = {};
   StoreSystemFacts(facts, &record);
   EXPECT_EQ(std::string(record.OsName), std::string(99, 'o'));
   EXPECT_EQ(std::string(record.ServicePack), test::SystemText(L"服务包一二三四五六"));
   EXPECT_EQ(std::string(record.TimeZone), std::string(29, 'z'));
   EXPECT_EQ(std::string(record.Country), std::string(27, 'c'));
-  EXPECT_EQ(std::string(record.CurUserName), facts.userName);  // 99 bytes still fit
+  EXPECT_EQ(std::string(record.CurUserName), facts.CurUserName);  // 99 bytes still fit
   for (const TextMember& m : kTextMembers) FreeMemory(record.*m.member);
 
   // A logon name that does not fit is not cut into another user's name.
-  FreeMemory(facts.userName);
-  facts.userName = Fact(std::string(100, 'u'));
+  FreeMemory(facts.CurUserName);
+  facts.CurUserName = Fact(std::string(100, 'u'));
   record = {};
   StoreSystemFacts(facts, &record);
   EXPECT_STREQ(record.CurUserName, "");

@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <array>
 
-#include "../control.h"
-#include "runtime/window_text.h"
+#include "label_text.h"
 #include "../gdi_scope.h"
 #include "../gradient.h"
 #include "../painted_border.h"
-#include "../text_paint.h"
 
 namespace vl {
 namespace {
@@ -112,14 +110,7 @@ void Paint(Control& label) {
   } else if (IsGradientType(gradient) && gradientColours.size() >= 2) {
     PaintGradient(canvas, area, gradient, gradientColours);
   }
-  TextLook look;
-  look.font = label.Font();
-  look.colour = ResolveColour(label.Number(F::TextColour));
-  look.horizontal = label.Int(F::HorizontalAlignment);
-  look.vertical = label.Int(F::VerticalAlignment);
-  look.wordWrap = label.Bool(F::WordWrap);
-  look.effect = label.Int(F::Effect);
-  DrawLabelText(dc, area, label.Bytes(F::Text), look);
+  DrawControlText<F>(dc, area, label);
   canvas.CopyTo(paint.Dc(), 0, 0);
   label.RepaintTransparentAbove(updated.Get());
 }
@@ -131,11 +122,7 @@ bool LabelInterface(int request, Control& label, KindRequest& data) noexcept {
       label.CurrentPicture() = Picture::FromFile(label.ByteSpan(F::Picture));
       return label.CreateControlWindow(PaintedControlClass(), label.Bytes(F::Text).c_str(), label.ChildStyle(), 0, false);
     case kRequestChanged:
-      if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Font)) label.BuildFont(label.ByteSpan(F::Font));
-      // The text is also the window's caption, where tools that read windows find it.
-      if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Text)) {
-        SetWindowBytes(label.Window(), label.Bytes(F::Text).c_str());
-      }
+      ApplyTextChange<F>(label, data.number);
       if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Picture)) {
         label.CurrentPicture() = Picture::FromFile(label.ByteSpan(F::Picture));
       }

@@ -1,9 +1,7 @@
 // TransLabel: only its text (with its effect) is drawn; everything else of it shows what lies
 // behind, which is painted first (WS_EX_TRANSPARENT).
-#include "../control.h"
-#include "runtime/window_text.h"
+#include "label_text.h"
 #include "../gdi_scope.h"
-#include "../text_paint.h"
 
 namespace vl {
 namespace {
@@ -24,14 +22,7 @@ void Paint(Control& label) {
   PaintScope paint(label.Window());
   RECT area;
   GetClientRect(label.Window(), &area);
-  TextLook look;
-  look.font = label.Font();
-  look.colour = ResolveColour(label.Number(F::TextColour));
-  look.horizontal = label.Int(F::HorizontalAlignment);
-  look.vertical = label.Int(F::VerticalAlignment);
-  look.wordWrap = label.Bool(F::WordWrap);
-  look.effect = label.Int(F::Effect);
-  DrawLabelText(paint.Dc(), area, label.Bytes(F::Text), look);
+  DrawControlText<F>(paint.Dc(), area, label);
 }
 
 bool TransLabelInterface(int request, Control& label, KindRequest& data) noexcept {
@@ -40,11 +31,7 @@ bool TransLabelInterface(int request, Control& label, KindRequest& data) noexcep
       label.BuildFont(label.ByteSpan(F::Font));
       return label.CreateControlWindow(PaintedControlClass(), label.Bytes(F::Text).c_str(), label.ChildStyle(), WS_EX_TRANSPARENT, false);
     case kRequestChanged:
-      if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Font)) label.BuildFont(label.ByteSpan(F::Font));
-      // The text is also the window's caption, where tools that read windows find it.
-      if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Text)) {
-        SetWindowBytes(label.Window(), label.Bytes(F::Text).c_str());
-      }
+      ApplyTextChange<F>(label, data.number);
       label.Repaint();
       return true;
     default:
