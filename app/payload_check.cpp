@@ -33,24 +33,19 @@ void LogDamage(Text root, int entry) noexcept {
   LogVerdict(1);
 }
 
-// On the GUI thread: the damage shown once, then the end; true when the payload is sound.
-bool ShowVerdict() noexcept {
+// On the GUI thread: a damaged payload shown once, then the end.
+void ShowDamage() noexcept {
   const int verdict = g_verdict.load();
-  if (verdict < 0) return verdict == kSound;
-  if (!g_reporting) {
-    g_reporting = true;
-    LogDamage(TypedRoot(), verdict);
-    AskUser(kDamagedInstaller, MB_ICONERROR, kErrorTitle);
-    EndProgram(-1);
-  }
-  return false;
+  if (verdict < 0 || g_reporting) return;
+  g_reporting = true;
+  LogDamage(TypedRoot(), verdict);
+  AskUser(kDamagedInstaller, MB_ICONERROR, kErrorTitle);
+  EndProgram(-1);
 }
-
-void ShowVerdictOnGuiThread() { static_cast<void>(ShowVerdict()); }
 
 DWORD WINAPI CheckOnWorker(void*) {
   g_verdict.store(payload::FirstDamagedEntry());
-  PostToGuiThread(&ShowVerdictOnGuiThread);
+  PostToGuiThread(&ShowDamage);
   return 0;
 }
 
@@ -68,7 +63,9 @@ bool AwaitSoundPayload() noexcept {
   } else if (g_verdict.load() == kPending) {
     g_verdict.store(payload::FirstDamagedEntry());
   }
-  return ShowVerdict();
+  ShowDamage();
+  // Still here: sound, or damaged while the damage is already being shown.
+  return g_verdict.load() == kSound;
 }
 
 bool CheckPayloadUnattended(const char* root) noexcept {

@@ -58,26 +58,12 @@ Expected<PropertyValues> ReadPropertyBlock(std::uint32_t kind, std::span<const s
   return values;
 }
 
-namespace {
-
-ColourList PresentColours(const PropertyValues& label, LabelField first) noexcept {
+ColourList PresentColours(std::uint32_t first, std::uint32_t second, std::uint32_t third) noexcept {
   ColourList list;
-  if (label.Kind().kind != kKindLabel) return list;
-  for (int i = 0; i < 3; ++i) {
-    const std::uint32_t colour = label.At(static_cast<int>(first) + i).number;
-    if (colour != kDefaultColour) list.colours[static_cast<std::size_t>(list.count++)] = colour;
+  for (const std::uint32_t colour : {first, second, third}) {
+    if (colour != kDefaultColour) list.colours[static_cast<std::size_t>(list.count++)] = colour & 0x00FFFFFF;
   }
   return list;
-}
-
-}  // namespace
-
-ColourList LabelGradientColours(const PropertyValues& label) noexcept {
-  return PresentColours(label, LabelField::GradientColour1);
-}
-
-ColourList LabelBorderColours(const PropertyValues& label) noexcept {
-  return PresentColours(label, LabelField::BorderColour1);
 }
 
 FontDescription FontDescription::ForCreation() const noexcept {

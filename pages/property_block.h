@@ -51,14 +51,14 @@ class PropertyValues {
 // ignored.
 Expected<PropertyValues> ReadPropertyBlock(std::uint32_t kind, std::span<const std::uint8_t> block) noexcept;
 
-// Up to three colours with the 0xFF000000 entries left out, in their stored order.
+// A label's three gradient or border colours with the "no colour" entries (kDefaultColour) left
+// out, in their order; the high byte of the others carries no colour and is cleared.
 struct ColourList {
   std::array<std::uint32_t, 3> colours{};
   int count = 0;
+  std::span<const std::uint32_t> View() const noexcept { return {colours.data(), static_cast<std::size_t>(count)}; }
 };
-// A Label's gradient colours and border colours; empty for the values of another kind.
-ColourList LabelGradientColours(const PropertyValues& label) noexcept;
-ColourList LabelBorderColours(const PropertyValues& label) noexcept;
+ColourList PresentColours(std::uint32_t first, std::uint32_t second, std::uint32_t third) noexcept;
 
 // A font record (font_record) as its fields; isDefault when the block was not a whole record.
 struct FontDescription {

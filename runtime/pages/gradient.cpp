@@ -62,12 +62,17 @@ int GradientPosition(int type, int width, int height, int x, int y) noexcept {
 }
 
 void FillGradient(int type, std::span<const std::uint32_t> colours, int width, int height,
-                  std::span<std::uint32_t> pixels) noexcept {
-  if (!IsGradientType(type) || colours.size() < 2 || width <= 0 || height <= 0) return;
-  if (pixels.size() / static_cast<std::size_t>(width) < static_cast<std::size_t>(height)) return;
+                  std::span<std::uint32_t> pixels, std::size_t rowStride) noexcept {
+  // Another type has no axis; an empty area has none either.
   const int length = GradientAxisLength(type, width, height);
+  if (length <= 0 || colours.size() < 2 || width <= 0 || height <= 0) return;
+  const auto columns = static_cast<std::size_t>(width);
+  if (rowStride < columns || pixels.size() < columns ||
+      (pixels.size() - columns) / rowStride < static_cast<std::size_t>(height - 1)) {
+    return;
+  }
   for (int y = 0; y < height; ++y) {
-    std::uint32_t* row = pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    std::uint32_t* row = pixels.data() + static_cast<std::size_t>(y) * rowStride;
     for (int x = 0; x < width; ++x) {
       row[x] = ColourToDibPixel(GradientColourAt(colours, length, GradientPosition(type, width, height, x, y)));
     }

@@ -23,11 +23,12 @@ std::uint32_t GradientColourAt(std::span<const std::uint32_t> colours, int lengt
 int GradientAxisLength(int type, int width, int height) noexcept;
 int GradientPosition(int type, int width, int height, int x, int y) noexcept;
 
-// Fills `pixels` (width x height, rows top-down, each pixel 0x00RRGGBB as a 32-bit DIB stores
-// it) with the gradient. Does nothing when the type is not a gradient type, fewer than two
-// colours are given or the buffer is smaller than the area.
+// Fills a width x height area of a 32-bit DIB (rows top-down, each pixel 0x00RRGGBB) with the
+// gradient: `pixels` starts at the area's first pixel, and its rows lie `rowStride` pixels apart
+// (the width of the whole picture the area lies in). Does nothing when the type is not a
+// gradient type, fewer than two colours are given or the buffer ends inside the area.
 void FillGradient(int type, std::span<const std::uint32_t> colours, int width, int height,
-                  std::span<std::uint32_t> pixels) noexcept;
+                  std::span<std::uint32_t> pixels, std::size_t rowStride) noexcept;
 
 // 0x00BBGGRR to the 0x00RRGGBB of a 32-bit DIB pixel.
 constexpr std::uint32_t ColourToDibPixel(std::uint32_t colour) noexcept {

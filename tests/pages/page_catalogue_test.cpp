@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "label_colours.h"
 #include "pages/page_segment.h"
 #include "pages/property_block.h"
 
 namespace {
 
 using namespace vl::pages;
+using vl::test::LabelGradientColours;
 
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

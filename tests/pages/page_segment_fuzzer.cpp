@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "label_colours.h"
 #include "pages/page_segment.h"
 #include "pages/property_block.h"
 
@@ -30,7 +31,7 @@ void ReadBlock(std::uint32_t kind, std::span<const std::uint8_t> block) {
     Consume(field.bytes);
     if (values->Kind().fields[i].type == FieldType::Font) g_sink = g_sink + DecodeFont(field.bytes).faceName[0];
   }
-  if (kind == kKindLabel) g_sink = g_sink + static_cast<std::uint64_t>(LabelGradientColours(*values).count);
+  if (kind == kKindLabel) g_sink = g_sink + static_cast<std::uint64_t>(vl::test::LabelGradientColours(*values).count);
 }
 
 constexpr std::uint32_t kEntriesLength = 64 * kRoutineEntryLength;

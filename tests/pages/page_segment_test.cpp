@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "label_colours.h"
 #include "page_source.h"
 #include "picture_page.h"
 #include "base/byte_reader.h"
@@ -21,6 +22,8 @@ namespace vl::pages {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using vl::test::LabelBorderColours;
+using vl::test::LabelGradientColours;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

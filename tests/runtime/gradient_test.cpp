@@ -56,18 +56,25 @@ TEST(Gradient, TypesPlaceTheFirstColourAtTheirStartingEdge) {
   }
 }
 
-TEST(Gradient, FillWritesDibPixelsRowByRow) {
+TEST(Gradient, FillWritesTheAreaRowByRowInsideAWiderPicture) {
   const std::uint32_t colours[] = {0x0000FF, 0xFF0000};  // red to blue (0x00BBGGRR)
-  std::vector<std::uint32_t> pixels(2 * 3, 0xDEADBEEF);
-  vl::FillGradient(1, colours, 2, 3, pixels);
-  EXPECT_EQ(pixels[0], 0xFF0000u);  // red as a DIB pixel 0x00RRGGBB
-  EXPECT_EQ(pixels[1], 0xFF0000u);
-  EXPECT_EQ(pixels[2], vl::ColourToDibPixel(GradientColourAt(colours, 3, 1)));
-  std::vector<std::uint32_t> tooSmall(5, 0xDEADBEEF);
-  vl::FillGradient(1, colours, 2, 3, tooSmall);
-  EXPECT_EQ(tooSmall[0], 0xDEADBEEFu);
-  vl::FillGradient(9, colours, 2, 3, pixels);  // not a gradient type: untouched
-  EXPECT_EQ(pixels[0], 0xFF0000u);
+  // A 2 x 3 area at column 1 of a picture 4 pixels wide: the columns around it stay as they are.
+  std::vector<std::uint32_t> picture(4 * 3, 0xDEADBEEF);
+  const std::span<std::uint32_t> area = std::span(picture).subspan(1);
+  vl::FillGradient(1, colours, 2, 3, area, 4);
+  EXPECT_EQ(picture[0], 0xDEADBEEFu);
+  EXPECT_EQ(picture[1], 0xFF0000u);  // red as a DIB pixel 0x00RRGGBB
+  EXPECT_EQ(picture[2], 0xFF0000u);
+  EXPECT_EQ(picture[3], 0xDEADBEEFu);
+  EXPECT_EQ(picture[5], vl::ColourToDibPixel(GradientColourAt(colours, 3, 1)));
+  EXPECT_EQ(picture[10], vl::ColourToDibPixel(GradientColourAt(colours, 3, 2)));
+  EXPECT_EQ(picture[11], 0xDEADBEEFu);
+  // A buffer that ends inside the area's last row is left alone.
+  std::vector<std::uint32_t> tooSmall(9, 0xDEADBEEF);
+  vl::FillGradient(1, colours, 2, 3, std::span(tooSmall).subspan(1), 4);
+  EXPECT_EQ(tooSmall[1], 0xDEADBEEFu);
+  vl::FillGradient(9, colours, 2, 3, area, 4);  // not a gradient type: untouched
+  EXPECT_EQ(picture[1], 0xFF0000u);
 }
 
 }  // namespace

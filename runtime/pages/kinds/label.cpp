@@ -4,6 +4,7 @@
 #include <array>
 
 #include "label_text.h"
+#include "pages/property_block.h"
 #include "../gdi_scope.h"
 #include "../gradient.h"
 #include "../painted_border.h"
@@ -37,26 +38,22 @@ constexpr PropertyDef kLabelProperties[] = {
     {ptype::kText, static_cast<std::int8_t>(F::Binding2)},
 };
 
-// The colours of three colour fields with the "no colour" entries left out.
-std::vector<std::uint32_t> ColourList(const Control& label, F first) {
-  std::vector<std::uint32_t> colours;
-  for (int i = 0; i < 3; ++i) {
-    const std::uint32_t colour = label.Number(static_cast<int>(first) + i);
-    if (colour != pages::kDefaultColour) colours.push_back(colour & 0x00FFFFFF);
-  }
-  return colours;
+// The colours of three colour fields as they stand now, the "no colour" entries left out.
+pages::ColourList PresentColours(const Control& label, F first) {
+  const int at = static_cast<int>(first);
+  return pages::PresentColours(label.Number(at), label.Number(at + 1), label.Number(at + 2));
 }
 
 // The gradient frame of border style 6: `width` rings from the outside in, through the colours.
-void PaintGradientFrame(HDC dc, RECT& area, int width, const std::vector<std::uint32_t>& colours) {
+void PaintGradientFrame(HDC dc, RECT& area, int width, const pages::ColourList& colours) {
   width = std::clamp<int>(width, 0, std::min<int>(area.right - area.left, area.bottom - area.top) / 2);
-  for (int ring = 0; ring < width && !colours.empty(); ++ring) {
-    const std::uint32_t colour = GradientColourAt(colours, width, ring);
+  for (int ring = 0; ring < width && colours.count > 0; ++ring) {
+    const std::uint32_t colour = GradientColourAt(colours.View(), width, ring);
     UniqueBrush brush(CreateSolidBrush(colour));
     FrameRect(dc, &area, brush.Get());
     InflateRect(&area, -1, -1);
   }
-  if (colours.empty()) InflateRect(&area, -width, -width);
+  if (colours.count == 0) InflateRect(&area, -width, -width);
 }
 
 void PaintPicture(HDC dc, const RECT& area, const Picture& picture, int mode) {
@@ -76,19 +73,6 @@ void PaintPicture(HDC dc, const RECT& area, const Picture& picture, int mode) {
   RestoreDC(dc, saved);
 }
 
-void PaintGradient(Canvas& canvas, const RECT& area, int type, const std::vector<std::uint32_t>& colours) {
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  auto pixels = canvas.Pixels();
-  if (width <= 0 || height <= 0 || pixels.empty()) return;
-  const int length = GradientAxisLength(type, width, height);
-  for (int y = 0; y < height; ++y) {
-    std::uint32_t* row = pixels.data() + static_cast<std::size_t>(area.top + y) * canvas.Width() + area.left;
-    for (int x = 0; x < width; ++x) {
-      row[x] = ColourToDibPixel(GradientColourAt(colours, length, GradientPosition(type, width, height, x, y)));
-    }
-  }
-}
-
 void Paint(Control& label) {
   UniqueHandle<GdiObjectTraits<HRGN>> updated(CreateRectRgn(0, 0, 0, 0));
   GetUpdateRgn(label.Window(), updated.Get(), FALSE);
@@ -99,16 +83,23 @@ void Paint(Control& label) {
   if (!canvas.Valid()) return;
   HDC dc = canvas.Dc();
   const int border = label.Int(F::Border);
-  if (border == 6) PaintGradientFrame(dc, area, label.Int(F::BorderWidth), ColourList(label, F::BorderColour1));
+  if (border == 6) PaintGradientFrame(dc, area, label.Int(F::BorderWidth), PresentColours(label, F::BorderColour1));
   else PaintBorder(dc, area, border);
   UniqueBrush background(CreateSolidBrush(ResolveColour(label.Number(F::BackgroundColour))));
   FillRect(dc, &area, background.Get());
   const int gradient = label.Int(F::GradientType);
-  const auto gradientColours = ColourList(label, F::GradientColour1);
+  const pages::ColourList gradientColours = PresentColours(label, F::GradientColour1);
   if (!label.CurrentPicture().Empty()) {
     PaintPicture(dc, area, label.CurrentPicture(), label.Int(F::PictureMode));
-  } else if (IsGradientType(gradient) && gradientColours.size() >= 2) {
-    PaintGradient(canvas, area, gradient, gradientColours);
+  } else {
+    // The area's first pixel onward, in a canvas whose rows are the client area's width. Without
+    // a gradient type and two colours nothing is drawn.
+    const std::span<std::uint32_t> pixels = canvas.Pixels();
+    const auto stride = static_cast<std::size_t>(canvas.Width());
+    const std::size_t origin =
+        std::min(static_cast<std::size_t>(area.top) * stride + static_cast<std::size_t>(area.left), pixels.size());
+    FillGradient(gradient, gradientColours.View(), area.right - area.left, area.bottom - area.top, pixels.subspan(origin),
+                 stride);
   }
   DrawControlText<F>(dc, area, label);
   canvas.CopyTo(paint.Dc(), 0, 0);
