@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app_texts.h"
 #include "runtime/frame.h"
 
 namespace vl::installer {
@@ -11,6 +12,8 @@ SystemInfo* MachineInfo = nullptr;
 int FailedStepCount = 0;
 char* Report = nullptr;
 CommandLine Options;
+
+Text RequestedRoot() noexcept { return Options.root != nullptr ? Options.root : kDefaultInstallRoot; }
 
 void InitGlobals() noexcept {
   MachineInfo = static_cast<SystemInfo*>(AllocateMemory(sizeof(SystemInfo)));

@@ -1,6 +1,7 @@
 #pragma once
 // The installer's program-wide variables: they live from the program entry to the clean-up
 // routine.
+#include "runtime/text_value.h"
 #include "services/command_line.h"
 #include "services/system_info.h"
 
@@ -21,6 +22,9 @@ extern char* Report;
 
 // The switches the program was started with; read before anything else.
 extern CommandLine Options;
+
+// The install root the command line asked for (/D=), or the default one.
+Text RequestedRoot() noexcept;
 
 // Allocates MachineInfo with every member zero; InstallRoot starts absent.
 void InitGlobals() noexcept;

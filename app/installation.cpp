@@ -271,7 +271,7 @@ void InstallProduct(bool showProgress) noexcept {
 
 int InstallUnattended() noexcept {
   Text refusal = nullptr;
-  const Text typed = Options.root != nullptr ? Options.root : kDefaultInstallRoot;
+  const Text typed = RequestedRoot();
   if (!CheckPayloadUnattended(typed)) return 3;
   char* root = AcceptInstallRoot(typed, &refusal);
   if (root == nullptr) {

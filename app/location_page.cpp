@@ -16,7 +16,7 @@ using namespace vl;
 using namespace vl::installer;
 
 extern "C" void OnLocationOpened() {
-  WriteText(kLocationPage, kInstallFolderBox, Options.root != nullptr ? Options.root : kDefaultInstallRoot);
+  WriteText(kLocationPage, kInstallFolderBox, RequestedRoot());
 }
 
 extern "C" void OnBrowse() {

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstdint>
 
 #include "app_texts.h"
 #include "globals.h"
@@ -25,8 +24,6 @@ std::atomic<int> g_verdict{kPending};
 UniqueKernelHandle g_worker;
 bool g_reporting = false;
 
-Text TypedRoot() noexcept { return Options.root != nullptr ? Options.root : kDefaultInstallRoot; }
-
 void LogDamage(Text root, int entry) noexcept {
   LogRunStart(GetCommandLineW(), root);
   LogAction("content", false, payload::Entries()[entry].path);
@@ -38,7 +35,7 @@ void ShowDamage() noexcept {
   const int verdict = g_verdict.load();
   if (verdict < 0 || g_reporting) return;
   g_reporting = true;
-  LogDamage(TypedRoot(), verdict);
+  LogDamage(RequestedRoot(), verdict);
   AskUser(kDamagedInstaller, MB_ICONERROR, kErrorTitle);
   EndProgram(-1);
 }

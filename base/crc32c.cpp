@@ -56,8 +56,6 @@ std::uint32_t Crc32cByInstruction(std::span<const std::uint8_t> bytes) noexcept 
 
 #endif
 
-std::uint32_t Crc32c(std::span<const std::uint8_t> bytes) noexcept {
-  return HasCrc32cInstruction() ? Crc32cByInstruction(bytes) : Crc32cByTable(bytes);
-}
+Crc32cRoutine FastestCrc32c() noexcept { return HasCrc32cInstruction() ? &Crc32cByInstruction : &Crc32cByTable; }
 
 }  // namespace vl

@@ -8,8 +8,11 @@
 
 namespace vl {
 
-// The CRC-32C of `bytes`, by the processor's instruction where it has one, else by the table.
-std::uint32_t Crc32c(std::span<const std::uint8_t> bytes) noexcept;
+using Crc32cRoutine = std::uint32_t (*)(std::span<const std::uint8_t>) noexcept;
+
+// The faster way on this processor: the instruction where it has one, else the table. Asking the
+// processor costs more than a small content's CRC: ask once, then use the routine for them all.
+Crc32cRoutine FastestCrc32c() noexcept;
 
 // The two ways, for the tests and the benchmark to compare.
 std::uint32_t Crc32cByTable(std::span<const std::uint8_t> bytes) noexcept;

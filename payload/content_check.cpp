@@ -1,6 +1,5 @@
 #include "content_check.h"
 
-#include "base/crc32c.h"
 #include "payload/catalogue.h"
 
 namespace vl::payload {
@@ -16,6 +15,6 @@ int FirstDamagedEntry(Crc32cRoutine crc32c) noexcept {
   return -1;
 }
 
-int FirstDamagedEntry() noexcept { return FirstDamagedEntry(&Crc32c); }
+int FirstDamagedEntry() noexcept { return FirstDamagedEntry(FastestCrc32c()); }
 
 }  // namespace vl::payload

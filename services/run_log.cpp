@@ -81,6 +81,16 @@ class LineWriter {
   std::size_t m_length = 0;
 };
 
+// "<action> <outcome> <path>".
+void LogStep(const char* action, const char* outcome, std::string_view path) noexcept {
+  if (!LogFile().Valid()) return;
+  LineWriter line;
+  line.Put(action);
+  line.Put(outcome);
+  line.PutText(path);
+  line.EndLine();
+}
+
 }  // namespace
 
 bool OpenRunLog(const wchar_t* path) noexcept {
@@ -105,22 +115,10 @@ void LogRunStart(std::wstring_view commandLine, std::string_view root) noexcept 
 }
 
 void LogAction(const char* action, bool ok, std::string_view path) noexcept {
-  if (!RunLogOpen()) return;
-  LineWriter line;
-  line.Put(action);
-  line.Put(ok ? " ok " : " failed ");
-  line.PutText(path);
-  line.EndLine();
+  LogStep(action, ok ? " ok " : " failed ", path);
 }
 
-void LogKept(const char* action, std::string_view path) noexcept {
-  if (!RunLogOpen()) return;
-  LineWriter line;
-  line.Put(action);
-  line.Put(" kept ");
-  line.PutText(path);
-  line.EndLine();
-}
+void LogKept(const char* action, std::string_view path) noexcept { LogStep(action, " kept ", path); }
 
 void LogVerdict(int failedSteps) noexcept {
   if (!RunLogOpen()) return;

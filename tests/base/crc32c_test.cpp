@@ -14,7 +14,7 @@ std::span<const std::uint8_t> Bytes(std::string_view text) {
 
 TEST(Crc32c, BothWaysGiveTheCheckValueAndAgreeAtEveryLengthAndAlignment) {
   EXPECT_EQ(vl::Crc32cByTable(Bytes("123456789")), 0xE3069283u);
-  EXPECT_EQ(vl::Crc32c(Bytes("")), 0u);
+  EXPECT_EQ(vl::FastestCrc32c()(Bytes("")), 0u);
   std::vector<std::uint8_t> data(80);
   std::uint32_t seed = 12345;
   for (std::uint8_t& byte : data) byte = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
