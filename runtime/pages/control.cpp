@@ -1,9 +1,12 @@
 #include "control.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <utility>
 #include <vector>
 
+#include "display_scale.h"
 #include "event_dispatch.h"
 #include "page_window.h"
 #include "base/byte_reader.h"
@@ -116,6 +119,13 @@ HWND Control::ParentWindow() const noexcept {
   return m_page->Window();
 }
 
+int Control::Dpi() const noexcept { return m_page->Dpi(); }
+
+RECT Control::WindowPlace() const noexcept {
+  const pages::UnitView view = View();
+  return ScaledPlace(view.Left(), view.Top(), view.Width(), view.Height(), Dpi());
+}
+
 DWORD Control::ChildStyle() const noexcept {
   const pages::UnitView view = View();
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
@@ -129,10 +139,10 @@ bool Control::CreateControlWindow(const char* className, const char* text, DWORD
                                   bool systemClass) noexcept {
   HWND parent = ParentWindow();
   if (parent == nullptr) return false;
-  const pages::UnitView view = View();
   const auto id = reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(pages::IdSerial(Id()) & 0xFFFF));
-  HWND window = CreateTextWindow(exStyle, className, text, style, view.Left(), view.Top(), view.Width(),
-                                 view.Height(), parent, id, systemClass ? nullptr : this);
+  const RECT place = WindowPlace();
+  HWND window = CreateTextWindow(exStyle, className, text, style, place.left, place.top, place.right - place.left,
+                                 place.bottom - place.top, parent, id, systemClass ? nullptr : this);
   if (window == nullptr) return false;
   if (systemClass) {
     Attach(window);
@@ -149,30 +159,52 @@ HFONT Control::Font() const noexcept {
 }
 
 void Control::BuildFont(std::span<const std::uint8_t> block) noexcept {
+  const int dpi = Dpi();
   const pages::FontDescription stored = pages::DecodeFont(block);
-  if (stored.isDefault) {
-    m_font.Reset();
-    return;
-  }
-  const pages::FontDescription font = stored.ForCreation();
   LOGFONTW record{};
-  record.lfHeight = font.height;
-  record.lfWidth = font.width;
-  record.lfEscapement = font.escapement;
-  record.lfOrientation = font.orientation;
-  record.lfWeight = font.weight;
-  record.lfItalic = font.italic;
-  record.lfUnderline = font.underline;
-  record.lfStrikeOut = font.strikeOut;
-  record.lfCharSet = font.charSet;
-  record.lfOutPrecision = font.outPrecision;
-  record.lfClipPrecision = font.clipPrecision;
-  record.lfQuality = font.quality;
-  record.lfPitchAndFamily = font.pitchAndFamily;
-  std::string_view face(font.faceName.data(), font.faceName.size());
-  face = face.substr(0, face.find('\0'));
-  WideIntoBuffer(face, record.lfFaceName);
+  if (stored.isDefault) {
+    // The stock font is made for the system DPI: kept there, described anew at any other.
+    const int systemDpi = SystemDpi();
+    m_font.Reset();
+    if (dpi == systemDpi) return;
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof record, &record);
+    record.lfHeight = ScaleInt(record.lfHeight, dpi, systemDpi);
+    record.lfWidth = ScaleInt(record.lfWidth, dpi, systemDpi);
+  } else {
+    const pages::FontDescription font = stored.ForCreation();
+    record.lfHeight = ScaleToDpi(font.height, dpi);
+    record.lfWidth = ScaleToDpi(font.width, dpi);
+    record.lfEscapement = font.escapement;
+    record.lfOrientation = font.orientation;
+    record.lfWeight = font.weight;
+    record.lfItalic = font.italic;
+    record.lfUnderline = font.underline;
+    record.lfStrikeOut = font.strikeOut;
+    record.lfCharSet = font.charSet;
+    record.lfOutPrecision = font.outPrecision;
+    record.lfClipPrecision = font.clipPrecision;
+    record.lfQuality = font.quality;
+    record.lfPitchAndFamily = font.pitchAndFamily;
+    std::string_view face(font.faceName.data(), font.faceName.size());
+    face = face.substr(0, face.find('\0'));
+    WideIntoBuffer(face, record.lfFaceName);
+  }
   m_font.Reset(CreateFontIndirectW(&record));
+}
+
+void Control::ApplyDpi() noexcept {
+  if (m_window == nullptr) return;
+  const RECT place = WindowPlace();
+  SetWindowPos(m_window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  std::span<const std::uint8_t> font;
+  for (const PropertyDef& property : m_kind->properties) {
+    if (property.type == ptype::kFont && property.field >= 0) font = ByteSpan(property.field);
+  }
+  BuildFont(font);
+  SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  // An up-down control follows its buddy's new place.
+  if (m_companion != nullptr) SendMessageW(m_companion, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_window), 0);
 }
 
 HBRUSH Control::MakeBrush(COLORREF colour) noexcept {

@@ -40,6 +40,8 @@ class Control {
   std::uint32_t Id() const noexcept { return m_unit->Id(); }
   const KindDescriptor& Kind() const noexcept { return *m_kind; }
   HWND Window() const noexcept { return m_window; }
+  // The DPI its page is laid out at.
+  int Dpi() const noexcept;
 
   // Copies the stored block's values; false when the block cannot be read (a version above the
   // kind's highest, a field cut short): the control is then not created.
@@ -64,6 +66,8 @@ class Control {
 
   // The window the control lies in: its container's, or the page's.
   HWND ParentWindow() const noexcept;
+  // The window rectangle of the unit's stored place at the page's DPI, in the parent's client area.
+  RECT WindowPlace() const noexcept;
   // WS_CHILD and WS_CLIPSIBLINGS, with WS_VISIBLE, WS_DISABLED and WS_TABSTOP from the flags.
   DWORD ChildStyle() const noexcept;
   // Creates the control window at the unit's place and size in the parent and attaches to it; a
@@ -71,9 +75,11 @@ class Control {
   bool CreateControlWindow(const char* className, const char* text, DWORD style, DWORD exStyle,
                            bool systemClass) noexcept;
 
-  // The control's font (or the default GUI font), rebuilt from a font field.
+  // The control's font (or the default GUI font), rebuilt from a font field at the page's DPI.
   HFONT Font() const noexcept;
   void BuildFont(std::span<const std::uint8_t> block) noexcept;
+  // After the page's DPI changed: the window placed and its font made again at the new DPI.
+  void ApplyDpi() noexcept;
   // A solid brush the control owns (its background), replaced on each call.
   HBRUSH MakeBrush(COLORREF colour) noexcept;
   HBRUSH Brush() const noexcept { return m_brush.Get(); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "display_scale.h"
 #include "event_dispatch.h"
 #include "page_runtime.h"
 #include "runtime/private_messages.h"
@@ -131,6 +132,7 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
   int left = view.Left();
   int top = view.Top();
   m_startPosition = values.Int(WindowField::StartPosition);
+  const bool centred = owner == nullptr && m_startPosition == 1;
   if (owner == nullptr) {
     switch (m_startPosition) {
       case 1:  // centred on the screen as it is now
@@ -170,23 +172,49 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
                                  nullptr, this);
   if (window == nullptr) return false;
 
+  // The page is laid out at the DPI of the monitor it was made on (the primary one, where it is
+  // centred): its outer size scaled, and centred again at that size.
+  m_dpi = WindowDpi(window);
+  const int scaledWidth = ScaleToDpi(width, m_dpi), scaledHeight = ScaleToDpi(height, m_dpi);
+  const int scaledLeft = centred ? (GetSystemMetrics(SM_CXSCREEN) - scaledWidth) / 2 : ScaleToDpi(left, m_dpi);
+  const int scaledTop = centred ? (GetSystemMetrics(SM_CYSCREEN) - scaledHeight) / 2 : ScaleToDpi(top, m_dpi);
+  const bool moved = scaledLeft != left || scaledTop != top;
   RECT outer;
   GetWindowRect(window, &outer);
-  if (outer.right - outer.left != width || outer.bottom - outer.top != height) {
-    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (moved || outer.right - outer.left != scaledWidth || outer.bottom - outer.top != scaledHeight) {
+    SetWindowPos(window, nullptr, scaledLeft, scaledTop, scaledWidth, scaledHeight,
+                 (moved ? 0 : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-  const auto icon = values.ByteSpan(WindowField::Icon);
-  m_bigIcon = IconFromFile(icon, GetSystemMetrics(SM_CXICON));
-  m_smallIcon = IconFromFile(icon, GetSystemMetrics(SM_CXSMICON));
-  HICON fallback = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // the application icon
-  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon ? m_bigIcon.Get() : fallback));
-  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon ? m_smallIcon.Get() : fallback));
+  SetIcons();
   if (m_topmost) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (!values.Bool(WindowField::Movable)) {
     if (HMENU menu = GetSystemMenu(window, FALSE)) DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
   }
   return true;
+}
+
+void PageWindow::SetIcons() noexcept {
+  // The icon file's nearest image at the sizes the system asks for at the page's DPI.
+  const auto file = m_windowUnit->ByteSpan(WindowField::Icon);
+  const int systemDpi = SystemDpi();
+  UniqueIcon big = IconFromFile(file, ScaleInt(GetSystemMetrics(SM_CXICON), m_dpi, systemDpi));
+  UniqueIcon small = IconFromFile(file, ScaleInt(GetSystemMetrics(SM_CXSMICON), m_dpi, systemDpi));
+  HICON fallback = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // the application icon
+  SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big ? big.Get() : fallback));
+  SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small.Get() : fallback));
+  m_bigIcon = std::move(big);
+  m_smallIcon = std::move(small);
+}
+
+void PageWindow::OnDpiChanged(int dpi, const RECT& suggested) noexcept {
+  m_dpi = dpi;
+  SetWindowPos(m_window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetIcons();
+  // Windows, texts, selections and values all stay: only places, fonts and painting change.
+  for (auto& control : m_controls) control->ApplyDpi();
+  RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void PageWindow::ShowFirstTime() noexcept {
@@ -308,6 +336,9 @@ LRESULT PageWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept 
       break;
     case WM_CLOSE:
       OnTitleBarClose();
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case kClosePageMessage:
       if (m_closePending) FinishClose();

@@ -33,6 +33,9 @@ class PageWindow {
   std::uint32_t WindowUnitId() const noexcept { return m_page->Units().front().Id(); }
   HWND Window() const noexcept { return m_window; }
   bool Alive() const noexcept { return m_window != nullptr; }
+  // The DPI the page is laid out at: its monitor's when it was created, then each new one the
+  // system announces (WM_DPICHANGED).
+  int Dpi() const noexcept { return m_dpi; }
 
   // Creates the page window (owned by `owner` when not null) and every control, from the last
   // stored to the first, then orders them front to back in stored order. False when any window
@@ -94,6 +97,9 @@ class PageWindow {
   void OnTitleBarClose() noexcept;
   void OnDestroy() noexcept;
   void OnFinalMessage() noexcept;
+  void SetIcons() noexcept;
+  // Lays the page out again at `dpi` inside the outer rectangle the system suggests.
+  void OnDpiChanged(int dpi, const RECT& suggested) noexcept;
 
   pages::PageDescription* m_page;
   pages::SavedUnits m_saved;
@@ -106,6 +112,7 @@ class PageWindow {
   bool m_modal = false;
   bool m_topmost = false;
   int m_startPosition = 1;
+  int m_dpi = 96;
   std::vector<std::pair<HWND, bool>> m_disabledByModal;
   UniqueIcon m_bigIcon;
   UniqueIcon m_smallIcon;

@@ -1,21 +1,36 @@
 #include "painted_border.h"
 
-namespace vl {
+#include "display_scale.h"
 
-void PaintBorder(HDC dc, RECT& area, int border) noexcept {
-  switch (border) {
-    case 1: DrawEdge(dc, &area, EDGE_SUNKEN, BF_RECT | BF_ADJUST); break;
-    case 2: DrawEdge(dc, &area, EDGE_RAISED, BF_RECT | BF_ADJUST); break;
-    case 3: DrawEdge(dc, &area, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST); break;
-    case 4:
-      DrawEdge(dc, &area, EDGE_RAISED, BF_RECT | BF_ADJUST);
-      DrawEdge(dc, &area, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-      break;
-    case 5:
-      FrameRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-      InflateRect(&area, -1, -1);
-      break;
-    default: break;
+namespace vl {
+namespace {
+
+// The rings of each border, from the outside in (0 ends a list): edges of the system's colours,
+// and the black line.
+constexpr UINT kBlackRing = 0x100;
+constexpr UINT kRings[][5] = {
+    {},
+    {BDR_SUNKENOUTER, BDR_SUNKENINNER},
+    {BDR_RAISEDOUTER, BDR_RAISEDINNER},
+    {BDR_SUNKENOUTER},
+    {BDR_RAISEDOUTER, BDR_RAISEDINNER, BDR_SUNKENOUTER, BDR_SUNKENINNER},
+    {kBlackRing},
+};
+
+}  // namespace
+
+void PaintBorder(HDC dc, RECT& area, int border, int dpi) noexcept {
+  if (border < 1 || border > 5) return;
+  const int width = ScaleToDpi(1, dpi);
+  for (const UINT ring : kRings[border]) {
+    for (int i = 0; ring != 0 && i < width; ++i) {
+      if (ring == kBlackRing) {
+        FrameRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        InflateRect(&area, -1, -1);
+      } else {
+        DrawEdge(dc, &area, ring, BF_RECT | BF_ADJUST);
+      }
+    }
   }
 }
 

@@ -6,7 +6,8 @@
 
 namespace vl {
 
-// Draws the border along the edge of `area` and shrinks `area` to what lies inside it.
-void PaintBorder(HDC dc, RECT& area, int border) noexcept;
+// Draws the border along the edge of `area` and shrinks `area` to what lies inside it. Each of
+// the border's one-pixel rings at 96 DPI is as many pixels wide as one pixel scales to at `dpi`.
+void PaintBorder(HDC dc, RECT& area, int border, int dpi) noexcept;
 
 }  // namespace vl

@@ -26,6 +26,17 @@ UniqueBitmap BitmapFromPixels(const DecodedImage& image) noexcept {
   return bitmap;
 }
 
+// Stretches with the system's averaging mode rather than dropping rows and columns.
+void SmoothStretch(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                   int sourceWidth, int sourceHeight) noexcept {
+  const int oldMode = SetStretchBltMode(target, HALFTONE);
+  POINT oldOrigin{};
+  SetBrushOrgEx(target, 0, 0, &oldOrigin);
+  StretchBlt(target, x, y, width, height, source, sourceX, sourceY, sourceWidth, sourceHeight, SRCCOPY);
+  SetBrushOrgEx(target, oldOrigin.x, oldOrigin.y, nullptr);
+  SetStretchBltMode(target, oldMode);
+}
+
 }  // namespace
 
 Picture Picture::FromFile(std::span<const std::uint8_t> bytes) noexcept {
@@ -53,7 +64,7 @@ Picture Picture::FromFile(std::span<const std::uint8_t> bytes) noexcept {
 void Picture::Draw(HDC dc, int x, int y, int width, int height) const noexcept {
   if (width <= 0 || height <= 0) return;
   if (m_icon) {
-    DrawIconEx(dc, x, y, m_icon.Get(), width, height, 0, nullptr, DI_NORMAL);
+    DrawIcon(dc, x, y, width, height);
     return;
   }
   if (!m_bitmap) return;
@@ -64,12 +75,21 @@ void Picture::Draw(HDC dc, int x, int y, int width, int height) const noexcept {
     BitBlt(dc, x, y, width, height, source.Get(), 0, 0, SRCCOPY);
     return;
   }
-  const int oldMode = SetStretchBltMode(dc, HALFTONE);
-  POINT oldOrigin{};
-  SetBrushOrgEx(dc, 0, 0, &oldOrigin);
-  StretchBlt(dc, x, y, width, height, source.Get(), 0, 0, m_width, m_height, SRCCOPY);
-  SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
-  SetStretchBltMode(dc, oldMode);
+  SmoothStretch(dc, x, y, width, height, source.Get(), 0, 0, m_width, m_height);
+}
+
+void Picture::DrawIcon(HDC dc, int x, int y, int width, int height) const noexcept {
+  if (width == m_width && height == m_height) {
+    DrawIconEx(dc, x, y, m_icon.Get(), width, height, 0, nullptr, DI_NORMAL);
+    return;
+  }
+  // Stretched smoothly: drawn at its own size over what lies beneath it (brought to that size),
+  // and the whole stretched back.
+  Canvas own(dc, m_width, m_height);
+  if (!own.Valid()) return;
+  SmoothStretch(own.Dc(), 0, 0, m_width, m_height, dc, x, y, width, height);
+  DrawIconEx(own.Dc(), 0, 0, m_icon.Get(), m_width, m_height, 0, nullptr, DI_NORMAL);
+  SmoothStretch(dc, x, y, width, height, own.Dc(), 0, 0, m_width, m_height);
 }
 
 UniqueIcon IconFromFile(std::span<const std::uint8_t> bytes, int size) noexcept {

@@ -23,11 +23,13 @@ class Picture {
   HICON Icon() const noexcept { return m_icon.Get(); }
   HBITMAP Bitmap() const noexcept { return m_bitmap.Get(); }
 
-  // Draws the picture into the rectangle x, y, width, height (stretched when the size differs
-  // from its own). Nothing for an empty picture.
+  // Draws the picture into the rectangle x, y, width, height (stretched smoothly when the size
+  // differs from its own). Nothing for an empty picture.
   void Draw(HDC dc, int x, int y, int width, int height) const noexcept;
 
  private:
+  void DrawIcon(HDC dc, int x, int y, int width, int height) const noexcept;
+
   UniqueBitmap m_bitmap;
   UniqueIcon m_icon;
   int m_width = 0;

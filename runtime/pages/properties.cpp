@@ -8,6 +8,7 @@
 #include <string>
 
 #include "control.h"
+#include "display_scale.h"
 #include "page_window.h"
 #include "base/character_walk.h"
 #include "pages/property_block.h"
@@ -76,25 +77,33 @@ void WriteCommon(const Target& target, int number, std::uint32_t lo) noexcept {
   const auto value = static_cast<std::int32_t>(lo);
   switch (number) {
     case kPropLeft:
-    case kPropTop: {
-      const std::int32_t clamped = std::clamp(value, -kMaxCoordinate, kMaxCoordinate);
-      number == kPropLeft ? view.SetLeft(clamped) : view.SetTop(clamped);
-      if (target.window != nullptr) {
-        const RECT place = PlaceOf(target.window);
-        Place(target, number == kPropLeft ? clamped : place.left, number == kPropTop ? clamped : place.top, 0, 0,
-              SWP_NOSIZE);
-      }
-      break;
-    }
+    case kPropTop:
     case kPropWidth:
     case kPropHeight: {
-      const std::int32_t clamped = std::clamp(value, 0, kMaxCoordinate);
-      number == kPropWidth ? view.SetWidth(clamped) : view.SetHeight(clamped);
-      if (target.window != nullptr) {
-        const RECT place = PlaceOf(target.window);
-        Place(target, 0, 0, number == kPropWidth ? clamped : place.right - place.left,
-              number == kPropHeight ? clamped : place.bottom - place.top, SWP_NOMOVE);
+      const std::int32_t clamped = number <= kPropTop ? std::clamp(value, -kMaxCoordinate, kMaxCoordinate)
+                                                      : std::clamp(value, 0, kMaxCoordinate);
+      switch (number) {
+        case kPropLeft: view.SetLeft(clamped); break;
+        case kPropTop: view.SetTop(clamped); break;
+        case kPropWidth: view.SetWidth(clamped); break;
+        default: view.SetHeight(clamped); break;
       }
+      if (target.window == nullptr) break;
+      if (!target.isPage) {
+        // A control's window follows its stored place, scaled edge by edge (so a move may change
+        // its size in pixels by one).
+        const RECT place = target.control->WindowPlace();
+        Place(target, place.left, place.top, place.right - place.left, place.bottom - place.top, 0);
+        break;
+      }
+      // A page keeps the rest of where it is (it was centred, or the user moved it).
+      const int dpi = target.loaded->Dpi();
+      const RECT place = PlaceOf(target.window);
+      const int scaled = ScaleToDpi(clamped, dpi);
+      Place(target, number == kPropLeft ? scaled : place.left, number == kPropTop ? scaled : place.top,
+            number == kPropWidth ? scaled : place.right - place.left,
+            number == kPropHeight ? scaled : place.bottom - place.top,
+            number <= kPropTop ? SWP_NOSIZE : SWP_NOMOVE);
       break;
     }
     case kPropTag:
@@ -134,13 +143,18 @@ void WriteCommon(const Target& target, int number, std::uint32_t lo) noexcept {
 std::uint64_t ReadCommon(const Target& target, int number) noexcept {
   const pages::UnitView view = target.unit->View();
   const bool live = target.window != nullptr;
-  const RECT place = live ? PlaceOf(target.window) : RECT{};
+  // A control's place is what was stored or written (its window is derived from it). A page's
+  // is where its window is, in 96-DPI units: it was centred, or the user moved it.
+  const bool fromWindow = live && target.isPage;
+  const RECT place = fromWindow ? PlaceOf(target.window) : RECT{};
+  const int dpi = fromWindow ? target.loaded->Dpi() : kStoredDpi;
   auto word = [](std::int32_t v) { return static_cast<std::uint64_t>(static_cast<std::uint32_t>(v)); };
+  auto stored = [dpi](int pixels) { return ScaleInt(pixels, kStoredDpi, dpi); };
   switch (number) {
-    case kPropLeft: return word(live ? place.left : view.Left());
-    case kPropTop: return word(live ? place.top : view.Top());
-    case kPropWidth: return word(live ? place.right - place.left : view.Width());
-    case kPropHeight: return word(live ? place.bottom - place.top : view.Height());
+    case kPropLeft: return word(fromWindow ? stored(place.left) : view.Left());
+    case kPropTop: return word(fromWindow ? stored(place.top) : view.Top());
+    case kPropWidth: return word(fromWindow ? stored(place.right - place.left) : view.Width());
+    case kPropHeight: return word(fromWindow ? stored(place.bottom - place.top) : view.Height());
     case kPropTag: {
       const auto tag = view.Tag();
       return reinterpret_cast<std::uintptr_t>(CopyTextBytes(reinterpret_cast<const char*>(tag.data()), tag.size()));

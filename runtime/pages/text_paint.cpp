@@ -1,5 +1,6 @@
 #include "text_paint.h"
 
+#include "display_scale.h"
 #include "gdi_scope.h"
 #include "runtime/text_boundary.h"
 
@@ -38,19 +39,22 @@ void DrawLabelText(HDC dc, const RECT& area, const std::string& bytes, const Tex
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColour = GetTextColor(dc);
   const UINT format = TextFormat(look);
+  const int one = ScaleToDpi(1, look.dpi);
   switch (look.effect) {
     case 1:  // etched: a white copy below and to the right, under the text
-      DrawAt(dc, area, 1, 1, text, format, kWhite);
+      DrawAt(dc, area, one, one, text, format, kWhite);
       DrawAt(dc, area, 0, 0, text, format, look.colour);
       break;
     case 2:  // sunken: a white copy in place, the text below and to the right
       DrawAt(dc, area, 0, 0, text, format, kWhite);
-      DrawAt(dc, area, 1, 1, text, format, look.colour);
+      DrawAt(dc, area, one, one, text, format, look.colour);
       break;
-    case 3:  // shadow: a black copy two pixels off, under the text
-      DrawAt(dc, area, 2, 2, text, format, kBlack);
+    case 3: {  // shadow: a black copy two pixels off, under the text
+      const int two = ScaleToDpi(2, look.dpi);
+      DrawAt(dc, area, two, two, text, format, kBlack);
       DrawAt(dc, area, 0, 0, text, format, look.colour);
       break;
+    }
     default:
       DrawAt(dc, area, 0, 0, text, format, look.colour);
       break;

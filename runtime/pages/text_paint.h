@@ -14,6 +14,7 @@ struct TextLook {
   int vertical = 1;    // 0 top, 1 centred, 2 bottom; not used with word wrap
   bool wordWrap = false;
   int effect = 0;      // 0 none, 1 etched, 2 sunken, 3 shadow
+  int dpi = 96;        // the effects' offsets are pixels at 96 DPI
 };
 
 // Draws `text` (GB18030 bytes, drawn as UTF-16) inside `area`.

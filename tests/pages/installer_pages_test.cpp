@@ -1,15 +1,20 @@
 // The installer's four pages on screen, built from the stored page descriptions by the page
-// runtime: their place, look and pixels, the navigation between the first three, and a screenshot
-// of each in build/screens/.
+// runtime: their place, look and pixels at the display's DPI (the prefix's LogPixels), a change
+// of DPI while a page is shown, the navigation between the first three, and a screenshot of each
+// in build/screens/.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 
+#include "pages/property_block.h"
 #include "provisional_handlers.h"
 #include "runtime/frame.h"
 #include "runtime/pages/gradient.h"
 #include "runtime/pages/page_runtime.h"
+#include "runtime/pages/page_window.h"
 #include "runtime/pages/properties.h"
 #include "runtime/runtime_object.h"
 #include "tests/support/ui_automation.h"
@@ -30,6 +35,49 @@ constexpr PageInfo kProgress{0x5201008D, 0x0601008E, "page-4-progress"};
 constexpr PageInfo kPages[] = {kWelcome, kAgreement, kLocation, kProgress};
 
 const wchar_t kCaption[] = L"Vorlane V2.6 绿色中文版";
+
+// The display's DPI, and a stored length or edge at a DPI (the system's rounding).
+int g_dpi = 96;
+int Scaled(int value, int dpi = g_dpi) { return MulDiv(value, dpi, 96); }
+
+vl::PageWindow& LoadedPage(const PageInfo& page) {
+  return *vl::PageWindow::Loaded(*vl::TheRuntime().Pages().Find(page.pageId));
+}
+
+RECT PlaceInParent(HWND window) {
+  RECT place;
+  GetWindowRect(window, &place);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+// Every control of a loaded page lies where its stored place puts it at `dpi`, each edge scaled
+// on its own, and draws with its stored font at `dpi` (the stock font, described at `dpi`, when
+// it stores none).
+void ExpectLaidOutAt(const PageInfo& page, int dpi) {
+  HDC screen = GetDC(nullptr);
+  const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  LOGFONTW stock{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
+  for (auto& control : LoadedPage(page).Controls()) {
+    if (control->Window() == nullptr) continue;
+    SCOPED_TRACE(testing::Message() << std::hex << control->Id());
+    const vl::pages::UnitView view = control->View();
+    const RECT place = PlaceInParent(control->Window());
+    EXPECT_EQ(place.left, Scaled(view.Left(), dpi));
+    EXPECT_EQ(place.top, Scaled(view.Top(), dpi));
+    EXPECT_EQ(place.right, Scaled(view.Left() + view.Width(), dpi));
+    EXPECT_EQ(place.bottom, Scaled(view.Top() + view.Height(), dpi));
+    for (const vl::PropertyDef& property : control->Kind().properties) {
+      if (property.type != vl::ptype::kFont) continue;
+      const vl::pages::FontDescription stored = vl::pages::DecodeFont(control->ByteSpan(property.field));
+      LOGFONTW font{};
+      GetObjectW(control->Font(), sizeof font, &font);
+      EXPECT_EQ(font.lfHeight, stored.isDefault ? MulDiv(stock.lfHeight, dpi, systemDpi) : Scaled(stored.height, dpi));
+    }
+  }
+}
 
 bool Load(const PageInfo& page) {
   const vl::ResultRecord r = vl::CallCommand(vl::LoadPageCommand, vl::ArgList{vl::PageRefArg(page.pageId, page.windowUnitId)});
@@ -68,7 +116,9 @@ PageImage Capture(HWND window) {
 }
 
 std::wstring ScreenPath(const char* name) {
-  std::string path = std::string("Z:") + VL_SCREENS_DIR + "/" + name + ".bmp";
+  std::string path = std::string("Z:") + VL_SCREENS_DIR + "/" + name;
+  if (g_dpi != 96) path += "-" + std::to_string(g_dpi);
+  path += ".bmp";
   for (char& c : path) {
     if (c == '/') c = '\\';
   }
@@ -78,6 +128,9 @@ std::wstring ScreenPath(const char* name) {
 class InstallerPages : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    HDC screen = GetDC(nullptr);
+    g_dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
     vl::CallService(vl::kServiceStartRuntime);
     CreateDirectoryA((std::string("Z:") + VL_SCREENS_DIR).c_str(), nullptr);
   }
@@ -90,7 +143,7 @@ class InstallerPages : public ::testing::Test {
   static HWND OnlyPage() { return vl::test::FindTopLevelWindow({L"WTWindow", kCaption, GetCurrentProcessId(), true}); }
 };
 
-TEST_F(InstallerPages, EachPageComesUpCentredWithItsCaptionIconAndSize) {
+TEST_F(InstallerPages, EachPageComesUpCentredAtTheDisplaysScaleWithItsCaptionIconAndFonts) {
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
   for (const PageInfo& page : kPages) {
     SCOPED_TRACE(page.screenName);
@@ -99,10 +152,18 @@ TEST_F(InstallerPages, EachPageComesUpCentredWithItsCaptionIconAndSize) {
     ASSERT_NE(window, nullptr);
     RECT outer;
     GetWindowRect(window, &outer);
-    EXPECT_EQ(outer.left, (screenWidth - 480) / 2);
-    EXPECT_EQ(outer.top, (screenHeight - 358) / 2);
-    EXPECT_EQ(outer.right - outer.left, 480);
-    EXPECT_EQ(outer.bottom - outer.top, 358);
+    EXPECT_EQ(outer.right - outer.left, Scaled(480));
+    EXPECT_EQ(outer.bottom - outer.top, Scaled(358));
+    EXPECT_EQ(outer.left, (screenWidth - Scaled(480)) / 2);
+    EXPECT_EQ(outer.top, (screenHeight - Scaled(358)) / 2);
+    ExpectLaidOutAt(page, g_dpi);
+    if (page.pageId == kWelcome.pageId) {
+      LOGFONTW font{};
+      GetObjectW(LoadedPage(page).FindControl(0x160100B2)->Font(), sizeof font, &font);
+      EXPECT_EQ(font.lfHeight, Scaled(-16));  // 黑体 16
+    }
+    // Handlers read the stored units, whatever the display.
+    EXPECT_EQ(vl::ReadProperty(page.pageId, page.windowUnitId, 2, -1), 480u);
     EXPECT_EQ(vl::test::WindowCaption(window), kCaption);
     EXPECT_NE(SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_NE(SendMessageA(window, WM_GETICON, ICON_SMALL, 0), 0);
@@ -116,21 +177,23 @@ TEST_F(InstallerPages, EachPageComesUpCentredWithItsCaptionIconAndSize) {
   }
 }
 
-// The background label paints the gradient formula's colours: grey at the top edge, towards white
-// at the bottom edge, checked on a column nothing else covers.
+// The background label paints the gradient formula over its scaled height: grey at the top edge,
+// towards white at the bottom edge, checked on a column nothing else covers.
 TEST_F(InstallerPages, TheBackgroundLabelIsTheGradientFormula) {
   ASSERT_TRUE(Load(kLocation));
   HWND page = OnlyPage();
   const PageImage image = Capture(page);
   RECT client;
   GetClientRect(page, &client);
-  ASSERT_GT(client.bottom, 250);
+  ASSERT_GT(client.bottom, Scaled(250));
   const std::uint32_t colours[] = {0x808080, 0xFFFFFF};
-  for (int y : {0, 1, 50, 100, 167, 200, 250, static_cast<int>(client.bottom) - 1}) {
-    const std::uint32_t expected = vl::GradientColourAt(colours, 334, y);
-    EXPECT_EQ(image.At(470, y), expected) << "row " << y;
+  // The label ends at the client area's bottom, or above it where the frame scales to less.
+  const int last = std::min<int>(client.bottom, Scaled(334)) - 1;
+  for (int y : {0, 1, Scaled(50), Scaled(100), Scaled(167), Scaled(200), Scaled(250), last}) {
+    const std::uint32_t expected = vl::GradientColourAt(colours, Scaled(334), y);
+    EXPECT_EQ(image.At(Scaled(470), y), expected) << "row " << y;
   }
-  EXPECT_EQ(image.At(470, 0), 0x808080u);
+  EXPECT_EQ(image.At(Scaled(470), 0), 0x808080u);
 }
 
 TEST_F(InstallerPages, TheProgressBarRunsThroughItsThreeColoursFromTheBottomUp) {
@@ -139,42 +202,109 @@ TEST_F(InstallerPages, TheProgressBarRunsThroughItsThreeColoursFromTheBottomUp) 
   EXPECT_EQ(g_provisionalCalls.runInstallation, before + 1);
   const PageImage image = Capture(OnlyPage());
   const std::uint32_t colours[] = {0xECECEC, 0xFF0000, 0xECECEC};
-  for (int p = 0; p < 15; ++p) {
-    const int y = 105 + 14 - p;
-    EXPECT_EQ(image.At(25, y), vl::GradientColourAt(colours, 15, p)) << "distance " << p;
+  // The bar: 23, 105, 5 x 15, each edge scaled.
+  const int x = (Scaled(23) + Scaled(28)) / 2, bottom = Scaled(120) - 1, height = Scaled(120) - Scaled(105);
+  for (int p = 0; p < height; ++p) {
+    EXPECT_EQ(image.At(x, bottom - p), vl::GradientColourAt(colours, height, p)) << "distance " << p;
   }
-  EXPECT_EQ(image.At(25, 105 + 14), 0xECECECu);  // bottom edge: the first colour
-  EXPECT_EQ(image.At(25, 105 + 14 - 7), 0xFF0000u);  // one segment up: blue
+  EXPECT_EQ(image.At(x, bottom), 0xECECECu);  // bottom edge: the first colour
+  EXPECT_EQ(image.At(x, bottom - height / 2), 0xFF0000u);  // one segment up: blue
 }
 
-// The small icon lies in the banner picture: at 31, 175 of the banner, 32, 200 of the page.
-TEST_F(InstallerPages, TheSmallIconIsDrawnInsideTheBanner) {
+// The banner covers its scaled place, and the small icon lies in it: at 31, 175 of the banner,
+// 32, 200 of the page, drawn at its scaled size (smoothed, so its rim only nearly keeps its
+// colour off 96 DPI).
+TEST_F(InstallerPages, TheBannerCoversItsPlaceAndTheSmallIconLiesInIt) {
   ASSERT_TRUE(Load(kWelcome));
-  const PageImage image = Capture(OnlyPage());
-  const COLORREF rim = RGB(200, 30, 40);  // the icon's one-pixel rim
-  EXPECT_EQ(image.At(32, 200), rim);
-  EXPECT_EQ(image.At(47, 200), rim);
-  EXPECT_EQ(image.At(32, 215), rim);
-  EXPECT_EQ(image.At(47, 215), rim);
-  EXPECT_NE(image.At(31, 200), rim);
-  EXPECT_NE(image.At(32, 216), rim);
-  EXPECT_NE(image.At(31, 175), rim);  // not at the icon's place relative to the page
+  HWND page = OnlyPage();
+  const PageImage image = Capture(page);
+  const std::uint32_t background[] = {0x808080, 0xFFFFFF};
+  auto backgroundAt = [&](int y) { return vl::GradientColourAt(background, Scaled(334), y); };
+  const RECT banner = {Scaled(1), Scaled(25), Scaled(160), Scaled(311)};
+  for (POINT corner : {POINT{banner.left, banner.top}, POINT{banner.right - 1, banner.top},
+                       POINT{banner.left, banner.bottom - 1}, POINT{banner.right - 1, banner.bottom - 1}}) {
+    EXPECT_NE(image.At(corner.x, corner.y), backgroundAt(corner.y)) << corner.x << ", " << corner.y;
+  }
+  EXPECT_EQ(image.At(banner.right, Scaled(168)), backgroundAt(Scaled(168)));
+  EXPECT_EQ(image.At(Scaled(80), banner.bottom), backgroundAt(banner.bottom));
+
+  RECT icon;
+  GetWindowRect(LoadedPage(kWelcome).FindControl(0x160100FC)->Window(), &icon);
+  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&icon), 2);
+  EXPECT_EQ(icon.left, Scaled(1) + Scaled(31));
+  EXPECT_EQ(icon.top, Scaled(25) + Scaled(175));
+  const int tolerance = g_dpi == 96 ? 0 : 60;
+  auto rimLike = [&](int x, int y) {
+    const COLORREF c = image.At(x, y);
+    return std::abs(GetRValue(c) - 200) <= tolerance && std::abs(GetGValue(c) - 30) <= tolerance &&
+           std::abs(GetBValue(c) - 40) <= tolerance;
+  };
+  EXPECT_TRUE(rimLike(icon.left, icon.top));
+  EXPECT_TRUE(rimLike(icon.right - 1, icon.top));
+  EXPECT_TRUE(rimLike(icon.left, icon.bottom - 1));
+  EXPECT_TRUE(rimLike(icon.right - 1, icon.bottom - 1));
+  EXPECT_FALSE(rimLike(icon.left - 1, icon.top));
+  EXPECT_FALSE(rimLike(icon.left, icon.bottom));
+  EXPECT_FALSE(rimLike(Scaled(31), Scaled(175)));  // not at the icon's place relative to the page
 }
 
-// A hyphen line is etched: under and right of each black pixel's lowest row lies a white one.
+// A hyphen line is etched: under and right of each black pixel's lowest row, by one pixel scaled,
+// lies the white copy (lighter than the page behind it: the font may be smoothed).
 TEST_F(InstallerPages, HyphenLinesAreEtched) {
   ASSERT_TRUE(Load(kAgreement));
   const PageImage image = Capture(OnlyPage());
-  int etched = 0, black = 0;
-  for (int y = 264; y < 288; ++y) {
-    for (int x = 10; x < 466; ++x) {
-      if (image.At(x, y) != RGB(0, 0, 0)) continue;
-      ++black;
-      if (image.At(x, y + 1) != RGB(0, 0, 0) && image.At(x + 1, y + 1) == RGB(255, 255, 255)) ++etched;
+  const int offset = Scaled(1);
+  const std::uint32_t background[] = {0x808080, 0xFFFFFF};
+  int lowest = 0, etched = 0;  // black pixels with no black below them; those with the white copy
+  for (int y = Scaled(264); y < Scaled(288); ++y) {
+    for (int x = Scaled(10); x < Scaled(466); ++x) {
+      if (image.At(x, y) != RGB(0, 0, 0) || image.At(x, y + 1) == RGB(0, 0, 0)) continue;
+      ++lowest;
+      const int behind = GetRValue(vl::GradientColourAt(background, Scaled(334), y + offset));
+      if (GetRValue(image.At(x + offset, y + offset)) > behind + 8) ++etched;
     }
   }
-  EXPECT_GT(black, 100);
-  EXPECT_GT(etched, 100);
+  EXPECT_GE(lowest, 70);  // at least one per hyphen
+  EXPECT_GE(etched, 70);
+}
+
+// The system announces a new DPI while the progress page is shown (the page moved to another
+// monitor): the page takes the size it is offered and lays everything out at the new DPI, and
+// what the page shows and what the handlers wrote stays.
+TEST_F(InstallerPages, ANewDpiLaysTheShownPageOutAgainAndKeepsItsState) {
+  ASSERT_TRUE(Load(kProgress));
+  HWND page = OnlyPage();
+  constexpr std::uint32_t kReport = 0x160100C1, kBar = 0x1601009A, kFinish = 0x16010090;
+  const std::string report = "\xb5\xda\xd2\xbb\xd0\xd0\r\nsecond line";  // 第一行
+  vl::WriteProperty(kProgress.pageId, kReport, 8, -1, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(report.c_str())), 0);
+  HWND reportBox = LoadedPage(kProgress).FindControl(kReport)->Window();
+  SendMessageW(reportBox, EM_SETSEL, 2, 7);
+  vl::WriteProperty(kProgress.pageId, kBar, 2, -1, 205, 0);
+  vl::WriteProperty(kProgress.pageId, kFinish, 6, -1, 1, 0);
+
+  const int dpi = g_dpi == 192 ? 144 : 192;
+  RECT outer;
+  GetWindowRect(page, &outer);
+  RECT suggested{outer.left, outer.top, outer.left + Scaled(480, dpi), outer.top + Scaled(358, dpi)};
+  SendMessageW(page, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  ASSERT_TRUE(vl::test::PumpUntilQuiet(5000));
+
+  EXPECT_EQ(LoadedPage(kProgress).Dpi(), dpi);
+  GetWindowRect(page, &outer);
+  EXPECT_TRUE(EqualRect(&outer, &suggested));
+  ExpectLaidOutAt(kProgress, dpi);
+  const RECT bar = PlaceInParent(LoadedPage(kProgress).FindControl(kBar)->Window());
+  EXPECT_EQ(bar.right, Scaled(23 + 205, dpi));
+  EXPECT_EQ(vl::ReadProperty(kProgress.pageId, kBar, 2, -1), 205u);
+  wchar_t shown[64] = {};
+  GetWindowTextW(reportBox, shown, 64);
+  EXPECT_STREQ(shown, L"第一行\r\nsecond line");
+  DWORD start = 0, end = 0;
+  SendMessageW(reportBox, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 2u);
+  EXPECT_EQ(end, 7u);
+  EXPECT_EQ(vl::ReadProperty(kProgress.pageId, kFinish, 6, -1), 1u);
+  EXPECT_FALSE(IsWindowEnabled(LoadedPage(kProgress).FindControl(kFinish)->Window()));
 }
 
 TEST_F(InstallerPages, NextAndBackMoveBetweenTheFirstThreePages) {

@@ -5,6 +5,7 @@
 
 #include "label_text.h"
 #include "pages/property_block.h"
+#include "../display_scale.h"
 #include "../gdi_scope.h"
 #include "../gradient.h"
 #include "../painted_border.h"
@@ -56,19 +57,21 @@ void PaintGradientFrame(HDC dc, RECT& area, int width, const pages::ColourList& 
   if (colours.count == 0) InflateRect(&area, -width, -width);
 }
 
-void PaintPicture(HDC dc, const RECT& area, const Picture& picture, int mode) {
+void PaintPicture(HDC dc, const RECT& area, const Picture& picture, int mode, int dpi) {
   const int width = area.right - area.left, height = area.bottom - area.top;
+  // A picture's own size is its size at 96 DPI.
+  const int ownWidth = ScaleToDpi(picture.Width(), dpi), ownHeight = ScaleToDpi(picture.Height(), dpi);
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
   if (mode == 1) {  // tiled from the top left
-    for (int y = area.top; y < area.bottom; y += picture.Height()) {
-      for (int x = area.left; x < area.right; x += picture.Width()) picture.Draw(dc, x, y, picture.Width(), picture.Height());
+    for (int y = area.top; y < area.bottom; y += ownHeight) {
+      for (int x = area.left; x < area.right; x += ownWidth) picture.Draw(dc, x, y, ownWidth, ownHeight);
     }
   } else if (mode == 2) {  // centred, scaled down to fit
-    const SIZE size = FitWithin(picture.Width(), picture.Height(), width, height);
+    const SIZE size = FitWithin(ownWidth, ownHeight, width, height);
     picture.Draw(dc, area.left + (width - size.cx) / 2, area.top + (height - size.cy) / 2, size.cx, size.cy);
   } else {
-    picture.Draw(dc, area.left, area.top, picture.Width(), picture.Height());
+    picture.Draw(dc, area.left, area.top, ownWidth, ownHeight);
   }
   RestoreDC(dc, saved);
 }
@@ -83,14 +86,18 @@ void Paint(Control& label) {
   if (!canvas.Valid()) return;
   HDC dc = canvas.Dc();
   const int border = label.Int(F::Border);
-  if (border == 6) PaintGradientFrame(dc, area, label.Int(F::BorderWidth), PresentColours(label, F::BorderColour1));
-  else PaintBorder(dc, area, border);
+  const int dpi = label.Dpi();
+  if (border == 6) {
+    PaintGradientFrame(dc, area, ScaleToDpi(label.Int(F::BorderWidth), dpi), PresentColours(label, F::BorderColour1));
+  } else {
+    PaintBorder(dc, area, border, dpi);
+  }
   UniqueBrush background(CreateSolidBrush(ResolveColour(label.Number(F::BackgroundColour))));
   FillRect(dc, &area, background.Get());
   const int gradient = label.Int(F::GradientType);
   const pages::ColourList gradientColours = PresentColours(label, F::GradientColour1);
   if (!label.CurrentPicture().Empty()) {
-    PaintPicture(dc, area, label.CurrentPicture(), label.Int(F::PictureMode));
+    PaintPicture(dc, area, label.CurrentPicture(), label.Int(F::PictureMode), dpi);
   } else {
     // The area's first pixel onward, in a canvas whose rows are the client area's width. Without
     // a gradient type and two colours nothing is drawn.

@@ -9,13 +9,13 @@ namespace vl {
 
 template <class Field>
 void DrawControlText(HDC dc, const RECT& area, const Control& label) noexcept {
-  TextLook look;
-  look.font = label.Font();
-  look.colour = ResolveColour(label.Number(Field::TextColour));
-  look.horizontal = label.Int(Field::HorizontalAlignment);
-  look.vertical = label.Int(Field::VerticalAlignment);
-  look.wordWrap = label.Bool(Field::WordWrap);
-  look.effect = label.Int(Field::Effect);
+  const TextLook look{label.Font(),
+                      ResolveColour(label.Number(Field::TextColour)),
+                      label.Int(Field::HorizontalAlignment),
+                      label.Int(Field::VerticalAlignment),
+                      label.Bool(Field::WordWrap),
+                      label.Int(Field::Effect),
+                      label.Dpi()};
   DrawLabelText(dc, area, label.Bytes(Field::Text), look);
 }
 

@@ -1,6 +1,7 @@
 // PicBox: a picture (JPEG or icon) on its background colour, drawn at its natural size at the top
 // left (mode 0), stretched to fill the box (1) or centred and scaled down to fit (2).
 #include "../control.h"
+#include "../display_scale.h"
 #include "../gdi_scope.h"
 #include "../painted_border.h"
 
@@ -28,7 +29,8 @@ void Paint(Control& box) {
   Canvas canvas(paint.Dc(), area.right, area.bottom);
   if (!canvas.Valid()) return;
   HDC dc = canvas.Dc();
-  PaintBorder(dc, area, box.Int(F::Border));
+  const int dpi = box.Dpi();
+  PaintBorder(dc, area, box.Int(F::Border), dpi);
   UniqueBrush background(CreateSolidBrush(ResolveColour(box.Number(F::BackgroundColour))));
   FillRect(dc, &area, background.Get());
   const Picture& picture = box.CurrentPicture();
@@ -40,12 +42,12 @@ void Paint(Control& box) {
       picture.Draw(dc, area.left, area.top, width, height);
       break;
     case 2: {
-      const SIZE size = FitWithin(picture.Width(), picture.Height(), width, height);
+      const SIZE size = FitWithin(ScaleToDpi(picture.Width(), dpi), ScaleToDpi(picture.Height(), dpi), width, height);
       picture.Draw(dc, area.left + (width - size.cx) / 2, area.top + (height - size.cy) / 2, size.cx, size.cy);
       break;
     }
-    default:
-      picture.Draw(dc, area.left, area.top, picture.Width(), picture.Height());
+    default:  // its own size is its size at 96 DPI
+      picture.Draw(dc, area.left, area.top, ScaleToDpi(picture.Width(), dpi), ScaleToDpi(picture.Height(), dpi));
       break;
   }
   RestoreDC(dc, saved);
