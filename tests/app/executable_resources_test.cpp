@@ -1,5 +1,6 @@
 // Both programs as Windows shows them: the version the file properties read through the version
-// functions, and the icon the shell extracts for the program.
+// functions, the icon the shell extracts for the program, and the display scaling their manifests
+// ask for.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
@@ -125,6 +126,29 @@ TEST_P(ExecutableResources, CarryTheirVersionAndTheProductsIcons) {
     if (icon != nullptr) DestroyIcon(icon);
   }
   FreeLibrary(image);
+}
+
+// Windows stretches the windows and message boxes of a program that declares no DPI awareness;
+// Wine never does, so what is checked is the declaration as the system's activation context reads
+// it from the manifest: per-monitor (V2), with the system DPI as the fallback of older systems.
+TEST_P(ExecutableResources, DeclarePerMonitorDpiAwareness) {
+  const std::wstring path = WindowsPath(GetParam().path);
+  ACTCTXW request{};
+  request.cbSize = sizeof request;
+  request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  request.lpSource = path.c_str();
+  request.lpResourceName = MAKEINTRESOURCEW(1);
+  HANDLE context = CreateActCtxW(&request);
+  ASSERT_NE(context, INVALID_HANDLE_VALUE) << GetLastError();
+  auto setting = [&](const wchar_t* ns, const wchar_t* name) {
+    wchar_t value[64] = {};
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, context, ns, name, value, 64, &written)) return std::wstring(L"<missing>");
+    return std::wstring(value);
+  };
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"), L"PerMonitorV2");
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true");
+  ReleaseActCtx(context);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,8 +2,9 @@
 // once the program has ended, writes beside the program:
 // - allocations.txt: what the allocator still holds after every page, the clean-up routine and
 //   the runtime's resources have been released (no text leaked or released twice);
-// - progress.txt: the progress display after each tick of the progress timer (bar width and
-//   whether Finish is disabled) and how many ticks came.
+// - progress.txt: the progress display after each tick of the progress timer (bar width, as the
+//   handlers read it, and whether Finish is disabled), how many ticks came, and where the bar's
+//   window ended, in pixels of the page.
 // With VL_PROBE_REFUSE set (texts separated by semicolons), it refuses every registry value and
 // shortcut whose path ends in one of them, as a registry or disk that refuses the write would.
 // It also records the access lists the program gave folders, as they were given (access.txt:
@@ -18,6 +19,7 @@
 
 #include "runtime/frame.h"
 #include "runtime/memory.h"
+#include "runtime/pages/page_window.h"
 #include "runtime/runtime_object.h"
 #include "runtime/startup.h"
 
@@ -32,6 +34,7 @@ HHOOK g_hook = nullptr;
 int g_ticks = 0;
 std::string g_progress;
 std::string g_lastState;
+std::string g_barWindow;
 
 void RecordProgress() {
   const auto width = static_cast<std::int32_t>(vl::ReadProperty(kProgressPage, kProgressBar, 2, -1));
@@ -39,6 +42,12 @@ void RecordProgress() {
   const std::string state = "width=" + std::to_string(width) + " finish=" + (disabled ? "disabled" : "enabled");
   if (state != g_lastState) g_progress += "after tick " + std::to_string(g_ticks) + ": " + state + "\r\n";
   g_lastState = state;
+  const vl::PageWindow* page = vl::PageWindow::Loaded(*vl::TheRuntime().Pages().Find(kProgressPage));
+  if (page == nullptr) return;
+  RECT bar{};
+  GetWindowRect(const_cast<vl::PageWindow*>(page)->FindControl(kProgressBar)->Window(), &bar);
+  MapWindowPoints(nullptr, page->Window(), reinterpret_cast<POINT*>(&bar), 2);
+  g_barWindow = "bar window " + std::to_string(bar.left) + ".." + std::to_string(bar.right);
 }
 
 // Sees every message the GUI thread takes from its queue, before it is dispatched: at a tick the
@@ -69,7 +78,7 @@ void Report(int exitCode) {
   std::snprintf(line, sizeof line, "exit=%d live=%ld total=%ld refused=%ld\r\n", exitCode, counts.live, counts.total,
                 counts.refusedReleases);
   Append("allocations.txt", line);
-  if (g_ticks > 0) Append("progress.txt", g_progress + "ticks=" + std::to_string(g_ticks) + "\r\n");
+  if (g_ticks > 0) Append("progress.txt", g_progress + "ticks=" + std::to_string(g_ticks) + "\r\n" + g_barWindow + "\r\n");
 }
 
 // Set up before the program's entry runs.

@@ -5,10 +5,13 @@
 // functions and compared with the Chinese texts as UTF-16.
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <cstdlib>
 #include <objbase.h>
 #include <shlobj.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -122,6 +125,18 @@ TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
 
   InstallerSession session;
   ASSERT_TRUE(session.Started());
+  // The pages come up at the display's scale (the prefix's DPI), centred.
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (const char* asked = std::getenv("WINE_ENV_DPI")) EXPECT_EQ(dpi, std::atoi(asked));
+  HWND welcome = session.WaitForPage(Page::Welcome);
+  ASSERT_NE(welcome, nullptr);
+  RECT outer;
+  GetWindowRect(welcome, &outer);
+  EXPECT_EQ(outer.right - outer.left, MulDiv(480, dpi, 96));
+  EXPECT_EQ(outer.bottom - outer.top, MulDiv(358, dpi, 96));
+  EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - MulDiv(480, dpi, 96)) / 2);
   HWND location = session.ToLocationPage();
   ASSERT_NE(location, nullptr);
   EXPECT_EQ(session.InstallFolderText(location), L"C:\\Program Files\\");
@@ -155,7 +170,8 @@ TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
                 L"create" + product + L"\\yx" + userFolder,
             }));
 
-  // The bar grew 10 pixels a tick up to 425 in 43 ticks; Finish stayed disabled until the last.
+  // The bar grew 10 pixels a tick up to 425 in 43 ticks, whatever the display's scale; Finish
+  // stayed disabled until the last. Its window ended at its stored edges, scaled.
   const auto progressLines = session.ProbeLines("progress.txt");
   std::vector<std::string> expected{"after tick 0: width=5 finish=disabled"};
   for (int tick = 1; tick <= 42; ++tick) {
@@ -165,6 +181,7 @@ TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
   }
   expected.push_back("after tick 43: width=425 finish=enabled");
   expected.push_back("ticks=43");
+  expected.push_back("bar window " + std::to_string(MulDiv(21, dpi, 96)) + ".." + std::to_string(MulDiv(446, dpi, 96)));
   EXPECT_EQ(progressLines, expected);
 }
 
