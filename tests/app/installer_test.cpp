@@ -11,7 +11,6 @@
 #include <shlobj.h>
 #include <commctrl.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
