@@ -2,11 +2,13 @@
 # Runs the installer under Wine. With $DISPLAY it opens there for a person to use. Without one
 # it runs headless under Xvfb: a script walks the default installation, saves a screenshot of
 # each page, of the exit confirmation and of the finished report in build/screens/, and then
-# prints what was installed. Either way the script ends with the installer's exit code.
+# prints what was installed. Either way the script ends with the installer's exit code. Headless,
+# the pages are first walked at display scales of 150% and 200% as well (144 and 192 DPI), for
+# screenshots named with -144 and -192.
 #
-# Everything happens in a throwaway Wine prefix, build/run/prefix (made anew by each run, left
-# for a look afterwards), with its own HOME in build/run/home: ~/.wine and the real home are not
-# touched.
+# Everything happens in a throwaway Wine prefix, build/run/prefix (made anew by each walk, the
+# last left for a look afterwards), with its own HOME in build/run/home: ~/.wine and the real home
+# are not touched.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,9 +33,6 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 mkdir -p "$screens"
-"$wine_env" setup "$state" >/dev/null
-trap '"$wine_env" teardown "$state"' EXIT
-export WINEPREFIX="$state/prefix"
 drive() { "$wine_env" run "$state" "$driver" "$@"; }
 
 # The page on screen that shows `marker`: its window handle.
@@ -48,47 +47,72 @@ page() {
   return 1
 }
 
-# Saves a screenshot of a window as build/screens/<name>.png.
+# Saves a screenshot of a window as build/screens/<name><suffix>.png.
 shoot() {
-  local window=$1 name=$2
+  local window=$1 name=$2$suffix
   drive screenshot "$window" "Z:$state/$name.bmp" >/dev/null
   convert "$state/$name.bmp" "$screens/$name.png"
   rm -f "$state/$name.bmp"
   echo "run: screenshot build/screens/$name.png"
 }
 
-# Windows' Quick Launch folder, which a new Wine prefix lacks: the installation puts a link there.
-appdata="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming"
-[ -d "$appdata" ] || appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -name Roaming | head -n 1)
-mkdir -p "$appdata/Microsoft/Internet Explorer/Quick Launch"
+# A new prefix in $state at display DPI $1 (96 is 100%), with the Quick Launch folder that a new
+# Wine prefix lacks and the installation puts a link into.
+new_prefix() {
+  WINE_ENV_DPI=$1 "$wine_env" setup "$state" >/dev/null
+  export WINEPREFIX="$state/prefix"
+  appdata="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming"
+  [ -d "$appdata" ] || appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -name Roaming | head -n 1)
+  mkdir -p "$appdata/Microsoft/Internet Explorer/Quick Launch"
+}
 
-"$wine_env" run "$state" "$exe" &
-installer=$!
+# The default installation through the pages, a screenshot of each; at 100% also the exit
+# confirmation, answered No. Leaves the installer's process id in $installer.
+walk() {
+  local welcome agreement location progress box report
+  "$wine_env" run "$state" "$exe" &
+  installer=$!
+  welcome=$(page 欢迎使用)
+  shoot "$welcome" 1-welcome
+  drive click "$welcome" 下一步 >/dev/null
+  agreement=$(page 程序许可证协议)
+  shoot "$agreement" 2-agreement
+  drive click "$agreement" 下一步 >/dev/null
+  location=$(page 选择安装路径)
+  shoot "$location" 3-location
+  if [ -z "$suffix" ]; then
+    drive click "$location" 取消 >/dev/null
+    box=$(drive wait '#32770' '提示' 10000)
+    shoot "$box" 4-confirm-exit
+    drive answer "$box" no >/dev/null
+    sleep 0.5
+  fi
+  drive click "$location" 下一步 >/dev/null
+  progress=$(page 安装完成)
+  # The bar fills on the timer once the installation has returned; the report then stands.
+  for _ in $(seq 1 50); do
+    report=$(drive children "$progress" | awk -F'\t' '$3=="Edit"{print $1}')
+    [ -n "$(drive text "$report" 2>/dev/null)" ] && break
+    sleep 0.2
+  done
+  sleep 1
+  shoot "$progress" 5-finished
+  drive click "$progress" 安装完成 >/dev/null
+}
 
-welcome=$(page 欢迎使用)
-shoot "$welcome" 1-welcome
-drive click "$welcome" 下一步 >/dev/null
-agreement=$(page 程序许可证协议)
-shoot "$agreement" 2-agreement
-drive click "$agreement" 下一步 >/dev/null
-location=$(page 选择安装路径)
-shoot "$location" 3-location
-drive click "$location" 取消 >/dev/null
-box=$(drive wait '#32770' '提示' 10000)
-shoot "$box" 4-confirm-exit
-drive answer "$box" no >/dev/null
-sleep 0.5
-drive click "$location" 下一步 >/dev/null
-progress=$(page 安装完成)
-# The bar fills on the timer once the installation has returned; the report then stands.
-for _ in $(seq 1 50); do
-  report=$(drive children "$progress" | awk -F'\t' '$3=="Edit"{print $1}')
-  [ -n "$(drive text "$report" 2>/dev/null)" ] && break
-  sleep 0.2
+# The pages at display scales of 150% and 200% (screenshots only), each in a prefix of its own;
+# then the run at 100% that the report below describes.
+trap '"$wine_env" teardown "$state"' EXIT
+for dpi in 144 192; do
+  suffix=-$dpi
+  new_prefix "$dpi"
+  walk
+  wait "$installer" || echo "run: at $dpi DPI the installer ended with exit code $?" >&2
+  "$wine_env" teardown "$state"
 done
-sleep 1
-shoot "$progress" 5-finished
-drive click "$progress" 安装完成 >/dev/null
+suffix=
+new_prefix 96
+walk
 
 # From here on the script reports: what it cannot find (nothing installed after a failure) is
 # left out, and the script still ends with the installer's exit code.
