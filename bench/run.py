@@ -5,7 +5,7 @@ Every comparison runs its sides in turn (A B A B ...) in one call, one warm-up r
 quotes the median of the per-round ratios. `make bench` builds the programs first.
 
 Environment: BENCH_ROUNDS  rounds after the warm-up (default 15)
-             BENCH_ONLY    a comma-separated subset of install,silent,check,startup,size,memory,scaling
+             BENCH_ONLY    a comma-separated subset of install,silent,check,startup,startup144,size,memory,scaling
 
 The measurements are kept in build/bench/measurements.pickle; `bench/run.py --report` writes the
 two files again from them without measuring.
@@ -53,14 +53,15 @@ def program(name):
 class Wine:
     """One Wine prefix and display for the whole run (tools/wine/wine-env)."""
 
-    def __init__(self):
+    def __init__(self, dpi=None):
         shm = Path("/dev/shm")
         # The prefix, and so every installed file, lives in memory when it can: the figures are
         # about the programs, not about the disk's write-back.
         base = shm if shm.is_dir() and os.access(shm, os.W_OK) else ROOT / "build" / "bench"
         base.mkdir(parents=True, exist_ok=True)
         self.state = Path(tempfile.mkdtemp(prefix="vl-bench-", dir=base))
-        subprocess.run([WINE_ENV, "setup", self.state], stdout=subprocess.DEVNULL, check=True)
+        env = dict(os.environ, WINE_ENV_DPI=str(dpi)) if dpi else None
+        subprocess.run([WINE_ENV, "setup", self.state], stdout=subprocess.DEVNULL, check=True, env=env)
 
     def command(self, *args):
         return [str(WINE_ENV), "run", str(self.state), *map(str, args)]
@@ -110,6 +111,15 @@ def measure_startup(wine, rounds):
     if NSIS_EXE.exists():
         programs.append(win(NSIS_EXE))
     return by_program(wine.lines(program("bench_driver.exe"), "startup", STARTUP_ROUND_FACTOR * rounds, *programs))
+
+
+def measure_startup_144(wine, rounds):
+    """The start-up comparison again at a display scale of 150%, in a prefix of its own."""
+    scaled = Wine(dpi=144)
+    try:
+        return measure_startup(scaled, rounds)
+    finally:
+        scaled.close()
 
 
 def measure_silent(wine, rounds):
@@ -316,7 +326,7 @@ def machine():
 def measure():
     rounds = int(os.environ.get("BENCH_ROUNDS", "15"))
     only = set(filter(None, os.environ.get("BENCH_ONLY", "").split(","))) or \
-        {"install", "silent", "check", "startup", "size", "memory", "scaling"}
+        {"install", "silent", "check", "startup", "startup144", "size", "memory", "scaling"}
     data = {"rounds": rounds, "install_rounds": INSTALL_ROUND_FACTOR * rounds,
             "startup_rounds": STARTUP_ROUND_FACTOR * rounds, "scaling_rounds": SCALING_ROUND_FACTOR * rounds,
             "machine": machine()}
@@ -325,7 +335,8 @@ def measure():
     wine = Wine()
     try:
         steps = [("install", measure_install), ("silent", measure_silent), ("check", measure_check),
-                 ("startup", measure_startup), ("memory", measure_memory), ("scaling", measure_scaling)]
+                 ("startup", measure_startup), ("startup144", measure_startup_144), ("memory", measure_memory),
+                 ("scaling", measure_scaling)]
         for name, step in steps:
             if name in only:
                 started = time.monotonic()
