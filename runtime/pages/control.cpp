@@ -16,26 +16,10 @@
 #include "runtime/window_class.h"
 #include "runtime/window_text.h"
 #include "runtime_texts.h"
+#include "window_binding.h"
 
 namespace vl {
 namespace {
-
-// Every attached control window of the program with its control: a few dozen at most, searched
-// from the front.
-using ControlList = std::vector<std::pair<HWND, Control*>>;
-ControlList& Controls() {
-  static ControlList controls;
-  return controls;
-}
-
-ControlList::iterator FindControl(HWND window) noexcept {
-  return std::find_if(Controls().begin(), Controls().end(),
-                      [window](const auto& entry) { return entry.first == window; });
-}
-
-void ForgetControl(HWND window) noexcept {
-  if (auto found = FindControl(window); found != Controls().end()) Controls().erase(found);
-}
 
 // A cursor file (type 2 directory): the first image with its hot spot, as the resource data that
 // CreateIconFromResourceEx takes (hot spot words, then the bitmap). Invalid when malformed.
@@ -94,9 +78,9 @@ Control::Control(PageWindow& page, pages::Unit& unit, const KindDescriptor& kind
 Control::~Control() {
   // The window normally went with its page; one that is somehow left must not keep a dangling
   // control behind it.
-  if (m_window != nullptr && FindControl(m_window) != Controls().end()) {
+  if (m_window != nullptr && FromWindow(m_window) == this) {
+    BindWindow(m_window, View(), nullptr);
     SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc ? m_baseProc : DefWindowProcW));
-    ForgetControl(m_window);
   }
 }
 
@@ -288,8 +272,15 @@ bool Control::Recreate() noexcept {
 }
 
 Control* Control::FromWindow(HWND window) noexcept {
-  auto found = FindControl(window);
-  return found == Controls().end() ? nullptr : found->second;
+  if (!RunsProcedure(window, &Control::RuntimeClassProc) && !RunsProcedure(window, &Control::SubclassProc)) {
+    return nullptr;
+  }
+  return Bound(window);
+}
+
+Control* Control::Bound(HWND window) noexcept {
+  auto* control = BoundObject<Control>(window);
+  return control != nullptr && control->m_window == window ? control : nullptr;
 }
 
 bool Control::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept {
@@ -308,21 +299,15 @@ bool Control::RegisterClasses() noexcept {
 
 void Control::Attach(HWND window) noexcept {
   m_window = window;
-  if (auto found = FindControl(window); found != Controls().end()) {
-    found->second = this;
-  } else {
-    Controls().emplace_back(window, this);
-  }
-  View().SetWindowSlot(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(this)));
+  BindWindow(window, View(), this);
 }
 
 void Control::Detach() noexcept {
-  ForgetControl(m_window);
+  BindWindow(m_window, View(), nullptr);
   if (m_baseProc != nullptr) SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc));
   m_window = nullptr;
   m_companion = nullptr;  // a sibling of the control: it goes with the page, or with Recreate
   m_timerRunning = false;
-  View().SetWindowSlot(0);
 }
 
 LRESULT Control::CallBase(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -358,13 +343,13 @@ LRESULT CALLBACK Control::RuntimeClassProc(HWND window, UINT message, WPARAM wPa
     auto* control = static_cast<Control*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     if (control != nullptr) control->Attach(window);
   }
-  Control* control = FromWindow(window);
+  Control* control = Bound(window);
   if (control == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return control->Handle(message, wParam, lParam);
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Control* control = FromWindow(window);
+  Control* control = Bound(window);
   if (control == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return control->Handle(message, wParam, lParam);
 }

@@ -1,9 +1,10 @@
 #pragma once
 // A control of a loaded page: its unit, its kind, the current values of its kind's properties
 // (copied from the stored block when the page is loaded), its window and the GDI objects it owns.
-// One window lifecycle: the control is attached to its window at creation (WM_NCCREATE for the
-// runtime's classes, right after creation for subclassed system controls) and detached at
-// WM_NCDESTROY; the object itself lives as long as its page window object.
+// One window lifecycle: the control is bound to its window at creation (WM_NCCREATE for the
+// runtime's classes, right after creation for subclassed system controls) and unbound at
+// WM_NCDESTROY (window_binding.h), and found from the window alone; the object itself lives as
+// long as its page window object.
 #include <windows.h>
 
 #include <array>
@@ -121,6 +122,8 @@ class Control {
  private:
   static LRESULT CALLBACK RuntimeClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The control bound to a window known to be one of the runtime's.
+  static Control* Bound(HWND window) noexcept;
   void Attach(HWND window) noexcept;
   void Detach() noexcept;
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;

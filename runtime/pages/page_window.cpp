@@ -11,6 +11,7 @@
 #include "runtime/window_class.h"
 #include "runtime/window_text.h"
 #include "runtime_texts.h"
+#include "window_binding.h"
 
 namespace vl {
 namespace {
@@ -36,12 +37,12 @@ PageWindow* PageWindow::Loaded(pages::PageDescription& page) noexcept {
 }
 
 PageWindow* PageWindow::FromWindow(HWND window) noexcept {
-  if (window == nullptr) return nullptr;
-  for (pages::PageDescription& page : TheRuntime().Pages().Pages()) {
-    PageWindow* loaded = Loaded(page);
-    if (loaded != nullptr && loaded->m_window == window) return loaded;
-  }
-  return nullptr;
+  return RunsProcedure(window, &PageWindow::WindowProc) ? Bound(window) : nullptr;
+}
+
+PageWindow* PageWindow::Bound(HWND window) noexcept {
+  auto* page = BoundObject<PageWindow>(window);
+  return page != nullptr && page->m_window == window ? page : nullptr;
 }
 
 Control* PageWindow::FindControl(std::uint32_t unitId) noexcept {
@@ -303,8 +304,8 @@ void PageWindow::OnDestroy() noexcept {
 void PageWindow::OnFinalMessage() noexcept {
   Runtime& runtime = TheRuntime();
   runtime.RemovePageWindow(m_window);
+  BindWindow(m_window, m_page->WindowUnit().View(), nullptr);
   m_window = nullptr;
-  m_page->WindowUnit().View().SetWindowSlot(0);
   m_windowUnit->BindPageWindow(nullptr);
   // The last page gone ends the message loop (the program then ends normally); a page that was
   // never completely built, or one being replaced by a new load, does not count.
@@ -363,14 +364,12 @@ LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     if (page != nullptr) {
       page->m_window = window;
       page->m_windowUnit->BindPageWindow(window);
-      page->m_page->WindowUnit().View().SetWindowSlot(
-          static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(page)));
-      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
+      BindWindow(window, page->m_page->WindowUnit().View(), page);
       TheRuntime().AddPageWindow(window, page->PageId());
     }
   }
-  auto* page = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (page == nullptr || page->m_window != window) return DefWindowProcW(window, message, wParam, lParam);
+  PageWindow* page = Bound(window);
+  if (page == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return page->Handle(message, wParam, lParam);
 }
 

@@ -26,6 +26,7 @@ class PageWindow {
 
   // The loaded page's window object; null when the page is not loaded.
   static PageWindow* Loaded(pages::PageDescription& page) noexcept;
+  // The page window object of a window; null for any window that is not a page's.
   static PageWindow* FromWindow(HWND window) noexcept;
 
   pages::PageDescription& Description() const noexcept { return *m_page; }
@@ -92,6 +93,8 @@ class PageWindow {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The page bound to a window known to be a page window.
+  static PageWindow* Bound(HWND window) noexcept;
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   bool CreatePageWindow(HWND owner) noexcept;
   void OnTitleBarClose() noexcept;
