@@ -293,6 +293,7 @@ TEST_F(InstallerPages, ANewDpiLaysTheShownPageOutAgainAndKeepsItsState) {
   EXPECT_EQ(LoadedPage(kProgress).Dpi(), dpi);
   GetWindowRect(page, &outer);
   EXPECT_TRUE(EqualRect(&outer, &suggested));
+  EXPECT_EQ(vl::ReadProperty(kProgress.pageId, kProgress.windowUnitId, 2, -1), 480u);
   ExpectLaidOutAt(kProgress, dpi);
   const RECT bar = PlaceInParent(LoadedPage(kProgress).FindControl(kBar)->Window());
   EXPECT_EQ(bar.right, Scaled(23 + 205, dpi));
@@ -306,6 +307,15 @@ TEST_F(InstallerPages, ANewDpiLaysTheShownPageOutAgainAndKeepsItsState) {
   EXPECT_EQ(end, 7u);
   EXPECT_EQ(vl::ReadProperty(kProgress.pageId, kFinish, 6, -1), 1u);
   EXPECT_FALSE(IsWindowEnabled(LoadedPage(kProgress).FindControl(kFinish)->Window()));
+
+  // The window icons were taken again at the sizes the system asks for at the new DPI.
+  ICONINFO icon{};
+  ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageW(page, WM_GETICON, ICON_BIG, 0)), &icon));
+  BITMAP bitmap{};
+  GetObjectW(icon.hbmColor, sizeof bitmap, &bitmap);
+  EXPECT_EQ(bitmap.bmWidth, MulDiv(GetSystemMetrics(SM_CXICON), dpi, g_dpi));
+  DeleteObject(icon.hbmColor);
+  DeleteObject(icon.hbmMask);
 }
 
 TEST_F(InstallerPages, NextAndBackMoveBetweenTheFirstThreePages) {
