@@ -128,7 +128,9 @@ TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
-  if (const char* asked = std::getenv("WINE_ENV_DPI")) EXPECT_EQ(dpi, std::atoi(asked));
+  if (const char* asked = std::getenv("WINE_ENV_DPI")) {
+    EXPECT_EQ(dpi, std::atoi(asked));
+  }
   HWND welcome = session.WaitForPage(Page::Welcome);
   ASSERT_NE(welcome, nullptr);
   RECT outer;

@@ -131,7 +131,9 @@ class InstallerPages : public ::testing::Test {
     HDC screen = GetDC(nullptr);
     g_dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    if (const char* asked = std::getenv("WINE_ENV_DPI")) EXPECT_EQ(g_dpi, std::atoi(asked));
+    if (const char* asked = std::getenv("WINE_ENV_DPI")) {
+      EXPECT_EQ(g_dpi, std::atoi(asked));
+    }
     vl::CallService(vl::kServiceStartRuntime);
     CreateDirectoryA((std::string("Z:") + VL_SCREENS_DIR).c_str(), nullptr);
   }
