@@ -117,7 +117,7 @@ PageImage Capture(HWND window) {
 
 std::wstring ScreenPath(const char* name) {
   std::string path = std::string("Z:") + VL_SCREENS_DIR + "/" + name;
-  if (g_dpi != 96) path += "-" + std::to_string(g_dpi);
+  if (g_dpi != 96) path += '-' + std::to_string(g_dpi);
   path += ".bmp";
   for (char& c : path) {
     if (c == '/') c = '\\';
