@@ -85,12 +85,16 @@ std::string RenderViews(const Catalogue& catalogue, const std::string& catalogue
     out += "    {" + std::to_string(digest.entryIndex) + ", " + std::to_string(digest.size) + ", " +
            Hex(digest.crc32c) + "},\n";
   }
-  out += "};\n\n}  // namespace\n\n";
-  out += "std::span<const PayloadEntry> Entries() noexcept { return kEntries; }\n";
-  out += "std::span<const char* const> Folders() noexcept { return kFolders; }\n";
-  out += "std::span<const PayloadEntry* const> MarkedEntries() noexcept { return kMarkedEntries; }\n";
-  out += "std::span<const char* const> UserWritableFolders() noexcept { return kUserWritableFolders; }\n";
-  out += "std::span<const StoredContent> StoredContents() noexcept { return kStoredContents; }\n";
+  out += R"(};
+
+}  // namespace
+
+std::span<const PayloadEntry> Entries() noexcept { return kEntries; }
+std::span<const char* const> Folders() noexcept { return kFolders; }
+std::span<const PayloadEntry* const> MarkedEntries() noexcept { return kMarkedEntries; }
+std::span<const char* const> UserWritableFolders() noexcept { return kUserWritableFolders; }
+std::span<const StoredContent> StoredContents() noexcept { return kStoredContents; }
+)";
   out += "const PayloadEntry& PlayerEntry() noexcept { return kEntries[" +
          std::to_string(ProgramIndex(catalogue, "player")) + "]; }\n";
   out += "const PayloadEntry& UninstallerEntry() noexcept { return kEntries[" +
