@@ -107,7 +107,8 @@ def by_program(rows):
 
 
 def measure_startup(wine, rounds):
-    programs = [program("one_window.exe"), win(BUILD / "VorlaneSetup.exe"), program("cjk_window.exe")]
+    programs = [program("one_window.exe"), win(BUILD / "VorlaneSetup.exe"), program("cjk_window.exe"),
+                program("dll_window.exe")]
     if NSIS_EXE.exists():
         programs.append(win(NSIS_EXE))
     return by_program(wine.lines(program("bench_driver.exe"), "startup", STARTUP_ROUND_FACTOR * rounds, *programs))
