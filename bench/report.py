@@ -142,13 +142,14 @@ class Report:
         self.out("Where the time goes: %s ms of the installer's %s ms are what any Wine program that shows "
                  "a window costs (the reference); loading the system DLLs the installer imports (ADVAPI32, "
                  "ole32, SHELL32, with what they load in turn) and initialising OLE, as its start-up does, "
-                 "cost %s ms more (dll_window.exe, the same window with those imports and OleInitialize: "
-                 "%s ms); the first Chinese text on screen costs %s ms more (cjk_window.exe, the same window "
-                 "with one line in 宋体: %s ms), for loading the CJK face. What remains, %s ms, is the "
+                 "cost %+.1f ms (dll_window.exe, the same window with those imports and OleInitialize: "
+                 "%s ms); the first Chinese text on screen, for loading the CJK face, %+.1f ms (cjk_window.exe, "
+                 "the same window with one line in 宋体: %s ms; the references' medians move by several "
+                 "milliseconds from run to run). What remains, %s ms, is the "
                  "installer's own start: the start-up steps (the page segment, the hidden window, the check's "
                  "thread), building `WelcomePage`'s controls, its gradients and decoding its JPEG banner." %
-                 (fmt(median(base)), fmt(median(ours)), fmt(dlls - median(base)), fmt(dlls),
-                  fmt(cjk - median(base)), fmt(cjk), fmt(median(ours) - dlls - cjk + median(base))))
+                 (fmt(median(base)), fmt(median(ours)), dlls - median(base), fmt(dlls),
+                  cjk - median(base), fmt(cjk), fmt(median(ours) - dlls - cjk + median(base))))
         self.out()
         if "startup144" in self.data:
             scaled = self.data["startup144"]
