@@ -181,11 +181,8 @@ void Control::ApplyDpi() noexcept {
   const RECT place = WindowPlace();
   SetWindowPos(m_window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  std::span<const std::uint8_t> font;
-  for (const PropertyDef& property : m_kind->properties) {
-    if (property.type == ptype::kFont && property.field >= 0) font = ByteSpan(property.field);
-  }
-  BuildFont(font);
+  const int font = FontField(*m_kind);
+  BuildFont(font >= 0 ? ByteSpan(font) : std::span<const std::uint8_t>{});
   SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
   // An up-down control follows its buddy's new place.
   if (m_companion != nullptr) SendMessageW(m_companion, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_window), 0);

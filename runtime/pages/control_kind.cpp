@@ -41,4 +41,11 @@ int PropertyField(const KindDescriptor& kind, int number) noexcept {
   return kind.properties[static_cast<std::size_t>(number - kFirstKindProperty)].field;
 }
 
+int FontField(const KindDescriptor& kind) noexcept {
+  for (const PropertyDef& property : kind.properties) {
+    if (property.type == ptype::kFont) return property.field;
+  }
+  return -1;
+}
+
 }  // namespace vl

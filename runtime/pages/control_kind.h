@@ -83,6 +83,8 @@ int PropertyCount(const KindDescriptor& kind) noexcept;
 std::uint16_t PropertyType(const KindDescriptor& kind, int number) noexcept;
 // The stored field behind a property number; -1 when there is none.
 int PropertyField(const KindDescriptor& kind, int number) noexcept;
+// The stored field of the kind's font property; -1 when the kind has none.
+int FontField(const KindDescriptor& kind) noexcept;
 
 // The kinds, defined beside their painting and messages in kinds/, and named by the libraries'
 // data-type tables.

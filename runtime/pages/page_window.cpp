@@ -21,6 +21,10 @@ using pages::WindowField;
 // Border styles of a page window.
 bool Resizable(int border) noexcept { return border == 1 || border == 3 || border == 5; }
 
+// Where a page of `extent` pixels starts to be centred along the primary screen's side
+// (SM_CXSCREEN or SM_CYSCREEN), as the screen is now.
+int CentredStart(int extent, int screenSide) noexcept { return (GetSystemMetrics(screenSide) - extent) / 2; }
+
 }  // namespace
 
 PageWindow::PageWindow(pages::PageDescription& page) noexcept : m_page(&page), m_saved(page.SaveUnits()) {}
@@ -136,9 +140,9 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
   const bool centred = owner == nullptr && m_startPosition == 1;
   if (owner == nullptr) {
     switch (m_startPosition) {
-      case 1:  // centred on the screen as it is now
-        left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-        top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+      case 1:
+        left = CentredStart(width, SM_CXSCREEN);
+        top = CentredStart(height, SM_CYSCREEN);
         break;
       case 2: style |= WS_MINIMIZE; break;
       case 3: if (Resizable(border)) style |= WS_MAXIMIZE; break;
@@ -177,8 +181,8 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
   // centred): its outer size scaled, and centred again at that size.
   m_dpi = WindowDpi(window);
   const int scaledWidth = ScaleToDpi(width, m_dpi), scaledHeight = ScaleToDpi(height, m_dpi);
-  const int scaledLeft = centred ? (GetSystemMetrics(SM_CXSCREEN) - scaledWidth) / 2 : ScaleToDpi(left, m_dpi);
-  const int scaledTop = centred ? (GetSystemMetrics(SM_CYSCREEN) - scaledHeight) / 2 : ScaleToDpi(top, m_dpi);
+  const int scaledLeft = centred ? CentredStart(scaledWidth, SM_CXSCREEN) : ScaleToDpi(left, m_dpi);
+  const int scaledTop = centred ? CentredStart(scaledHeight, SM_CYSCREEN) : ScaleToDpi(top, m_dpi);
   const bool moved = scaledLeft != left || scaledTop != top;
   RECT outer;
   GetWindowRect(window, &outer);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/long_division.h"
+#include "display_scale.h"
 #include "gdi_scope.h"
 #include "icon_file.h"
 #include "jpeg_decode.h"
@@ -60,6 +61,8 @@ Picture Picture::FromFile(std::span<const std::uint8_t> bytes) noexcept {
   }
   return picture;
 }
+
+SIZE Picture::SizeAt(int dpi) const noexcept { return {ScaleToDpi(m_width, dpi), ScaleToDpi(m_height, dpi)}; }
 
 void Picture::Draw(HDC dc, int x, int y, int width, int height) const noexcept {
   if (width <= 0 || height <= 0) return;

@@ -20,6 +20,8 @@ class Picture {
   bool IsIcon() const noexcept { return m_icon.Valid(); }
   int Width() const noexcept { return m_width; }
   int Height() const noexcept { return m_height; }
+  // Its own size drawn at `dpi`: the pixels of a picture are 96-DPI pixels.
+  SIZE SizeAt(int dpi) const noexcept;
   HICON Icon() const noexcept { return m_icon.Get(); }
   HBITMAP Bitmap() const noexcept { return m_bitmap.Get(); }
 

@@ -59,19 +59,18 @@ void PaintGradientFrame(HDC dc, RECT& area, int width, const pages::ColourList& 
 
 void PaintPicture(HDC dc, const RECT& area, const Picture& picture, int mode, int dpi) {
   const int width = area.right - area.left, height = area.bottom - area.top;
-  // A picture's own size is its size at 96 DPI.
-  const int ownWidth = ScaleToDpi(picture.Width(), dpi), ownHeight = ScaleToDpi(picture.Height(), dpi);
+  const SIZE own = picture.SizeAt(dpi);
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
   if (mode == 1) {  // tiled from the top left
-    for (int y = area.top; y < area.bottom; y += ownHeight) {
-      for (int x = area.left; x < area.right; x += ownWidth) picture.Draw(dc, x, y, ownWidth, ownHeight);
+    for (int y = area.top; y < area.bottom; y += own.cy) {
+      for (int x = area.left; x < area.right; x += own.cx) picture.Draw(dc, x, y, own.cx, own.cy);
     }
   } else if (mode == 2) {  // centred, scaled down to fit
-    const SIZE size = FitWithin(ownWidth, ownHeight, width, height);
+    const SIZE size = FitWithin(own.cx, own.cy, width, height);
     picture.Draw(dc, area.left + (width - size.cx) / 2, area.top + (height - size.cy) / 2, size.cx, size.cy);
   } else {
-    picture.Draw(dc, area.left, area.top, ownWidth, ownHeight);
+    picture.Draw(dc, area.left, area.top, own.cx, own.cy);
   }
   RestoreDC(dc, saved);
 }

@@ -1,7 +1,6 @@
 // PicBox: a picture (JPEG or icon) on its background colour, drawn at its natural size at the top
 // left (mode 0), stretched to fill the box (1) or centred and scaled down to fit (2).
 #include "../control.h"
-#include "../display_scale.h"
 #include "../gdi_scope.h"
 #include "../painted_border.h"
 
@@ -34,6 +33,7 @@ void Paint(Control& box) {
   UniqueBrush background(CreateSolidBrush(ResolveColour(box.Number(F::BackgroundColour))));
   FillRect(dc, &area, background.Get());
   const Picture& picture = box.CurrentPicture();
+  const SIZE own = picture.SizeAt(dpi);
   const int width = area.right - area.left, height = area.bottom - area.top;
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
@@ -42,12 +42,12 @@ void Paint(Control& box) {
       picture.Draw(dc, area.left, area.top, width, height);
       break;
     case 2: {
-      const SIZE size = FitWithin(ScaleToDpi(picture.Width(), dpi), ScaleToDpi(picture.Height(), dpi), width, height);
+      const SIZE size = FitWithin(own.cx, own.cy, width, height);
       picture.Draw(dc, area.left + (width - size.cx) / 2, area.top + (height - size.cy) / 2, size.cx, size.cy);
       break;
     }
-    default:  // its own size is its size at 96 DPI
-      picture.Draw(dc, area.left, area.top, ScaleToDpi(picture.Width(), dpi), ScaleToDpi(picture.Height(), dpi));
+    default:
+      picture.Draw(dc, area.left, area.top, own.cx, own.cy);
       break;
   }
   RestoreDC(dc, saved);
