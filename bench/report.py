@@ -60,6 +60,7 @@ class Report:
                  "the shipped program with the pass and the system commands it calls wrapped at link "
                  "time) walked through its pages by the automation helper, against `floor_install.exe`, "
                  "which does the same work from the same uncompressed payload in its constant segment "
+                 "(laid out alike: that section's data on a page of the file, so both map it) "
                  "with the plainest Win32 calls (14 CreateDirectoryA, 34 CreateFileA with one WriteFile "
                  "each, 19 SetFileAttributesA, 5 IShellLinkA saves, 11 RegSetValueExA into one key). Like the installer, "
                  "the floor writes a missing file in place (CREATE_NEW) and replaces an existing one by a "
@@ -342,9 +343,10 @@ class Report:
             ours_profile = profiles.get("installer", {})
             self.out("Where the bytes go: the installer's excess over the floor is the window system (X shared "
                      "memory for the window surfaces, %s MiB; more of Wine's libraries), the CJK font its pages "
-                     "use (%s MiB) and its heap; the payload, %s MiB, is resident in both: as pages of the "
-                     "program's image, or as private memory when Wine reads an image's sections into memory "
-                     "because they are not page-aligned in the file. The NSIS installer reads the payload "
+                     "use (%s MiB) and its heap; the payload, %s MiB, is resident in both once it has been "
+                     "written out, as pages of the program's image mapped from its file (both lay that "
+                     "section's data on a page of the file; Wine would read a section that is not into "
+                     "private memory at start). The NSIS installer reads the payload "
                      "from its own file through a small buffer, so none of it stays resident." %
                      (fmt(ours_profile.get("X shared memory (window surfaces)", 0) / 1024),
                       fmt(ours_profile.get("fonts", 0) / 1024),

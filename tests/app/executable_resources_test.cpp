@@ -1,6 +1,6 @@
 // Both programs as Windows shows them: the version the file properties read through the version
 // functions, the icon the shell extracts for the program, and the display scaling their manifests
-// ask for.
+// ask for; and the installer's file laid out for a quick start.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
@@ -149,6 +149,29 @@ TEST_P(ExecutableResources, DeclarePerMonitorDpiAwareness) {
   EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"), L"PerMonitorV2");
   EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true");
   ReleaseActCtx(context);
+}
+
+// The payload's section starts on a page of the installer's file, where a loader can map it
+// instead of reading its megabytes into memory at every start.
+TEST(InstallerImage, MapsItsPayloadFromTheFile) {
+  std::FILE* file = std::fopen(VL_INSTALLER_EXE, "rb");
+  ASSERT_NE(file, nullptr);
+  std::vector<BYTE> head(4096);
+  head.resize(std::fread(head.data(), 1, head.size(), file));
+  std::fclose(file);
+  ASSERT_GE(head.size(), 1024u);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(head.data());
+  ASSERT_LT(static_cast<std::size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS32), head.size());
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(head.data() + dos->e_lfanew);
+  const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
+  ASSERT_LE(reinterpret_cast<const BYTE*>(sections + nt->FileHeader.NumberOfSections), head.data() + head.size());
+  const IMAGE_SECTION_HEADER* largest = sections;
+  for (int i = 1; i < nt->FileHeader.NumberOfSections; ++i) {
+    if (sections[i].SizeOfRawData > largest->SizeOfRawData) largest = sections + i;
+  }
+  EXPECT_STREQ(reinterpret_cast<const char*>(largest->Name), ".rdata");
+  EXPECT_GT(largest->SizeOfRawData, 7000000u);
+  EXPECT_EQ(largest->PointerToRawData % nt->OptionalHeader.SectionAlignment, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -115,5 +115,30 @@ TEST(PePaddingTest, RefusesImagesAndSizesItCannotPadFaithfully) {
   }
 }
 
+TEST(PePaddingTest, AlignedSectionLiesOnAPageOfTheFileAndLaterSectionsMoveWithIt) {
+  // Two sections: .text at 0x400 (0x200 bytes), then .pad at 0x600.
+  const gen::Result<std::string> two = PadImage(MakeImage(), 0x600 + 0x2800, ".pad", "t");
+  ASSERT_TRUE(two.HasValue()) << two.GetError().Describe();
+  const std::string& image = two.Value();
+  const gen::Result<std::string> aligned = AlignSectionToPage(image, ".text", "t");
+  ASSERT_TRUE(aligned.HasValue()) << aligned.GetError().Describe();
+  const std::string& out = aligned.Value();
+  ASSERT_EQ(out.size(), image.size() + 0xC00);
+  const std::size_t table = 0x80 + 24 + 224;
+  EXPECT_EQ(gen::GetU32(out, table + 20), 0x1000u);
+  EXPECT_EQ(gen::GetU32(out, table + 40 + 20), 0x1200u);
+  EXPECT_EQ(out.substr(0x400, 0xC00), std::string(0xC00, '\0'));
+  EXPECT_EQ(out.substr(0x1000), image.substr(0x400));
+  EXPECT_EQ(payloadtest::ReadPe(out, 0).endOfSections, out.size());
+  EXPECT_EQ(gen::GetU32(out, 0x80 + 24 + 64), ImageChecksum(out, 0x80 + 24 + 64));
+  // Aligned already: nothing changes.
+  const gen::Result<std::string> again = AlignSectionToPage(out, ".text", "t");
+  ASSERT_TRUE(again.HasValue());
+  EXPECT_EQ(again.Value(), out);
+  // What it cannot move faithfully, or cannot find.
+  EXPECT_FALSE(AlignSectionToPage(image + "x", ".text", "t").HasValue());
+  EXPECT_FALSE(AlignSectionToPage(image, ".rdata", "t").HasValue());
+}
+
 }  // namespace
 }  // namespace payloadgen

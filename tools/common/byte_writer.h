@@ -7,11 +7,16 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace gen {
 
 class ByteWriter {
  public:
+  ByteWriter() = default;
+  // Goes on from bytes written before (a file read back, to be patched and extended).
+  explicit ByteWriter(std::string bytes) : m_bytes(std::move(bytes)) {}
+
   void U8(std::uint8_t value) { m_bytes.push_back(static_cast<char>(value)); }
   void U16(std::uint16_t value) {
     U8(static_cast<std::uint8_t>(value));

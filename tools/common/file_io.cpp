@@ -26,7 +26,8 @@ Result<std::string> ReadFile(const std::string& path) {
 
 Status WriteFileIfChanged(const std::string& path, std::string_view content) {
   std::error_code error;
-  if (std::filesystem::is_regular_file(path, error)) {
+  const bool replacing = std::filesystem::is_regular_file(path, error);
+  if (replacing) {
     const Result<std::string> existing = ReadFile(path);
     if (existing.HasValue() && existing.Value() == content) return Done{};
   }
@@ -47,6 +48,8 @@ Status WriteFileIfChanged(const std::string& path, std::string_view content) {
       return IoError(temporary, "cannot write", writeError);
     }
   }
+  // A file rewritten in place (a linked program patched after its link) keeps its permissions.
+  if (replacing) std::filesystem::permissions(temporary, std::filesystem::status(path).permissions(), error);
   std::filesystem::rename(temporary, path, error);
   if (error) {
     const std::string message = "cannot replace it: " + error.message();

@@ -5,6 +5,9 @@
 //       writes every stored content that is not a Windows image, as <out>/<two-digit number>
 //   payloadgen pad --catalogue <catalogue.txt> --entry <number> <image> <out>
 //       writes the linked image padded inside itself to the entry's size
+//   payloadgen align --section <name> <image> <out>
+//       writes the linked image with that section's data on a page of the file, so that it is
+//       mapped, not read, when the program starts
 //   payloadgen assemble --catalogue <catalogue.txt> --contents <folder> --list <out>
 //                       --run <out> --folders <out> --declarations <out> --views <out>
 //       checks every stored content and writes the payload list for constgen, the run as a
@@ -40,6 +43,7 @@ using Options = std::map<std::string, std::string>;
 constexpr const char* kUsage =
     "usage: payloadgen generate --catalogue <file> --content <folder> --texts <file> --out <folder>\n"
     "       payloadgen pad --catalogue <file> --entry <number> <image> <out>\n"
+    "       payloadgen align --section <name> <image> <out>\n"
     "       payloadgen assemble --catalogue <file> --contents <folder> --list <out> --run <out>\n"
     "                           --folders <out> --declarations <out> --views <out>\n"
     "       payloadgen contents --catalogue <file> --out <file>\n"
@@ -115,6 +119,14 @@ gen::Status Pad(const Options& options, const std::vector<std::string>& plain) {
   return gen::WriteFileIfChanged(plain[1], padded.Value());
 }
 
+gen::Status Align(const Options& options, const std::vector<std::string>& plain) {
+  const Result<std::string> image = gen::ReadFile(plain[0]);
+  if (!image.HasValue()) return image.GetError();
+  const Result<std::string> aligned = AlignSectionToPage(image.Value(), options.at("--section"), plain[0]);
+  if (!aligned.HasValue()) return aligned.GetError();
+  return gen::WriteFileIfChanged(plain[1], aligned.Value());
+}
+
 gen::Status Assemble(const Options& options) {
   const std::string& catalogueFile = options.at("--catalogue");
   const Result<Catalogue> catalogue = LoadCatalogue(catalogueFile);
@@ -169,6 +181,8 @@ int Run(const std::vector<std::string>& arguments) {
     status = Generate(options);
   } else if (command == "pad" && plain.size() == 2 && Has(options, {"--catalogue", "--entry"})) {
     status = Pad(options, plain);
+  } else if (command == "align" && plain.size() == 2 && Has(options, {"--section"})) {
+    status = Align(options, plain);
   } else if (command == "assemble" && plain.empty() &&
              Has(options, {"--catalogue", "--contents", "--list", "--run", "--folders",
                            "--declarations", "--views"})) {

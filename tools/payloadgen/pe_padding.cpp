@@ -21,6 +21,9 @@ constexpr std::uint32_t kSizeOfHeaders = 60;
 constexpr std::uint32_t kChecksum = 64;
 constexpr std::uint32_t kSubsystem = 68;
 constexpr std::uint32_t kExportDirectory = 96;
+// Directories that name file offsets rather than addresses in memory.
+constexpr std::uint32_t kCertificateDirectory = 128;
+constexpr std::uint32_t kDebugDirectory = 144;
 // Section-header fields.
 constexpr std::uint32_t kVirtualSize = 8;
 constexpr std::uint32_t kVirtualAddress = 12;
@@ -134,7 +137,6 @@ gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
   }
   if (sectionName.empty() || sectionName.size() > 8) return Fail(file, "a section name has 1 to 8 characters");
 
-  std::string out(image);
   gen::ByteWriter header;
   std::string name(sectionName);
   name.resize(8, '\0');
@@ -145,26 +147,63 @@ gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
   header.U32(static_cast<std::uint32_t>(image.size()));  // raw pointer
   header.Zeros(12);                           // relocations, line numbers and their counts
   header.U32(kPaddingFlags);
-  out.replace(facts.headerEnd, kSectionHeaderSize, header.View());
-  out.append(padding, '\0');
+  std::string bytes(image);
+  bytes.replace(facts.headerEnd, kSectionHeaderSize, header.View());
+  gen::ByteWriter out(std::move(bytes));
+  out.Zeros(padding);
 
   const std::uint32_t coff = facts.optionalHeaderOffset - kCoffHeaderSize;
-  auto patch16 = [&out](std::uint32_t at, std::uint16_t value) {
-    out[at] = static_cast<char>(value);
-    out[at + 1] = static_cast<char>(value >> 8);
-  };
-  auto patch32 = [&patch16](std::uint32_t at, std::uint32_t value) {
-    patch16(at, static_cast<std::uint16_t>(value));
-    patch16(at + 2, static_cast<std::uint16_t>(value >> 16));
-  };
-  patch16(coff + 2, static_cast<std::uint16_t>(facts.sectionCount + 1));
+  out.PatchU16(coff + 2, static_cast<std::uint16_t>(facts.sectionCount + 1));
   const std::uint32_t optional = facts.optionalHeaderOffset;
-  patch32(optional + kSizeOfInitializedData,
-          gen::GetU32(out, optional + kSizeOfInitializedData) + padding);
-  patch32(optional + kSizeOfImage,
-          AlignUp(facts.endOfVirtualImage + padding, facts.sectionAlignment));
-  patch32(optional + kChecksum, ImageChecksum(out, optional + kChecksum));
-  return out;
+  out.PatchU32(optional + kSizeOfInitializedData, gen::GetU32(out.View(), optional + kSizeOfInitializedData) + padding);
+  out.PatchU32(optional + kSizeOfImage, AlignUp(facts.endOfVirtualImage + padding, facts.sectionAlignment));
+  out.PatchU32(optional + kChecksum, ImageChecksum(out.View(), optional + kChecksum));
+  return out.Take();
+}
+
+gen::Result<std::string> AlignSectionToPage(std::string_view image, std::string_view sectionName,
+                                            const std::string& file) {
+  const gen::Result<ImageFacts> read = ReadImageFacts(image, file);
+  if (!read.HasValue()) return read.GetError();
+  const ImageFacts& facts = read.Value();
+  if (facts.endOfSections != image.size()) {
+    return Fail(file, "the file carries " + std::to_string(image.size() - facts.endOfSections) +
+                          " bytes after its last section (link it stripped)");
+  }
+  const std::uint32_t optional = facts.optionalHeaderOffset;
+  const std::uint32_t optionalSize = facts.sectionTableOffset - optional;
+  for (const std::uint32_t directory : {kCertificateDirectory, kDebugDirectory}) {
+    if (optionalSize >= directory + 8 && gen::GetU32(image, optional + directory + 4) != 0) {
+      return Fail(file, "the image names file offsets in a debug directory or a signature");
+    }
+  }
+  if (facts.sectionAlignment % facts.fileAlignment != 0) {
+    return Fail(file, "the section alignment is not a whole number of file units");
+  }
+  std::uint32_t start = 0;
+  for (std::uint32_t i = 0; i < facts.sectionCount && start == 0; ++i) {
+    const std::uint32_t header = facts.sectionTableOffset + i * kSectionHeaderSize;
+    const std::string_view name = image.substr(header, 8);
+    if (name.substr(0, name.find('\0')) == sectionName && gen::GetU32(image, header + kRawSize) != 0) {
+      start = gen::GetU32(image, header + kRawPointer);
+    }
+  }
+  if (start == 0) return Fail(file, "no section " + std::string(sectionName) + " with data in the file");
+
+  const std::uint32_t padding = AlignUp(start, facts.sectionAlignment) - start;
+  if (padding == 0) return std::string(image);
+  std::string bytes(image);
+  bytes.insert(start, padding, '\0');
+  gen::ByteWriter out(std::move(bytes));
+  for (std::uint32_t i = 0; i < facts.sectionCount; ++i) {
+    const std::uint32_t header = facts.sectionTableOffset + i * kSectionHeaderSize;
+    const std::uint32_t rawPointer = gen::GetU32(image, header + kRawPointer);
+    if (gen::GetU32(image, header + kRawSize) != 0 && rawPointer >= start) {
+      out.PatchU32(header + kRawPointer, rawPointer + padding);
+    }
+  }
+  out.PatchU32(optional + kChecksum, ImageChecksum(out.View(), optional + kChecksum));
+  return out.Take();
 }
 
 }  // namespace payloadgen
