@@ -205,7 +205,8 @@ void PageWindow::SetIcons() noexcept {
   const int systemDpi = SystemDpi();
   UniqueIcon big = IconFromFile(file, ScaleInt(GetSystemMetrics(SM_CXICON), m_dpi, systemDpi));
   UniqueIcon small = IconFromFile(file, ScaleInt(GetSystemMetrics(SM_CXSMICON), m_dpi, systemDpi));
-  HICON fallback = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // the application icon
+  // The application icon, only where the page's own file gave no image: loading it costs the start.
+  HICON fallback = big && small ? nullptr : LoadIconW(nullptr, MAKEINTRESOURCEW(32512));
   SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big ? big.Get() : fallback));
   SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small.Get() : fallback));
   m_bigIcon = std::move(big);
