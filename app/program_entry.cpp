@@ -15,7 +15,7 @@ int ProgramEntry() {
   using namespace vl::installer;
   // Before the start-up makes the program's folder current: relative paths are the caller's.
   Options = ReadCommandLine(GetCommandLineW(), true);
-  if (Options.silent) SilenceMessageBoxes();
+  if (Options.silent) RunUnattended();
   // A log that cannot be opened stops nothing: the run goes on without one.
   if (Options.log != nullptr) static_cast<void>(OpenRunLog(Options.log));
   CallService(kServiceStartRuntime);

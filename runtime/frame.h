@@ -35,13 +35,16 @@ std::uint64_t ReadProperty(std::uint32_t pageId, std::uint32_t controlId, int nu
 // Runs until the program's last page has closed; returns at once when no page window exists.
 void RunMessageLoop() noexcept;
 
-// From now on no message box appears, the fatal error's included: a program run unattended must
-// never wait on a person. A message-box command then answers as if OK was pressed.
-void SilenceMessageBoxes() noexcept;
+// The program runs unattended, for an administrator's script, and must never wait on a person:
+// from now on no message box appears, the fatal error's included (a message-box command answers
+// as if OK was pressed). Called before the start-up, it also keeps the start-up from making the
+// runtime's hidden window: such a run shows no page and hands the GUI thread nothing from other
+// threads, and a window would only cost its start.
+void RunUnattended() noexcept;
 
 // Has `routine` run on the GUI thread as soon as it takes its messages (a message box's loop
 // included): how another thread hands the GUI thread its result. Callable from any thread once
-// the start-up has run; after the end routine nothing runs.
+// the start-up has run, unless it runs unattended; after the end routine nothing runs.
 void PostToGuiThread(void (*routine)()) noexcept;
 
 // Runs the end routine and ends the process with `exitCode`. Callable from any thread.

@@ -6,17 +6,11 @@
 #include "frame.h"
 #include "memory.h"
 #include "text_boundary.h"
+#include "runtime_object.h"
 #include "runtime_texts.h"
 #include "value_format.h"
 
 namespace vl {
-namespace {
-
-bool g_silent = false;
-
-}  // namespace
-
-void SilenceMessageBoxes() noexcept { g_silent = true; }
 
 void ShowMessageBoxCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
   char* message = DisplayText(ArgAt(count, args, 0));
@@ -28,7 +22,7 @@ void ShowMessageBoxCommand(ResultRecord* result, int count, const ArgRecord* arg
   {
     const WideText wideMessage(message);
     const WideText wideTitle(title == nullptr ? kDefaultMessageBoxTitle : title);
-    if (g_silent) {
+    if (TheRuntime().Unattended()) {
       button = IDOK;
     } else if (wideMessage.Valid() && wideTitle.Valid()) {
       button = MessageBoxW(nullptr, wideMessage.Get(), wideTitle.Get(), style);
@@ -40,7 +34,7 @@ void ShowMessageBoxCommand(ResultRecord* result, int count, const ArgRecord* arg
 }
 
 void ShowFatalBox(const char* text) noexcept {
-  if (g_silent) return;
+  if (TheRuntime().Unattended()) return;
   wchar_t wideText[kFatalTextCapacity];
   wchar_t wideTitle[32];
   WideIntoBuffer(text, wideText);

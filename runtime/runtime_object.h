@@ -40,6 +40,10 @@ class Runtime {
   void SetGuiThreadId(DWORD id) noexcept { m_guiThreadId = id; }
   bool OnGuiThread() const noexcept { return m_guiThreadId == 0 || GetCurrentThreadId() == m_guiThreadId; }
 
+  // Run for an administrator's script: no message box and no window of the runtime's own.
+  void SetUnattended() noexcept { m_unattended = true; }
+  bool Unattended() const noexcept { return m_unattended; }
+
   void SetOleInitialised(bool value) noexcept { m_oleInitialised = value; }
   bool OleInitialised() const noexcept { return m_oleInitialised; }
 
@@ -95,6 +99,7 @@ class Runtime {
   UniqueWindow m_hiddenWindow;
   DWORD m_guiThreadId = 0;
   bool m_oleInitialised = false;
+  bool m_unattended = false;
   int m_suspendCount = 0;
   bool m_loopStarted = false;
   bool m_ending = false;

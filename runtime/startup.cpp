@@ -86,7 +86,9 @@ void StartRuntime() noexcept {
   runtime.SetHeader(ReadHeaderOrDie());                      // 2
   if (!runtime.OleInitialised() && SUCCEEDED(OleInitialize(nullptr))) runtime.SetOleInitialised(true);  // 3
   TakeProgramLocation(runtime);                              // 4
-  if (runtime.HiddenWindow() == nullptr) runtime.SetHiddenWindow(CreateHiddenRequestWindow());  // 5
+  if (runtime.HiddenWindow() == nullptr && !runtime.Unattended()) {                        // 5
+    runtime.SetHiddenWindow(CreateHiddenRequestWindow());
+  }
   runtime.SetGuiThreadId(GetCurrentThreadId());              // 6
   const auto& segment = runtime.Header().constSegment;       // 7
   if (!segment.empty() && !IsInConstantRange(segment.data())) RegisterConstantRange(segment.data(), segment.size());
@@ -110,6 +112,8 @@ std::intptr_t RuntimeNotification(int request, std::intptr_t arg1, std::intptr_t
     default: return 0;
   }
 }
+
+void RunUnattended() noexcept { TheRuntime().SetUnattended(); }
 
 void CallService(int service, std::uintptr_t argument) noexcept {
   switch (service) {
