@@ -40,7 +40,8 @@ void RunEndRoutine(int exitCode) noexcept {
   runtime.ReleaseLoadedLibraries();                                        // 8
   runtime.SetHiddenWindow(nullptr);
   if (runtime.OleInitialised()) {
-    OleUninitialize();
+    if (runtime.Unattended()) CoUninitialize();
+    else OleUninitialize();
     runtime.SetOleInitialised(false);
   }
   if (g_endObserver != nullptr) g_endObserver(exitCode);

@@ -37,9 +37,9 @@ void RunMessageLoop() noexcept;
 
 // The program runs unattended, for an administrator's script, and must never wait on a person:
 // from now on no message box appears, the fatal error's included (a message-box command answers
-// as if OK was pressed). Called before the start-up, it also keeps the start-up from making the
-// runtime's hidden window: such a run shows no page and hands the GUI thread nothing from other
-// threads, and a window would only cost its start.
+// as if OK was pressed). Called before the start-up, it also makes the start-up lighter: COM
+// alone instead of OLE (whose additions are the clipboard and drag and drop) and no hidden
+// window, since such a run shows no page and hands the GUI thread nothing from other threads.
 void RunUnattended() noexcept;
 
 // Has `routine` run on the GUI thread as soon as it takes its messages (a message box's loop

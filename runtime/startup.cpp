@@ -84,7 +84,11 @@ void StartRuntime() noexcept {
   Runtime& runtime = TheRuntime();
   InitialiseHeap();                                          // 1
   runtime.SetHeader(ReadHeaderOrDie());                      // 2
-  if (!runtime.OleInitialised() && SUCCEEDED(OleInitialize(nullptr))) runtime.SetOleInitialised(true);  // 3
+  // 3: an unattended run shows nothing, so it needs COM alone, not OLE's clipboard and drag and drop.
+  if (!runtime.OleInitialised() &&
+      SUCCEEDED(runtime.Unattended() ? CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) : OleInitialize(nullptr))) {
+    runtime.SetOleInitialised(true);
+  }
   TakeProgramLocation(runtime);                              // 4
   if (runtime.HiddenWindow() == nullptr && !runtime.Unattended()) {                        // 5
     runtime.SetHiddenWindow(CreateHiddenRequestWindow());
