@@ -128,7 +128,10 @@ class Report:
         self.out("From process creation (CreateProcess in the driver) to the first visible top-level "
                  "window of the new process's first thread (`WelcomePage` for the installer), looked "
                  "for every millisecond among that thread's windows only, under Wine, against `one_window.exe`, a plain mingw program that registers a class "
-                 "and shows one window. The programs start in turn, round by round.")
+                 "and shows one window. The programs start in turn, round by round, each on a quiet machine: "
+                 "400 ms after the one before has ended, so that none shares the cores with Wine's and the "
+                 "X server's clean-up of the last (started at once, about every other start took 30 to 40 ms "
+                 "longer and the figures fell into two clusters).")
         self.out()
         self.program_table(rounds)
         self.ratio_line("Installer ÷ one window", ratio, per_round)
@@ -194,7 +197,8 @@ class Report:
         self.out()
         self.out("The whole process, from CreateProcess to its exit, as an administrator's script that "
                  "starts it and waits sees it: `VorlaneSetup.exe /S` against `floor_install.exe` with the "
-                 "same root and, where built, the NSIS installer's `/S`; in turn, each into a clean machine.")
+                 "same root and, where built, the NSIS installer's `/S`; in turn, each into a clean machine and "
+                 "started on a quiet one, 400 ms after the run before it.")
         self.out()
         self.program_table(rounds)
         self.ratio_line("Installer ÷ floor", ratio, per_round)

@@ -6,8 +6,9 @@
 //       through its pages; a fresh round starts with nothing installed. One line per run:
 //       <round> TAB <side> TAB <total µs> TAB <folders> ... <other>   (see bench/install_timing.h)
 //   bench_driver startup <rounds> <program.exe>...
-//       Each round starts every program in turn and times it from process creation to its first
-//       visible window, then ends it. One line per start: <round> TAB <program> TAB <ms>
+//       Each round starts every program in turn, on a quiet machine (kSettleMs), and times it from
+//       process creation to its first visible window, then ends it. One line per start:
+//       <round> TAB <program> TAB <ms>
 //   bench_driver walk <root>
 //       Walks an installer that was started elsewhere through a whole install into <root>.
 //   bench_driver remove <root>
@@ -40,6 +41,13 @@ using vl::test::Wide;
 
 constexpr wchar_t kPageTitle[] = L"Vorlane V2.6 绿色中文版";
 constexpr DWORD kRunTimeoutMs = 600000;
+
+// A process is gone for Windows before Wine and the X server have finished tearing it down. A
+// program started at once shares the two cores with that clean-up, and about every other start
+// then took 30 to 40 ms longer: the figures fell into two clusters. Each timed start waits this
+// long after the run before it, so that every program starts on a quiet machine, as a person or
+// an administrator's script starts an installer.
+constexpr DWORD kSettleMs = 400;
 
 std::wstring SpecialFolder(int csidl) {
   wchar_t path[MAX_PATH] = L"";
@@ -152,6 +160,7 @@ bool ThreadShowsWindow(DWORD threadId) {
 // Milliseconds from process creation to the first visible window of its first thread; negative
 // when none came. The process is ended afterwards.
 double TimeToFirstWindow(const std::string& program) {
+  Sleep(kSettleMs);
   LARGE_INTEGER frequency, start, now;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
@@ -193,6 +202,7 @@ int Startup(int rounds, const std::vector<std::string>& programs) {
 // Milliseconds from process creation to its end, as an administrator's script waits for an
 // unattended installation; negative when it did not end with 0.
 double TimeWholeRun(const std::string& program, const std::string& arguments) {
+  Sleep(kSettleMs);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
