@@ -266,6 +266,9 @@ class Report:
                 continue  # zero-filled at load: no bytes in the file
             shown = rdata_rest if name == ".rdata" else raw
             self.out("| %s | %s | %s |" % (name, shown, holds.get(name, "")))
+        zeros = size.get("page_alignment", 0)
+        if zeros:
+            self.out("| (zeros) | %s | before .rdata, so that its data lies on a page of the file |" % zeros)
         self.out()
         if "nsis" in size:
             nsis = size["nsis"] - size["payload"]
@@ -277,7 +280,9 @@ class Report:
         code = sections.get(".text", 0)
         self.out("Where the bytes go: code is %s%% of the overhead (%s bytes), the page segment and "
                  "writable data %s bytes, the remaining constant data %s bytes; the payload is stored "
-                 "once per distinct content, with no gaps." %
+                 "once per distinct content, with no gaps. The zeros before `.rdata` (under 4 KiB, "
+                 "whatever the code's size) let a loader map the payload from the file; Wine reads a "
+                 "section whose data does not lie on a page into memory at every start." %
                  (fmt(100 * code / overhead, 2), code, sections.get(".data", 0), rdata_rest))
         self.out()
 
