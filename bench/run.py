@@ -155,38 +155,33 @@ def stored_payload_bytes():
     return total
 
 
-def section_sizes(exe):
-    """Raw size of every section of a PE file, from objdump -h."""
+def section_layout(exe):
+    """From objdump -h of a PE file: the size of every section, and the bytes of the file between
+    one section's data and the next beyond the 512-byte alignment (the zeros that put the payload's
+    section on a page of the file)."""
     out = subprocess.run(["i686-w64-mingw32-objdump", "-h", str(exe)], stdout=subprocess.PIPE, text=True,
                          check=True).stdout
     sizes = {}
-    for line in out.splitlines():
-        match = re.match(r"\s*\d+\s+(\S+)\s+([0-9a-f]+)\s", line)
-        if match:
-            sizes[match.group(1)] = int(match.group(2), 16)
-    return sizes
-
-
-def zeros_before_sections(exe):
-    """The bytes of the file between one section's data and the next beyond the 512-byte alignment:
-    the zeros that put the payload's section on a page of the file."""
-    out = subprocess.run(["i686-w64-mingw32-objdump", "-h", str(exe)], stdout=subprocess.PIPE, text=True,
-                         check=True).stdout
     placed = []  # (file offset, size) of every section with data in the file
     for line in out.splitlines():
-        match = re.match(r"\s*\d+\s+\S+\s+([0-9a-f]+)\s+[0-9a-f]+\s+[0-9a-f]+\s+([0-9a-f]+)\s", line)
-        if match and int(match.group(2), 16) != 0:
-            placed.append((int(match.group(2), 16), int(match.group(1), 16)))
+        match = re.match(r"\s*\d+\s+(\S+)\s+([0-9a-f]+)\s+[0-9a-f]+\s+[0-9a-f]+\s+([0-9a-f]+)\s", line)
+        if match:
+            size, offset = int(match.group(2), 16), int(match.group(3), 16)
+            sizes[match.group(1)] = size
+            if offset != 0:
+                placed.append((offset, size))
     placed.sort()
-    return sum(max(0, start - (before + size + 511) // 512 * 512)
-               for (before, size), (start, _) in zip(placed, placed[1:]))
+    zeros = sum(max(0, start - (before + size + 511) // 512 * 512)
+                for (before, size), (start, _) in zip(placed, placed[1:]))
+    return sizes, zeros
 
 
 def measure_size():
     exe = BUILD / "VorlaneSetup.exe"
     payload = stored_payload_bytes()
-    result = {"payload": payload, "installer": os.path.getsize(exe), "sections": section_sizes(exe),
-              "page_alignment": zeros_before_sections(exe)}
+    sections, zeros = section_layout(exe)
+    result = {"payload": payload, "installer": os.path.getsize(exe), "sections": sections,
+              "page_alignment": zeros}
     if NSIS_EXE.exists():
         result["nsis"] = os.path.getsize(NSIS_EXE)
     return result

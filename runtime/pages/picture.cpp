@@ -81,6 +81,13 @@ void Picture::Draw(HDC dc, int x, int y, int width, int height) const noexcept {
   SmoothStretch(dc, x, y, width, height, source.Get(), 0, 0, m_width, m_height);
 }
 
+void Picture::DrawFitted(HDC dc, const RECT& area, int dpi) const noexcept {
+  const SIZE own = SizeAt(dpi);
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  const SIZE size = FitWithin(own.cx, own.cy, width, height);
+  Draw(dc, area.left + (width - size.cx) / 2, area.top + (height - size.cy) / 2, size.cx, size.cy);
+}
+
 void Picture::DrawIcon(HDC dc, int x, int y, int width, int height) const noexcept {
   if (width == m_width && height == m_height) {
     DrawIconEx(dc, x, y, m_icon.Get(), width, height, 0, nullptr, DI_NORMAL);

@@ -28,6 +28,8 @@ class Picture {
   // Draws the picture into the rectangle x, y, width, height (stretched smoothly when the size
   // differs from its own). Nothing for an empty picture.
   void Draw(HDC dc, int x, int y, int width, int height) const noexcept;
+  // Draws it centred in `area` at its own size at `dpi`, scaled down to fit.
+  void DrawFitted(HDC dc, const RECT& area, int dpi) const noexcept;
 
  private:
   void DrawIcon(HDC dc, int x, int y, int width, int height) const noexcept;

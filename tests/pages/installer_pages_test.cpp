@@ -36,7 +36,7 @@ constexpr PageInfo kPages[] = {kWelcome, kAgreement, kLocation, kProgress};
 
 const wchar_t kCaption[] = L"Vorlane V2.6 绿色中文版";
 
-// The display's DPI, and a stored length or edge at a DPI (the system's rounding).
+// The display's (the system's) DPI, and a stored length or edge at a DPI (the system's rounding).
 int g_dpi = 96;
 int Scaled(int value, int dpi = g_dpi) { return MulDiv(value, dpi, 96); }
 
@@ -55,9 +55,7 @@ RECT PlaceInParent(HWND window) {
 // on its own, and draws with its stored font at `dpi` (the stock font, described at `dpi`, when
 // it stores none).
 void ExpectLaidOutAt(const PageInfo& page, int dpi) {
-  HDC screen = GetDC(nullptr);
-  const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const int systemDpi = g_dpi;
   LOGFONTW stock{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
   for (auto& control : LoadedPage(page).Controls()) {

@@ -41,6 +41,17 @@ gen::Error Fail(const std::string& file, const std::string& message) {
   return gen::Error{file, 0, message};
 }
 
+// The image's facts, for an image that ends where its last section ends: bytes after it (symbols,
+// appended data) would not follow a change of the sections.
+gen::Result<ImageFacts> ReadStrippedImage(std::string_view image, const std::string& file) {
+  gen::Result<ImageFacts> read = ReadImageFacts(image, file);
+  if (read.HasValue() && read.Value().endOfSections != image.size()) {
+    return Fail(file, "the file carries " + std::to_string(image.size() - read.Value().endOfSections) +
+                          " bytes after its last section (link it stripped)");
+  }
+  return read;
+}
+
 }  // namespace
 
 std::uint32_t ImageChecksum(std::string_view image, std::uint32_t checksumOffset) {
@@ -113,15 +124,11 @@ gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string
 
 gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
                                   std::string_view sectionName, const std::string& file) {
-  const gen::Result<ImageFacts> read = ReadImageFacts(image, file);
+  const gen::Result<ImageFacts> read = ReadStrippedImage(image, file);
   if (!read.HasValue()) return read.GetError();
   const ImageFacts& facts = read.Value();
   if (facts.machine != kMachineI386) return Fail(file, "not an i386 image");
   if (facts.subsystem != kSubsystemGui) return Fail(file, "not built for the GUI subsystem");
-  if (facts.endOfSections != image.size()) {
-    return Fail(file, "the file carries " + std::to_string(image.size() - facts.endOfSections) +
-                          " bytes after its last section (link it stripped)");
-  }
   if (size <= image.size()) {
     return Fail(file, "the image has " + std::to_string(image.size()) +
                           " bytes, no fewer than the " + std::to_string(size) + " wanted");
@@ -163,13 +170,9 @@ gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
 
 gen::Result<std::string> AlignSectionToPage(std::string_view image, std::string_view sectionName,
                                             const std::string& file) {
-  const gen::Result<ImageFacts> read = ReadImageFacts(image, file);
+  const gen::Result<ImageFacts> read = ReadStrippedImage(image, file);
   if (!read.HasValue()) return read.GetError();
   const ImageFacts& facts = read.Value();
-  if (facts.endOfSections != image.size()) {
-    return Fail(file, "the file carries " + std::to_string(image.size() - facts.endOfSections) +
-                          " bytes after its last section (link it stripped)");
-  }
   const std::uint32_t optional = facts.optionalHeaderOffset;
   const std::uint32_t optionalSize = facts.sectionTableOffset - optional;
   for (const std::uint32_t directory : {kCertificateDirectory, kDebugDirectory}) {

@@ -58,7 +58,6 @@ void PaintGradientFrame(HDC dc, RECT& area, int width, const pages::ColourList& 
 }
 
 void PaintPicture(HDC dc, const RECT& area, const Picture& picture, int mode, int dpi) {
-  const int width = area.right - area.left, height = area.bottom - area.top;
   const SIZE own = picture.SizeAt(dpi);
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
@@ -67,8 +66,7 @@ void PaintPicture(HDC dc, const RECT& area, const Picture& picture, int mode, in
       for (int x = area.left; x < area.right; x += own.cx) picture.Draw(dc, x, y, own.cx, own.cy);
     }
   } else if (mode == 2) {  // centred, scaled down to fit
-    const SIZE size = FitWithin(own.cx, own.cy, width, height);
-    picture.Draw(dc, area.left + (width - size.cx) / 2, area.top + (height - size.cy) / 2, size.cx, size.cy);
+    picture.DrawFitted(dc, area, dpi);
   } else {
     picture.Draw(dc, area.left, area.top, own.cx, own.cy);
   }

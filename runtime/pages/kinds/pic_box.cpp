@@ -33,22 +33,20 @@ void Paint(Control& box) {
   UniqueBrush background(CreateSolidBrush(ResolveColour(box.Number(F::BackgroundColour))));
   FillRect(dc, &area, background.Get());
   const Picture& picture = box.CurrentPicture();
-  const SIZE own = picture.SizeAt(dpi);
-  const int width = area.right - area.left, height = area.bottom - area.top;
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
   switch (box.Int(F::DisplayMode)) {
     case 1:
-      picture.Draw(dc, area.left, area.top, width, height);
+      picture.Draw(dc, area.left, area.top, area.right - area.left, area.bottom - area.top);
       break;
-    case 2: {
-      const SIZE size = FitWithin(own.cx, own.cy, width, height);
-      picture.Draw(dc, area.left + (width - size.cx) / 2, area.top + (height - size.cy) / 2, size.cx, size.cy);
+    case 2:
+      picture.DrawFitted(dc, area, dpi);
       break;
-    }
-    default:
+    default: {
+      const SIZE own = picture.SizeAt(dpi);
       picture.Draw(dc, area.left, area.top, own.cx, own.cy);
       break;
+    }
   }
   RestoreDC(dc, saved);
   canvas.CopyTo(paint.Dc(), 0, 0);
