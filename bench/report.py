@@ -145,7 +145,8 @@ class Report:
         dlls = median([r["dll_window.exe"] for r in rounds])
         self.out("Where the time goes: %s ms of the installer's %s ms are what any Wine program that shows "
                  "a window costs (the reference); loading the system DLLs the installer imports (ADVAPI32, "
-                 "ole32, SHELL32, with what they load in turn) and initialising OLE, as its start-up does, "
+                 "ole32, with what they load in turn; SHELL32 it loads once the first page is up) and "
+                 "initialising OLE, as its start-up does, "
                  "cost %+.1f ms (dll_window.exe, the same window with those imports and OleInitialize: "
                  "%s ms); the first Chinese text on screen, for loading the CJK face, %+.1f ms (cjk_window.exe, "
                  "the same window with one line in 宋体: %s ms; the references' medians move by several "

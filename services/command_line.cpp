@@ -4,11 +4,10 @@
 
 #include <string_view>
 
-#include <shellapi.h>
-
 #include "runtime/memory.h"
 #include "runtime/unique_handle.h"
 #include "runtime/text_boundary.h"
+#include "shell_functions.h"
 
 namespace vl {
 namespace {
@@ -46,6 +45,21 @@ wchar_t* CopyWide(std::wstring_view text) noexcept {
   return copy;
 }
 
+// Whether anything but blanks follows the program's name, which the system splits off as
+// CommandLineToArgvW does: up to the closing quote when the line starts with one, otherwise up
+// to the first blank. A line with no switches needs no splitting, nor SHELL32 to split it.
+bool HasArguments(std::wstring_view line) noexcept {
+  std::size_t at = 0;
+  if (!line.empty() && line[0] == L'"') {
+    at = line.find(L'"', 1);
+    at = at == std::wstring_view::npos ? line.size() : at + 1;
+  } else {
+    while (at < line.size() && !IsBlank(line[at])) ++at;
+  }
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  return at < line.size();
+}
+
 // /D='s root, resolved against the current folder, as GB18030 bytes; null when it names nothing
 // a path can hold or has no text of ours.
 char* RootText(std::wstring_view typed) noexcept {
@@ -62,8 +76,9 @@ char* RootText(std::wstring_view typed) noexcept {
 CommandLine ReadCommandLine(const wchar_t* commandLine, bool takesRoot) noexcept {
   CommandLine options;
   const std::wstring_view line = commandLine != nullptr ? commandLine : L"";
+  if (!HasArguments(line)) return options;
   int count = 0;
-  const UniqueLocalMemory held(CommandLineToArgvW(commandLine, &count));
+  const UniqueLocalMemory held(shell::CommandLineToArgv(commandLine, &count));
   auto* const* arguments = static_cast<wchar_t* const*>(held.Get());
   for (int i = 1; arguments != nullptr && i < count; ++i) {
     const std::wstring_view value = arguments[i];

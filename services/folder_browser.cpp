@@ -5,6 +5,7 @@
 #include "com_ptr.h"
 #include "runtime/text_boundary.h"
 #include "runtime/text_value.h"
+#include "shell_functions.h"
 #include "wide_result.h"
 
 namespace vl {
@@ -15,7 +16,7 @@ ProgramWindowList g_pickerDisabledWindows = nullptr;
 // Gives the item the picker returned back to the shell's allocator.
 void FreeShellItem(LPITEMIDLIST item) noexcept {
   ComPtr<IMalloc> allocator;
-  if (SUCCEEDED(SHGetMalloc(allocator.Put())) && allocator) allocator->Free(item);
+  if (SUCCEEDED(shell::GetMalloc(allocator.Put())) && allocator) allocator->Free(item);
 }
 
 // A page window owned by another window is still top-level: GetParent names the owner of a
@@ -64,13 +65,13 @@ void BrowseForFolderCommand(ResultRecord* result, int count, const ArgRecord* ar
   info.pszDisplayName = displayName;
   info.lpszTitle = title.Get();
   info.ulFlags = BIF_EDITBOX | (includeFiles ? BIF_BROWSEINCLUDEFILES : 0);
-  LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
+  LPITEMIDLIST chosen = shell::BrowseForFolder(&info);
 
   states.Restore();
 
   wchar_t path[MAX_PATH] = L"";
   if (chosen != nullptr) {
-    if (!SHGetPathFromIDListW(chosen, path)) path[0] = L'\0';
+    if (!shell::GetPathFromIdList(chosen, path)) path[0] = L'\0';
     FreeShellItem(chosen);
   }
   SetWideTextResult(result, path);

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "runtime_texts.h"
+#include "shell_functions.h"
 #include "wide_result.h"
 
 namespace vl {
@@ -38,7 +39,7 @@ bool FilledByLength(UINT length) noexcept { return length != 0 && length < kSyst
 
 bool QueryFolder(std::int32_t code, PathBuffer& buffer) noexcept {
   if ((code >= 1 && code <= 8) || code == 12 || code == 13) {
-    return SHGetSpecialFolderPathW(nullptr, buffer, kFolders[code - 1].csidl, FALSE) != FALSE;
+    return shell::GetSpecialFolderPath(buffer, kFolders[code - 1].csidl) != FALSE;
   }
   switch (code) {
     case 9: return FilledByLength(GetWindowsDirectoryW(buffer, kSystemBufferSize));

@@ -2,13 +2,12 @@
 // does it (register a class, create, show, run the message loop). Built a second time with
 // VL_CJK_LABEL, it also shows one line of Chinese in 宋体, for the account of what the first
 // Chinese text on screen costs; a third time with VL_SYSTEM_LIBRARIES, it also imports the
-// system DLLs the installer imports (ADVAPI32, ole32, SHELL32) and initialises OLE first, as the
+// system DLLs the installer imports (ADVAPI32, ole32) and initialises OLE first, as the
 // installer's start-up does, for the account of what they cost. With "/close" on its command
 // line it ends by itself once the window has been painted, for the memory figures.
 #include <windows.h>
 #ifdef VL_SYSTEM_LIBRARIES
 #include <ole2.h>
-#include <shlobj.h>
 #endif
 
 #include <cstring>
@@ -28,9 +27,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
 #ifdef VL_SYSTEM_LIBRARIES
   OleInitialize(nullptr);
-  // Never true: the calls only keep the imports, so that the DLLs load with the program.
+  // Never true: the call only keeps ADVAPI32 among the imports, so that it loads with the program.
   if (commandLine == nullptr) {
-    SHGetFolderPathW(nullptr, CSIDL_DESKTOP, nullptr, 0, nullptr);
     RegCloseKey(nullptr);
   }
 #endif

@@ -2,7 +2,7 @@
 #   cmake -DEXE=<file> -DOBJDUMP=<objdump> -P executable_check.cmake
 # - a 32-bit x86 image for the Windows GUI subsystem;
 # - every imported DLL is one Windows always takes from the system folder (the loader resolves
-#   imports before any of the program's code can restrict the DLL search);
+#   imports before any of the program's code can restrict the DLL search), and not SHELL32;
 # - the application manifest asks for administrator rights and names the supported systems;
 # - the installer's own part of the file (all but the payload's stored bytes, which the payload
 #   catalogue gives) stays within its budget of 200 KiB.
@@ -37,6 +37,11 @@ foreach(entry IN LISTS imports)
   string(REGEX REPLACE "\\.dll$" "" name "${dll}")
   if(NOT name IN_LIST known_dlls)
     message(FATAL_ERROR "imports ${dll}, which Windows does not always take from the system folder")
+  endif()
+  # SHELL32 is loaded once the first page is up (services/shell_functions.h): imported, the
+  # costliest DLL of the start would be loaded again before the first page.
+  if(name STREQUAL "shell32")
+    message(FATAL_ERROR "imports shell32.dll, which the installer loads only once its first page is up")
   endif()
   message(STATUS "import: ${dll}")
 endforeach()
