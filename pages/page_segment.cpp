@@ -210,7 +210,7 @@ void Unit::ReplaceTag(std::span<const std::uint8_t> tag) {
   const auto zero = std::find(tag.begin(), tag.end(), std::uint8_t{0});
   std::vector<std::uint8_t> text(tag.begin(), zero);
   text.push_back(0);
-  Splice(view.Layout().tagOffset, view.Layout().tagLength + 1, text);
+  Splice(view.Layout().tag.offset, view.Layout().tag.length + 1, text);
 }
 
 void Unit::ReplaceMousePointer(std::span<const std::uint8_t> block) {
@@ -220,7 +220,7 @@ void Unit::ReplaceMousePointer(std::span<const std::uint8_t> block) {
   std::vector<std::uint8_t> counted = {static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(length >> 8),
                                        static_cast<std::uint8_t>(length >> 16), static_cast<std::uint8_t>(length >> 24)};
   counted.insert(counted.end(), block.begin(), block.end());
-  Splice(view.Layout().mouseOffset - 4, view.Layout().mouseLength + 4, counted);
+  Splice(view.Layout().mouse.offset - 4, view.Layout().mouse.length + 4, counted);
 }
 
 std::vector<std::uint8_t> Unit::SaveRecord() const {

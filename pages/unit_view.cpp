@@ -25,12 +25,20 @@ Expected<bool> ReadDispatch(ByteReader& reader, std::size_t beforeCount, UnitLay
   return reader.Skip(std::size_t{*events} * event_entry::kLength);
 }
 
+// The next zero-terminated text, as a part of the record.
+Expected<RecordPart> ReadTerminatedPart(ByteReader& reader) noexcept {
+  const std::size_t offset = reader.Offset();
+  auto text = reader.ReadTerminated();
+  if (!text) return text.GetError();
+  return RecordPart{offset, text->size()};
+}
+
 Expected<UnitLayout> LocateMenuEntry(ByteReader& reader) noexcept {
   UnitLayout layout;
   layout.menuEntry = true;
-  auto caption = reader.ReadTerminated();
+  auto caption = ReadTerminatedPart(reader);
   if (!caption) return caption.GetError();
-  layout.nameLength = caption->size();
+  layout.name = *caption;
   if (auto dispatch = ReadDispatch(reader, menu_entry::kEventCount, layout); !dispatch) return dispatch.GetError();
   layout.propertyOffset = reader.Offset();
   return layout;
@@ -43,14 +51,12 @@ Expected<UnitLayout> LocateUnitFields(std::span<const std::uint8_t> record, bool
   if (menuEntry) return LocateMenuEntry(reader);
   UnitLayout layout;
   if (auto head = reader.Skip(kUnitKindLength + kUnitHeadReserved); !head) return head.GetError();
-  layout.nameOffset = reader.Offset();
-  auto name = reader.ReadTerminated();
+  auto name = ReadTerminatedPart(reader);
   if (!name) return name.GetError();
-  layout.nameLength = name->size();
-  layout.remarkOffset = reader.Offset();
-  auto remark = reader.ReadTerminated();
+  layout.name = *name;
+  auto remark = ReadTerminatedPart(reader);
   if (!remark) return remark.GetError();
-  layout.remarkLength = remark->size();
+  layout.remark = *remark;
   layout.fixedOffset = reader.Offset();
   if (auto fixed = reader.Skip(unit_fixed::kChildCount); !fixed) return fixed.GetError();
   auto children = ReadCount(reader, 4, "child count larger than the record");
@@ -59,12 +65,10 @@ Expected<UnitLayout> LocateUnitFields(std::span<const std::uint8_t> record, bool
   if (auto skip = reader.Skip(std::size_t{*children} * 4); !skip) return skip.GetError();
   auto mouse = reader.ReadCounted();
   if (!mouse) return mouse.GetError();
-  layout.mouseOffset = reader.Offset() - mouse->size();
-  layout.mouseLength = mouse->size();
-  layout.tagOffset = reader.Offset();
-  auto tag = reader.ReadTerminated();
+  layout.mouse = RecordPart{reader.Offset() - mouse->size(), mouse->size()};
+  auto tag = ReadTerminatedPart(reader);
   if (!tag) return tag.GetError();
-  layout.tagLength = tag->size();
+  layout.tag = *tag;
   if (auto dispatch = ReadDispatch(reader, unit_dispatch::kEventCount, layout); !dispatch) return dispatch.GetError();
   if (auto tail = reader.Skip(kUnitTailReserved); !tail) return tail.GetError();
   layout.propertyOffset = reader.Offset();
@@ -91,29 +95,9 @@ void UnitView::SetFixed(std::size_t offset, std::uint32_t value) noexcept {
 
 std::uint32_t UnitView::Kind() const noexcept { return m_layout.menuEntry ? 0 : Word(0); }
 
-std::span<const std::uint8_t> UnitView::Name() const noexcept {
-  if (!m_valid) return {};
-  return std::span<const std::uint8_t>(m_record).subspan(m_layout.nameOffset, m_layout.nameLength);
-}
-
-std::span<const std::uint8_t> UnitView::Remark() const noexcept {
-  if (!m_valid) return {};
-  return std::span<const std::uint8_t>(m_record).subspan(m_layout.remarkOffset, m_layout.remarkLength);
-}
-
 std::uint32_t UnitView::ChildId(std::uint32_t index) const noexcept {
   if (index >= m_layout.childCount) return 0;
   return Fixed(unit_fixed::kLength + 4 * std::size_t{index});
-}
-
-std::span<const std::uint8_t> UnitView::MousePointerBlock() const noexcept {
-  if (!m_valid) return {};
-  return std::span<const std::uint8_t>(m_record).subspan(m_layout.mouseOffset, m_layout.mouseLength);
-}
-
-std::span<const std::uint8_t> UnitView::Tag() const noexcept {
-  if (!m_valid) return {};
-  return std::span<const std::uint8_t>(m_record).subspan(m_layout.tagOffset, m_layout.tagLength);
 }
 
 std::uint32_t UnitView::EventLink() const noexcept {

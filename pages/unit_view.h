@@ -10,19 +10,21 @@
 
 namespace vl::pages {
 
+// Where one variable part of a record lies: its bytes, without its terminator or count.
+struct RecordPart {
+  std::size_t offset = 0;
+  std::size_t length = 0;
+};
+
 // Where the variable parts of a unit record lie. Offsets are from the start of the record data.
 struct UnitLayout {
   bool menuEntry = false;
-  std::size_t nameOffset = 0;
-  std::size_t nameLength = 0;
-  std::size_t remarkOffset = 0;
-  std::size_t remarkLength = 0;
+  RecordPart name;  // a menu entry's caption
+  RecordPart remark;
   std::size_t fixedOffset = 0;   // unit_fixed
   std::uint32_t childCount = 0;
-  std::size_t mouseOffset = 0;   // the mouse-pointer block's bytes (after its count)
-  std::size_t mouseLength = 0;
-  std::size_t tagOffset = 0;
-  std::size_t tagLength = 0;
+  RecordPart mouse;  // the mouse-pointer block, after its count
+  RecordPart tag;
   std::size_t dispatchOffset = 0;  // unit_dispatch, or a menu entry's menu_entry fields
   std::uint32_t eventCount = 0;
   std::size_t eventsOffset = 0;  // the first event entry
@@ -54,8 +56,8 @@ class UnitView {
   const UnitLayout& Layout() const noexcept { return m_layout; }
 
   std::uint32_t Kind() const noexcept;
-  std::span<const std::uint8_t> Name() const noexcept;    // a menu entry's caption
-  std::span<const std::uint8_t> Remark() const noexcept;
+  std::span<const std::uint8_t> Name() const noexcept { return Part(m_layout.name); }  // a menu entry's caption
+  std::span<const std::uint8_t> Remark() const noexcept { return Part(m_layout.remark); }
 
   std::uint32_t WindowSlot() const noexcept { return Fixed(unit_fixed::kWindowSlot); }
   void SetWindowSlot(std::uint32_t value) noexcept { SetFixed(unit_fixed::kWindowSlot, value); }
@@ -74,8 +76,8 @@ class UnitView {
   // 0 past the end.
   std::uint32_t ChildId(std::uint32_t index) const noexcept;
 
-  std::span<const std::uint8_t> MousePointerBlock() const noexcept;
-  std::span<const std::uint8_t> Tag() const noexcept;
+  std::span<const std::uint8_t> MousePointerBlock() const noexcept { return Part(m_layout.mouse); }
+  std::span<const std::uint8_t> Tag() const noexcept { return Part(m_layout.tag); }
 
   // The unit whose event table this one shares; 0 for its own (and for a menu entry).
   std::uint32_t EventLink() const noexcept;
@@ -103,6 +105,10 @@ class UnitView {
   void SetWord(std::size_t offset, std::uint32_t value) noexcept;
   std::uint32_t Fixed(std::size_t offset) const noexcept;
   void SetFixed(std::size_t offset, std::uint32_t value) noexcept;
+  std::span<const std::uint8_t> Part(const RecordPart& part) const noexcept {
+    if (!m_valid) return {};
+    return std::span<const std::uint8_t>(m_record).subspan(part.offset, part.length);
+  }
 
   // The offset of a field after the tag (unit_dispatch) or a menu entry's caption (menu_entry).
   std::size_t Dispatch(std::size_t unitField, std::size_t menuField) const noexcept {

@@ -13,19 +13,21 @@ class Control;
 
 // Property type codes, as the value conversion of WriteProperty treats them.
 namespace ptype {
-inline constexpr std::uint16_t kInt = 1001;
-inline constexpr std::uint16_t kWide = 1002;
-inline constexpr std::uint16_t kBool = 1003;
-inline constexpr std::uint16_t kWide2 = 1004;
-inline constexpr std::uint16_t kText = 1005;
-inline constexpr std::uint16_t kChoice = 1006;
-inline constexpr std::uint16_t kPicture = 1009;
-inline constexpr std::uint16_t kIcon = 1010;
-inline constexpr std::uint16_t kCursor = 1011;
-inline constexpr std::uint16_t kSound = 1012;
-inline constexpr std::uint16_t kFont = 1013;
-inline constexpr std::uint16_t kColour = 1014;
-inline constexpr std::uint16_t kBackColour = 1017;
+enum Code : std::uint16_t {
+  kInt = 1001,
+  kWide = 1002,
+  kBool = 1003,
+  kWide2 = 1004,
+  kText = 1005,
+  kChoice = 1006,
+  kPicture = 1009,
+  kIcon = 1010,
+  kCursor = 1011,
+  kSound = 1012,
+  kFont = 1013,
+  kColour = 1014,
+  kBackColour = 1017,
+};
 }  // namespace ptype
 
 bool IsByteSetType(std::uint16_t type) noexcept;
