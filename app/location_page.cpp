@@ -11,6 +11,7 @@
 #include "runtime_texts.h"
 #include "services/folder_browser.h"
 #include "services/folder_path.h"
+#include "services/shell_functions.h"
 
 using namespace vl;
 using namespace vl::installer;
@@ -74,5 +75,8 @@ extern "C" void OnLocationNext() {
   WriteBool(kLocationPage, kBrowseButton, kDisabled, true);
   FreeMemory(InstallRoot);
   InstallRoot = root;
+  // The installation needs SHELL32. It is loaded once the welcome page is idle, but pages clicked
+  // through faster than that would leave its load to the installation.
+  shell::Load();
   MovePage(kProgressPage, kLocationPage);
 }
