@@ -75,8 +75,8 @@ extern "C" void OnLocationNext() {
   WriteBool(kLocationPage, kBrowseButton, kDisabled, true);
   FreeMemory(InstallRoot);
   InstallRoot = root;
-  // The installation needs SHELL32. It is loaded once the welcome page is idle, but pages clicked
-  // through faster than that would leave its load to the installation.
+  // The installation needs SHELL32, which no page before it has loaded unless the folder browser
+  // was opened: loaded here, before the progress page, its load is not the installation's.
   shell::Load();
   MovePage(kProgressPage, kLocationPage);
 }

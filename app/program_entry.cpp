@@ -9,7 +9,6 @@
 #include "payload_check.h"
 #include "runtime/frame.h"
 #include "services/run_log.h"
-#include "services/shell_functions.h"
 
 int ProgramEntry() {
   using namespace vl;
@@ -30,9 +29,6 @@ int ProgramEntry() {
   if (Options.silent) EndProgram(InstallUnattended());
   StartPayloadCheck();
   LoadStartPage(kWelcomePage.page);
-  // The folder browser and the installation need SHELL32, the first page does not: it is loaded
-  // while the welcome page is read.
-  RunWhenIdle(&shell::Load);
   RunMessageLoop();
   return 0;
 }

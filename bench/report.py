@@ -145,7 +145,7 @@ class Report:
         dlls = median([r["dll_window.exe"] for r in rounds])
         self.out("Where the time goes: %s ms of the installer's %s ms are what any Wine program that shows "
                  "a window costs (the reference); loading the system DLLs the installer imports (ADVAPI32, "
-                 "ole32, with what they load in turn; SHELL32 it loads once the first page is up) and "
+                 "ole32, with what they load in turn; SHELL32 it loads only when the location page is accepted) and "
                  "initialising OLE, as its start-up does, "
                  "cost %+.1f ms (dll_window.exe, the same window with those imports and OleInitialize: "
                  "%s ms); the first Chinese text on screen, for loading the CJK face, %+.1f ms (cjk_window.exe, "

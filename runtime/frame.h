@@ -47,11 +47,6 @@ void RunUnattended() noexcept;
 // the start-up has run, unless it runs unattended; after the end routine nothing runs.
 void PostToGuiThread(void (*routine)()) noexcept;
 
-// Has `routine` run once on the GUI thread when the message loop first finds nothing to do, every
-// page painted: for work that must not delay the first page. A later call replaces a routine
-// that has not run yet.
-void RunWhenIdle(void (*routine)()) noexcept;
-
 // Runs the end routine and ends the process with `exitCode`. Callable from any thread.
 [[noreturn]] void EndProgram(int exitCode) noexcept;
 

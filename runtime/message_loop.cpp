@@ -1,8 +1,6 @@
 // The program's message loop and its start page.
 #include <windows.h>
 
-#include <utility>
-
 #include "fatal_error.h"
 #include "frame.h"
 #include "runtime/pages/page_runtime.h"
@@ -21,18 +19,7 @@ bool PageKeyboardMessage(MSG& message) noexcept {
   return IsDialogMessageW(root, &message) != FALSE;
 }
 
-void (*g_idleRoutine)() = nullptr;
-
-void RunIdleRoutineOnce(HWND) noexcept {
-  if (auto routine = std::exchange(g_idleRoutine, nullptr)) routine();
-}
-
 }  // namespace
-
-void RunWhenIdle(void (*routine)()) noexcept {
-  g_idleRoutine = routine;
-  TheRuntime().AddIdleCallback(TheRuntime().HiddenWindow(), &RunIdleRoutineOnce);
-}
 
 void LoadStartPage(std::uint32_t pageId) noexcept {
   if (!LoadPage(pageId, 0, false)) FatalRuntimeError(kLoadStartPageFailed);
