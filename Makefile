@@ -6,9 +6,14 @@
 #               page segment fuzzer runs for 60 seconds among the host tests
 #   make fuzz   runs the page segment fuzzer alone, FUZZ_SECONDS long (default 600)
 #   make bench  builds the benchmark programs and the NSIS comparison installer, runs every
-#               benchmark under Wine (about 15 minutes; BENCH_ROUNDS, default 15) and writes
+#               benchmark under Wine (about 25 minutes; BENCH_ROUNDS, default 15) and writes
 #               bench/results.tsv and docs/benchmarks.md
-.PHONY: all setup host win32 build test test-host test-win32 fuzz run bench clean
+#   make bench-compare
+#               times this tree's build against a base commit's, side by side in one run, and
+#               says per figure held, regressed or inconclusive (about 10 minutes once the base is
+#               built); BASE=<commit> (default: the merge base with origin/main), PROBE=1 for the
+#               probe build, ROUNDS and ONLY (see bench/compare.py)
+.PHONY: all setup host win32 build test test-host test-win32 fuzz run bench bench-compare clean
 
 all: build
 
@@ -53,6 +58,11 @@ bench: build
 	cmake --build --preset win32 --target vl_bench
 	bash bench/nsis/build.sh build/win32/payload/contents build/bench/VorlaneNsis.exe
 	python3 bench/run.py
+
+bench-compare: setup
+	cmake --preset win32 >/dev/null
+	cmake --build --preset win32 --target vl_bench_compare
+	python3 bench/compare.py $(if $(BASE),--base $(BASE)) $(if $(PROBE),--probe)
 
 clean:
 	rm -rf build

@@ -15,103 +15,59 @@ import os
 import pickle
 import platform
 import re
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
 import report  # noqa: E402
 import stats  # noqa: E402
+from harness import Driver, Wine, win  # noqa: E402
 
-ROOT = Path(__file__).resolve().parent.parent
+ROOT = harness.ROOT
 BUILD = ROOT / "build" / "win32"
 PROGRAMS = BUILD / "bench" / "programs"
+INSTALLER = BUILD / "VorlaneSetup.exe"
 NSIS_EXE = ROOT / "build" / "bench" / "VorlaneNsis.exe"
 MEASUREMENTS = ROOT / "build" / "bench" / "measurements.pickle"
-WINE_ENV = ROOT / "tools" / "wine" / "wine-env"
-INSTALL_ROOT = r"C:\Program Files"
-PHASES = ["folders", "files", "attributes", "links", "registry", "queries", "other"]
 SCALES = ["0.25", "1", "4", "16"]
 # The install and start-up comparisons are cheap and noisy under Wine (shortcut saves, process
 # start): they run more rounds.
 INSTALL_ROUND_FACTOR = 3
 STARTUP_ROUND_FACTOR = 3
 SCALING_ROUND_FACTOR = 2
+# The install pass's sides: the installer against the floor with the window every graphical
+# installer shows, and, for this turn, against the floor without one as well.
+INSTALL_SIDES = [("floor_window", "floor-window", "floor_install.exe"), ("floor", "floor", "floor_install.exe"),
+                 ("installer", "installer", "VorlaneSetupBench.exe")]
 
 
-def win(path):
-    return "Z:" + str(path).replace("/", "\\")
+def driver(wine):
+    return Driver(wine, PROGRAMS / "bench_driver.exe")
 
 
-def program(name):
-    return win(PROGRAMS / name)
-
-
-class Wine:
-    """One Wine prefix and display for the whole run (tools/wine/wine-env)."""
-
-    def __init__(self, dpi=None):
-        shm = Path("/dev/shm")
-        # The prefix, and so every installed file, lives in memory when it can: the figures are
-        # about the programs, not about the disk's write-back.
-        base = shm if shm.is_dir() and os.access(shm, os.W_OK) else ROOT / "build" / "bench"
-        base.mkdir(parents=True, exist_ok=True)
-        self.state = Path(tempfile.mkdtemp(prefix="vl-bench-", dir=base))
-        env = dict(os.environ, WINE_ENV_DPI=str(dpi)) if dpi else None
-        subprocess.run([WINE_ENV, "setup", self.state], stdout=subprocess.DEVNULL, check=True, env=env)
-
-    def command(self, *args):
-        return [str(WINE_ENV), "run", str(self.state), *map(str, args)]
-
-    def lines(self, *args):
-        done = subprocess.run(self.command(*args), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        if done.returncode != 0:
-            raise SystemExit("bench: %s failed (%d): %s" % (" ".join(map(str, args)), done.returncode,
-                                                          done.stderr.strip()[-2000:]))
-        return [line.split("\t") for line in done.stdout.splitlines() if line.strip()]
-
-    def start(self, *args):
-        return subprocess.Popen(self.command(*args), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-    def close(self):
-        subprocess.run([WINE_ENV, "teardown", self.state], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        shutil.rmtree(self.state, ignore_errors=True)
-
-
-def install_rounds(wine, rounds, mode, floor, installer):
-    """Per round: (floor row, installer row), each {total, folders, ...} in µs; warm-up dropped."""
-    rows = wine.lines(program("bench_driver.exe"), "install", rounds, mode, INSTALL_ROOT,
-                      program(floor), program(installer))
-    by_round = {}
-    for fields in rows:
-        values = dict(zip(["total"] + PHASES, map(float, fields[2:])))
-        by_round.setdefault(int(fields[0]), {})[fields[1]] = values
-    return [(r["floor"], r["installer"]) for n, r in sorted(by_round.items()) if n > 0]
+def named(rounds, names):
+    """Per-round lists in the order of `names` as per-round {name: value}."""
+    return [dict(zip(names, row)) for row in rounds]
 
 
 def measure_install(wine, rounds):
-    return {mode: install_rounds(wine, INSTALL_ROUND_FACTOR * rounds, mode, "floor_install.exe",
-                                 "VorlaneSetupBench.exe")
+    sides = [(kind, PROGRAMS / exe) for _, kind, exe in INSTALL_SIDES]
+    names = [name for name, _, _ in INSTALL_SIDES]
+    return {mode: named(driver(wine).install(INSTALL_ROUND_FACTOR * rounds, mode, sides), names)
             for mode in ("fresh", "reinstall")}
 
 
-def by_program(rows):
-    """The driver's <round> <program> <ms> rows as one {program: ms} per round; warm-up dropped."""
-    by_round = {}
-    for number, name, ms in rows:
-        by_round.setdefault(int(number), {})[name] = float(ms)
-    return [r for n, r in sorted(by_round.items()) if n > 0]
+def startup_programs():
+    programs = [PROGRAMS / "one_window.exe", INSTALLER, PROGRAMS / "cjk_window.exe", PROGRAMS / "dll_window.exe"]
+    return programs + ([NSIS_EXE] if NSIS_EXE.exists() else [])
 
 
 def measure_startup(wine, rounds):
-    programs = [program("one_window.exe"), win(BUILD / "VorlaneSetup.exe"), program("cjk_window.exe"),
-                program("dll_window.exe")]
-    if NSIS_EXE.exists():
-        programs.append(win(NSIS_EXE))
-    return by_program(wine.lines(program("bench_driver.exe"), "startup", STARTUP_ROUND_FACTOR * rounds, *programs))
+    programs = startup_programs()
+    return named(driver(wine).startup(STARTUP_ROUND_FACTOR * rounds, programs), [p.name for p in programs])
 
 
 def measure_startup_144(wine, rounds):
@@ -124,10 +80,12 @@ def measure_startup_144(wine, rounds):
 
 
 def measure_silent(wine, rounds):
-    """Per round, {program: ms} for the floor and each installer's unattended run, start to exit."""
-    installers = [win(BUILD / "VorlaneSetup.exe")] + ([win(NSIS_EXE)] if NSIS_EXE.exists() else [])
-    return by_program(wine.lines(program("bench_driver.exe"), "silent", INSTALL_ROUND_FACTOR * rounds, INSTALL_ROOT,
-                                 program("floor_install.exe"), *installers))
+    """Per round, {program: ms} for the floor (no window) and each installer's unattended run,
+    start to exit."""
+    runs = [(PROGRAMS / "floor_install.exe", '"%s"' % harness.INSTALL_ROOT), (INSTALLER, "/S")]
+    if NSIS_EXE.exists():
+        runs.append((NSIS_EXE, "/S"))
+    return named(driver(wine).silent(INSTALL_ROUND_FACTOR * rounds, runs), [exe.name for exe, _ in runs])
 
 
 def measure_check(wine, rounds):
@@ -137,22 +95,12 @@ def measure_check(wine, rounds):
     for number in range(rounds + 1):
         row = {}
         for way in ("instruction", "table"):
-            fields = wine.lines(program("check_timing.exe"), way)[0]
+            fields = wine.lines(win(PROGRAMS / "check_timing.exe"), way)[0]
             if fields[1] != "unavailable":
                 row[way] = (float(fields[1]), int(fields[2]))
         if number > 0:
             by_round.append(row)
     return by_round
-
-
-def stored_payload_bytes():
-    """The bytes of the payload as the installer stores it: every content once."""
-    listing = BUILD / "payload" / "generated" / "payload.list"
-    total = 0
-    for line in listing.read_text(encoding="utf-8").splitlines():
-        if line.startswith("content "):
-            total += os.path.getsize(line.split(" ", 2)[2])
-    return total
 
 
 def section_layout(exe):
@@ -178,7 +126,7 @@ def section_layout(exe):
 
 def measure_size():
     exe = BUILD / "VorlaneSetup.exe"
-    payload = stored_payload_bytes()
+    payload = harness.stored_payload_bytes(BUILD)
     sections, zeros = section_layout(exe)
     result = {"payload": payload, "installer": os.path.getsize(exe), "sections": sections,
               "page_alignment": zeros}
@@ -187,110 +135,37 @@ def measure_size():
     return result
 
 
-def peak_memory(process):
-    """Waits for the process; its peak resident set (the kernel's count) and the largest private
-    (anonymous) resident set seen while it ran, both in KiB."""
-    peak_private = 0
-    status = Path("/proc/%d/status" % process.pid)
-    while True:
-        try:
-            for line in status.read_text().splitlines():
-                if line.startswith("RssAnon:"):
-                    peak_private = max(peak_private, int(line.split()[1]))
-        except (FileNotFoundError, ProcessLookupError, ValueError):
-            pass
-        pid, code, usage = os.wait4(process.pid, os.WNOHANG)
-        if pid != 0:
-            process.returncode = os.waitstatus_to_exitcode(code)
-            return usage.ru_maxrss, peak_private
-        time.sleep(0.002)
-
-
-def memory_kind(mapping, program_name):
-    """What a mapping of a Wine process holds, for the account of its resident memory."""
-    if program_name and mapping.endswith(program_name):
-        return "the program's image"
-    if "/fonts/" in mapping or mapping.endswith((".ttf", ".ttc", ".fon")):
-        return "fonts"
-    if "/i386-windows/" in mapping or mapping.endswith((".dll", ".drv", ".msstyles", ".nls")):
-        return "Wine's Windows libraries and tables"
-    if mapping.startswith("/SYSV"):
-        return "X shared memory (window surfaces)"
-    if mapping.startswith("/"):
-        return "Unix libraries (Wine, X, C)"
-    return "heap, stacks and other private memory"
-
-
-def memory_profile(process, program_name):
-    """Samples the process's mappings every 10 ms until it ends; returns the resident KiB per kind
-    at the moment the total was largest."""
-    best, smaps = {}, Path("/proc/%d/smaps" % process.pid)
-    while process.poll() is None:
-        try:
-            kinds, kind = {}, None
-            for line in smaps.read_text().splitlines():
-                fields = line.split()
-                if fields and "-" in fields[0] and not fields[0].endswith(":"):
-                    kind = memory_kind(fields[5] if len(fields) > 5 else "", program_name)
-                elif fields and fields[0] == "Rss:":
-                    kinds[kind] = kinds.get(kind, 0) + int(fields[1])
-            if sum(kinds.values()) > sum(best.values()):
-                best = kinds
-        except (FileNotFoundError, ProcessLookupError, ValueError, IndexError):
-            pass
-        time.sleep(0.01)
-    return best
-
-
-def memory_sides(wine):
-    """The programs the memory figures compare, each as (name, how to run it into a clean machine
-    and watch it with `watch`): the floor, the shipped installer walked through a default install
-    by the driver, and the NSIS installer's silent install."""
-    driver = program("bench_driver.exe")
-
-    def clean_then(watch, *command):
-        wine.lines(driver, "remove", INSTALL_ROOT)
-        return watch(wine.start(*command))
-
-    def walked_installer(watch):
-        wine.lines(driver, "remove", INSTALL_ROOT)
-        installer = wine.start(win(BUILD / "VorlaneSetup.exe"))
-        walk = wine.start(driver, "walk", INSTALL_ROOT)
-        result = watch(installer)
-        if walk.wait() != 0:
-            raise SystemExit("bench: the installer could not be walked through")
-        return result
-
-    sides = [("floor", lambda watch: clean_then(watch, program("floor_install.exe"), INSTALL_ROOT)),
-             ("installer", walked_installer)]
+# The memory pairs, like with like: each side as (name, image, how to run it into a clean machine
+# and hand its process to `watch`).
+def memory_pairs(wine):
+    d = driver(wine)
+    interactive = [("installer", INSTALLER.name, lambda watch: d.walked(watch, INSTALLER))]
+    silent = [("installer /S", INSTALLER.name, lambda watch: d.silently(watch, INSTALLER, "/S")),
+              ("floor", "floor_install.exe",
+               lambda watch: d.silently(watch, PROGRAMS / "floor_install.exe", harness.INSTALL_ROOT))]
     if NSIS_EXE.exists():
-        # Its default root is the installer's; a /D= with a blank would not reach it.
-        sides.append(("nsis", lambda watch: clean_then(watch, win(NSIS_EXE), "/S")))
-    return sides
+        interactive.append(("NSIS", NSIS_EXE.name, lambda watch: d.walked(watch, NSIS_EXE, "walk-nsis")))
+        silent.insert(1, ("NSIS /S", NSIS_EXE.name, lambda watch: d.silently(watch, NSIS_EXE, "/S")))
+    return {"interactive": interactive, "silent": silent}
 
 
 def measure_memory(wine, rounds):
-    """Per round, every side in turn; then the references, and one run of each side sampled by
-    mapping, for where the bytes go."""
-    window = wine.start(program("one_window.exe"))  # one Wine window open throughout
+    """Per pair and round, every side in turn: (peak resident, peak private) in KiB; then one run
+    of each side sampled by mapping, for where the bytes go."""
+    window = wine.start(win(PROGRAMS / "one_window.exe"))  # one Wine window open throughout
     time.sleep(2)
-    sides = memory_sides(wine)
     try:
-        # The first round is the warm-up.
-        results = [{name: run(peak_memory) for name, run in sides} for _ in range(rounds + 1)][1:]
-        # What a window and the first Chinese text cost by themselves, for the account of the
-        # difference: the references end once they are painted.
-        references = {}
-        for name, arguments in (("no_window.exe", ()), ("one_window.exe", ("/close",)),
-                                ("cjk_window.exe", ("/close",))):
-            references[name] = [peak_memory(wine.start(program(name), *arguments))[0] for _ in range(5)]
-        images = {"floor": "floor_install.exe", "installer": "VorlaneSetup.exe", "nsis": "VorlaneNsis.exe"}
-        profiles = {name: run(lambda process, image=images[name]: memory_profile(process, image))
-                    for name, run in sides}
+        result = {}
+        for pair, sides in memory_pairs(wine).items():
+            # The first round is the warm-up.
+            measured = [{name: run(harness.peak_memory) for name, _, run in sides} for _ in range(rounds + 1)][1:]
+            profiles = {name: run(lambda process, image=image: harness.memory_profile(process, image))
+                        for name, image, run in sides}
+            result[pair] = {"rounds": measured, "profiles": profiles}
     finally:
         window.kill()
         window.wait()
-    return {"rounds": results, "references": references, "profiles": profiles}
+    return result
 
 
 def measure_scaling(wine, rounds):
@@ -298,9 +173,10 @@ def measure_scaling(wine, rounds):
     for kind in ("bytes", "files"):
         for scale in SCALES:
             tag = "%s_%s" % ("bytes" if scale == "1" else kind, scale.replace(".", "_"))
+            sides = [("floor-window", PROGRAMS / ("floor_install_%s.exe" % tag)),
+                     ("installer", PROGRAMS / ("VorlaneSetupBench_%s.exe" % tag))]
             series[(kind, scale)] = {
-                "pairs": install_rounds(wine, SCALING_ROUND_FACTOR * rounds, "fresh",
-                                        "floor_install_%s.exe" % tag, "VorlaneSetupBench_%s.exe" % tag),
+                "pairs": [tuple(row) for row in driver(wine).install(SCALING_ROUND_FACTOR * rounds, "fresh", sides)],
                 "catalogue": BUILD / "bench" / "synthetic" / tag / "catalogue.txt",
             }
     return series
@@ -344,6 +220,7 @@ def measure():
             "machine": machine()}
     if "size" in only:
         data["size"] = measure_size()
+    lock = harness.claim_quiet_machine()
     wine = Wine()
     try:
         steps = [("install", measure_install), ("silent", measure_silent), ("check", measure_check),
@@ -357,6 +234,7 @@ def measure():
                 print("bench: %s done in %.0f s" % (name, time.monotonic() - started), flush=True)
     finally:
         wine.close()
+        lock.close()
     MEASUREMENTS.parent.mkdir(parents=True, exist_ok=True)
     MEASUREMENTS.write_bytes(pickle.dumps(data))
     return data
@@ -366,9 +244,9 @@ def main():
     data = pickle.loads(MEASUREMENTS.read_bytes()) if sys.argv[1:] == ["--report"] else measure()
     figures = report.write(data, ROOT / "bench" / "results.tsv", ROOT / "docs" / "benchmarks.md")
     for figure in figures:
-        print("%-34s %12s %-6s target %s %s  %s" % (figure.name, stats.fmt(figure.value, 4), figure.unit,
-                                                    figure.op, stats.fmt(figure.target, 4),
-                                                    "met" if figure.met() else "MISSED"))
+        target = "no target" if figure.target is None else "target %s %s" % (figure.op, stats.fmt(figure.target, 4))
+        print("%-38s %12s %-6s %-18s %s" % (figure.name, stats.fmt(figure.value, 4), figure.unit, target,
+                                            figure.status()))
 
 
 if __name__ == "__main__":

@@ -1,16 +1,27 @@
-// The Windows half of the benchmarks, run under Wine by bench/run.py. It keeps one window of its
-// own open the whole time, so that no run pays for starting the desktop.
+// The Windows half of the benchmarks, run under Wine by bench/run.py and bench/compare.py. It
+// keeps one window of its own open the whole time, so that no run pays for starting the desktop.
+// A program's position among the programs on the command line, from 0, names it in the output.
 //
-//   bench_driver install <rounds> <fresh|reinstall> <root> <floor.exe> <installer.exe>
-//       Round 0 is the warm-up. Each round runs the floor program, then the installer walked
-//       through its pages; a fresh round starts with nothing installed. One line per run:
-//       <round> TAB <side> TAB <total µs> TAB <folders> ... <other>   (see bench/install_timing.h)
+//   bench_driver install <rounds> <fresh|reinstall> <root> <side>...
+//       Round 0 is the warm-up. Each round runs every side in turn; a side is floor=<exe> (the
+//       floor program, shown nothing), floor-window=<exe> (the floor program with its window) or
+//       installer=<exe> (a benchmark build of the installer, walked through its pages). A fresh
+//       round starts each run with nothing installed; for reinstall the first side installs once
+//       before round 0. One line per run:
+//       <round> TAB <side> TAB <total µs> TAB <folders> ... <other> [TAB <CPU µs>]
+//       (the numbers of the program's timing line, see bench/install_timing.h)
 //   bench_driver startup <rounds> <program.exe>...
 //       Each round starts every program in turn, on a quiet machine (kSettleMs), and times it from
 //       process creation to its first visible window, then ends it. One line per start:
 //       <round> TAB <program> TAB <ms>
+//   bench_driver silent <rounds> <root> <program.exe> <arguments> [<program.exe> <arguments>]...
+//       Each round runs every program with its arguments in turn, each into a clean machine and
+//       on a quiet one, and times it from process creation to its exit, which must be 0. One line
+//       per run: <round> TAB <program> TAB <ms>
 //   bench_driver walk <root>
 //       Walks an installer that was started elsewhere through a whole install into <root>.
+//   bench_driver walk-nsis <root>
+//       The same for the NSIS comparison installer.
 //   bench_driver remove <root>
 //       Removes what an installation into <root> made, and makes sure the Quick Launch folder is
 //       there, as on a current system.
@@ -22,7 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -87,56 +98,110 @@ std::string TakeTimingLine() {
   return line;
 }
 
-bool RunFloor(const std::string& floor, const std::string& root) {
-  ChildProcess program(floor, "\"" + root + "\"", FolderOf(floor));
+bool RunFloor(const std::string& floor, const std::string& root, bool window) {
+  ChildProcess program(floor, std::string(window ? "/window " : "") + "\"" + root + "\"", FolderOf(floor));
   return program.Started() && program.WaitForExit(kRunTimeoutMs) == 0;
 }
 
+// Whether the timings file holds a whole line: the program writes it, line end included, in one
+// write once its pass is over.
+bool TimingLineWritten() {
+  std::ifstream in(TimingsFile(), std::ios::binary);
+  const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return content.size() >= 2 && content.compare(content.size() - 2, 2, "\r\n") == 0;
+}
+
 // Waits without asking the window system anything, so that the pass being timed does not share
-// the server with this driver's window searches: until the timings file exists.
+// the server with this driver's window searches: until the timing line is in.
 bool WaitQuietlyForTimings(DWORD timeoutMs) {
-  const std::string file = TimingsFile();
   for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
-    if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    if (TimingLineWritten()) return true;
     Sleep(20);
   }
   return false;
 }
 
 // The whole install as a user does it: welcome, agreement, location (the root typed in),
-// progress until Finish can be clicked, then Finish. With `timed`, the driver keeps still while
-// the install pass runs.
-bool WalkInstaller(InstallerSession& session, const std::string& root, bool timed) {
+// progress until Finish can be clicked, then Finish.
+bool WalkInstaller(InstallerSession& session, const std::string& root) {
   HWND location = session.ToLocationPage();
   if (location == nullptr) return false;
-  const auto keepStill = [] { return WaitQuietlyForTimings(kRunTimeoutMs); };
-  HWND progress = session.Install(location, root + "\\", timed ? keepStill : std::function<bool()>());
+  HWND progress = session.Install(location, root + "\\");
   if (progress == nullptr) return false;
   session.Click(progress, L"安装完成");
   return session.WaitForExit(60000) == 0;
 }
 
+// A timed run: walked to the location page, then the driver keeps still while the pass runs.
+// Once the pass's timing line is in, nothing more is timed: the progress bar's animation (about
+// a second) and Finish are skipped by ending the installer there, when its installation is
+// complete.
 bool RunInstaller(const std::string& installer, const std::string& root) {
   InstallerSession session(std::make_unique<ChildProcess>(installer, "", FolderOf(installer)), FolderOf(installer));
-  return session.Started() && WalkInstaller(session, root, true);
+  if (!session.Started()) return false;
+  HWND location = session.ToLocationPage();
+  if (location == nullptr) return false;
+  session.SetInstallFolder(location, Wide(root + "\\"));
+  session.Click(location, L"下一步");
+  const bool timed = WaitQuietlyForTimings(kRunTimeoutMs);
+  TerminateProcess(session.Process(), 0);
+  session.WaitForExit(10000);
+  return timed;
 }
 
-int Install(int rounds, bool fresh, const std::string& root, const std::string& floor, const std::string& installer) {
+// One side of the install comparison: a program and how it is run.
+struct InstallSide {
+  enum class Kind { Floor, FloorWithWindow, Installer } kind;
+  std::string program;
+
+  bool Run(const std::string& root) const {
+    return kind == Kind::Installer ? RunInstaller(program, root) : RunFloor(program, root, kind == Kind::FloorWithWindow);
+  }
+};
+
+// "floor=<exe>", "floor-window=<exe>" or "installer=<exe>"; false for anything else.
+bool ParseInstallSide(const std::string& text, InstallSide& side) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string::npos) return false;
+  const std::string kind = text.substr(0, equals);
+  side.program = text.substr(equals + 1);
+  if (kind == "floor") {
+    side.kind = InstallSide::Kind::Floor;
+  } else if (kind == "floor-window") {
+    side.kind = InstallSide::Kind::FloorWithWindow;
+  } else if (kind == "installer") {
+    side.kind = InstallSide::Kind::Installer;
+  } else {
+    return false;
+  }
+  return !side.program.empty();
+}
+
+// The numbers of a timing line: all that follows its label.
+std::string TimingNumbers(const std::string& line) {
+  const std::size_t tab = line.find('\t');
+  return tab == std::string::npos ? std::string() : line.substr(tab + 1);
+}
+
+int Install(int rounds, bool fresh, const std::string& root, const std::vector<InstallSide>& sides) {
   SetEnvironmentVariableA("VL_BENCH_TIMINGS", TimingsFile().c_str());
   RemoveInstallation(root);
-  if (!fresh && !RunFloor(floor, root)) return 1;  // something to install over
+  if (!fresh) {  // something to install over
+    const bool installed = sides.front().Run(root);
+    TakeTimingLine();
+    if (!installed) return 1;
+  }
   for (int round = 0; round <= rounds; ++round) {
-    for (const bool isFloor : {true, false}) {
+    for (std::size_t index = 0; index < sides.size(); ++index) {
       if (fresh) RemoveInstallation(root);
       TakeTimingLine();
-      const bool done = isFloor ? RunFloor(floor, root) : RunInstaller(installer, root);
-      const std::string line = TakeTimingLine();
-      if (!done || line.empty()) {
-        std::fprintf(stderr, "bench_driver: round %d of the %s did not complete\n", round,
-                     isFloor ? "floor" : "installer");
+      const bool done = sides[index].Run(root);
+      const std::string numbers = TimingNumbers(TakeTimingLine());
+      if (!done || numbers.empty()) {
+        std::fprintf(stderr, "bench_driver: round %d of %s did not complete\n", round, sides[index].program.c_str());
         return 1;
       }
-      std::printf("%d\t%s\n", round, line.c_str());
+      std::printf("%d\t%u\t%s\n", round, static_cast<unsigned>(index), numbers.c_str());
       std::fflush(stdout);
     }
   }
@@ -182,17 +247,15 @@ double TimeToFirstWindow(const std::string& program) {
   return ms;
 }
 
-std::string FileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
-
 int Startup(int rounds, const std::vector<std::string>& programs) {
   for (int round = 0; round <= rounds; ++round) {
-    for (const std::string& program : programs) {
-      const double ms = TimeToFirstWindow(program);
+    for (std::size_t index = 0; index < programs.size(); ++index) {
+      const double ms = TimeToFirstWindow(programs[index]);
       if (ms < 0) {
-        std::fprintf(stderr, "bench_driver: %s showed no window\n", program.c_str());
+        std::fprintf(stderr, "bench_driver: %s showed no window\n", programs[index].c_str());
         return 1;
       }
-      std::printf("%d\t%s\t%.2f\n", round, FileName(program).c_str(), ms);
+      std::printf("%d\t%u\t%.2f\n", round, static_cast<unsigned>(index), ms);
       std::fflush(stdout);
     }
   }
@@ -212,20 +275,18 @@ double TimeWholeRun(const std::string& program, const std::string& arguments) {
   return static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-// The floor with the root, then each installer with /S (both install into the default root), in
-// turn, each into a clean machine.
-int Silent(int rounds, const std::string& root, const std::string& floor, const std::vector<std::string>& installers) {
+// Every program with its arguments in turn, each into a clean machine.
+int Silent(int rounds, const std::string& root, const std::vector<std::pair<std::string, std::string>>& runs) {
   for (int round = 0; round <= rounds; ++round) {
-    std::vector<std::pair<std::string, std::string>> runs{{floor, "\"" + root + "\""}};
-    for (const std::string& installer : installers) runs.emplace_back(installer, "/S");
-    for (const auto& [program, arguments] : runs) {
+    for (std::size_t index = 0; index < runs.size(); ++index) {
+      const auto& [program, arguments] = runs[index];
       RemoveInstallation(root);
       const double ms = TimeWholeRun(program, arguments);
       if (ms < 0) {
         std::fprintf(stderr, "bench_driver: %s %s did not end with 0\n", program.c_str(), arguments.c_str());
         return 1;
       }
-      std::printf("%d\t%s\t%.2f\n", round, FileName(program).c_str(), ms);
+      std::printf("%d\t%u\t%.2f\n", round, static_cast<unsigned>(index), ms);
       std::fflush(stdout);
     }
   }
@@ -240,7 +301,38 @@ int Walk(const std::string& root) {
   auto program = std::make_unique<ChildProcess>(processId);
   if (!program->Started()) return 1;
   InstallerSession session(std::move(program), {});
-  return WalkInstaller(session, root, false) ? 0 : 1;
+  return WalkInstaller(session, root) ? 0 : 1;
+}
+
+// The NSIS comparison installer's controls, by the dialog ids its pages have in every language:
+// one button is Next, I accept, Install and Close in turn.
+constexpr int kNsisNextButton = 1;
+constexpr int kNsisWelcomeTitle = 1201;
+constexpr int kNsisAgreementText = 1000;
+constexpr int kNsisFolderBox = 1019;
+constexpr int kNsisProgressBar = 1004;
+constexpr DWORD kPageTimeoutMs = 20000;
+
+// Its pages as a user walks them: welcome, agreement (accepted), location (the root typed in),
+// then Close once every file is in, which the button allows only then.
+int WalkNsis(const std::string& root) {
+  HWND window = vl::test::WaitForWindow({vl::test::kDialogClass, kPageTitle, 0}, 60000);
+  if (window == nullptr) return 1;
+  const auto control = [window](int id) { return vl::test::FindChildById(window, id); };
+  const auto nextOnceShown = [&](int pageControl) {
+    return vl::test::WaitUntil([&] { return control(pageControl) != nullptr; }, kPageTimeoutMs) &&
+           vl::test::PostClick(control(kNsisNextButton));
+  };
+  if (!nextOnceShown(kNsisWelcomeTitle) || !nextOnceShown(kNsisAgreementText)) return 1;
+  if (!vl::test::WaitUntil([&] { return control(kNsisFolderBox) != nullptr; }, kPageTimeoutMs) ||
+      !vl::test::SetText(control(kNsisFolderBox), Wide(root) + L"\\")) {
+    return 1;
+  }
+  if (!vl::test::PostClick(control(kNsisNextButton))) return 1;
+  const bool closed = vl::test::WaitUntil(
+      [&] { return control(kNsisProgressBar) != nullptr && vl::test::PostClick(control(kNsisNextButton)); },
+      kRunTimeoutMs);
+  return closed && vl::test::WaitForWindowGone(window, 60000) ? 0 : 1;
 }
 
 // The driver's own window, open for the whole run.
@@ -253,10 +345,11 @@ HWND OpenOwnWindow() {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: bench_driver install <rounds> <fresh|reinstall> <root> <floor.exe> <installer.exe>\n"
+               "usage: bench_driver install <rounds> <fresh|reinstall> <root> <floor|floor-window|installer>=<exe>...\n"
                "       bench_driver startup <rounds> <program.exe>...\n"
-               "       bench_driver silent <rounds> <root> <floor.exe> <installer.exe>...\n"
+               "       bench_driver silent <rounds> <root> <program.exe> <arguments> [<program.exe> <arguments>]...\n"
                "       bench_driver walk <root>\n"
+               "       bench_driver walk-nsis <root>\n"
                "       bench_driver remove <root>\n");
   return 2;
 }
@@ -273,14 +366,21 @@ int main(int argc, char** argv) {
   }
   const HWND own = OpenOwnWindow();
   int code = 2;
-  if (command == "install" && args.size() == 6 && (args[2] == "fresh" || args[2] == "reinstall")) {
-    code = Install(std::atoi(args[1].c_str()), args[2] == "fresh", args[3], args[4], args[5]);
+  if (command == "install" && args.size() >= 5 && (args[2] == "fresh" || args[2] == "reinstall")) {
+    std::vector<InstallSide> sides(args.size() - 4);
+    bool valid = true;
+    for (std::size_t i = 0; i < sides.size(); ++i) valid = valid && ParseInstallSide(args[4 + i], sides[i]);
+    code = valid ? Install(std::atoi(args[1].c_str()), args[2] == "fresh", args[3], sides) : Usage();
   } else if (command == "startup" && args.size() >= 3) {
     code = Startup(std::atoi(args[1].c_str()), {args.begin() + 2, args.end()});
-  } else if (command == "silent" && args.size() >= 5) {
-    code = Silent(std::atoi(args[1].c_str()), args[2], args[3], {args.begin() + 4, args.end()});
+  } else if (command == "silent" && args.size() >= 5 && args.size() % 2 == 1) {
+    std::vector<std::pair<std::string, std::string>> runs;
+    for (std::size_t i = 3; i + 1 < args.size(); i += 2) runs.emplace_back(args[i], args[i + 1]);
+    code = Silent(std::atoi(args[1].c_str()), args[2], runs);
   } else if (command == "walk" && args.size() == 2) {
     code = Walk(args[1]);
+  } else if (command == "walk-nsis" && args.size() == 2) {
+    code = WalkNsis(args[1]);
   } else {
     code = Usage();
   }

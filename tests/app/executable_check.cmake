@@ -5,7 +5,7 @@
 #   imports before any of the program's code can restrict the DLL search), and not SHELL32;
 # - the application manifest asks for administrator rights and names the supported systems;
 # - the installer's own part of the file (all but the payload's stored bytes, which the payload
-#   catalogue gives) stays within its budget of 200 KiB.
+#   catalogue gives) stays within its budget of 224 KiB (unsigned).
 cmake_minimum_required(VERSION 3.25)
 
 # Windows' KnownDLLs (and ntdll, which is always the system's). comctl32 is not among them.
@@ -54,7 +54,7 @@ require_match("${manifest}" "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"
 
 # The payload is stored once per distinct content: every catalogue entry but those that reuse
 # another entry's bytes ("same").
-set(overhead_budget 204800)
+set(overhead_budget 229376)
 set(catalogue "${CMAKE_CURRENT_LIST_DIR}/../../payload/catalogue.txt")
 file(READ "${catalogue}" catalogue_text)
 # Number, size, mark and kind of each entry (the paths stay out: their backslashes would upset
