@@ -25,9 +25,14 @@ The size is compared exactly. The table goes to the terminal and to build/bench/
 Environment: ROUNDS  the rounds of every figure run (default: each figure's own, about 9 minutes
                      in all on a 2-core machine)
              ONLY    a comma-separated subset of install,startup,silent,memory
+             MORE    set: adds this run's rounds to those the last run measured on the same
+                     programs (build/bench/compare-rounds.pickle), so that an inconclusive figure
+                     is decided by running it again, ONLY that figure
 """
 import argparse
+import hashlib
 import os
+import pickle
 import shutil
 import subprocess
 import sys
@@ -45,11 +50,12 @@ ROOT = harness.ROOT
 NEW_TREE = ROOT / "build" / "win32"
 BASES = ROOT / "build" / "bench-compare"
 REPORT = ROOT / "build" / "bench" / "compare.md"
+ROUNDS_FILE = ROOT / "build" / "bench" / "compare-rounds.pickle"
 JPEG_SOURCE = ROOT / "build" / "deps" / "libjpeg-turbo"
 # Each figure's rounds after the warm-up, chosen so that a change that costs nothing is called
 # held in most runs on a 2-core machine (the noisier the figure, the more rounds), within about
 # 9 minutes in all.
-ROUNDS = {"install": 100, "startup": 150, "silent": 100, "memory": 6}
+ROUNDS = {"install": 120, "startup": 150, "silent": 100, "memory": 6}
 # What the base tree builds: the installer and its benchmark build.
 BASE_TARGETS = ["VorlaneSetup", "VorlaneSetupBench"]
 
@@ -107,6 +113,7 @@ class Table:
     def __init__(self):
         self.rows = []
         self.gated = []
+        self.step = None  # the step whose figures are being added
 
     def row(self, *cells):
         self.rows.append([str(cell) for cell in cells])
@@ -117,7 +124,8 @@ class Table:
             self.gated.append((name, result))
             says = result.verdict
             if says == "inconclusive":
-                says += " (about %d rounds would decide)" % result.rounds_to_decide
+                says += " (about %d rounds would decide: add them with MORE=1 ONLY=%s ROUNDS=%d)" % (
+                    result.rounds_to_decide, self.step, result.rounds_to_decide - len(base))
         else:
             says = "not gated"
         self.row(name, len(base), "%s %s" % (fmt(median(base) * scale), unit), "%s %s" % (fmt(median(new) * scale), unit),
@@ -128,39 +136,22 @@ class Table:
         return "\n".join(lines + ["| " + " | ".join(row) + " |" for row in self.rows])
 
 
-def compare_install(driver, rounds, base, new, table):
-    for mode in ("fresh", "reinstall"):
-        sides = [("installer", base.bench_installer), ("installer", new.bench_installer)]
-        measured = driver.install(rounds, mode, sides)
-        a, b = [r[0] for r in measured], [r[1] for r in measured]
-        table.compared("install pass, %s: the installer's own time" % mode, [r["other"] for r in a],
-                       [r["other"] for r in b], "ms", scale=0.001)
-        table.compared("install pass, %s: the whole pass" % mode, [r["total"] for r in a], [r["total"] for r in b],
-                       "ms", gated=False, scale=0.001)
-        # The system counts CPU time in ticks (10 ms under Wine), coarser than one pass: the mean
-        # over the rounds, not a ratio per round.
-        cpu = [[r["cpu"] for r in side] for side in (a, b)]
-        if all(value is not None for value in cpu[0] + cpu[1]):
-            means = [sum(values) / len(values) / 1000 for values in cpu]
-            table.row("install pass, %s: CPU time, mean per pass" % mode, len(a), "%s ms" % fmt(means[0]),
-                      "%s ms" % fmt(means[1]), fmt(means[1] / means[0], 4) if means[0] else "", "", "not gated")
-        else:
-            table.row("install pass, %s: CPU time, mean per pass" % mode, len(a),
-                      "not recorded" if any(value is None for value in cpu[0]) else "",
-                      "not recorded" if any(value is None for value in cpu[1]) else "", "", "", "not gated")
+# Each step measures both builds round by round and returns its series: {series: [(base, new)
+# per round]}; a series of the install pass holds the timing line's values of each run.
+def measure_install(driver, rounds, base, new):
+    sides = [("installer", base.bench_installer), ("installer", new.bench_installer)]
+    return {mode: driver.install(rounds, mode, sides) for mode in ("fresh", "reinstall")}
 
 
-def compare_startup(driver, rounds, base, new, table):
-    measured = driver.startup(rounds, [base.installer, new.installer])
-    table.compared("start-up, to the first page", [r[0] for r in measured], [r[1] for r in measured], "ms")
+def measure_startup(driver, rounds, base, new):
+    return {"startup": driver.startup(rounds, [base.installer, new.installer])}
 
 
-def compare_silent(driver, rounds, base, new, table):
-    measured = driver.silent(rounds, [(base.installer, "/S"), (new.installer, "/S")])
-    table.compared("unattended installation, whole process", [r[0] for r in measured], [r[1] for r in measured], "ms")
+def measure_silent(driver, rounds, base, new):
+    return {"silent": driver.silent(rounds, [(base.installer, "/S"), (new.installer, "/S")])}
 
 
-def compare_memory(driver, rounds, base, new, table):
+def measure_memory(driver, rounds, base, new):
     def private(process):
         return harness.peak_memory(process)[1]
 
@@ -168,9 +159,65 @@ def compare_memory(driver, rounds, base, new, table):
     for _ in range(rounds + 1):  # the first is the warm-up
         walked.append([driver.walked(private, build.installer) for build in (base, new)])
         silent.append([driver.silently(private, build.installer, "/S") for build in (base, new)])
-    for name, measured in (("peak private memory, walked through the pages", walked[1:]),
-                           ("peak private memory, unattended", silent[1:])):
-        table.compared(name, [r[0] for r in measured], [r[1] for r in measured], "MiB", scale=1 / 1024)
+    return {"walked": walked[1:], "silent": silent[1:]}
+
+
+def judge_install(series, table):
+    for mode in ("fresh", "reinstall"):
+        a, b = [r[0] for r in series[mode]], [r[1] for r in series[mode]]
+        table.compared("install pass, %s: the installer's own time" % mode, [r["other"] for r in a],
+                       [r["other"] for r in b], "ms", scale=0.001)
+        table.compared("install pass, %s: the whole pass" % mode, [r["total"] for r in a], [r["total"] for r in b],
+                       "ms", gated=False, scale=0.001)
+        # The system counts CPU time in ticks (10 ms under Wine), coarser than one pass: the mean
+        # over the rounds, not a ratio per round.
+        cpu = [[r["cpu"] for r in side] for side in (a, b)]
+        name = "install pass, %s: CPU time, mean per pass" % mode
+        if all(value is not None for value in cpu[0] + cpu[1]):
+            means = [sum(values) / len(values) / 1000 for values in cpu]
+            table.row(name, len(a), "%s ms" % fmt(means[0]), "%s ms" % fmt(means[1]),
+                      fmt(means[1] / means[0], 4) if means[0] else "", "", "not gated")
+        else:
+            table.row(name, len(a), "not recorded" if any(value is None for value in cpu[0]) else "",
+                      "not recorded" if any(value is None for value in cpu[1]) else "", "", "", "not gated")
+
+
+def judge_startup(series, table):
+    rounds = series["startup"]
+    table.compared("start-up, to the first page", [r[0] for r in rounds], [r[1] for r in rounds], "ms")
+
+
+def judge_silent(series, table):
+    rounds = series["silent"]
+    table.compared("unattended installation, whole process", [r[0] for r in rounds], [r[1] for r in rounds], "ms")
+
+
+def judge_memory(series, table):
+    for key, name in (("walked", "peak private memory, walked through the pages"),
+                      ("silent", "peak private memory, unattended")):
+        rounds = series[key]
+        table.compared(name, [r[0] for r in rounds], [r[1] for r in rounds], "MiB", scale=1 / 1024)
+
+
+STEPS = {"install": (measure_install, judge_install), "startup": (measure_startup, judge_startup),
+         "silent": (measure_silent, judge_silent), "memory": (measure_memory, judge_memory)}
+
+
+def identity(builds, probe):
+    """What the stored rounds were measured on: the four programs' contents and the driver's."""
+    digest = hashlib.sha256(b"probe" if probe else b"")
+    for program in builds:
+        digest.update(Path(program).read_bytes())
+    return digest.hexdigest()
+
+
+def stored_rounds(key):
+    """The rounds a run before this one measured on the same programs; empty when there are none."""
+    try:
+        stored = pickle.loads(ROUNDS_FILE.read_bytes())
+    except (OSError, pickle.PickleError, EOFError):
+        return {}
+    return stored["steps"] if stored.get("identity") == key else {}
 
 
 def compare_size(base, new, table):
@@ -202,28 +249,38 @@ def main():
         if not program.exists():
             raise SystemExit("bench-compare: %s is missing (make bench-compare builds it)" % program)
 
+    driver_exe = NEW_TREE / "bench" / "programs" / "bench_driver.exe"
+    key = identity([base.installer, base.bench_installer, new.installer, new.bench_installer, driver_exe], args.probe)
+    steps = stored_rounds(key) if os.environ.get("MORE") else {}
+    earlier = sum(len(values) for series in steps.values() for values in series.values())
     table = Table()
     started = time.monotonic()
     wine = Wine()
     try:
-        driver = Driver(wine, NEW_TREE / "bench" / "programs" / "bench_driver.exe")
-        steps = [("install", compare_install), ("startup", compare_startup), ("silent", compare_silent),
-                 ("memory", compare_memory)]
-        for name, step in steps:
+        driver = Driver(wine, driver_exe)
+        for name, (measure, _) in STEPS.items():
             if name in only:
                 print("bench-compare: %s, %d rounds ..." % (name, rounds[name]), flush=True)
-                step(driver, rounds[name], base, new, table)
+                for series, values in measure(driver, rounds[name], base, new).items():
+                    steps.setdefault(name, {}).setdefault(series, []).extend(values)
     finally:
         wine.close()
         lock.close()
+    ROUNDS_FILE.parent.mkdir(parents=True, exist_ok=True)
+    ROUNDS_FILE.write_bytes(pickle.dumps({"identity": key, "steps": steps}))
+    for name, (_, judge) in STEPS.items():
+        if name in steps:
+            table.step = name
+            judge(steps[name], table)
     compare_size(base, new, table)
 
     text = "\n".join([
         "Base: %s. New: %s%s." % (base.label, new.label, ", the probe (own work +10%) as its benchmark build"
                                   if args.probe else ""),
-        "Measured side by side in one run of %.0f s; new ÷ base per round, median and its 95%% interval: "
+        "Measured side by side in one run of %.0f s%s; new ÷ base per round, median and its 95%% interval: "
         "held when the interval's upper bound is ≤ %.2f, regressed when its lower bound is > %.2f." %
-        (time.monotonic() - started, verdict.HELD_UP_TO, verdict.REGRESSED_ABOVE),
+        (time.monotonic() - started, ", with the rounds of earlier runs on the same programs (MORE)" if earlier else "",
+         verdict.HELD_UP_TO, verdict.REGRESSED_ABOVE),
         "", table.markdown(), ""])
     REPORT.parent.mkdir(parents=True, exist_ok=True)
     REPORT.write_text(text, encoding="utf-8")

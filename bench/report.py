@@ -466,9 +466,12 @@ class Report:
         self.out("- This machine is a 2-core virtual machine shared with other work: the medians of the "
                  "noisy comparisons (the install pass, the start-up) move by several percent from one run "
                  "of `make bench` to the next, which is why they run more rounds and why each quotes the "
-                 "bootstrap interval of its median ratio.")
-        self.out("- The driver keeps still while a timed pass runs (it waits for the timings file instead "
-                 "of searching windows), so that the installer does not share the Wine server with it.")
+                 "interval of its median ratio. Whether a change moved a figure is for `make bench-compare`, "
+                 "which puts the two builds side by side in one run.")
+        self.out("- The driver keeps still while a timed pass runs (it waits for the timing line, asking only "
+                 "the file's size, instead of searching windows), so that the installer does not share the "
+                 "Wine server with it; once the line is in it ends the installer, whose installation is "
+                 "then complete: the progress bar's animation and Finish time nothing.")
         self.out()
 
     def render(self):
@@ -482,7 +485,7 @@ class Report:
                 "the start-up and each scaling point, which are noisy under Wine, run %d, %d and %d "
                 "rounds. Each "
                 "comparison runs its sides in turn (A B A B ...) in one call, and ratios are taken round "
-                "by round, then the median of the ratios is quoted with its 95% interval (the order "
+                "by round, then the median of the ratios is quoted with its 95%% interval (the order "
                 "statistics that cover the median whatever the distribution). A figure whose median "
                 "misses its target while its interval reaches it is *within reach*: the noise cannot tell. "
                 "One Wine window stays open throughout." % (self.data["rounds"], self.data.get("install_rounds", self.data["rounds"]),
