@@ -11,8 +11,8 @@ the installer's benchmark build only). This tree's build is build/win32 as it st
 included. --probe puts the probe in the new build's place for the install pass: the benchmark
 build whose own work takes 10% longer, which the comparison must call regressed.
 
-Both builds then run in one Wine prefix, round by round (base, new, base, new ...), each timed
-start settled as the full run settles it. Gated, each as the median of the per-round ratios
+Both builds then run in one Wine prefix, round by round (base then new, new then base, ...: no
+build always runs first), each timed start settled as the full run settles it. Gated, each as the median of the per-round ratios
 new ÷ base with its 95% interval:
   - the install pass, fresh and reinstall: the installer's own time, the pass less the time spent
     inside the system commands it calls (beside it, not gated: the whole pass, and the process's
@@ -55,7 +55,7 @@ JPEG_SOURCE = ROOT / "build" / "deps" / "libjpeg-turbo"
 # Each figure's rounds after the warm-up, chosen so that a change that costs nothing is called
 # held in most runs on a 2-core machine (the noisier the figure, the more rounds), within about
 # 9 minutes in all.
-ROUNDS = {"install": 120, "startup": 150, "silent": 100, "memory": 6}
+ROUNDS = {"install": 150, "startup": 120, "silent": 80, "memory": 6}
 # What the base tree builds: the installer and its benchmark build.
 BASE_TARGETS = ["VorlaneSetup", "VorlaneSetupBench"]
 
@@ -156,9 +156,13 @@ def measure_memory(driver, rounds, base, new):
         return harness.peak_memory(process)[1]
 
     walked, silent = [], []
-    for _ in range(rounds + 1):  # the first is the warm-up
-        walked.append([driver.walked(private, build.installer) for build in (base, new)])
-        silent.append([driver.silently(private, build.installer, "/S") for build in (base, new)])
+    for number in range(rounds + 1):  # the first is the warm-up
+        # In turn, the other first in every other round, as the driver takes its turns.
+        order = (base, new) if number % 2 == 0 else (new, base)
+        measured = {build: (driver.walked(private, build.installer), driver.silently(private, build.installer, "/S"))
+                    for build in order}
+        walked.append([measured[base][0], measured[new][0]])
+        silent.append([measured[base][1], measured[new][1]])
     return {"walked": walked[1:], "silent": silent[1:]}
 
 

@@ -3,7 +3,8 @@
 // A program's position among the programs on the command line, from 0, names it in the output.
 //
 //   bench_driver install <rounds> <fresh|reinstall> <root> <side>...
-//       Round 0 is the warm-up. Each round runs every side in turn; a side is floor=<exe> (the
+//       Round 0 is the warm-up. Each round runs every side in turn (reversed in odd rounds, as
+//       for every command below); a side is floor=<exe> (the
 //       floor program, shown nothing), floor-window=<exe> (the floor program with its window) or
 //       installer=<exe> (a benchmark build of the installer, walked through its pages). A fresh
 //       round starts each run with nothing installed; for reinstall the first side installs once
@@ -75,6 +76,14 @@ void RemoveInstallation(const std::string& root) {
   DeleteFileW((quickLaunch + L"\\Tamsic.lnk").c_str());
   SHCreateDirectoryExW(nullptr, quickLaunch.c_str(), nullptr);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorlane");
+}
+
+// The order of the sides in a round: as given in even rounds, reversed in odd ones, so that no
+// side always runs first (two identical programs differed by up to 3% by their place in a round).
+std::vector<std::size_t> TurnOrder(int round, std::size_t sides) {
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < sides; ++i) order.push_back(round % 2 == 0 ? i : sides - 1 - i);
+  return order;
 }
 
 std::string FolderOf(const std::string& program) { return program.substr(0, program.rfind('\\') + 1); }
@@ -192,7 +201,7 @@ int Install(int rounds, bool fresh, const std::string& root, const std::vector<I
     if (!installed) return 1;
   }
   for (int round = 0; round <= rounds; ++round) {
-    for (std::size_t index = 0; index < sides.size(); ++index) {
+    for (const std::size_t index : TurnOrder(round, sides.size())) {
       if (fresh) RemoveInstallation(root);
       TakeTimingLine();
       const bool done = sides[index].Run(root);
@@ -249,7 +258,7 @@ double TimeToFirstWindow(const std::string& program) {
 
 int Startup(int rounds, const std::vector<std::string>& programs) {
   for (int round = 0; round <= rounds; ++round) {
-    for (std::size_t index = 0; index < programs.size(); ++index) {
+    for (const std::size_t index : TurnOrder(round, programs.size())) {
       const double ms = TimeToFirstWindow(programs[index]);
       if (ms < 0) {
         std::fprintf(stderr, "bench_driver: %s showed no window\n", programs[index].c_str());
@@ -278,7 +287,7 @@ double TimeWholeRun(const std::string& program, const std::string& arguments) {
 // Every program with its arguments in turn, each into a clean machine.
 int Silent(int rounds, const std::string& root, const std::vector<std::pair<std::string, std::string>>& runs) {
   for (int round = 0; round <= rounds; ++round) {
-    for (std::size_t index = 0; index < runs.size(); ++index) {
+    for (const std::size_t index : TurnOrder(round, runs.size())) {
       const auto& [program, arguments] = runs[index];
       RemoveInstallation(root);
       const double ms = TimeWholeRun(program, arguments);
