@@ -8,8 +8,9 @@ says for each gated figure whether the change held it, regressed it, or cannot t
 The base (default: `git merge-base HEAD origin/main`, or HEAD where there is no origin/main) is
 built once per commit in a worktree of its own, build/bench-compare/<commit>/ (its installer and
 the installer's benchmark build only). This tree's build is build/win32 as it stands, changes
-included. --probe puts the probe in the new build's place for the install pass: the benchmark
-build whose own work takes 10% longer, which the comparison must call regressed.
+included. Both run from copies in build/bench/compare-programs/ (base/, new/). --probe puts the
+probe in the new build's place for the install pass: the benchmark build whose own work takes
+10% longer, which the comparison must call regressed.
 
 Both builds then run in one Wine prefix, round by round (base then new, new then base, ...: no
 build always runs first), each timed start settled as the full run settles it. Gated, each as the median of the per-round ratios
@@ -51,6 +52,7 @@ NEW_TREE = ROOT / "build" / "win32"
 BASES = ROOT / "build" / "bench-compare"
 REPORT = ROOT / "build" / "bench" / "compare.md"
 ROUNDS_FILE = ROOT / "build" / "bench" / "compare-rounds.pickle"
+RUN_PROGRAMS = ROOT / "build" / "bench" / "compare-programs"
 JPEG_SOURCE = ROOT / "build" / "deps" / "libjpeg-turbo"
 # Each figure's rounds after the warm-up, chosen so that a change that costs nothing is called
 # held in most runs on a 2-core machine (the noisier the figure, the more rounds), within about
@@ -72,12 +74,19 @@ def default_base():
 
 
 class Build:
-    """One side: where its installer and its benchmark build are, and what to call it."""
+    """One side: its installer and its benchmark build, copied into a folder of the run's own, and
+    what to call it. Both sides run from folders of the same depth and name length: Wine looks
+    for every DLL in the program's folder first, so a deeper folder alone made identical programs
+    start measurably slower."""
 
-    def __init__(self, label, tree, bench_installer=None):
+    def __init__(self, label, side, tree, bench_installer=None):
         self.label = label
-        self.installer = tree / "VorlaneSetup.exe"
-        self.bench_installer = bench_installer or tree / "bench" / "programs" / "VorlaneSetupBench.exe"
+        folder = RUN_PROGRAMS / side
+        shutil.rmtree(folder, ignore_errors=True)
+        folder.mkdir(parents=True)
+        self.installer = Path(shutil.copy2(tree / "VorlaneSetup.exe", folder / "VorlaneSetup.exe"))
+        bench = bench_installer or tree / "bench" / "programs" / "VorlaneSetupBench.exe"
+        self.bench_installer = Path(shutil.copy2(bench, folder / "VorlaneSetupBench.exe"))
 
 
 def build_base(commit):
@@ -246,12 +255,14 @@ def main():
 
     lock = harness.claim_quiet_machine()
     commit = git("rev-parse", "--verify", (args.base or default_base()) + "^{commit}")
-    base = Build("base %s" % commit[:12], build_base(commit))
+    base_tree = build_base(commit)
     probe = NEW_TREE / "bench" / "programs" / "VorlaneSetupBenchProbe.exe"
-    new = Build(describe_new(), NEW_TREE, probe if args.probe else None)
-    for program in (base.installer, base.bench_installer, new.installer, new.bench_installer):
+    for program in (base_tree / "VorlaneSetup.exe", NEW_TREE / "VorlaneSetup.exe",
+                    NEW_TREE / "bench" / "programs" / "VorlaneSetupBench.exe", probe):
         if not program.exists():
             raise SystemExit("bench-compare: %s is missing (make bench-compare builds it)" % program)
+    base = Build("base %s" % commit[:12], "base", base_tree)
+    new = Build(describe_new(), "new", NEW_TREE, probe if args.probe else None)
 
     driver_exe = NEW_TREE / "bench" / "programs" / "bench_driver.exe"
     key = identity([base.installer, base.bench_installer, new.installer, new.bench_installer, driver_exe], args.probe)
