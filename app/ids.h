@@ -45,9 +45,13 @@ inline constexpr int kCommonDesktopFolder = 12;
 inline constexpr int kCommonProgramsFolder = 13;
 inline constexpr int kLocalMachine = 4;
 
-// Message-box styles and the answer the exit confirmation looks for.
+// Message-box styles and the answers the handlers look for (the button's id less one).
 inline constexpr int kOkButton = 0;
+inline constexpr int kOkCancelButtons = 1;
 inline constexpr int kYesNoButtons = 4;
+inline constexpr int kRetryCancelButtons = 5;
+inline constexpr int kAnswerOk = 0;
+inline constexpr int kAnswerRetry = 3;
 inline constexpr int kAnswerYes = 5;
 
 // The attribute codes given to the runtime files.

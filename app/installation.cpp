@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app_texts.h"
+#include "files_in_use.h"
 #include "globals.h"
 #include "handler_support.h"
 #include "install_root.h"
@@ -257,7 +258,6 @@ void InstallProduct(bool showProgress) noexcept {
                      ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
   if (showProgress) PrepareProgressDisplay();
   ForEveryUser = RunningAsLocalSystem();
-  LogRunStart(GetCommandLineW(), InstallRoot);
   CreateFolderTree();
   // The report counts every step that failed; folders that were there already and attributes
   // are not steps of their own.
@@ -283,6 +283,13 @@ int InstallUnattended() noexcept {
   }
   FreeMemory(InstallRoot);
   InstallRoot = root;
+  LogRunStart(GetCommandLineW(), InstallRoot);
+  // A program that holds the product's files stops the run before anything changes; the log
+  // names it.
+  if (!ProductFilesReleased(true)) {
+    LogVerdict(1);
+    return 5;
+  }
   InstallProduct(false);
   return FailedStepCount == 0 ? 0 : 4;
 }
@@ -290,5 +297,7 @@ int InstallUnattended() noexcept {
 }  // namespace vl::installer
 
 extern "C" void RunInstallation() {
-  if (AwaitSoundPayload()) InstallProduct(true);
+  if (!AwaitSoundPayload()) return;
+  LogRunStart(GetCommandLineW(), InstallRoot);
+  InstallProduct(true);
 }

@@ -1,6 +1,7 @@
 // LocationPage: the default install root, the folder browser and the check before the
 // installation.
 #include "app_texts.h"
+#include "files_in_use.h"
 #include "globals.h"
 #include "handler_support.h"
 #include "install_root.h"
@@ -59,6 +60,16 @@ char* AcceptInstallRoot(Text typed, Text* refusal) noexcept {
 
 }  // namespace vl::installer
 
+namespace {
+
+void EnableLocationButtons(bool enabled) {
+  WriteBool(kLocationPage, kLocationBackButton, kDisabled, !enabled);
+  WriteBool(kLocationPage, kLocationNextButton, kDisabled, !enabled);
+  WriteBool(kLocationPage, kBrowseButton, kDisabled, !enabled);
+}
+
+}  // namespace
+
 extern "C" void OnLocationNext() {
   // Accepting a root makes the product folder: not for an installer whose contents are damaged.
   if (!AwaitSoundPayload()) return;
@@ -70,11 +81,15 @@ extern "C" void OnLocationNext() {
     AskUser(refusal, kOkButton, kPromptTitle);
     return;
   }
-  WriteBool(kLocationPage, kLocationBackButton, kDisabled, true);
-  WriteBool(kLocationPage, kLocationNextButton, kDisabled, true);
-  WriteBool(kLocationPage, kBrowseButton, kDisabled, true);
+  // Disabled while the programs that hold the product's files close, too: the page stays alive
+  // while it waits for them.
+  EnableLocationButtons(false);
   FreeMemory(InstallRoot);
   InstallRoot = root;
+  if (!ProductFilesReleased(false)) {
+    EnableLocationButtons(true);
+    return;
+  }
   // The installation needs SHELL32, which no page before it has loaded unless the folder browser
   // was opened: loaded here, before the progress page, its load is not the installation's.
   shell::Load();

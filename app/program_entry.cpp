@@ -9,6 +9,7 @@
 #include "payload_check.h"
 #include "runtime/frame.h"
 #include "services/run_log.h"
+#include "services/single_instance.h"
 
 int ProgramEntry() {
   using namespace vl;
@@ -16,8 +17,10 @@ int ProgramEntry() {
   // Before the start-up makes the program's folder current: relative paths are the caller's.
   Options = ReadCommandLine(GetCommandLineW(), true);
   if (Options.silent) RunUnattended();
+  // A second copy changes nothing, not even the log the first may be writing.
+  const bool alone = TakeSingleInstance(kInstallerInstance);
   // A log that cannot be opened stops nothing: the run goes on without one.
-  if (Options.log != nullptr) static_cast<void>(OpenRunLog(Options.log));
+  if (alone && Options.log != nullptr) static_cast<void>(OpenRunLog(Options.log));
   CallService(kServiceStartRuntime);
   ResetFloatingPointUnit();
   InitGlobals();
@@ -25,6 +28,10 @@ int ProgramEntry() {
   if (Options.unknown != nullptr || Options.help) {
     AskUser(kUsage, kOkButton, kPromptTitle);
     EndProgram(Options.unknown != nullptr ? 2 : 0);
+  }
+  if (!alone) {
+    if (!Options.silent) AskUser(kInstallerRunning, kOkButton, kPromptTitle);
+    EndProgram(6);
   }
   if (Options.silent) EndProgram(InstallUnattended());
   StartPayloadCheck();

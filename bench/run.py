@@ -5,7 +5,8 @@ Every comparison runs its sides in turn (A B A B ...) in one call, one warm-up r
 quotes the median of the per-round ratios. `make bench` builds the programs first.
 
 Environment: BENCH_ROUNDS  rounds after the warm-up (default 15)
-             BENCH_ONLY    a comma-separated subset of install,silent,check,startup,startup144,size,memory,scaling
+             BENCH_ONLY    a comma-separated subset of
+                           install,silent,check,search,startup,startup144,size,memory,scaling
 
 The measurements are kept in build/bench/measurements.pickle; `bench/run.py --report` writes the
 two files again from them without measuring.
@@ -33,6 +34,7 @@ INSTALLER = BUILD / "VorlaneSetup.exe"
 NSIS_EXE = ROOT / "build" / "bench" / "VorlaneNsis.exe"
 MEASUREMENTS = ROOT / "build" / "bench" / "measurements.pickle"
 SCALES = ["0.25", "1", "4", "16"]
+SEARCH_OTHER_PROCESSES = 20
 # The install and start-up comparisons are cheap and noisy under Wine (shortcut saves, process
 # start): they run more rounds.
 INSTALL_ROUND_FACTOR = 3
@@ -101,6 +103,16 @@ def measure_check(wine, rounds):
         if number > 0:
             by_round.append(row)
     return by_round
+
+
+def measure_search(wine, rounds):
+    """Per round, in a fresh process over an installation, with 20 other processes running: the
+    ms of the first search (as each program runs it, once) and of a second one."""
+    driver(wine).remove()
+    wine.lines(win(PROGRAMS / "floor_install.exe"), harness.INSTALL_ROOT)  # an installation to search
+    return [[float(fields[0]) for fields in
+             wine.lines(win(PROGRAMS / "search_timing.exe"), harness.INSTALL_ROOT, SEARCH_OTHER_PROCESSES, 2)]
+            for _ in range(rounds)]
 
 
 def section_layout(exe):
@@ -214,9 +226,10 @@ def machine():
 def measure():
     rounds = int(os.environ.get("BENCH_ROUNDS", "15"))
     only = set(filter(None, os.environ.get("BENCH_ONLY", "").split(","))) or \
-        {"install", "silent", "check", "startup", "startup144", "size", "memory", "scaling"}
+        {"install", "silent", "check", "search", "startup", "startup144", "size", "memory", "scaling"}
     data = {"rounds": rounds, "install_rounds": INSTALL_ROUND_FACTOR * rounds,
             "startup_rounds": STARTUP_ROUND_FACTOR * rounds, "scaling_rounds": SCALING_ROUND_FACTOR * rounds,
+            "search_other_processes": SEARCH_OTHER_PROCESSES,
             "machine": machine()}
     if "size" in only:
         data["size"] = measure_size()
@@ -224,6 +237,7 @@ def measure():
     wine = Wine()
     try:
         steps = [("install", measure_install), ("silent", measure_silent), ("check", measure_check),
+                 ("search", measure_search),
                  ("startup", measure_startup), ("startup144", measure_startup_144), ("memory", measure_memory),
                  ("scaling", measure_scaling)]
         for name, step in steps:

@@ -99,6 +99,8 @@ CommandLine ReadCommandLine(const wchar_t* commandLine, bool takesRoot) noexcept
     }
     if (value.size() == 2 && StartsWithSwitch(value, L"/S")) {
       options.silent = true;
+    } else if (value.size() == 18 && StartsWithSwitch(value, L"/CLOSEAPPLICATIONS")) {
+      options.closeApplications = true;
     } else if (value == L"/?" || (value.size() == 5 && StartsWithSwitch(value, L"/HELP"))) {
       options.help = true;
     } else if (value.size() > 5 && StartsWithSwitch(value, L"/LOG=")) {

@@ -6,6 +6,9 @@
 //   /D=<path>   the installer only: the install root (silent), or what the install-folder box
 //               shows (interactive); the last switch, taking the rest of the line as it stands
 //   /LOG=<file> a log of the run, appended
+//   /CLOSEAPPLICATIONS
+//               silent: programs that hold the product's files are asked to close (without it,
+//               the run changes nothing while one does)
 //   /? /HELP    the usage box
 // Switch names are case-insensitive; an argument is split from the next by the rules of
 // CommandLineToArgvW (quotes, and backslashes before a quote).
@@ -15,6 +18,7 @@ namespace vl {
 struct CommandLine {
   bool silent = false;
   bool help = false;
+  bool closeApplications = false;
   // The first argument not understood, as given (a new allocation), or null.
   wchar_t* unknown = nullptr;
   // /D=, resolved against the current folder at the time of reading, as GB18030 bytes (a new

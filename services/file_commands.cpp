@@ -4,6 +4,7 @@
 
 #include "access_control.h"
 #include "replacement_name.h"
+#include "sharing_retry.h"
 #include "runtime/byte_set.h"
 #include "runtime/memory.h"
 #include "runtime/text_boundary.h"
@@ -50,8 +51,8 @@ Written WriteNewFile(const wchar_t* path, int count, const ArgRecord* args) noex
 // Moves `from` over the file `to` in one step. A hidden, system or read-only file may refuse to be
 // replaced: then its attributes are cleared for a second try, and given back when that fails too.
 bool MoveOver(const wchar_t* from, const wchar_t* to) noexcept {
-  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-  if (MoveFileExW(from, to, kFlags)) return true;
+  const auto move = [from, to] { return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE; };
+  if (RetriedWhileShared(move)) return true;
   constexpr DWORD kBlocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
   const DWORD attributes = GetFileAttributesW(to);
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kBlocking) == 0 ||
@@ -59,7 +60,7 @@ bool MoveOver(const wchar_t* from, const wchar_t* to) noexcept {
       !SetFileAttributesW(to, FILE_ATTRIBUTE_NORMAL)) {
     return false;
   }
-  if (MoveFileExW(from, to, kFlags)) return true;
+  if (RetriedWhileShared(move)) return true;
   SetFileAttributesW(to, attributes);
   return false;
 }

@@ -10,8 +10,10 @@
 //   the command line, as the program received it
 //   the root
 //   <action> <ok|failed|kept> <path>   one per step; action is folder, file, attributes,
-//                                      shortcut or registry, or content for a carried file
-//                                      found damaged; "kept" names what stays on purpose
+//                                      shortcut or registry, content for a carried file found
+//                                      damaged, or program for one that held the product's
+//                                      files (ok: it closed; failed: it stopped the run);
+//                                      "kept" names what stays on purpose
 //   verdict <ok|failed> <N>            N: the steps that failed
 //
 // One log per process, opened once; both programs are single-threaded where they log. When the
@@ -31,8 +33,8 @@ bool RunLogOpen() noexcept;
 // The run's first two lines: the command line (GetCommandLineW) and the root (system text).
 void LogRunStart(std::wstring_view commandLine, std::string_view root) noexcept;
 
-// One step: `action` (folder, file, attributes, shortcut, registry, content), its outcome and
-// the path it concerned (system text).
+// One step: `action` (folder, file, attributes, shortcut, registry, content, program), its outcome
+// and the path it concerned (system text).
 void LogAction(const char* action, bool ok, std::string_view path) noexcept;
 
 // Something left on purpose, where removing it was not the program's to do: a folder that holds

@@ -9,7 +9,8 @@
 // folder stay and are named), 1 something could not be removed, 2 the user answered No or the
 // command line was not understood (nothing done either way; a silent run asks nothing, so there
 // 2 always means the command line), 3 not inside an installation, 4 the system cannot keep
-// planted DLLs out (nothing done). /? ends with 0.
+// planted DLLs out (nothing done), 5 programs hold the product's files and were not closed
+// (nothing removed), 6 another copy of the uninstaller runs (nothing done). /? ends with 0.
 #include <windows.h>
 #include <objbase.h>
 
@@ -24,7 +25,10 @@
 #include "runtime/text_boundary.h"
 #include "runtime_texts.h"
 #include "self_removal.h"
+#include "installed_files.h"
+#include "services/programs_in_use.h"
 #include "services/run_log.h"
+#include "services/single_instance.h"
 #include "uninstaller_texts.h"
 
 namespace {
@@ -36,6 +40,8 @@ enum ExitCode : int {
   kBadCommandLine = 2,
   kNotAnInstallation = 3,
   kSystemUpdateMissing = 4,
+  kFilesInUse = 5,
+  kAlreadyRunning = 6,
 };
 
 // COM for the shell link object, undone at the end of the scope when it was done.
@@ -96,6 +102,17 @@ std::string FinalMessage(const vl::uninstall::RemovalReport& report) {
          Section(kLeftLinksHeading, report.LeftLinks());
 }
 
+const char* InstalledFile(std::size_t index) { return vl::uninstall::kInstalledFiles[index]; }
+
+// The question when programs hold the product's files: close them (OK), or, when one cannot be
+// closed, look again once they have ended (Retry); Cancel ends the uninstallation.
+bool AskToCloseForRemoval(const char* lines, bool closable) {
+  const std::string message = kProgramsInUse + std::string(lines != nullptr ? lines : "") +
+                              (closable ? kCloseProgramsChoice : kProgramsOfOthersChoice);
+  const int answer = ShowMessage(message, kInUseTitle, (closable ? MB_OKCANCEL : MB_RETRYCANCEL) | MB_ICONWARNING);
+  return answer == (closable ? IDOK : IDRETRY);
+}
+
 vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& installation) {
   using namespace vl::uninstall;
   const ComScope com;
@@ -154,6 +171,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!silent) ShowMessage(kUninstallUsage, kUninstallTitle, MB_OK | MB_ICONINFORMATION);
     return kRemoved;
   }
+  // A second copy changes nothing, not even the log the first may be writing.
+  if (!vl::TakeSingleInstance(vl::kUninstallerInstance)) {
+    if (!silent) ShowMessage(kUninstallerRunning, kUninstallTitle, MB_OK | MB_ICONINFORMATION);
+    return kAlreadyRunning;
+  }
   // A log that cannot be opened stops nothing: the run then goes unlogged.
   if (command.log != nullptr) static_cast<void>(vl::OpenRunLog(command.log));
 
@@ -168,6 +190,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!silent) {
     const std::string question = kConfirmUninstall + installation->productFolder;
     if (ShowMessage(question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return kCancelled;
+  }
+  // Nothing is removed while a program holds one of the files: a player whose libraries are gone
+  // but that can still be found would be worse than none. The log names each program.
+  const vl::ProductFileList files{installation->root.c_str(), std::size(vl::uninstall::kInstalledFiles), &InstalledFile};
+  if (vl::ReleaseFiles(files, silent ? nullptr : &AskToCloseForRemoval, command.closeApplications) !=
+      vl::FilesInUse::Released) {
+    vl::LogVerdict(1);
+    vl::CloseRunLog();
+    return kFilesInUse;
   }
   const RemovalReport report = Uninstall(*installation);
   vl::LogVerdict(static_cast<int>(report.FailedItems().size()));

@@ -17,6 +17,7 @@
 #include "services/com_ptr.h"
 #include "services/replacement_name.h"
 #include "services/run_log.h"
+#include "services/sharing_retry.h"
 
 namespace vl::uninstall {
 namespace {
@@ -77,7 +78,7 @@ Removal DeleteInstalledFile(const std::string& path) {
     const DWORD rest = attributes & ~blocking;
     SetFileAttributesW(wide.Get(), rest == 0 ? FILE_ATTRIBUTE_NORMAL : rest);
   }
-  if (DeleteFileW(wide.Get())) return Removal::Gone;
+  if (RetriedWhileShared([&wide] { return DeleteFileW(wide.Get()) != FALSE; })) return Removal::Gone;
   const DWORD error = GetLastError();
   // The file stays: it stays as the installation left it.
   if (cleared) SetFileAttributesW(wide.Get(), attributes);
@@ -165,7 +166,7 @@ void RemoveFolderIfEmpty(const std::string& folder, RemovalReport& report) {
     Failed("folder", folder, report);
     return;
   }
-  if (RemoveDirectoryW(wide.Get())) {
+  if (RetriedWhileShared([&wide] { return RemoveDirectoryW(wide.Get()) != FALSE; })) {
     LogAction("folder", true, folder);
     return;
   }

@@ -1,6 +1,7 @@
 // The file-system commands against the real file system: throwaway folders under the temporary
 // folder, a second process holding a file, and a 1 MiB drive of the test's own for a full disk.
 #include "services/file_commands.h"
+#include "services/sharing_retry.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "service_test_support.h"
@@ -173,6 +175,7 @@ class HeldFile {
   HeldFile(const HeldFile&) = delete;
   HeldFile& operator=(const HeldFile&) = delete;
   bool Holding() const { return m_holding; }
+  void Release() { SetEvent(m_release); }
 
  private:
   HANDLE m_ready = nullptr;
@@ -198,7 +201,37 @@ TEST(WriteBytesToFile, AFileHeldOpenByAnotherProcessIsRefused) {
   EXPECT_EQ(ReadFileBytes(path).size(), 64u);
 }
 
-// Drive Q: is a 1 MiB filesystem mapped by the test run's fixture (tests/services/full_disk.sh).
+// A step refused with a sharing violation (here a delete of a file another process holds open
+// without sharing) is tried again for two seconds: a file held for a moment, as a scanner holds
+// one it has just seen, is waited for; one held on is refused once the two seconds are over.
+TEST(SharingRetry, AFileHeldForAMomentIsWaitedForAndOneHeldOnIsRefused) {
+  ScratchFolder scratch;
+  const std::string path = scratch / "scanned.txt";
+  const std::wstring wide(path.begin(), path.end());
+  const auto remove = [&wide] { return RetriedWhileShared([&wide] { return DeleteFileW(wide.c_str()) != FALSE; }); };
+  PutFile(path, "scanned");
+  {
+    const HeldFile held(path);
+    ASSERT_TRUE(held.Holding()) << "file_holder.exe did not open the file";
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(remove());
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_GE(GetTickCount64() - start, 1900u);
+  }
+  ASSERT_TRUE(PathExists(path));
+  {
+    HeldFile held(path);
+    ASSERT_TRUE(held.Holding());
+    std::thread release([&held] {
+      Sleep(300);
+      held.Release();
+    });
+    EXPECT_TRUE(remove());
+    release.join();
+  }
+  EXPECT_FALSE(PathExists(path));
+}
+
 TEST(WriteBytesToFileFullDisk, AFullDiskLeavesNoPartFileAndTheOldContent) {
   ULARGE_INTEGER available, total, free;
   if (!GetDiskFreeSpaceExA("Q:\\", &available, &total, &free)) {
