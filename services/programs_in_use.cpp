@@ -52,16 +52,7 @@ bool SameName(const wchar_t* a, const wchar_t* b) noexcept {
   return folded(*a) == folded(*b);
 }
 
-// Copies `text` into `out`, cut to fit with its terminator.
-template <std::size_t N>
-void CopyInto(wchar_t (&out)[N], const wchar_t* text) noexcept {
-  std::size_t i = 0;
-  for (; i + 1 < N && text[i] != L'\0'; ++i) out[i] = text[i];
-  out[i] = L'\0';
-}
-
-// The files of the list that exist, as full wide paths, and their identities, asked of the file
-// system only once a candidate process needs them (usually none does).
+// The files of the list that exist, as full wide paths, and their identities.
 class ProductFiles {
  public:
   explicit ProductFiles(const ProductFileList& files) noexcept {
@@ -69,10 +60,10 @@ class ProductFiles {
       char* path = ConcatTexts({files.root, files.path(i)});
       const WideText wide(path);
       FreeMemory(path);
-      if (!wide.Valid() || GetFileAttributesW(wide.Get()) == INVALID_FILE_ATTRIBUTES) continue;
+      // A file that cannot be opened cannot be held as an image either.
+      if (!wide.Valid() || !IdentityOf(wide.Get(), m_identities[m_count])) continue;
       const std::size_t bytes = (wide.Length() + 1) * sizeof(wchar_t);
-      m_paths[m_count] = static_cast<wchar_t*>(std::memcpy(AllocateMemory(bytes), wide.Get(), bytes));
-      ++m_count;
+      m_paths[m_count++] = static_cast<wchar_t*>(std::memcpy(AllocateMemory(bytes), wide.Get(), bytes));
     }
   }
   ~ProductFiles() {
@@ -91,14 +82,10 @@ class ProductFiles {
     }
     return false;
   }
-  bool Holds(const wchar_t* path) noexcept {
-    if (!m_identified) {
-      for (std::size_t i = 0; i < m_count; ++i) m_known += IdentityOf(m_paths[i], m_identities[m_known]);
-      m_identified = true;
-    }
+  bool Holds(const wchar_t* path) const noexcept {
     FileIdentity identity;
     if (!IdentityOf(path, identity)) return false;
-    for (std::size_t i = 0; i < m_known; ++i) {
+    for (std::size_t i = 0; i < m_count; ++i) {
       if (std::memcmp(&m_identities[i], &identity, sizeof identity) == 0) return true;
     }
     return false;
@@ -106,10 +93,8 @@ class ProductFiles {
 
  private:
   wchar_t* m_paths[kMostFiles];
-  std::size_t m_count = 0;
   FileIdentity m_identities[kMostFiles];
-  std::size_t m_known = 0;
-  bool m_identified = false;
+  std::size_t m_count = 0;
 };
 
 // The full path of a process's image into `path`; false when the system does not say.
@@ -121,7 +106,7 @@ bool ImagePath(DWORD processId, wchar_t (&path)[MAX_PATH]) noexcept {
 
 // The modules of a 32-bit process; for a 64-bit one, which a 32-bit program cannot list, the
 // snapshot fails and nothing is found.
-bool LoadsProductModule(DWORD processId, ProductFiles& files) noexcept {
+bool LoadsProductModule(DWORD processId, const ProductFiles& files) noexcept {
   const UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId));
   if (!snapshot) return false;
   MODULEENTRY32W module = {};
@@ -165,31 +150,32 @@ void Add(ProgramsInUse& found, DWORD processId, const wchar_t* image, bool closa
   program.processId = processId;
   program.closable = closable && ProcessIdToSessionId(GetCurrentProcessId(), &ownSession) &&
                      ProcessIdToSessionId(processId, &session) && session == ownSession;
-  if (!ImagePath(processId, program.image)) CopyInto(program.image, image);
+  if (!ImagePath(processId, program.image)) lstrcpynW(program.image, image, MAX_PATH);
   program.title[0] = L'\0';
   WindowVisit visit{processId, program.title};
   EnumWindows(VisitProcessWindow, reinterpret_cast<LPARAM>(&visit));
-}
-
-template <class Pointer>
-Pointer Function(HMODULE library, const char* name) noexcept {
-  return reinterpret_cast<Pointer>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
 // What the Restart Manager knows holds the files; nothing where the system has none. Loaded
 // from the system folder by name: it is not among the DLLs the system always takes from there.
 void AskRestartManager(const ProductFiles& files, ProgramsInUse& found) noexcept {
   const UniqueModule library(LoadLibraryExW(L"rstrtmgr.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  static const char* const kNames[] = {"RmStartSession", "RmRegisterResources", "RmGetList", "RmEndSession"};
+  FARPROC functions[std::size(kNames)] = {};
+  for (std::size_t i = 0; library && i < std::size(kNames); ++i) {
+    functions[i] = GetProcAddress(library.Get(), kNames[i]);
+    if (functions[i] == nullptr) return;
+  }
   if (!library) return;
-  const auto start = Function<decltype(&RmStartSession)>(library.Get(), "RmStartSession");
-  const auto end = Function<decltype(&RmEndSession)>(library.Get(), "RmEndSession");
-  const auto registerFile = Function<decltype(&RmRegisterResources)>(library.Get(), "RmRegisterResources");
-  const auto list = Function<decltype(&RmGetList)>(library.Get(), "RmGetList");
+  const auto start = reinterpret_cast<decltype(&RmStartSession)>(reinterpret_cast<void*>(functions[0]));
+  const auto registerFiles = reinterpret_cast<decltype(&RmRegisterResources)>(reinterpret_cast<void*>(functions[1]));
+  const auto list = reinterpret_cast<decltype(&RmGetList)>(reinterpret_cast<void*>(functions[2]));
+  const auto end = reinterpret_cast<decltype(&RmEndSession)>(reinterpret_cast<void*>(functions[3]));
   DWORD session = 0;
-  WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
-  if (!start || !end || !registerFile || !list || start(&session, 0, key) != ERROR_SUCCESS) return;
+  WCHAR key[CCH_RM_SESSION_KEY + 1];
+  if (start(&session, 0, key) != ERROR_SUCCESS) return;
   DWORD status =
-      registerFile(session, static_cast<UINT>(files.Count()), const_cast<LPCWSTR*>(files.Paths()), 0, nullptr, 0, nullptr);
+      registerFiles(session, static_cast<UINT>(files.Count()), const_cast<LPCWSTR*>(files.Paths()), 0, nullptr, 0, nullptr);
   // Room for the programs one search names. With more, the Restart Manager fills in none, and
   // the walk below still finds those of this session.
   auto* processes = static_cast<RM_PROCESS_INFO*>(AllocateMemory(kMostPrograms * sizeof(RM_PROCESS_INFO)));
@@ -211,7 +197,7 @@ void AskRestartManager(const ProductFiles& files, ProgramsInUse& found) noexcept
 
 // Every other process whose image has the name of one of the product's files, when that image
 // or one of its modules is one of them.
-void WalkProcesses(ProductFiles& files, ProgramsInUse& found) noexcept {
+void WalkProcesses(const ProductFiles& files, ProgramsInUse& found) noexcept {
   const UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return;
   PROCESSENTRY32W entry = {};
@@ -240,8 +226,8 @@ void LogStillRunning(const ProgramsInUse& found) noexcept {
 
 void FindProgramsInUse(const ProductFileList& files, ProgramsInUse& found) noexcept {
   found.count = 0;
-  // Asked without opening anything: a first installation finds no file and pays nothing more.
-  ProductFiles product(files);
+  // A first installation finds no file and pays nothing more.
+  const ProductFiles product(files);
   if (product.Count() == 0) return;
   AskRestartManager(product, found);
   // Wine's Restart Manager answers, but with nothing: the walk runs whatever it said.
@@ -250,23 +236,17 @@ void FindProgramsInUse(const ProductFileList& files, ProgramsInUse& found) noexc
 
 char* ProgramLines(const ProgramsInUse& found) noexcept {
   // Each line: the name, "（" title "）" where there is one, and a line break.
-  wchar_t* lines = static_cast<wchar_t*>(AllocateMemory(found.count * (MAX_PATH + kTitleLength + 4) * sizeof(wchar_t) + 2));
+  wchar_t lines[kMostPrograms * (MAX_PATH + kTitleLength + 4)];
   wchar_t* end = lines;
-  const auto append = [&end](const wchar_t* text) {
-    while (*text != L'\0') *end++ = *text++;
-  };
   for (std::size_t i = 0; i < found.count; ++i) {
-    if (i > 0) append(L"\r\n");
-    append(FileName(found.programs[i].image));
-    if (found.programs[i].title[0] != L'\0') {
-      append(L"（");
-      append(found.programs[i].title);
-      append(L"）");
+    const ProgramInUse& program = found.programs[i];
+    const wchar_t* parts[] = {i > 0 ? L"\r\n" : L"", FileName(program.image), program.title[0] != L'\0' ? L"（" : L"",
+                              program.title, program.title[0] != L'\0' ? L"）" : L""};
+    for (const wchar_t* part : parts) {
+      while (*part != L'\0') *end++ = *part++;
     }
   }
-  char* text = TextFromWide({lines, static_cast<std::size_t>(end - lines)});
-  FreeMemory(lines);
-  return text;
+  return TextFromWide({lines, static_cast<std::size_t>(end - lines)});
 }
 
 void CloseGracefully(const ProgramsInUse& found) noexcept {
