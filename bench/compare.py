@@ -57,7 +57,7 @@ JPEG_SOURCE = ROOT / "build" / "deps" / "libjpeg-turbo"
 # Each figure's rounds after the warm-up, chosen so that a change that costs nothing is called
 # held in most runs on a 2-core machine (the noisier the figure, the more rounds), within about
 # 9 minutes in all.
-ROUNDS = {"install": 150, "startup": 120, "silent": 80, "memory": 6}
+ROUNDS = {"install": 140, "startup": 100, "silent": 70, "memory": 6}
 # What the base tree builds: the installer and its benchmark build.
 BASE_TARGETS = ["VorlaneSetup", "VorlaneSetupBench"]
 
