@@ -5,5 +5,7 @@
 namespace vl {
 
 inline constexpr char kReplacementSuffix[] = ".vlnew";
+// The name an installation moves a file it replaces to, until the replacement is in place.
+inline constexpr char kBackupSuffix[] = ".vlold";
 
 }  // namespace vl

@@ -1,0 +1,102 @@
+#pragma once
+// The installation pass's journal: what a pass is about to change, written into the product folder
+// before the changes it announces, so that the next run of either program can put a pass that
+// ended half-way back, or finish it. Portable: the pass and its recovery are tested on the host.
+//
+// The file is a row of chunks, each written whole by one write before the steps it announces:
+//   u32 payload length, u32 CRC-32C of the payload, the payload
+// A chunk cut short or damaged ends the journal: nothing it announced was begun.
+// Payloads, the first byte naming the kind (a text is a u16 length and its bytes):
+//   begin    the product folder (the journal's own) and u8 1 when this run made it; u16 n, n
+//            other folders the pass makes (parents first); u16 m, m files, each a text and u8 1
+//            when it replaces a file that is there (0: a new file)
+//   values   registry values to the chunk's end, each its path, what was there (u8 present,
+//            u32 type, u32 length, bytes) and what the pass writes (u32 type, u32 length, bytes)
+//   placed   every file is in place: the pass is finished, not undone
+//   undoing  the pass is undone after all: it is put back even though it was placed
+// Paths are relative to the install root, in the system's texts (GB18030).
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace vl::journal {
+
+enum class ChunkKind : std::uint8_t { kBegin = 1, kValues = 2, kPlaced = 3, kUndoing = 4 };
+
+// A registry value as it is stored: absent, or its type and bytes.
+struct StoredValue {
+  bool present = false;
+  std::uint32_t type = 0;
+  std::span<const std::uint8_t> bytes;
+};
+
+inline bool SameValue(const StoredValue& a, const StoredValue& b) noexcept {
+  return a.present == b.present && (!a.present || (a.type == b.type && std::equal(a.bytes.begin(), a.bytes.end(),
+                                                                                   b.bytes.begin(), b.bytes.end())));
+}
+
+// A journal is small (a folder list, a file list, a few values); one that exceeds these bounds
+// cannot be written, and the pass then changes nothing.
+inline constexpr std::size_t kMostFolders = 32;
+inline constexpr std::size_t kMostFiles = 64;
+inline constexpr std::size_t kMostValues = 16;
+inline constexpr std::size_t kJournalCapacity = 64 * 1024;
+
+struct JournalFile {
+  std::string_view path;
+  bool replaces = false;
+};
+
+struct JournalValue {
+  std::string_view path;
+  StoredValue before;
+  StoredValue after;
+};
+
+// What a journal announced, read in one pass; the views point into the journal's bytes.
+struct JournalContents {
+  std::string_view productFolder;
+  bool productFolderMade = false;
+  std::string_view folders[kMostFolders];
+  JournalFile files[kMostFiles];
+  JournalValue values[kMostValues];
+  std::size_t folderCount = 0;
+  std::size_t fileCount = 0;
+  std::size_t valueCount = 0;
+  bool placed = false;
+  bool undoing = false;
+};
+
+// Reads the chunks up to the first one cut short or damaged. False when no begin chunk was read
+// whole: then nothing the journal announced was begun.
+bool ReadJournal(std::span<const std::uint8_t> bytes, JournalContents& contents) noexcept;
+
+// Builds chunks in a buffer that holds the whole journal, so that a pass can undo itself from
+// what it wrote. A chunk that does not fit leaves the writer failed.
+class JournalWriter {
+ public:
+  explicit JournalWriter(std::span<std::uint8_t> buffer) noexcept : m_buffer(buffer) {}
+
+  void Begin(ChunkKind kind) noexcept;
+  void Byte(std::uint32_t value) noexcept { Put(&value, 1); }
+  void Word(std::uint32_t value) noexcept { Put(&value, 2); }
+  void Dword(std::uint32_t value) noexcept { Put(&value, 4); }
+  void Text(std::string_view text) noexcept;
+  void Value(const StoredValue& value) noexcept;
+  // Closes the chunk: its length and check filled in. Empty when anything did not fit.
+  std::span<const std::uint8_t> End() noexcept;
+  // Everything written so far.
+  std::span<const std::uint8_t> Written() const noexcept { return m_buffer.first(m_size); }
+
+ private:
+  void Put(const void* bytes, std::size_t count) noexcept;
+
+  std::span<std::uint8_t> m_buffer;
+  std::size_t m_size = 0;
+  std::size_t m_chunk = 0;
+  bool m_failed = false;
+};
+
+}  // namespace vl::journal
