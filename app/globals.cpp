@@ -10,6 +10,9 @@ namespace vl::installer {
 char* InstallRoot = nullptr;
 SystemInfo* MachineInfo = nullptr;
 int FailedStepCount = 0;
+Undone PassUndone = Undone::kNo;
+int ScheduledBackups = 0;
+bool ProductFolderMade = false;
 char* Report = nullptr;
 CommandLine Options;
 

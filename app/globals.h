@@ -12,9 +12,18 @@ namespace vl::installer {
 extern char* InstallRoot;
 // Facts about the machine, filled at the start of the installation. Allocated by InitGlobals.
 extern SystemInfo* MachineInfo;
-// How many steps of the installation failed: carried files not written, shortcut saves that
-// were attempted and failed, registry values not written. The report tells it.
+// How many steps of the installation failed: shortcut saves that were attempted and failed, or
+// the undoing of a failed installation. The report tells it.
 extern int FailedStepCount;
+// Whether a failed step undid the installation, and what it left: the installation that was there
+// before, or nothing.
+enum class Undone { kNo, kOldKept, kNothingInstalled };
+extern Undone PassUndone;
+// Backups of replaced files that a program holds, deleted at the next restart.
+extern int ScheduledBackups;
+// Whether accepting the root made the product folder, which a first installation that is undone
+// removes again.
+extern bool ProductFolderMade;
 
 // The report ProgressPage shows, built on its first tick once the installation has run; null
 // before.

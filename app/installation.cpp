@@ -1,6 +1,8 @@
 // RunInstallation: the whole installation, run while ProgressPage is being created.
 #include <windows.h>
 
+#include <cstring>
+
 #include "app_texts.h"
 #include "files_in_use.h"
 #include "globals.h"
@@ -15,10 +17,12 @@
 #include "product_tree.h"
 #include "progress.h"
 #include "runtime/byte_set.h"
+#include "journal/install_pass.h"
 #include "services/access_control.h"
+#include "services/machine_pass_store.h"
+#include "services/pass_steps.h"
 #include "services/file_commands.h"
 #include "services/folder_path.h"
-#include "services/registry_commands.h"
 #include "services/run_log.h"
 #include "services/shell_link.h"
 #include "services/special_folders.h"
@@ -91,20 +95,8 @@ bool SaveShortCutIn(int folderCode, Text linkName, Text target) {
   return saved;
 }
 
-// Creates the product's folders and the program group. LocationPage has made the product folder
-// administrators' only; the folders of the user's own data get an access list that lets every
-// user change what they hold, never through a link.
-void CreateFolderTree() {
-  for (Text folder : payload::Folders()) {
-    char* path = ConcatTexts({InstallRoot, folder});
-    if (IsUserWritable(folder)) {
-      // Like any folder of the tree, not a step of its own: the log records how it went.
-      LogAction("folder", ProtectFolder(path, kUserFolderAccess, false), path);
-    } else {
-      MakeDirectory(path);
-    }
-    FreeMemory(path);
-  }
+// The program group's folder, made with the links that go into it.
+void MakeProgramGroup() {
   char* programs = SpecialFolder(ProgramsFolderCode());
   if (!IsEmptyText(programs)) {
     char* group = ConcatTexts({programs, kProductFolder});
@@ -112,32 +104,6 @@ void CreateFolderTree() {
     FreeMemory(group);
   }
   FreeMemory(programs);
-}
-
-bool WriteEntry(Text path, const payload::PayloadEntry& entry) {
-  return BoolResult(CallCommand(WriteBytesToFileCommand, ArgList{TextArg(path), ByteSetArg(entry.content)}));
-}
-
-// Writes every carried file; returns how many could not be written.
-int WriteFiles() {
-  int failed = 0;
-  for (const payload::PayloadEntry& entry : payload::Entries()) {
-    char* path = ConcatTexts({InstallRoot, entry.path});
-    if (!Logged("file", WriteEntry(path, entry), path)) ++failed;
-    FreeMemory(path);
-  }
-  return failed;
-}
-
-void HideRuntimeFiles() {
-  for (const payload::PayloadEntry* entry : payload::MarkedEntries()) {
-    char* path = ConcatTexts({InstallRoot, entry->path});
-    // Not a step of its own: the log records how it went.
-    LogAction("attributes",
-              BoolResult(CallCommand(ChangeFileAttributesCommand, ArgList{TextArg(path), IntArg(kHiddenAndSystem)})),
-              path);
-    FreeMemory(path);
-  }
 }
 
 // The desktop, program group and web shortcuts; returns how many saves failed.
@@ -155,88 +121,98 @@ int CreateShortCuts() {
   return failed;
 }
 
-bool ValueExists(Text valuePath) {
-  return BoolResult(CallCommand(RegistryValueExistsCommand, ArgList{IntArg(kLocalMachine), TextArg(valuePath)}));
-}
-
-// Writes a text or number value, but leaves one that `keepExisting` asks to keep; false when a
-// write failed.
-bool WriteValue(Text valuePath, const ArgRecord& value, bool keepExisting) {
-  return (keepExisting && ValueExists(valuePath)) ||
-         Logged("registry",
-                BoolResult(CallCommand(WriteRegistryValueCommand, ArgList{IntArg(kLocalMachine), TextArg(valuePath), value})),
-                valuePath);
-}
-
-bool WriteTextValue(Text valuePath, Text text, bool keepExisting) {
-  return WriteValue(valuePath, TextArg(text), keepExisting);
-}
-
-// A value of the registration's key named by `name` alone; false when its write failed.
-bool WriteNamedValue(Text keyPath, Text name, const ArgRecord& value, bool keepExisting) {
-  char* valuePath = ConcatTexts({keyPath, name});
-  const bool written = WriteValue(valuePath, value, keepExisting);
-  FreeMemory(valuePath);
-  return written;
-}
-
-// What the programs list shows as the installation's size: every carried file, in KiB rounded up.
-std::int32_t PayloadKilobytes() {
-  std::uint64_t bytes = 0;
-  for (const payload::PayloadEntry& entry : payload::Entries()) bytes += ByteSetData(entry.content).size();
-  return static_cast<std::int32_t>((bytes + 1023) >> 10);
-}
-
-// The values beside the three that name the product and its uninstaller: version, publisher,
-// where and how large it is, its web address, that it offers no change or repair, and the
-// command that removes it without a question. Returns how many could not be written.
-int RegisterDetails(Text uninstaller, bool ours) {
-  // The key's path with its trailing backslash, as the first value names it.
-  char* keyPath = CopyTextBytes(kDisplayIconValue,
-                                static_cast<std::size_t>(FindLastBackslash(kDisplayIconValue) - kDisplayIconValue) + 1);
-  char* location = ConcatTexts({InstallRoot, kProductFolder, kBackslash});
-  char* quietCommand = ConcatTexts({kQuote, uninstaller, kQuote, kSilentSwitch});
-  // The values the installation does not change are one table, written by one call site.
-  struct Detail {
-    Text name;
-    Text text;  // null for a number
-    std::int32_t number;
-  };
-  static const Detail kFixedDetails[] = {{kDisplayVersionName, kDisplayVersion, 0},
-                                         {kPublisherName, kPublisher, 0},
-                                         {kUrlInfoAboutName, kProductWebAddress, 0},
-                                         {kNoModifyName, nullptr, 1},
-                                         {kNoRepairName, nullptr, 1}};
-  int failed = !WriteNamedValue(keyPath, kInstallLocationName, TextArg(location), ours) +
-               !WriteNamedValue(keyPath, kEstimatedSizeName, IntArg(PayloadKilobytes()), ours) +
-               !WriteNamedValue(keyPath, kQuietUninstallStringName, TextArg(quietCommand), ours);
-  for (const Detail& detail : kFixedDetails) {
-    const ArgRecord value = detail.text != nullptr ? TextArg(detail.text) : IntArg(detail.number);
-    failed += !WriteNamedValue(keyPath, detail.name, value, ours);
+// The registration's values, each as it is stored: texts as REG_SZ in UTF-16 with their
+// terminator, numbers as REG_DWORD.
+class Registration {
+ public:
+  Registration() noexcept {
+    m_uninstaller = ConcatTexts({InstallRoot, kUninstallerFolderForm});
+    // The key's path with its trailing backslash, as the first value names it.
+    m_keyPath = CopyTextBytes(kDisplayIconValue,
+                              static_cast<std::size_t>(FindLastBackslash(kDisplayIconValue) - kDisplayIconValue) + 1);
+    // Command lines: quoted, so that a path with blanks is not read as a shorter program name.
+    char* command = ConcatTexts({kQuote, m_uninstaller, kQuote});
+    char* quietCommand = ConcatTexts({command, kSilentSwitch});
+    char* location = ConcatTexts({InstallRoot, kProductFolder, kBackslash});
+    AddText(CopyText(kDisplayIconValue), m_uninstaller);
+    AddText(CopyText(kDisplayNameValue), kDisplayName);
+    AddText(CopyText(kUninstallStringValue), command);
+    AddText(Named(kInstallLocationName), location);
+    AddNumber(Named(kEstimatedSizeName), PayloadKilobytes());
+    AddText(Named(kQuietUninstallStringName), quietCommand);
+    AddText(Named(kDisplayVersionName), kDisplayVersion);
+    AddText(Named(kPublisherName), kPublisher);
+    AddText(Named(kUrlInfoAboutName), kProductWebAddress);
+    AddNumber(Named(kNoModifyName), 1);
+    AddNumber(Named(kNoRepairName), 1);
+    FreeMemory(location);
+    FreeMemory(quietCommand);
+    FreeMemory(command);
   }
-  FreeMemory(quietCommand);
-  FreeMemory(location);
-  FreeMemory(keyPath);
-  return failed;
-}
+  ~Registration() {
+    for (std::size_t i = 0; i < m_count; ++i) FreeMemory(m_paths[i]);
+    FreeMemory(m_keyPath);
+    FreeMemory(m_uninstaller);
+  }
+  Registration(const Registration&) = delete;
+  Registration& operator=(const Registration&) = delete;
 
-// The entry in the system's list of installed programs follows the latest installation: written
-// whole when it is absent or names another installation's uninstaller (which may no longer exist,
-// or lie where someone else can put a program); for this installation's own, only the values
-// that are missing. Returns how many values could not be written.
-int RegisterForUninstall() {
-  char* uninstaller = ConcatTexts({InstallRoot, kUninstallerFolderForm});
-  char* registered = TextResult(CallCommand(ReadRegistryTextCommand, ArgList{IntArg(kLocalMachine), TextArg(kDisplayIconValue)}));
-  const bool ours = CompareTexts(registered, uninstaller) == 0;
-  FreeMemory(registered);
-  // A command line: quoted, so that a path with blanks is not read as a shorter program name.
-  char* command = ConcatTexts({kQuote, uninstaller, kQuote});
-  const int failed = !(ours || WriteTextValue(kDisplayIconValue, uninstaller, false)) +
-                     !WriteTextValue(kDisplayNameValue, kDisplayName, ours) +
-                     !WriteTextValue(kUninstallStringValue, command, ours) + RegisterDetails(uninstaller, ours);
-  FreeMemory(command);
-  FreeMemory(uninstaller);
-  return failed;
+  std::span<const journal::PassValue> Values() const noexcept { return {m_values, m_count}; }
+
+ private:
+  static constexpr std::size_t kValues = 11;
+
+  // What the installation shows as its size: every carried file, in KiB rounded up.
+  static std::int32_t PayloadKilobytes() noexcept {
+    std::uint64_t bytes = 0;
+    for (const payload::PayloadEntry& entry : payload::Entries()) bytes += ByteSetData(entry.content).size();
+    return static_cast<std::int32_t>((bytes + 1023) >> 10);
+  }
+
+  char* Named(Text name) const noexcept { return ConcatTexts({m_keyPath, name}); }
+
+  void Add(char* path, std::uint32_t type, std::size_t bytes) noexcept {
+    m_paths[m_count] = path;
+    m_values[m_count] = {path, {true, type, std::span<const std::uint8_t>(m_room + m_used, bytes)}};
+    m_used += (bytes + 3) & ~std::size_t{3};
+    ++m_count;
+  }
+  void AddText(char* path, Text text) noexcept {
+    const std::span<wchar_t> room(reinterpret_cast<wchar_t*>(m_room + m_used), (sizeof m_room - m_used) / 2);
+    Add(path, REG_SZ, (WideIntoBuffer(text, room) + 1) * sizeof(wchar_t));
+  }
+  void AddNumber(char* path, std::uint32_t number) noexcept {
+    std::memcpy(m_room + m_used, &number, sizeof number);
+    Add(path, REG_DWORD, sizeof number);
+  }
+
+  char* m_uninstaller;
+  char* m_keyPath;
+  char* m_paths[kValues];
+  journal::PassValue m_values[kValues];
+  std::size_t m_count = 0;
+  std::size_t m_used = 0;
+  alignas(4) std::uint8_t m_room[8192];
+};
+
+// The folders, the carried files and the registration, made whole or not at all.
+journal::PassResult InstallFilesAndRegistration() {
+  journal::PassFolder folders[journal::kMostFolders];
+  const auto folderTexts = payload::Folders();
+  for (std::size_t i = 0; i < folderTexts.size(); ++i) folders[i] = {folderTexts[i], IsUserWritable(folderTexts[i])};
+  journal::PassFile files[journal::kMostFiles];
+  const auto entries = payload::Entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    files[i] = {entries[i].path, ByteSetData(entries[i].content), entries[i].hiddenSystem};
+  }
+  const Registration registration;
+  char* journalPath = ConcatTexts({InstallRoot, kProductFolder, kJournalName});
+  MachinePassStore store(journalPath, kUserFolderAccess);
+  const journal::PassPlan plan{InstallRoot, std::span(folders, folderTexts.size()), ProductFolderMade,
+                               std::span(files, entries.size()), registration.Values()};
+  const journal::PassResult result = RunPass(store, plan, JournalRoom());
+  FreeMemory(journalPath);
+  return result;
 }
 
 bool CreateQuickLaunchShortCut() {
@@ -258,15 +234,24 @@ void InstallProduct(bool showProgress) noexcept {
                      ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
   if (showProgress) PrepareProgressDisplay();
   ForEveryUser = RunningAsLocalSystem();
-  CreateFolderTree();
-  // The report counts every step that failed; folders that were there already and attributes
-  // are not steps of their own.
-  FailedStepCount = WriteFiles();
-  HideRuntimeFiles();
-  FailedStepCount += CreateShortCuts();
-  FailedStepCount += RegisterForUninstall();
-  FailedStepCount += CreateQuickLaunchShortCut() ? 0 : 1;
-  LogVerdict(FailedStepCount);
+  const journal::PassResult pass = InstallFilesAndRegistration();
+  ScheduledBackups = pass.scheduled;
+  if (pass.end == journal::PassEnd::kInstalled) {
+    // The links: a link that cannot be saved is counted and reported, but the product runs
+    // without it, so it undoes nothing.
+    MakeProgramGroup();
+    FailedStepCount = CreateShortCuts() + (CreateQuickLaunchShortCut() ? 0 : 1);
+  } else {
+    char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
+    const bool undone = pass.end == journal::PassEnd::kUndone;
+    LogAction("undo", undone, productFolder);
+    FreeMemory(productFolder);
+    // Undone, the report says which installation is there; a failed undo is a failed step, and
+    // its journal lets the next run finish putting the old one back.
+    PassUndone = !undone ? Undone::kNo : pass.replaced ? Undone::kOldKept : Undone::kNothingInstalled;
+    FailedStepCount = undone ? 0 : 1;
+  }
+  LogVerdict(FailedStepCount + (PassUndone != Undone::kNo));
 }
 
 int InstallUnattended() noexcept {
@@ -277,7 +262,7 @@ int InstallUnattended() noexcept {
   if (root == nullptr) {
     // Refused, nothing installed: the log names the root and the one step that failed.
     LogRunStart(GetCommandLineW(), typed);
-    LogAction("folder", false, typed);
+    LogAction(refusal == kDiskFull ? "space" : "folder", false, typed);
     LogVerdict(1);
     return 1;
   }
@@ -290,8 +275,22 @@ int InstallUnattended() noexcept {
     LogVerdict(1);
     return 5;
   }
+  RecoverCutOffInstallation();
   InstallProduct(false);
-  return FailedStepCount == 0 ? 0 : 4;
+  return PassUndone != Undone::kNo ? 7 : FailedStepCount != 0 ? 4 : ScheduledBackups != 0 ? 3010 : 0;
+}
+
+void RecoverCutOffInstallation() noexcept {
+  char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
+  RecoverInterruptedPass(InstallRoot, productFolder);
+  FreeMemory(productFolder);
+}
+
+bool RootHasRoom(Text root) noexcept {
+  // Each file takes whole clusters; 4 KiB is the common cluster of today's volumes.
+  std::uint64_t bytes = journal::kJournalCapacity;
+  for (const payload::PayloadEntry& entry : payload::Entries()) bytes += (ByteSetData(entry.content).size() + 4095) & ~4095ull;
+  return HasFreeSpaceFor(root, bytes);
 }
 
 }  // namespace vl::installer

@@ -5,6 +5,7 @@
 #include "globals.h"
 #include "handler_support.h"
 #include "install_root.h"
+#include "installation.h"
 #include "libraries/libraries.h"
 #include "page_segment_layout.h"
 #include "payload_check.h"
@@ -49,7 +50,13 @@ char* AcceptInstallRoot(Text typed, Text* refusal) noexcept {
     *refusal = kInvalidInstallPath;
     return nullptr;
   }
-  // Nothing is written where another account decides what the writes reach.
+  // Nothing is written on a volume without room for the carried files, nor where another account
+  // decides what the writes reach.
+  if (!RootHasRoom(root)) {
+    FreeMemory(root);
+    *refusal = kDiskFull;
+    return nullptr;
+  }
   if (!MakeProductTreeSound(root)) {
     FreeMemory(root);
     *refusal = kUntrustedInstallPath;
@@ -90,6 +97,7 @@ extern "C" void OnLocationNext() {
     EnableLocationButtons(true);
     return;
   }
+  RecoverCutOffInstallation();
   // The installation needs SHELL32, which no page before it has loaded unless the folder browser
   // was opened: loaded here, before the progress page, its load is not the installation's.
   shell::Load();

@@ -1,5 +1,7 @@
 #include "product_tree.h"
 
+#include "globals.h"
+
 #include "app_texts.h"
 #include "handler_support.h"
 #include "payload/catalogue.h"
@@ -43,6 +45,7 @@ bool MakeProductTreeSound(Text root) noexcept {
   char* product = ConcatTexts({root, payload::Folders().front()});
   const int protection = ProtectFolder(product, kProductFolderAccess, true);
   FreeMemory(product);
+  ProductFolderMade |= protection == kFolderCreated;
   return protection == kFolderCreated || IsProductTreeTrusted(root);
 }
 

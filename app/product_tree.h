@@ -21,7 +21,8 @@ int ProtectFolder(Text path, Text accessList, bool holdsInstallation) noexcept;
 // is made, or given, the administrators' access list, and from then on no one else can change
 // the tree; a product folder that was there is checked once more after that, since something
 // could have been slipped in between. True also when the product folder cannot be made at all
-// (something else is in the way): the installation then reports what it could not write.
+// (something else is in the way): the installation then reports what it could not write. A
+// product folder it made is recorded in ProductFolderMade.
 bool MakeProductTreeSound(Text root) noexcept;
 
 }  // namespace vl::installer

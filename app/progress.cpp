@@ -31,12 +31,14 @@ void AlignWithFrame(std::uint32_t line) {
   WriteNumber(kProgressPage, line, kWidth, ReadNumber(kProgressPage, kProgressFrame, kWidth));
 }
 
-// The fixed report: the install root before each of its 22 lines. Its last line tells how many
-// files could not be written, when any could not.
+// The fixed report: the install root before each of its 22 lines. Its last line tells how the
+// installation ended: complete, complete but for links that could not be saved, or undone.
 char* BuildReport() {
   const Text r = InstallRoot;
   char* count = FailedStepCount == 0 ? nullptr : DisplayText(IntArg(FailedStepCount));
-  char* last = FailedStepCount == 0 ? CopyText(kReportSuccess)
+  char* last = PassUndone == Undone::kOldKept            ? CopyText(kReportOldInstallationKept)
+               : PassUndone == Undone::kNothingInstalled ? CopyText(kReportNothingInstalled)
+               : FailedStepCount == 0                    ? CopyText(kReportSuccess)
                                      : ConcatTexts({kReportFailurePrefix, count, kReportFailureSuffix});
   char* report = ConcatTexts({r, kReportLine01, r, kReportLine02, r, kReportLine03, r, kReportLine04, r, kReportLine05,
                               r, kReportLine06, r, kReportLine07, r, kReportLine08, r, kReportLine09, r, kReportLine10,

@@ -5,7 +5,10 @@
 //
 // Built with VL_BENCH_PROBE_PERCENT=<n>, it is the probe that shows the comparison can fail: the
 // pass's own work (what no command claims) takes n% longer, as a slower installer would.
+#include <string_view>
+
 #include "bench/install_timing.h"
+#include "journal/journal_format.h"
 #include "runtime/arg_record.h"
 
 namespace {
@@ -58,3 +61,36 @@ VL_TIMED_COMMAND(_ZN2vl23ReadRegistryTextCommandEPNS_9ArgRecordEiPKS0_, Registry
 VL_TIMED_COMMAND(_ZN2vl24GetFullFolderPathCommandEPNS_9ArgRecordEiPKS0_, Links)
 VL_TIMED_COMMAND(_ZN2vl27GetSpecialFolderPathCommandEPNS_9ArgRecordEiPKS0_, Queries)
 VL_TIMED_COMMAND(_ZN2vl20GetSystemInfoCommandEPNS_9ArgRecordEiPKS0_, Queries)
+
+// A wrapped step of the install pass on the machine (services/pass_steps.h, access_control.h):
+// the real one, timed and claimed by `phase`.
+#define VL_TIMED_STEP(symbol, phase, result, parameters, arguments)   \
+  extern "C" result __real_##symbol parameters noexcept;             \
+  extern "C" result __wrap_##symbol parameters noexcept {            \
+    const LONGLONG start = vl::bench::Now();                         \
+    const result done = __real_##symbol arguments;                   \
+    g_totals.Add(vl::bench::Phase::phase, vl::bench::Now() - start); \
+    return done;                                                     \
+  }
+
+using Path = std::string_view;
+using Bytes = std::span<const std::uint8_t>;
+using Room = std::span<std::uint8_t>;
+using Value = vl::journal::StoredValue;
+
+VL_TIMED_STEP(_ZN2vl10PathExistsESt17basic_string_viewIcSt11char_traitsIcEE, Files, bool, (Path p), (p))
+VL_TIMED_STEP(_ZN2vl12MakeFolderAtESt17basic_string_viewIcSt11char_traitsIcEE, Folders, bool, (Path p), (p))
+VL_TIMED_STEP(_ZN2vl14RemoveFolderAtESt17basic_string_viewIcSt11char_traitsIcEE, Folders, bool, (Path p), (p))
+VL_TIMED_STEP(_ZN2vl22CreateFolderWithAccessEPKcS1_, Folders, bool, (const char* p, const char* l), (p, l))
+VL_TIMED_STEP(_ZN2vl17ApplyFolderAccessEPKcS1_b, Folders, bool, (const char* p, const char* l, bool b), (p, l, b))
+VL_TIMED_STEP(_ZN2vl14WriteNewFileAtESt17basic_string_viewIcSt11char_traitsIcEESt4spanIKhLj4294967295EEb, Files,
+              bool, (Path p, Bytes b, bool h), (p, b, h))
+VL_TIMED_STEP(_ZN2vl12RenameFileAtESt17basic_string_viewIcSt11char_traitsIcEES3_, Files, bool, (Path f, Path t), (f, t))
+VL_TIMED_STEP(_ZN2vl12DeleteFileAtESt17basic_string_viewIcSt11char_traitsIcEE, Files, bool, (Path p), (p))
+VL_TIMED_STEP(_ZN2vl19DeleteFileAtRestartESt17basic_string_viewIcSt11char_traitsIcEE, Files, bool, (Path p), (p))
+VL_TIMED_STEP(_ZN2vl16OpenForAppendingEPKw, Files, HANDLE, (const wchar_t* p), (p))
+VL_TIMED_STEP(_ZN2vl12AppendToFileEPvSt4spanIKhLj4294967295EE, Files, bool, (HANDLE f, Bytes b), (f, b))
+VL_TIMED_STEP(_ZN2vl15ReadStoredValueESt17basic_string_viewIcSt11char_traitsIcEERNS_7journal11StoredValueESt4spanIhLj4294967295EE,
+              Registry, bool, (Path p, Value& v, Room r), (p, v, r))
+VL_TIMED_STEP(_ZN2vl16WriteStoredValueESt17basic_string_viewIcSt11char_traitsIcEERKNS_7journal11StoredValueE,
+              Registry, bool, (Path p, const Value& v), (p, v))

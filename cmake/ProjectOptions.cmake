@@ -23,8 +23,10 @@ if(WIN32)
   #   the control list; both are first reached on the GUI thread (the runtime object in the
   #   start-up, the control list with the first page) before the program can run anything on
   #   another thread, and a thread that calls EndProgram or meets a fatal error later finds both
-  #   made.
+  #   made;
+  # - no run-time type information: nothing asks a type at run time, and a class with virtual
+  #   functions would otherwise bring the C++ library's type descriptions along.
   target_compile_options(vl_product_options INTERFACE -Os
     -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables
-    $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics -fno-rtti>)
 endif()

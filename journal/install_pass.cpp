@@ -7,21 +7,22 @@
 namespace vl::journal {
 namespace {
 
-// A relative path joined to the root, with a suffix; empty when it does not fit, which no step
-// can act on.
+// A relative path joined to the root, with a suffix, and a NUL after it; empty when it does not
+// fit, which no step can act on.
 class JoinedPath {
  public:
   JoinedPath(std::string_view root, std::string_view relative, std::string_view suffix = {}) noexcept {
-    if (root.size() + relative.size() + suffix.size() > sizeof m_text) return;
+    if (root.size() + relative.size() + suffix.size() >= sizeof m_text) return;
     for (const std::string_view part : {root, relative, suffix}) {
       std::memcpy(m_text + m_length, part.data(), part.size());
       m_length += part.size();
     }
+    m_text[m_length] = '\0';
   }
   operator std::string_view() const noexcept { return {m_text, m_length}; }  // NOLINT: a path
 
  private:
-  char m_text[2048];
+  char m_text[2048] = "";
   std::size_t m_length = 0;
 };
 

@@ -18,7 +18,8 @@
 namespace vl::journal {
 
 // The machine as the pass sees it: a call per step, each saying whether it was done. Paths are
-// absolute, in the system's texts; values are named by their key path and name.
+// absolute, in the system's texts, with a NUL just past their end; values are named by their key
+// path and name.
 class PassStore {
  public:
   virtual bool Exists(std::string_view path) noexcept = 0;

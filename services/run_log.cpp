@@ -120,6 +120,17 @@ void LogAction(const char* action, bool ok, std::string_view path) noexcept {
 
 void LogKept(const char* action, std::string_view path) noexcept { LogStep(action, " kept ", path); }
 
+void LogOutcome(const char* action, const char* outcome, std::string_view path) noexcept {
+  if (!RunLogOpen()) return;
+  LineWriter line;
+  line.Put(action);
+  line.Put(" ");
+  line.Put(outcome);
+  line.Put(" ");
+  line.PutText(path);
+  line.EndLine();
+}
+
 void LogVerdict(int failedSteps) noexcept {
   if (!RunLogOpen()) return;
   char count[kIntegerTextCapacity];

@@ -9,11 +9,16 @@
 // The lines of one run, in order:
 //   the command line, as the program received it
 //   the root
-//   <action> <ok|failed|kept> <path>   one per step; action is folder, file, attributes,
+//   <action> <ok|failed|kept> <path>   one per step; action is folder, file, rename, attributes,
 //                                      shortcut or registry, content for a carried file found
 //                                      damaged, or program for one that held the product's
 //                                      files (ok: it closed; failed: it stopped the run);
 //                                      "kept" names what stays on purpose
+//   delete scheduled <path>            a file a program holds, deleted at the next restart
+//   undo <ok|failed> <product folder>  a refused step undid the installation
+//   recovery <restored|finished|failed> <product folder>
+//                                      an installation cut off by the end of a run, put back
+//                                      or finished by the next run before anything else
 //   verdict <ok|failed> <N>            N: the steps that failed
 //
 // One log per process, opened once; both programs are single-threaded where they log. When the
@@ -40,6 +45,9 @@ void LogAction(const char* action, bool ok, std::string_view path) noexcept;
 // Something left on purpose, where removing it was not the program's to do: a folder that holds
 // the user's files, a link that leads elsewhere.
 void LogKept(const char* action, std::string_view path) noexcept;
+
+// A step with an outcome of its own: "scheduled", "restored", "finished".
+void LogOutcome(const char* action, const char* outcome, std::string_view path) noexcept;
 
 // The last line: the verdict and the number of steps that failed.
 void LogVerdict(int failedSteps) noexcept;

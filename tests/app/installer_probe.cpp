@@ -5,8 +5,10 @@
 // - progress.txt: the progress display after each tick of the progress timer (bar width, as the
 //   handlers read it, and whether Finish is disabled), how many ticks came, and where the bar's
 //   window ended, in pixels of the page.
-// With VL_PROBE_REFUSE set (texts separated by semicolons), it refuses every registry value and
-// shortcut whose path ends in one of them, as a registry or disk that refuses the write would.
+// With VL_PROBE_REFUSE set (texts separated by semicolons), it refuses every new file, rename (by
+// the name it gives), shortcut and, the first time, registry value whose path ends in one of them,
+// as a registry or disk that refuses the write would. With VL_PROBE_END_AT set, the process ends
+// at once, as a killed one would, when it is about to rename a file to a name ending so.
 // It also records the access lists the program gave folders, as they were given (access.txt:
 // "create", "apply" or "apply to everything below", the folder and the list, separated by
 // tabs). The link wraps the two calls that hand a list to the system (--wrap, see
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <string>
 
+#include "journal/journal_format.h"
 #include "runtime/frame.h"
 #include "runtime/memory.h"
 #include "runtime/pages/page_window.h"
@@ -106,22 +109,23 @@ extern "C" bool __wrap__ZN2vl17ApplyFolderAccessEPKcS1_b(const char* path, const
 
 namespace {
 
-// Whether VL_PROBE_REFUSE names the end of `path`.
-bool Refused(const vl::ArgRecord* args, int count, int index) {
+// Whether the variable names the end of `path`, in the program's texts.
+bool Named(const char* variable, std::string_view path) {
   char list[512] = "";
-  const auto text = vl::AsText(vl::ArgAt(count, args, index));
-  if (!text || *text == nullptr || GetEnvironmentVariableA("VL_PROBE_REFUSE", list, sizeof list) == 0) return false;
-  const std::string path = *text;
+  if (GetEnvironmentVariableA(variable, list, sizeof list) == 0) return false;
   std::string names = list;
   for (std::size_t start = 0; start <= names.size();) {
     const std::size_t end = std::min(names.find(';', start), names.size());
     const std::string name = names.substr(start, end - start);
-    if (!name.empty() && path.size() >= name.size() && path.compare(path.size() - name.size(), name.size(), name) == 0) {
-      return true;
-    }
+    if (!name.empty() && path.ends_with(name)) return true;
     start = end + 1;
   }
   return false;
+}
+
+bool Refused(const vl::ArgRecord* args, int count, int index) {
+  const auto text = vl::AsText(vl::ArgAt(count, args, index));
+  return text && *text != nullptr && Named("VL_PROBE_REFUSE", *text);
 }
 
 }  // namespace
@@ -136,8 +140,36 @@ bool Refused(const vl::ArgRecord* args, int count, int index) {
     __real_##symbol(result, count, args);                                                                    \
   }
 
-VL_REFUSABLE_COMMAND(_ZN2vl25WriteRegistryValueCommandEPNS_9ArgRecordEiPKS0_, 1)
 VL_REFUSABLE_COMMAND(_ZN2vl21CreateShortCutCommandEPNS_9ArgRecordEiPKS0_, 0)
+
+// The install pass's steps (services/pass_steps.h).
+using Path = std::string_view;
+extern "C" bool __real__ZN2vl14WriteNewFileAtESt17basic_string_viewIcSt11char_traitsIcEESt4spanIKhLj4294967295EEb(
+    Path, std::span<const std::uint8_t>, bool) noexcept;
+extern "C" bool __wrap__ZN2vl14WriteNewFileAtESt17basic_string_viewIcSt11char_traitsIcEESt4spanIKhLj4294967295EEb(
+    Path path, std::span<const std::uint8_t> bytes, bool hidden) noexcept {
+  return !Named("VL_PROBE_REFUSE", path) &&
+         __real__ZN2vl14WriteNewFileAtESt17basic_string_viewIcSt11char_traitsIcEESt4spanIKhLj4294967295EEb(path, bytes,
+                                                                                                             hidden);
+}
+extern "C" bool __real__ZN2vl12RenameFileAtESt17basic_string_viewIcSt11char_traitsIcEES3_(Path, Path) noexcept;
+extern "C" bool __wrap__ZN2vl12RenameFileAtESt17basic_string_viewIcSt11char_traitsIcEES3_(Path from, Path to) noexcept {
+  if (Named("VL_PROBE_END_AT", to)) TerminateProcess(GetCurrentProcess(), 99);
+  return !Named("VL_PROBE_REFUSE", to) && __real__ZN2vl12RenameFileAtESt17basic_string_viewIcSt11char_traitsIcEES3_(from, to);
+}
+// A registry value is refused once: putting back what was there is let through.
+extern "C" bool __real__ZN2vl16WriteStoredValueESt17basic_string_viewIcSt11char_traitsIcEERKNS_7journal11StoredValueE(
+    Path, const vl::journal::StoredValue&) noexcept;
+extern "C" bool __wrap__ZN2vl16WriteStoredValueESt17basic_string_viewIcSt11char_traitsIcEERKNS_7journal11StoredValueE(
+    Path path, const vl::journal::StoredValue& value) noexcept {
+  static bool refusedOnce = false;
+  if (!refusedOnce && Named("VL_PROBE_REFUSE", path)) {
+    refusedOnce = true;
+    return false;
+  }
+  return __real__ZN2vl16WriteStoredValueESt17basic_string_viewIcSt11char_traitsIcEERKNS_7journal11StoredValueE(path,
+                                                                                                              value);
+}
 
 // A run as LocalSystem, which Wine cannot give: VL_PROBE_LOCAL_SYSTEM makes the installer take
 // itself for one.
