@@ -120,6 +120,8 @@ void LogAction(const char* action, bool ok, std::string_view path) noexcept {
 
 void LogKept(const char* action, std::string_view path) noexcept { LogStep(action, " kept ", path); }
 
+void LogScheduled(const char* action, std::string_view path) noexcept { LogStep(action, " scheduled ", path); }
+
 void LogVerdict(int failedSteps) noexcept {
   if (!RunLogOpen()) return;
   char count[kIntegerTextCapacity];

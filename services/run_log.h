@@ -9,11 +9,13 @@
 // The lines of one run, in order:
 //   the command line, as the program received it
 //   the root
-//   <action> <ok|failed|kept> <path>   one per step; action is folder, file, attributes,
+//   <action> <ok|failed|kept|scheduled> <path>
+//                                      one per step; action is folder, file, attributes,
 //                                      shortcut or registry, content for a carried file found
 //                                      damaged, or program for one that held the product's
 //                                      files (ok: it closed; failed: it stopped the run);
-//                                      "kept" names what stays on purpose
+//                                      "kept" names what stays on purpose, "scheduled" a file or
+//                                      folder the system deletes when it next starts
 //   verdict <ok|failed> <N>            N: the steps that failed
 //
 // One log per process, opened once; both programs are single-threaded where they log. When the
@@ -40,6 +42,9 @@ void LogAction(const char* action, bool ok, std::string_view path) noexcept;
 // Something left on purpose, where removing it was not the program's to do: a folder that holds
 // the user's files, a link that leads elsewhere.
 void LogKept(const char* action, std::string_view path) noexcept;
+
+// A file or folder that could not be deleted now and that the system deletes when it next starts.
+void LogScheduled(const char* action, std::string_view path) noexcept;
 
 // The last line: the verdict and the number of steps that failed.
 void LogVerdict(int failedSteps) noexcept;
