@@ -49,8 +49,8 @@ bool MachinePassStore::Delete(std::string_view path) noexcept {
 
 bool MachinePassStore::DeleteAtRestart(std::string_view path) noexcept {
   const bool scheduled = DeleteFileAtRestart(path);
-  LogOutcome("delete", scheduled ? "scheduled" : "failed", path);
-  return scheduled;
+  if (scheduled) LogScheduled("delete", path);
+  return scheduled || Logged("delete", false, path);
 }
 
 bool MachinePassStore::ReadValue(std::string_view path, journal::StoredValue& value,

@@ -120,6 +120,8 @@ void LogAction(const char* action, bool ok, std::string_view path) noexcept {
 
 void LogKept(const char* action, std::string_view path) noexcept { LogStep(action, " kept ", path); }
 
+void LogScheduled(const char* action, std::string_view path) noexcept { LogStep(action, " scheduled ", path); }
+
 void LogOutcome(const char* action, const char* outcome, std::string_view path) noexcept {
   if (!RunLogOpen()) return;
   LineWriter line;

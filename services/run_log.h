@@ -9,12 +9,13 @@
 // The lines of one run, in order:
 //   the command line, as the program received it
 //   the root
-//   <action> <ok|failed|kept> <path>   one per step; action is folder, file, rename, attributes,
-//                                      shortcut or registry, content for a carried file found
-//                                      damaged, or program for one that held the product's
-//                                      files (ok: it closed; failed: it stopped the run);
-//                                      "kept" names what stays on purpose
-//   delete scheduled <path>            a file a program holds, deleted at the next restart
+//   <action> <ok|failed|kept|scheduled> <path>
+//                                      one per step; action is folder, file, rename, delete,
+//                                      attributes, shortcut, registry or journal, content for a
+//                                      carried file found damaged, or program for one that held
+//                                      the product's files (ok: it closed; failed: it stopped the
+//                                      run); "kept" names what stays on purpose, "scheduled" a
+//                                      file or folder the system deletes when it next starts
 //   undo <ok|failed> <product folder>  a refused step undid the installation
 //   recovery <restored|finished|failed> <product folder>
 //                                      an installation cut off by the end of a run, put back
@@ -46,7 +47,10 @@ void LogAction(const char* action, bool ok, std::string_view path) noexcept;
 // the user's files, a link that leads elsewhere.
 void LogKept(const char* action, std::string_view path) noexcept;
 
-// A step with an outcome of its own: "scheduled", "restored", "finished".
+// A file or folder that could not be deleted now and that the system deletes when it next starts.
+void LogScheduled(const char* action, std::string_view path) noexcept;
+
+// A step with an outcome of its own: "restored", "finished".
 void LogOutcome(const char* action, const char* outcome, std::string_view path) noexcept;
 
 // The last line: the verdict and the number of steps that failed.

@@ -8,8 +8,9 @@
 // event. The helper accepts only when the handle is a live process running exactly that file,
 // compared by the file's identity (volume serial number and file index) whatever form its path
 // takes, and never itself: anyone else who starts it gets nothing done. Having accepted, it sets
-// the event, waits for the uninstaller to end and, only when it ended with exit code 0 (nothing
-// else was left), deletes the uninstaller's file and then the product folder if that is empty.
+// the event, waits for the uninstaller to end and, only when it ended with exit code 0 or 3010
+// (nothing else was left, or only files the system deletes when it next starts), deletes the
+// uninstaller's file and then the product folder if that is empty.
 // Its own file and folder go when the system next starts: a running image cannot delete itself.
 // A helper that refuses changes nothing; the uninstaller removes its file once it has ended.
 //
@@ -29,8 +30,10 @@ namespace {
 
 enum : DWORD { kAttempts = 100, kPauseMs = 100 };
 enum : UINT { kDeleted = 0, kRefused = 1, kLeft = 2 };
-// The uninstaller's exit code when it removed everything but its own file.
+// The uninstaller's exit codes when it removed everything but its own file: now, or with some
+// files left for the system to delete when it next starts.
 constexpr DWORD kUninstallerCompleted = 0;
+constexpr DWORD kUninstallerCompletedAtRestart = 3010;
 // Room for the longest path the system knows, terminator included.
 constexpr DWORD kPathCapacity = 32768;
 
@@ -140,7 +143,8 @@ bool DeleteWhenFree(const wchar_t* path) {
 UINT FinishUninstall(HANDLE process, wchar_t* path) {
   WaitForSingleObject(process, INFINITE);
   DWORD exitCode = 1;
-  const bool completed = GetExitCodeProcess(process, &exitCode) && exitCode == kUninstallerCompleted;
+  const bool completed = GetExitCodeProcess(process, &exitCode) &&
+                         (exitCode == kUninstallerCompleted || exitCode == kUninstallerCompletedAtRestart);
   if (!completed || !DeleteWhenFree(path)) return kLeft;
   CutToFolder(path);
   RemoveDirectoryW(path);

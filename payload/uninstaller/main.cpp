@@ -5,8 +5,14 @@
 // registration's QuietUninstallString runs it) it asks nothing and shows nothing; /LOG=<file>
 // logs the run (services/command_line.h).
 //
+// The installed files are first moved aside, all of them, and deleted only then: a file that
+// cannot be moved stops the removal with everything in place, and a moved file that cannot be
+// deleted goes when the system next starts.
+//
 // Exit codes: 0 all removed (folders that hold the user's own files and links below the product
-// folder stay and are named), 1 something could not be removed, 2 the user answered No or the
+// folder stay and are named), 3010 all removed but files (and their folders) that the system
+// deletes when it next starts, 1 something could not be removed (when a file could not be moved
+// aside: nothing at all was removed), 2 the user answered No or the
 // command line was not understood (nothing done either way; a silent run asks nothing, so there
 // 2 always means the command line), 3 not inside an installation, 4 the system cannot keep
 // planted DLLs out (nothing done), 5 programs hold the product's files and were not closed
@@ -42,6 +48,7 @@ enum ExitCode : int {
   kSystemUpdateMissing = 4,
   kFilesInUse = 5,
   kAlreadyRunning = 6,
+  kRemovedAtRestart = 3010,
 };
 
 // COM for the shell link object, undone at the end of the scope when it was done.
@@ -93,13 +100,15 @@ std::string Section(const char* heading, const std::vector<std::string>& items) 
 
 std::string FinalMessage(const vl::uninstall::RemovalReport& report) {
   std::string message;
-  if (report.HasFailures()) {
+  if (report.NothingRemoved()) {
+    message = kUninstallNothingRemoved + Lines(report.FailedItems()) + kUninstallRetry;
+  } else if (report.HasFailures()) {
     message = kUninstallIncomplete + Lines(report.FailedItems()) + kUninstallRetry;
   } else {
     message = kUninstallDone;
   }
-  return message + Section(kKeptFoldersHeading, report.KeptFolders()) +
-         Section(kLeftLinksHeading, report.LeftLinks());
+  return message + Section(kScheduledHeading, report.ScheduledItems()) +
+         Section(kKeptFoldersHeading, report.KeptFolders()) + Section(kLeftLinksHeading, report.LeftLinks());
 }
 
 const char* InstalledFile(std::size_t index) { return vl::uninstall::kInstalledFiles[index]; }
@@ -122,12 +131,16 @@ vl::uninstall::RemovalReport Uninstall(const vl::uninstall::Installation& instal
   if (tempLength > 0 && tempLength <= MAX_PATH) SetCurrentDirectoryW(temp);
 
   RemovalReport report;
+  // Every file moves aside before anything goes: one that cannot be moved changes nothing.
+  const std::optional<std::vector<std::string>> moved = MoveInstalledFilesAside(installation, report);
+  if (!moved) return report;
   RemoveProductShortCuts(installation, report);
-  RemoveInstalledFiles(installation, report);
+  RemoveInstalledFiles(installation, *moved, report);
   RemoveInstalledFolders(installation, report);
   // While anything is left, the uninstaller stays where the user finds it again (its link, the
   // list of installed programs), so that a second run can finish the job: those go only once the
-  // helper has accepted to remove the uninstaller's file, which it does only after a complete run.
+  // helper has accepted to remove the uninstaller's file, which it does only after a complete run
+  // (files the system deletes when it next starts included).
   if (!report.HasFailures()) {
     if (StartCleanupHelper(installation.self)) {
       RemoveUninstallShortCut(installation, report);
@@ -207,5 +220,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ShowMessage(FinalMessage(report), kUninstallTitle,
                 MB_OK | (report.HasFailures() ? MB_ICONWARNING : MB_ICONINFORMATION));
   }
-  return report.HasFailures() ? kIncomplete : kRemoved;
+  if (report.HasFailures()) return kIncomplete;
+  return report.ScheduledItems().empty() ? kRemoved : kRemovedAtRestart;
 }

@@ -73,7 +73,8 @@ bool SamePath(const std::string& a, const std::string& b) {
 
 bool IsInsideFolder(const std::string& path, const std::string& folder) {
   // Walk up from the path, one component at a time, so that only whole components are compared.
-  std::string above = FolderOf(NormalPath(path));
+  // The path's folder is expanded on its own: a file that is gone no longer expands its path.
+  std::string above = NormalPath(FolderOf(NormalPath(path)));
   const std::string wanted = NormalPath(folder);
   while (!above.empty()) {
     if (SameName(above, wanted)) return true;

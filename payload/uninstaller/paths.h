@@ -22,7 +22,8 @@ bool SameName(std::string_view a, std::string_view b);
 // system cannot expand is compared as written.
 bool SamePath(const std::string& a, const std::string& b);
 
-// Whether `path` lies inside `folder` (at any depth), compared as SamePath does.
+// Whether `path` lies inside `folder` (at any depth), compared as SamePath does; the path's
+// folder is given its long form also when the file itself does not exist.
 bool IsInsideFolder(const std::string& path, const std::string& folder);
 
 // The path made absolute and in its long form where the system can; else unchanged.

@@ -59,30 +59,35 @@ std::string InSystemCodePage(const std::string& path) {
   return FromWide(back).value_or(path);
 }
 
-enum class Removal { Gone, Absent, Failed, LeftLink };
+enum class Removal { Gone, Absent, Failed, LeftLink, Scheduled };
+
+// Hidden, system and read-only files cannot be deleted as they are.
+constexpr DWORD kBlockingAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
 
 // Deletes one file; Absent when it never was there. A folder standing where the file was is
 // not the installation's and is left alone (its parent then stays as well); a junction or
-// symbolic link is left as it is, whatever it leads to.
-Removal DeleteInstalledFile(const std::string& path) {
+// symbolic link is left as it is, whatever it leads to. With `scheduleWhenHeld`, a file that
+// cannot be deleted now is scheduled for deletion when the system next starts, its attributes
+// left cleared (the system's deletion at start-up refuses a read-only file).
+Removal DeleteInstalledFile(const std::string& path, bool scheduleWhenHeld = false) {
   const WideText wide(path);
   if (!wide.Valid()) return Removal::Failed;
   const DWORD attributes = GetFileAttributesW(wide.Get());
   if (attributes == INVALID_FILE_ATTRIBUTES) return IsMissing(GetLastError()) ? Removal::Absent : Removal::Failed;
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Removal::LeftLink;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Removal::Absent;
-  // Hidden, system and read-only files cannot be deleted as they are.
-  const DWORD blocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
-  const bool cleared = (attributes & blocking) != 0;
+  const bool cleared = (attributes & kBlockingAttributes) != 0;
   if (cleared) {
-    const DWORD rest = attributes & ~blocking;
+    const DWORD rest = attributes & ~kBlockingAttributes;
     SetFileAttributesW(wide.Get(), rest == 0 ? FILE_ATTRIBUTE_NORMAL : rest);
   }
   if (RetriedWhileShared([&wide] { return DeleteFileW(wide.Get()) != FALSE; })) return Removal::Gone;
   const DWORD error = GetLastError();
+  if (IsMissing(error)) return Removal::Gone;
+  if (scheduleWhenHeld && MoveFileExW(wide.Get(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return Removal::Scheduled;
   // The file stays: it stays as the installation left it.
   if (cleared) SetFileAttributesW(wide.Get(), attributes);
-  return IsMissing(error) ? Removal::Gone : Removal::Failed;
+  return Removal::Failed;
 }
 
 // The run log names what was there: what went, what could not, and what stays on purpose.
@@ -101,13 +106,50 @@ void LeftLink(const char* action, const std::string& path, RemovalReport& report
   report.LeftLink(path);
 }
 
-// `action` names what the file is in the run log: a file or a shortcut.
-void DeleteOrRecord(const char* action, const std::string& path, RemovalReport& report) {
-  switch (DeleteInstalledFile(path)) {
-    case Removal::Gone: LogAction(action, true, path); break;
+void Scheduled(const char* action, const std::string& path, RemovalReport& report) {
+  LogScheduled(action, path);
+  report.Scheduled(path);
+}
+
+// `action` names what the file is in the run log: a file or a shortcut. `logged` is the path the
+// log and the report give for a file that went (its installed path for one that was moved aside).
+void DeleteOrRecord(const char* action, const std::string& path, RemovalReport& report,
+                    bool scheduleWhenHeld = false, const std::string* logged = nullptr) {
+  switch (DeleteInstalledFile(path, scheduleWhenHeld)) {
+    case Removal::Gone: LogAction(action, true, logged != nullptr ? *logged : path); break;
     case Removal::Absent: break;
     case Removal::Failed: Failed(action, path, report); break;
     case Removal::LeftLink: LeftLink(action, path, report); break;
+    case Removal::Scheduled: Scheduled(action, path, report); break;
+  }
+}
+
+enum class SetAside { Moved, Absent, Refused, LeftLink };
+
+// Moves an installed file to its removal name. A leftover under that name, from a run that was
+// interrupted, is deleted first: it would refuse the move.
+SetAside MoveToRemovalName(const std::string& path) {
+  const std::string removalName = path + kRemovalSuffix;
+  const WideText wide(path);
+  const WideText aside(removalName);
+  if (!wide.Valid() || !aside.Valid()) return SetAside::Refused;
+  const DWORD attributes = GetFileAttributesW(wide.Get());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return IsMissing(GetLastError()) ? SetAside::Absent : SetAside::Refused;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return SetAside::LeftLink;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return SetAside::Absent;
+  if (DeleteInstalledFile(removalName) == Removal::Gone) LogAction("file", true, removalName);
+  if (RetriedWhileShared([&] { return MoveFileExW(wide.Get(), aside.Get(), 0) != FALSE; })) return SetAside::Moved;
+  return IsMissing(GetLastError()) ? SetAside::Absent : SetAside::Refused;
+}
+
+// Moves files set aside back to their installed names, the last moved first.
+void MoveBack(const std::vector<std::string>& moved, RemovalReport& report) {
+  for (auto file = moved.rbegin(); file != moved.rend(); ++file) {
+    const WideText wide(*file);
+    const WideText aside(*file + kRemovalSuffix);
+    const bool back = wide.Valid() && aside.Valid() &&
+                      RetriedWhileShared([&] { return MoveFileExW(aside.Get(), wide.Get(), 0) != FALSE; });
+    if (!back) Failed("file", *file + kRemovalSuffix, report);
   }
 }
 
@@ -159,7 +201,49 @@ void RemoveLinkIn(int csidl, const char* linkName, const Installation& installat
   if (!folder.empty()) RemoveLinkIntoProduct(folder + "\\" + linkName, installation, report);
 }
 
-// Removes an empty folder; one that still holds something is recorded as kept.
+// What a folder holds: items scheduled for deletion, and anything else.
+struct FolderContents {
+  bool scheduled = false;
+  bool other = false;
+};
+
+// What `folder` holds, leaving out the item named `ignored` (when not null).
+FolderContents ContentsOf(const std::string& folder, const RemovalReport& report, const wchar_t* ignored) {
+  FolderContents contents;
+  const WideText pattern(folder + "\\*");
+  if (!pattern.Valid()) return contents;
+  WIN32_FIND_DATAW found;
+  UniqueFind search(FindFirstFileW(pattern.Get(), &found));
+  if (!search) return contents;
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L".." ||
+        (ignored != nullptr && CompareStringOrdinal(found.cFileName, -1, ignored, -1, TRUE) == CSTR_EQUAL)) {
+      continue;
+    }
+    const std::optional<std::string> item = FromWide(name);
+    const bool scheduled =
+        item && std::ranges::any_of(report.ScheduledItems(), [&](const std::string& scheduledItem) {
+          return SamePath(folder + "\\" + *item, scheduledItem);
+        });
+    (scheduled ? contents.scheduled : contents.other) = true;
+  } while (FindNextFileW(search.Get(), &found));
+  return contents;
+}
+
+// A folder that holds nothing but what the system deletes when it next starts: it goes then as
+// well, after them.
+void ScheduleFolder(const std::string& folder, RemovalReport& report) {
+  const WideText wide(folder);
+  if (wide.Valid() && MoveFileExW(wide.Get(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    Scheduled("folder", folder, report);
+  } else {
+    Failed("folder", folder, report);
+  }
+}
+
+// Removes an empty folder; one that holds only what is scheduled for deletion is scheduled too,
+// and one that still holds anything else is recorded as kept.
 void RemoveFolderIfEmpty(const std::string& folder, RemovalReport& report) {
   const WideText wide(folder);
   if (!wide.Valid()) {
@@ -172,10 +256,15 @@ void RemoveFolderIfEmpty(const std::string& folder, RemovalReport& report) {
   }
   const DWORD error = GetLastError();
   if (IsMissing(error)) return;
-  if (error == ERROR_DIR_NOT_EMPTY) {
-    Kept(folder, report);
-  } else {
+  if (error != ERROR_DIR_NOT_EMPTY) {
     Failed("folder", folder, report);
+    return;
+  }
+  const FolderContents contents = ContentsOf(folder, report, nullptr);
+  if (contents.scheduled && !contents.other) {
+    ScheduleFolder(folder, report);
+  } else {
+    Kept(folder, report);
   }
 }
 
@@ -242,15 +331,40 @@ void RemoveProductShortCuts(const Installation& installation, RemovalReport& rep
   DeleteOrRecord("shortcut", installation.root + kWebLinkPath, report);
 }
 
-void RemoveInstalledFiles(const Installation& installation, RemovalReport& report) {
+std::optional<std::vector<std::string>> MoveInstalledFilesAside(const Installation& installation,
+                                                                RemovalReport& report) {
   const std::vector<std::string> linked = LinkedFolders(installation);
   for (const std::string& link : linked) LeftLink("folder", link, report);
+  std::vector<std::string> moved;
   for (const char* relative : kInstalledFiles) {
     const std::string path = installation.root + relative;
     if (IsAtOrBehind(path, linked)) continue;
-    DeleteOrRecord("file", path + kReplacementSuffix, report);
     if (SamePath(path, installation.self)) continue;  // the clean-up helper's job
-    DeleteOrRecord("file", path, report);
+    switch (MoveToRemovalName(path)) {
+      case SetAside::Moved: moved.push_back(path); break;
+      case SetAside::Absent: break;
+      case SetAside::LeftLink: LeftLink("file", path, report); break;
+      case SetAside::Refused:
+        LogAction("file", false, path);
+        report.Refused(path);
+        MoveBack(moved, report);
+        return std::nullopt;
+    }
+  }
+  return moved;
+}
+
+void RemoveInstalledFiles(const Installation& installation, const std::vector<std::string>& moved,
+                          RemovalReport& report) {
+  for (const std::string& path : moved) DeleteOrRecord("file", path + kRemovalSuffix, report, true, &path);
+  // What an interrupted run left beside the files, the uninstaller's own included.
+  const std::vector<std::string> linked = LinkedFolders(installation);
+  for (const char* relative : kInstalledFiles) {
+    const std::string path = installation.root + relative;
+    if (IsAtOrBehind(path, linked)) continue;
+    DeleteOrRecord("file", path + kReplacementSuffix, report, true);
+    DeleteOrRecord("file", path + kBackupSuffix, report, true);
+    if (std::ranges::find(moved, path) == moved.end()) DeleteOrRecord("file", path + kRemovalSuffix, report, true);
   }
 }
 
@@ -333,21 +447,14 @@ void RemoveRegistration(const Installation& installation, RemovalReport& report)
 }
 
 void CheckProductFolder(const Installation& installation, RemovalReport& report) {
-  const WideText pattern(installation.productFolder + "\\*");
   const WideText ownName(NameOf(installation.self));
-  if (!pattern.Valid() || !ownName.Valid()) return;
-  WIN32_FIND_DATAW found;
-  UniqueFind search(FindFirstFileW(pattern.Get(), &found));
-  if (!search) return;
-  do {
-    const std::wstring_view name = found.cFileName;
-    if (name == L"." || name == L".." ||
-        CompareStringOrdinal(found.cFileName, -1, ownName.Get(), -1, TRUE) == CSTR_EQUAL) {
-      continue;
-    }
+  if (!ownName.Valid()) return;
+  const FolderContents contents = ContentsOf(installation.productFolder, report, ownName.Get());
+  if (contents.other) {
     Kept(installation.productFolder, report);
-    return;
-  } while (FindNextFileW(search.Get(), &found));
+  } else if (contents.scheduled) {
+    ScheduleFolder(installation.productFolder, report);
+  }
 }
 
 }  // namespace vl::uninstall

@@ -11,7 +11,8 @@ namespace vl::uninstall {
 // only SYSTEM and Administrators can write, and starts it from there with an inheritable handle
 // to this process and the uninstaller's path. The helper's file is created anew and held open
 // against writes and deletes until the helper has answered, so that nothing else can be started
-// in its place. True once the helper has accepted: when this process ends with exit code 0, it
+// in its place. True once the helper has accepted: when this process ends with exit code 0 or
+// 3010 (a complete run), it
 // deletes `self` and then the product folder if that is empty. On refusal (or any failure) the
 // helper's file and folder are removed again and false is returned; nothing else has changed.
 bool StartCleanupHelper(const std::string& self);

@@ -85,12 +85,20 @@ TEST(Paths, RemovalUnderARootOutsideGbk) {
   const std::wstring product = root + L"\\Vorlane";
   SetFileAttributesW((product + L"\\使用说明.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
   const std::wstring ownFile = product + L"\\tade\\나의 노래 😀.txt";
-  CloseHandle(CreateFileW(ownFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  // What interrupted runs left: a backup, and a file under its removal name beside the file
+  // itself, in the way of its move.
+  const std::wstring leftovers[] = {product + L"\\tade\\配置文件.ini.vlold", product + L"\\使用说明.txt.vlrm"};
+  for (const std::wstring& file : {ownFile, leftovers[0], leftovers[1]}) {
+    CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  }
 
   const std::optional<Installation> installation = LocateInstallation(Bytes(product + L"\\卸载.exe"));
   ASSERT_TRUE(installation);
   RemovalReport report;
-  RemoveInstalledFiles(*installation, report);
+  const std::optional<std::vector<std::string>> moved = MoveInstalledFilesAside(*installation, report);
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(moved->size(), std::size(kInstalledFiles) - 1);
+  RemoveInstalledFiles(*installation, *moved, report);
   RemoveInstalledFolders(*installation, report);
   CheckProductFolder(*installation, report);
 
@@ -103,6 +111,7 @@ TEST(Paths, RemovalUnderARootOutsideGbk) {
   EXPECT_FALSE(Exists(product + L"\\tade\\配置文件.ini"));
   EXPECT_FALSE(Exists(product + L"\\tade\\lintok"));
   EXPECT_FALSE(Exists(product + L"\\音乐文件"));
+  for (const std::wstring& file : leftovers) EXPECT_FALSE(Exists(file)) << Bytes(file);
   vl::test::RemoveTree(root);
 }
 
