@@ -32,6 +32,7 @@
 #include "runtime_texts.h"
 #include "self_removal.h"
 #include "installed_files.h"
+#include "services/machine_pass_store.h"
 #include "services/programs_in_use.h"
 #include "services/run_log.h"
 #include "services/single_instance.h"
@@ -200,6 +201,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!silent) ShowMessage(kNotInstalledHere, kUninstallTitle, MB_OK | MB_ICONERROR);
     return kNotAnInstallation;
   }
+  // An installation that a run of the installer left cut off is put right first: the installation
+  // this program removes is then whole, the old one or the new one.
+  vl::RecoverInterruptedPass(installation->root + "\\", installation->productFolder);
   if (!silent) {
     const std::string question = kConfirmUninstall + installation->productFolder;
     if (ShowMessage(question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return kCancelled;

@@ -434,7 +434,7 @@ TEST_F(Uninstaller, AFileThatCannotBeMovedLeavesEverythingAsItWasUntilASecondRun
   EXPECT_NE(first.result.find(L"未被删除"), std::wstring::npos) << first.result;
   EXPECT_NE(first.result.find(L"\r\n" + busy + L"\r\n"), std::wstring::npos) << first.result;
   EXPECT_EQ(InstalledContents(), installed) << "every file where it was, byte for byte, attributes and all";
-  for (const char* installed : vl::uninstall::kInstalledFiles) EXPECT_FALSE(Exists(FromRoot(installed) + L".vlrm"));
+  for (const char* name : vl::uninstall::kInstalledFiles) EXPECT_FALSE(Exists(FromRoot(name) + L".vlrm"));
   ExpectInstalled();
 
   const std::optional<std::wstring> command = ReadUninstallValue(L"UninstallString");
