@@ -33,13 +33,15 @@ bool Append(PassStore& store, std::span<const std::uint8_t> chunk) noexcept {
 // Puts back what the journal announced, whether each step was done or not: every step is undone
 // by what it left (a backup there means its file was moved aside). The journal goes only when
 // every file is back, and the folders after it.
-bool RollBack(PassStore& store, std::string_view root, const JournalContents& contents) noexcept {
+bool RollBack(PassStore& store, std::string_view root, const JournalContents& contents,
+              std::string_view keep = {}) noexcept {
   bool back = true;
   for (std::size_t i = contents.valueCount; i-- > 0;) {
     back &= store.WriteValue(contents.values[i].path, contents.values[i].before);
   }
   for (std::size_t i = contents.fileCount; i-- > 0;) {
     const JournalFile& file = contents.files[i];
+    if (file.path == keep) continue;
     const JoinedPath path(root, file.path);
     if (!file.replaces) {
       back &= store.Delete(path);
@@ -193,14 +195,15 @@ PassResult RunPass(PassStore& store, const PassPlan& plan, std::span<std::uint8_
   return Pass(store, plan, journal).Run();
 }
 
-Recovery RecoverPass(PassStore& store, std::string_view root, std::span<std::uint8_t> room) noexcept {
+Recovery RecoverPass(PassStore& store, std::string_view root, std::span<std::uint8_t> room,
+                     std::string_view keep) noexcept {
   const std::span<const std::uint8_t> bytes = store.ReadJournal(room);
   if (bytes.empty()) return Recovery::kNothing;
   JournalContents contents;
   // A journal without a whole begin chunk announced nothing that was begun.
   if (!ReadJournal(bytes, contents)) return store.DeleteJournal() ? Recovery::kNothing : Recovery::kFailed;
   if (contents.placed && !contents.undoing && FinishPlaced(store, root, contents) >= 0) return Recovery::kFinished;
-  return RollBack(store, root, contents) ? Recovery::kRestored : Recovery::kFailed;
+  return RollBack(store, root, contents, keep) ? Recovery::kRestored : Recovery::kFailed;
 }
 
 }  // namespace vl::journal

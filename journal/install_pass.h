@@ -98,7 +98,10 @@ enum class Recovery : std::uint8_t {
 };
 
 // Puts right a pass cut off under `root`, from its journal; `room` holds the journal while it is
-// read (kJournalCapacity bytes).
-Recovery RecoverPass(PassStore& store, std::string_view root, std::span<std::uint8_t> room) noexcept;
+// read (kJournalCapacity bytes). A file named by `keep` (its path relative to the root) stays as
+// it is when the old installation is put back, and what the pass left beside it too: the
+// uninstaller, which runs from it and removes them all.
+Recovery RecoverPass(PassStore& store, std::string_view root, std::span<std::uint8_t> room,
+                     std::string_view keep = {}) noexcept;
 
 }  // namespace vl::journal

@@ -81,13 +81,14 @@ bool MachinePassStore::DeleteJournal() noexcept {
 
 std::span<std::uint8_t> JournalRoom() noexcept { return g_journalRoom; }
 
-journal::Recovery RecoverInterruptedPass(std::string_view root, std::string_view productFolder) noexcept {
+journal::Recovery RecoverInterruptedPass(std::string_view root, std::string_view productFolder,
+                                         std::string_view keep) noexcept {
   char journalPath[2048];
   if (productFolder.size() + sizeof kJournalName > sizeof journalPath) return journal::Recovery::kNothing;
   std::memcpy(journalPath, productFolder.data(), productFolder.size());
   std::memcpy(journalPath + productFolder.size(), kJournalName, sizeof kJournalName);
   MachinePassStore store(journalPath, "");
-  const journal::Recovery recovery = journal::RecoverPass(store, root, JournalRoom());
+  const journal::Recovery recovery = journal::RecoverPass(store, root, JournalRoom(), keep);
   static const char* const kOutcomes[] = {nullptr, "restored", "finished", "failed"};
   if (recovery != journal::Recovery::kNothing) {
     LogOutcome("recovery", kOutcomes[static_cast<int>(recovery)], productFolder);

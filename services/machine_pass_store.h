@@ -50,7 +50,8 @@ std::span<std::uint8_t> JournalRoom() noexcept;
 
 // Puts right a pass cut off in the product folder under `root`, before anything else changes it;
 // the log says what it found. `productFolder` is the folder's path, `root` what the journal's
-// relative paths are joined to.
-journal::Recovery RecoverInterruptedPass(std::string_view root, std::string_view productFolder) noexcept;
+// relative paths are joined to; `keep` as for journal::RecoverPass.
+journal::Recovery RecoverInterruptedPass(std::string_view root, std::string_view productFolder,
+                                         std::string_view keep = {}) noexcept;
 
 }  // namespace vl

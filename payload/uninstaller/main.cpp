@@ -27,6 +27,7 @@
 #include "dll_search_restriction.h"
 #include "paths.h"
 #include "payload/fatal_error.h"
+#include "payload_texts.h"
 #include "removal.h"
 #include "runtime/text_boundary.h"
 #include "runtime_texts.h"
@@ -202,8 +203,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return kNotAnInstallation;
   }
   // An installation that a run of the installer left cut off is put right first: the installation
-  // this program removes is then whole, the old one or the new one.
-  vl::RecoverInterruptedPass(installation->root + "\\", installation->productFolder);
+  // this program removes is then whole, the old one or the new one. This program's own file stays
+  // as it is, whichever it is; the other goes with the files left beside the installed ones.
+  vl::RecoverInterruptedPass(installation->root + "\\", installation->productFolder,
+                             std::string("\\") + kUninstallerFolderForm);
   if (!silent) {
     const std::string question = kConfirmUninstall + installation->productFolder;
     if (ShowMessage(question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return kCancelled;

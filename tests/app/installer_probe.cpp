@@ -8,7 +8,8 @@
 // With VL_PROBE_REFUSE set (texts separated by semicolons), it refuses every new file, rename (by
 // the name it gives), shortcut and, the first time, registry value whose path ends in one of them,
 // as a registry or disk that refuses the write would. With VL_PROBE_END_AT set, the process ends
-// at once, as a killed one would, when it is about to rename a file to a name ending so.
+// at once, as a killed one would, when it is about to rename a file to a name ending so or to
+// write a registry value so named.
 // It also records the access lists the program gave folders, as they were given (access.txt:
 // "create", "apply" or "apply to everything below", the folder and the list, separated by
 // tabs). The link wraps the two calls that hand a list to the system (--wrap, see
@@ -110,9 +111,15 @@ extern "C" bool __wrap__ZN2vl17ApplyFolderAccessEPKcS1_b(const char* path, const
 namespace {
 
 // Whether the variable names the end of `path`, in the program's texts.
-bool Named(const char* variable, std::string_view path) {
-  char list[512] = "";
-  if (GetEnvironmentVariableA(variable, list, sizeof list) == 0) return false;
+bool Named(const wchar_t* variable, std::string_view path) {
+  // Read wide and converted here: Wine's GetEnvironmentVariableA cuts a value with Chinese
+  // characters short.
+  wchar_t wide[512] = L"";
+  char list[1024] = "";
+  if (GetEnvironmentVariableW(variable, wide, 512) == 0 ||
+      WideCharToMultiByte(936, 0, wide, -1, list, sizeof list, nullptr, nullptr) == 0) {
+    return false;
+  }
   std::string names = list;
   for (std::size_t start = 0; start <= names.size();) {
     const std::size_t end = std::min(names.find(';', start), names.size());
@@ -125,7 +132,7 @@ bool Named(const char* variable, std::string_view path) {
 
 bool Refused(const vl::ArgRecord* args, int count, int index) {
   const auto text = vl::AsText(vl::ArgAt(count, args, index));
-  return text && *text != nullptr && Named("VL_PROBE_REFUSE", *text);
+  return text && *text != nullptr && Named(L"VL_PROBE_REFUSE", *text);
 }
 
 }  // namespace
@@ -148,22 +155,23 @@ extern "C" bool __real__ZN2vl14WriteNewFileAtESt17basic_string_viewIcSt11char_tr
     Path, std::span<const std::uint8_t>, bool) noexcept;
 extern "C" bool __wrap__ZN2vl14WriteNewFileAtESt17basic_string_viewIcSt11char_traitsIcEESt4spanIKhLj4294967295EEb(
     Path path, std::span<const std::uint8_t> bytes, bool hidden) noexcept {
-  return !Named("VL_PROBE_REFUSE", path) &&
+  return !Named(L"VL_PROBE_REFUSE", path) &&
          __real__ZN2vl14WriteNewFileAtESt17basic_string_viewIcSt11char_traitsIcEESt4spanIKhLj4294967295EEb(path, bytes,
                                                                                                              hidden);
 }
 extern "C" bool __real__ZN2vl12RenameFileAtESt17basic_string_viewIcSt11char_traitsIcEES3_(Path, Path) noexcept;
 extern "C" bool __wrap__ZN2vl12RenameFileAtESt17basic_string_viewIcSt11char_traitsIcEES3_(Path from, Path to) noexcept {
-  if (Named("VL_PROBE_END_AT", to)) TerminateProcess(GetCurrentProcess(), 99);
-  return !Named("VL_PROBE_REFUSE", to) && __real__ZN2vl12RenameFileAtESt17basic_string_viewIcSt11char_traitsIcEES3_(from, to);
+  if (Named(L"VL_PROBE_END_AT", to)) TerminateProcess(GetCurrentProcess(), 99);
+  return !Named(L"VL_PROBE_REFUSE", to) && __real__ZN2vl12RenameFileAtESt17basic_string_viewIcSt11char_traitsIcEES3_(from, to);
 }
 // A registry value is refused once: putting back what was there is let through.
 extern "C" bool __real__ZN2vl16WriteStoredValueESt17basic_string_viewIcSt11char_traitsIcEERKNS_7journal11StoredValueE(
     Path, const vl::journal::StoredValue&) noexcept;
 extern "C" bool __wrap__ZN2vl16WriteStoredValueESt17basic_string_viewIcSt11char_traitsIcEERKNS_7journal11StoredValueE(
     Path path, const vl::journal::StoredValue& value) noexcept {
+  if (Named(L"VL_PROBE_END_AT", path)) TerminateProcess(GetCurrentProcess(), 99);
   static bool refusedOnce = false;
-  if (!refusedOnce && Named("VL_PROBE_REFUSE", path)) {
+  if (!refusedOnce && Named(L"VL_PROBE_REFUSE", path)) {
     refusedOnce = true;
     return false;
   }
