@@ -13,7 +13,9 @@
 // The root is absolute; a backslash is added, as the installer's location page leaves it. Every
 // path is joined from the same texts as the installer joins it (so a carried file's path has the
 // installer's doubled separator): the calls get the same arguments. The timed pass is the same as
-// the installer's: folders, files, attributes, shortcuts, registry.
+// the installer's: folders, files (the runtime files hidden from their creation; a replaced file
+// renamed aside and its replacement renamed in once every file is written), registry, the
+// replaced files deleted, shortcuts.
 // It appends its timings to the file named by VL_BENCH_TIMINGS (see bench/install_timing.h).
 #include <windows.h>
 #include <objbase.h>
@@ -23,6 +25,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app_texts.h"
 #include "bench/install_timing.h"
@@ -81,9 +84,11 @@ const char* ValueName(const char* valuePath) { return std::strrchr(valuePath, '\
 
 enum class Written { Whole, Existed, Failed };
 
-// Writes `path` as a new file; one that cannot be written whole is deleted again.
-Written WriteNew(const std::string& path, StoredBytes bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+// Writes `path` as a new file, hidden and system when asked; one that cannot be written whole is
+// deleted again.
+Written WriteNew(const std::string& path, StoredBytes bytes, bool hidden) {
+  const DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_NORMAL;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
   if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS ? Written::Existed : Written::Failed;
   DWORD written = 0;
   const bool whole = WriteFile(file, bytes.data, bytes.length, &written, nullptr) && written == bytes.length;
@@ -92,26 +97,29 @@ Written WriteNew(const std::string& path, StoredBytes bytes) {
   return Written::Failed;
 }
 
-// As the installer writes a file: a missing one in place, an existing one as a new file beside
-// it that is then moved over it, so that a failed write never leaves a file in part.
-bool WriteWhole(const std::string& path, StoredBytes bytes) {
-  const Written inPlace = WriteNew(path, bytes);
-  if (inPlace != Written::Existed) return inPlace == Written::Whole;
-  const std::string replacement = path + ".vlnew";
-  DeleteFileA(replacement.c_str());
-  if (WriteNew(replacement, bytes) == Written::Whole &&
-      MoveFileExA(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  DeleteFileA(replacement.c_str());
-  return false;
-}
-
-// Writes every carried file; returns how many could not be written.
-int WriteFiles(const std::string& root) {
+// As the installer writes the carried files: a missing one in place, an existing one as a new file
+// beside it; then each replaced file renamed aside and its replacement into its place. Returns
+// how many could not be written; `replaced` receives the files that were.
+int WriteFiles(const std::string& root, std::vector<std::string>& replaced) {
   int failed = 0;
   for (const vl::payload::PayloadEntry& entry : vl::payload::Entries()) {
-    if (!WriteWhole(root + entry.path, BytesOf(entry.content))) ++failed;
+    const std::string path = root + entry.path;
+    const Written inPlace = WriteNew(path, BytesOf(entry.content), entry.hiddenSystem);
+    if (inPlace == Written::Existed) {
+      DeleteFileA((path + ".vlnew").c_str());
+      if (WriteNew(path + ".vlnew", BytesOf(entry.content), entry.hiddenSystem) == Written::Whole) {
+        replaced.push_back(path);
+        continue;
+      }
+    }
+    if (inPlace != Written::Whole) ++failed;
+  }
+  for (const std::string& path : replaced) {
+    DeleteFileA((path + ".vlold").c_str());
+    if (!MoveFileExA(path.c_str(), (path + ".vlold").c_str(), 0) ||
+        !MoveFileExA((path + ".vlnew").c_str(), path.c_str(), 0)) {
+      ++failed;
+    }
   }
   return failed;
 }
@@ -125,26 +133,13 @@ int Install(const std::string& root) {
 
   clock.Enter(Phase::Folders);
   for (const char* folder : vl::payload::Folders()) CreateDirectoryA((root + folder).c_str(), nullptr);
-  CreateDirectoryA((programs + kProductFolder).c_str(), nullptr);
 
   clock.Enter(Phase::Files);
-  const int failed = WriteFiles(root);
-
-  clock.Enter(Phase::Attributes);
-  for (const vl::payload::PayloadEntry* entry : vl::payload::MarkedEntries()) {
-    SetFileAttributesA((root + entry->path).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-  }
-
-  clock.Enter(Phase::Links);
-  const std::string player = root + vl::payload::PlayerEntry().path;
-  const std::string uninstaller = root + vl::payload::UninstallerEntry().path;
-  const std::string registeredUninstaller = root + kUninstallerFolderForm;
-  SaveLink(desktop + kDesktopLinkName, player);
-  SaveLink(programs + kProgramGroupLinkName, player);
-  SaveLink(programs + kProgramGroupUninstallLinkName, uninstaller);
-  SaveLink(root + kWebLinkPath, kProductWebAddress);
+  std::vector<std::string> replaced;
+  const int failed = WriteFiles(root, replaced);
 
   clock.Enter(Phase::Registry);
+  const std::string registeredUninstaller = root + kUninstallerFolderForm;
   HKEY key = nullptr;
   const std::string keyPath(kDisplayIconValue,
                             ValueName(kDisplayIconValue) - 1 - kDisplayIconValue);
@@ -166,7 +161,18 @@ int Install(const std::string& root) {
     RegCloseKey(key);
   }
 
+  clock.Enter(Phase::Files);
+  for (const std::string& path : replaced) DeleteFileA((path + ".vlold").c_str());
+
+  clock.Enter(Phase::Folders);
+  CreateDirectoryA((programs + kProductFolder).c_str(), nullptr);
   clock.Enter(Phase::Links);
+  const std::string player = root + vl::payload::PlayerEntry().path;
+  const std::string uninstaller = root + vl::payload::UninstallerEntry().path;
+  SaveLink(desktop + kDesktopLinkName, player);
+  SaveLink(programs + kProgramGroupLinkName, player);
+  SaveLink(programs + kProgramGroupUninstallLinkName, uninstaller);
+  SaveLink(root + kWebLinkPath, kProductWebAddress);
   SaveLink(appData + kQuickLaunchLinkName, player);
 
   clock.Finish("floor");
