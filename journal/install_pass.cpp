@@ -12,6 +12,7 @@ namespace {
 class JoinedPath {
  public:
   JoinedPath(std::string_view root, std::string_view relative, std::string_view suffix = {}) noexcept {
+    m_text[0] = '\0';
     if (root.size() + relative.size() + suffix.size() >= sizeof m_text) return;
     for (const std::string_view part : {root, relative, suffix}) {
       std::memcpy(m_text + m_length, part.data(), part.size());
@@ -22,7 +23,7 @@ class JoinedPath {
   operator std::string_view() const noexcept { return {m_text, m_length}; }  // NOLINT: a path
 
  private:
-  char m_text[2048] = "";
+  char m_text[2048];  // written up to its NUL before it is read
   std::size_t m_length = 0;
 };
 

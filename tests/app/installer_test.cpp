@@ -63,6 +63,16 @@ void ExpectCleanEnd(const InstallerSession& session, DWORD exitCode) {
   EXPECT_NE(lines[0].find(" refused=0"), std::string::npos) << lines[0];
 }
 
+// Clicks `caption` on `page`, expects the "提示" box that follows to say `text`, and answers it.
+void AnswerPrompt(InstallerSession& session, HWND page, const wchar_t* caption, const std::wstring& text, int answer) {
+  session.Click(page, caption);
+  HWND box = session.WaitForMessageBox(L"提示");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box).value_or(L""), text);
+  AnswerDialog(box, answer);
+  ASSERT_TRUE(WaitForWindowGone(box, 5000));
+}
+
 // Cancel on `page`, answered Yes: the installer ends with 0.
 void CancelAndConfirm(InstallerSession& session, HWND page) {
   session.Click(page, L"取消");
@@ -114,6 +124,17 @@ class Installer : public ::testing::Test {
     if (progress == nullptr) return L"<no progress page>";
     const std::wstring report = ReadText(InstallerSession::EditBox(progress)).value_or(L"<no report>");
     session.Click(progress, L"安装完成");
+    return report;
+  }
+
+  // The same while the probe refuses the steps `refused` names; the program ends with 0.
+  std::wstring InstallRefusing(const wchar_t* refused, const std::wstring& typedRoot) {
+    SetEnvironmentVariableW(L"VL_PROBE_REFUSE", refused);
+    InstallerSession session;
+    SetEnvironmentVariableW(L"VL_PROBE_REFUSE", nullptr);
+    const std::wstring report = InstallAndFinish(session, typedRoot);
+    EXPECT_EQ(session.WaitForExit(), 0u);
+    ExpectCleanEnd(session, 0);
     return report;
   }
 };
@@ -338,12 +359,7 @@ TEST_F(Installer, CancelAnsweredNoKeepsThePageAndYesEndsOnEachPage) {
       if (page == Page::Agreement) window = session.Turn(window, L"下一步", Page::Agreement);
     }
     ASSERT_NE(window, nullptr);
-    session.Click(window, L"取消");
-    HWND question = session.WaitForMessageBox(L"提示");
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(MessageBoxText(question).value_or(L""), L"您确定要退出安装?");
-    AnswerDialog(question, IDNO);
-    ASSERT_TRUE(WaitForWindowGone(question, 5000));
+    AnswerPrompt(session, window, L"取消", L"您确定要退出安装?", IDNO);
     EXPECT_EQ(session.WaitForPage(page, 5000), window) << "No leaves the same page open";
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, 5000));
     ASSERT_NO_FATAL_FAILURE(CancelAndConfirm(session, window));
@@ -409,7 +425,7 @@ TEST_F(Installer, AReinstallReplacesEveryFileAndASecondRootTakesTheRegistrationO
   ExpectCleanEnd(three, 0);
 }
 
-TEST_F(Installer, AnInstallationThatCannotBeginInstallsNothingAndSaysSo) {
+TEST_F(Installer, AnUndoneInstallationSaysWhatItLeft) {
   // A file named Vorlane where the product folder belongs: the installation has nowhere to keep
   // its journal, so it begins nothing and says that nothing was installed.
   ScratchFolder blocked(L"blocked");
@@ -421,22 +437,26 @@ TEST_F(Installer, AnInstallationThatCannotBeginInstallsNothingAndSaysSo) {
   EXPECT_EQ(FileBytes(blocked / L"Vorlane"), "in the way");
   EXPECT_FALSE(UninstallValue(L"DisplayIcon").has_value());
   ExpectCleanEnd(session, 0);
+
+  // Over an installation, a refused registry value undoes the pass, and the report says the
+  // earlier installation is as it was.
+  ScratchFolder installed(L"installed");
+  InstallerSession first(L"/S /D=" + installed.Path());
+  ASSERT_EQ(first.WaitForExit(60000), 0u);
+  EXPECT_EQ(InstallRefusing(L"DisplayVersion", installed.Path()),
+            ExpectedReport(installed.Path() + L"\\", L"安装失败，原有安装未作更改...."));
+  ExpectPayloadInstalled(installed.Path() + L"\\");
 }
 
 TEST_F(Installer, RefusedShortcutsAreCountedInTheReportAndUndoNothing) {
   // The probe refuses the desktop link as a refusing disk would; the Quick Launch folder of a new
   // prefix does not exist, so that link is not attempted. The product runs without the link.
   ScratchFolder root(L"refused");
-  SetEnvironmentVariableW(L"VL_PROBE_REFUSE", L"Desktop\\Tamsic.lnk");
-  InstallerSession session;
-  SetEnvironmentVariableW(L"VL_PROBE_REFUSE", nullptr);
-  EXPECT_EQ(InstallAndFinish(session, root.Path()),
+  EXPECT_EQ(InstallRefusing(L"Desktop\\Tamsic.lnk", root.Path()),
             ExpectedReport(root.Path() + L"\\", L"安装失败：1项未能完成...."));
-  EXPECT_EQ(session.WaitForExit(), 0u);
   ExpectPayloadInstalled(root.Path() + L"\\");
   EXPECT_EQ(UninstallValue(L"DisplayIcon"), root / L"Vorlane\\卸载.exe");
   EXPECT_EQ(UninstallNumber(L"NoRepair"), 1u);
-  ExpectCleanEnd(session, 0);
 }
 
 TEST_F(Installer, AFullDriveIsRefusedOnThePageWithNothingWritten) {
@@ -449,12 +469,7 @@ TEST_F(Installer, AFullDriveIsRefusedOnThePageWithNothingWritten) {
   HWND location = session.ToLocationPage();
   ASSERT_NE(location, nullptr);
   session.SetInstallFolder(location, L"R:\\");
-  session.Click(location, L"下一步");
-  HWND box = session.WaitForMessageBox(L"提示");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box).value_or(L""), L"磁盘空间不足，请选择其他安装路径。");
-  AnswerDialog(box, IDOK);
-  ASSERT_TRUE(WaitForWindowGone(box, 5000));
+  AnswerPrompt(session, location, L"下一步", L"磁盘空间不足，请选择其他安装路径。", IDOK);
   EXPECT_EQ(GetFileAttributesW(L"R:\\Vorlane"), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(IsWindow(location)) << "the page stays for another root";
   CancelAndConfirm(session, location);
