@@ -139,9 +139,11 @@ class Pass {
     for (std::size_t i = 0; i < m_plan.files.size(); ++i) {
       const PassFile& file = m_plan.files[i];
       const JoinedPath target = Path(file.path, m_replaces[i] ? kReplacementSuffix : "");
-      // What an interrupted write left beside the file goes first.
-      if (m_replaces[i] && !m_store.Delete(target)) return false;
-      if (!m_store.WriteNew(target, file.bytes, file.hidden)) return false;
+      // What an interrupted run left beside the file is deleted when it is in the way.
+      if (!m_store.WriteNew(target, file.bytes, file.hidden) &&
+          (!m_replaces[i] || !m_store.Delete(target) || !m_store.WriteNew(target, file.bytes, file.hidden))) {
+        return false;
+      }
     }
     return true;
   }
@@ -169,7 +171,7 @@ class Pass {
       const std::string_view relative = m_plan.files[i].path;
       const JoinedPath path = Path(relative);
       const JoinedPath backup = Path(relative, kBackupSuffix);
-      if (!m_store.Delete(backup) || !m_store.Rename(path, backup) ||
+      if ((!m_store.Rename(path, backup) && (!m_store.Delete(backup) || !m_store.Rename(path, backup))) ||
           !m_store.Rename(Path(relative, kReplacementSuffix), path)) {
         return false;
       }

@@ -282,6 +282,14 @@ TEST_F(InstallPass, ARefusedStepUndoesThePassAndAHeldBackupWaitsForTheRestart) {
     }
   }
 
+  // What an interrupted run of an older installer left beside a file it replaces is no obstacle.
+  Machine leftovers = m_installations.old;
+  leftovers.files[kRoot + std::string("\\Vorlane\\player.exe.vlnew")] = "half";
+  leftovers.files[kRoot + std::string("\\Vorlane\\lib\\a.dll.vlold")] = "older";
+  TestStore cleared(leftovers);
+  EXPECT_EQ(Run(cleared).end, PassEnd::kInstalled);
+  EXPECT_EQ(cleared.machine(), m_installations.fresh);
+
   // A program holds the old player: the backup it holds goes at the restart.
   TestStore held(m_installations.old);
   held.Hold(std::string(kRoot) + "\\Vorlane\\player.exe");
