@@ -438,12 +438,12 @@ TEST_F(Installer, AnUndoneInstallationSaysWhatItLeft) {
   EXPECT_FALSE(UninstallValue(L"DisplayIcon").has_value());
   ExpectCleanEnd(session, 0);
 
-  // Over an installation, a refused registry value undoes the pass, and the report says the
-  // earlier installation is as it was.
+  // Over an installation, a refused rename undoes the pass, and the report says the earlier
+  // installation is as it was.
   ScratchFolder installed(L"installed");
   InstallerSession first(L"/S /D=" + installed.Path());
   ASSERT_EQ(first.WaitForExit(60000), 0u);
-  EXPECT_EQ(InstallRefusing(L"DisplayVersion", installed.Path()),
+  EXPECT_EQ(InstallRefusing(L"Vorlane.exe.vlold", installed.Path()),
             ExpectedReport(installed.Path() + L"\\", L"安装失败，原有安装未作更改...."));
   ExpectPayloadInstalled(installed.Path() + L"\\");
 }
