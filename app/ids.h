@@ -37,13 +37,12 @@ inline constexpr int kDisabled = 6;
 inline constexpr int kContent = 8;  // EditBox: its text; Timer: its period in milliseconds
 inline constexpr int kWholeProperty = -1;
 
-// Special folder codes and the registry root code the installation uses.
+// Special folder codes the installation uses.
 inline constexpr int kDesktopFolder = 3;
 inline constexpr int kProgramsFolder = 6;
 inline constexpr int kApplicationDataFolder = 8;
 inline constexpr int kCommonDesktopFolder = 12;
 inline constexpr int kCommonProgramsFolder = 13;
-inline constexpr int kLocalMachine = 4;
 
 // Message-box styles and the answers the handlers look for (the button's id less one).
 inline constexpr int kOkButton = 0;
@@ -53,8 +52,5 @@ inline constexpr int kRetryCancelButtons = 5;
 inline constexpr int kAnswerOk = 0;
 inline constexpr int kAnswerRetry = 3;
 inline constexpr int kAnswerYes = 5;
-
-// The attribute codes given to the runtime files.
-inline constexpr int kHiddenAndSystem = 6;
 
 }  // namespace vl::installer

@@ -121,6 +121,15 @@ int CreateShortCuts() {
   return failed;
 }
 
+// The bytes of every carried file, each rounded up to a whole `unit`.
+std::uint64_t CarriedBytes(std::size_t unit) {
+  std::uint64_t bytes = 0;
+  for (const payload::PayloadEntry& entry : payload::Entries()) {
+    bytes += (ByteSetData(entry.content).size() + unit - 1) / unit * unit;
+  }
+  return bytes;
+}
+
 // The registration's values, each as it is stored: texts as REG_SZ in UTF-16 with their
 // terminator, numbers as REG_DWORD.
 class Registration {
@@ -163,11 +172,7 @@ class Registration {
   static constexpr std::size_t kValues = 11;
 
   // What the installation shows as its size: every carried file, in KiB rounded up.
-  static std::int32_t PayloadKilobytes() noexcept {
-    std::uint64_t bytes = 0;
-    for (const payload::PayloadEntry& entry : payload::Entries()) bytes += ByteSetData(entry.content).size();
-    return static_cast<std::int32_t>((bytes + 1023) >> 10);
-  }
+  static std::int32_t PayloadKilobytes() noexcept { return static_cast<std::int32_t>((CarriedBytes(1) + 1023) >> 10); }
 
   char* Named(Text name) const noexcept { return ConcatTexts({m_keyPath, name}); }
 
@@ -206,12 +211,12 @@ journal::PassResult InstallFilesAndRegistration() {
     files[i] = {entries[i].path, ByteSetData(entries[i].content), entries[i].hiddenSystem};
   }
   const Registration registration;
-  char* journalPath = ConcatTexts({InstallRoot, kProductFolder, kJournalName});
-  MachinePassStore store(journalPath, kUserFolderAccess);
+  char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
+  MachinePassStore store(productFolder, kUserFolderAccess);
   const journal::PassPlan plan{InstallRoot, std::span(folders, folderTexts.size()), ProductFolderMade,
                                std::span(files, entries.size()), registration.Values()};
   const journal::PassResult result = RunPass(store, plan, JournalRoom());
-  FreeMemory(journalPath);
+  FreeMemory(productFolder);
   return result;
 }
 
@@ -288,9 +293,7 @@ void RecoverCutOffInstallation() noexcept {
 
 bool RootHasRoom(Text root) noexcept {
   // Each file takes whole clusters; 4 KiB is the common cluster of today's volumes.
-  std::uint64_t bytes = journal::kJournalCapacity;
-  for (const payload::PayloadEntry& entry : payload::Entries()) bytes += (ByteSetData(entry.content).size() + 4095) & ~4095ull;
-  return HasFreeSpaceFor(root, bytes);
+  return HasFreeSpaceFor(root, CarriedBytes(4096) + journal::kJournalCapacity);
 }
 
 }  // namespace vl::installer

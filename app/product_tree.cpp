@@ -25,6 +25,13 @@ bool IsProductTreeTrusted(Text root) noexcept {
   return true;
 }
 
+// Makes `path` a folder with the access list, or gives the list to the folder there (to
+// everything below it when it `holdsInstallation`); kFolderCreated, kFolderProtected or 0.
+int ProtectFolder(Text path, Text accessList, bool holdsInstallation) noexcept {
+  return IntResult(
+      CallCommand(ProtectFolderCommand, ArgList{TextArg(path), TextArg(accessList), BoolArg(holdsInstallation)}));
+}
+
 }  // namespace
 
 bool IsUserWritable(Text folder) noexcept {
@@ -32,11 +39,6 @@ bool IsUserWritable(Text folder) noexcept {
     if (open == folder) return true;
   }
   return false;
-}
-
-int ProtectFolder(Text path, Text accessList, bool holdsInstallation) noexcept {
-  return IntResult(
-      CallCommand(ProtectFolderCommand, ArgList{TextArg(path), TextArg(accessList), BoolArg(holdsInstallation)}));
 }
 
 bool MakeProductTreeSound(Text root) noexcept {

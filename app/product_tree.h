@@ -10,11 +10,6 @@ namespace vl::installer {
 // what is in it).
 bool IsUserWritable(Text folder) noexcept;
 
-// ProtectFolder: makes `path` a folder with the access list, or gives the list to the folder
-// there (to everything below it when it `holdsInstallation`); kFolderCreated, kFolderProtected
-// or 0.
-int ProtectFolder(Text path, Text accessList, bool holdsInstallation) noexcept;
-
 // LocationPage's last word on a root (absolute, ending in a backslash). False, with nothing
 // written, when a folder of the tree belongs to another account or is a link an administrator did
 // not make (none is accepted where a user-writable folder belongs). Otherwise the product folder

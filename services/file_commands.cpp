@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "access_control.h"
+#include "pass_steps.h"
 #include "replacement_name.h"
 #include "sharing_retry.h"
 #include "runtime/byte_set.h"
@@ -20,14 +21,6 @@ Text TextArgAt(int count, const ArgRecord* args, int index) noexcept {
   return text ? NonNullText(*text) : nullptr;
 }
 
-// One write of the whole span; a short write is a failure like a refused one (a full disk can
-// take part of the bytes before it refuses the rest).
-bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) noexcept {
-  DWORD written = 0;
-  const auto length = static_cast<DWORD>(bytes.size());
-  return WriteFile(file, bytes.data(), length, &written, nullptr) != FALSE && written == length;
-}
-
 enum class Written { Whole, Existed, Failed };
 
 // Writes every byte set among the arguments after the first, in order, into `path` as a new file;
@@ -41,7 +34,7 @@ Written WriteNewFile(const wchar_t* path, int count, const ArgRecord* args) noex
     // one is skipped.
     const auto block = AsByteSet(args[i]);
     const std::span<const std::uint8_t> bytes = block ? ByteSetData(*block) : std::span<const std::uint8_t>();
-    if (!bytes.empty()) whole = WriteAll(file.Get(), bytes);
+    if (!bytes.empty()) whole = AppendToFile(file.Get(), bytes);
   }
   if (CloseHandle(file.Release()) && whole) return Written::Whole;
   DeleteFileW(path);

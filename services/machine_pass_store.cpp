@@ -19,7 +19,20 @@ bool Logged(const char* action, bool done, std::string_view path) noexcept {
   return done;
 }
 
+// The product folder's path and kJournalName in `buffer`; empty when they do not fit.
+std::string_view JournalPathIn(std::span<char> buffer, std::string_view productFolder) noexcept {
+  if (productFolder.size() + sizeof kJournalName > buffer.size()) return {};
+  std::memcpy(buffer.data(), productFolder.data(), productFolder.size());
+  std::memcpy(buffer.data() + productFolder.size(), kJournalName, sizeof kJournalName);
+  return {buffer.data(), productFolder.size() + sizeof kJournalName - 1};
+}
+
 }  // namespace
+
+MachinePassStore::MachinePassStore(std::string_view productFolder, const char* userFolderAccess) noexcept
+    : m_journalText(JournalPathIn(m_journalName, productFolder)),
+      m_journalPath(m_journalText),
+      m_userFolderAccess(userFolderAccess) {}
 
 bool MachinePassStore::Exists(std::string_view path) noexcept { return PathExists(path); }
 
@@ -83,11 +96,7 @@ std::span<std::uint8_t> JournalRoom() noexcept { return g_journalRoom; }
 
 journal::Recovery RecoverInterruptedPass(std::string_view root, std::string_view productFolder,
                                          std::string_view keep) noexcept {
-  char journalPath[2048];
-  if (productFolder.size() + sizeof kJournalName > sizeof journalPath) return journal::Recovery::kNothing;
-  std::memcpy(journalPath, productFolder.data(), productFolder.size());
-  std::memcpy(journalPath + productFolder.size(), kJournalName, sizeof kJournalName);
-  MachinePassStore store(journalPath, "");
+  MachinePassStore store(productFolder, "");
   const journal::Recovery recovery = journal::RecoverPass(store, root, JournalRoom(), keep);
   static const char* const kOutcomes[] = {nullptr, "restored", "finished", "failed"};
   if (recovery != journal::Recovery::kNothing) {

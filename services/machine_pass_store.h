@@ -18,11 +18,9 @@ inline constexpr char kJournalName[] = "\\setup.vljournal";
 
 class MachinePassStore final : public journal::PassStore {
  public:
-  // `journalPath`: the product folder's path and kJournalName, kept by the caller while the store
-  // lives; `userFolderAccess`: the access list
-  // of the folders that hold the user's own data (an SDDL text).
-  MachinePassStore(std::string_view journalPath, const char* userFolderAccess) noexcept
-      : m_journalText(journalPath), m_journalPath(journalPath), m_userFolderAccess(userFolderAccess) {}
+  // `productFolder`: where the journal lives; `userFolderAccess`: the access list of the folders
+  // that hold the user's own data (an SDDL text).
+  MachinePassStore(std::string_view productFolder, const char* userFolderAccess) noexcept;
 
   bool Exists(std::string_view path) noexcept override;
   void MakeFolder(std::string_view path, bool userWritable) noexcept override;
@@ -38,6 +36,7 @@ class MachinePassStore final : public journal::PassStore {
   bool DeleteJournal() noexcept override;
 
  private:
+  char m_journalName[2048];
   std::string_view m_journalText;
   WideText m_journalPath;
   const char* m_userFolderAccess;

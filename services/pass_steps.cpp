@@ -1,86 +1,18 @@
 #include "pass_steps.h"
 
-#include <cstring>
-
-#include "base/character_walk.h"
 #include "runtime/text_boundary.h"
 #include "runtime/unique_handle.h"
+#include "registry_key.h"
 #include "sharing_retry.h"
 
 namespace vl {
-namespace {
 
 bool IsMissing(DWORD error) noexcept { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-
-// A value's key path and name in their wide forms.
-class ValueName {
- public:
-  explicit ValueName(std::string_view path) noexcept : ValueName(path, LastBackslash(path)) {}
-
-  bool Valid() const noexcept { return m_key.Valid() && m_name.Valid(); }
-  const wchar_t* Key() const noexcept { return m_key.Get(); }
-  std::size_t KeyLength() const noexcept { return m_key.Length(); }
-  const wchar_t* Name() const noexcept { return m_name.Get(); }
-
- private:
-  ValueName(std::string_view path, std::size_t separator) noexcept
-      : m_key(path.substr(0, separator == std::string_view::npos ? 0 : separator)),
-        m_name(separator == std::string_view::npos ? path : path.substr(separator + 1)) {}
-
-  static std::size_t LastBackslash(std::string_view path) noexcept {
-    std::size_t found = std::string_view::npos;
-    for (std::size_t at = 0; at < path.size(); at += CharacterLength(path, at)) {
-      if (path[at] == '\\') found = at;
-    }
-    return found;
-  }
-
-  WideText m_key;
-  WideText m_name;
-};
-
-// The pass reads its values from one key and then writes them into it: the key stays open between
-// steps, with the access it was opened with.
-struct OpenedKey {
-  UniqueKey key;
-  REGSAM access = 0;
-  std::size_t pathBytes = 0;
-  wchar_t path[128];  // a longer path is opened afresh every time
-};
-__attribute__((section(".bss"))) OpenedKey g_opened;
-
-// The value's key with at least `access`, made when `create` asks; null with the system's answer as
-// the last error.
-HKEY OpenKey(const ValueName& name, REGSAM access, bool create) noexcept {
-  OpenedKey& opened = g_opened;
-  const std::size_t pathBytes = name.KeyLength() * sizeof(wchar_t);
-  if (opened.key && (opened.access & access) == access && opened.pathBytes == pathBytes &&
-      std::memcmp(opened.path, name.Key(), pathBytes) == 0) {
-    return opened.key.Get();
-  }
-  HKEY key = nullptr;
-  LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, name.Key(), 0, access, &key);
-  if (status != ERROR_SUCCESS && create) {
-    status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.Key(), 0, nullptr, 0, access, nullptr, &key, nullptr);
-  }
-  if (status != ERROR_SUCCESS) {
-    SetLastError(static_cast<DWORD>(status));
-    return nullptr;
-  }
-  opened.key = UniqueKey(key);
-  const bool fits = pathBytes <= sizeof opened.path;
-  opened.access = fits ? access : 0;
-  opened.pathBytes = pathBytes;
-  if (fits) std::memcpy(opened.path, name.Key(), pathBytes);
-  return key;
-}
 
 DWORD AttributesOf(std::string_view path) noexcept {
   const WideText wide(path);
   return wide.Valid() ? GetFileAttributesW(wide.Get()) : INVALID_FILE_ATTRIBUTES;
 }
-
-}  // namespace
 
 bool PathExists(std::string_view path) noexcept { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 
@@ -162,13 +94,13 @@ bool HasFreeSpaceFor(std::string_view folder, std::uint64_t bytes) noexcept {
 
 bool ReadStoredValue(std::string_view path, journal::StoredValue& value, std::span<std::uint8_t> room) noexcept {
   value = {};
-  const ValueName name(path);
+  const ValuePath name(path);
   if (!name.Valid()) return false;
-  const HKEY key = OpenKey(name, KEY_QUERY_VALUE, false);
+  const HKEY key = OpenValueKey(HKEY_LOCAL_MACHINE, name, KEY_QUERY_VALUE);
   if (key == nullptr) return GetLastError() == ERROR_FILE_NOT_FOUND;
   DWORD type = REG_NONE;
   auto size = static_cast<DWORD>(room.size());
-  const LONG status = RegQueryValueExW(key, name.Name(), nullptr, &type, room.data(), &size);
+  const LONG status = ForgettingDeletedKey(RegQueryValueExW(key, name.Name(), nullptr, &type, room.data(), &size));
   if (status == ERROR_FILE_NOT_FOUND) return true;
   if (status != ERROR_SUCCESS) return false;
   value = {true, type, room.first(size)};
@@ -176,15 +108,15 @@ bool ReadStoredValue(std::string_view path, journal::StoredValue& value, std::sp
 }
 
 bool WriteStoredValue(std::string_view path, const journal::StoredValue& value) noexcept {
-  const ValueName name(path);
+  const ValuePath name(path);
   if (!name.Valid()) return false;
-  const HKEY key = OpenKey(name, KEY_SET_VALUE | KEY_QUERY_VALUE, value.present);
+  const HKEY key = OpenValueKey(HKEY_LOCAL_MACHINE, name, KEY_SET_VALUE | KEY_QUERY_VALUE, value.present);
   if (value.present) {
-    return key != nullptr && RegSetValueExW(key, name.Name(), 0, value.type, value.bytes.data(),
-                                            static_cast<DWORD>(value.bytes.size())) == ERROR_SUCCESS;
+    return key != nullptr && ForgettingDeletedKey(RegSetValueExW(key, name.Name(), 0, value.type, value.bytes.data(),
+                                                                 static_cast<DWORD>(value.bytes.size()))) == ERROR_SUCCESS;
   }
   if (key == nullptr) return GetLastError() == ERROR_FILE_NOT_FOUND;
-  const LONG status = RegDeleteValueW(key, name.Name());
+  const LONG status = ForgettingDeletedKey(RegDeleteValueW(key, name.Name()));
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return false;
   // A key the installation made goes with its last value.
   DWORD subKeys = 1;
@@ -192,7 +124,7 @@ bool WriteStoredValue(std::string_view path, const journal::StoredValue& value) 
   RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
                    nullptr);
   if (subKeys == 0 && values == 0) {
-    g_opened.key.Reset();
+    ForgetOpenedKey();
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, name.Key());
   }
   return true;

@@ -11,6 +11,11 @@
 
 namespace vl {
 
+// Whether the system's answer says the file or a folder on its path is missing.
+bool IsMissing(DWORD error) noexcept;
+// The attributes of what is there; INVALID_FILE_ATTRIBUTES when nothing is or the path cannot be
+// converted.
+DWORD AttributesOf(std::string_view path) noexcept;
 // Whether anything is there.
 bool PathExists(std::string_view path) noexcept;
 // A folder made; true also when one is there already.
@@ -24,7 +29,7 @@ bool WriteNewFileAt(std::string_view path, std::span<const std::uint8_t> bytes, 
 bool RenameFileAt(std::string_view from, std::string_view to) noexcept;
 // A file deleted, read-only or not; true when none is there afterwards. A folder is not deleted.
 bool DeleteFileAt(std::string_view path) noexcept;
-// A file that a program holds, deleted at the next restart.
+// A file that a program holds, or a folder that holds only such files, deleted at the next restart.
 bool DeleteFileAtRestart(std::string_view path) noexcept;
 // A file made afresh (emptied when it is there) and opened for appending, readable by others.
 HANDLE OpenForAppending(const wchar_t* path) noexcept;
@@ -35,8 +40,7 @@ std::span<const std::uint8_t> ReadFileInto(const wchar_t* path, std::span<std::u
 // Whether the volume of `folder` has `bytes` free for the caller; true when it does not say.
 bool HasFreeSpaceFor(std::string_view folder, std::uint64_t bytes) noexcept;
 
-// A value of HKEY_LOCAL_MACHINE named by its key path and name (split at the last backslash), as
-// stored. Read into `room`, absent when the key or the value is missing; false when it cannot be
+// A value of HKEY_LOCAL_MACHINE named by its key path and name (registry_key.h), as stored. Read into `room`, absent when the key or the value is missing; false when it cannot be
 // read or does not fit.
 bool ReadStoredValue(std::string_view path, journal::StoredValue& value, std::span<std::uint8_t> room) noexcept;
 // Stored as given; an absent value is deleted, and its key with it when that leaves the key empty.

@@ -81,16 +81,6 @@ class LineWriter {
   std::size_t m_length = 0;
 };
 
-// "<action> <outcome> <path>".
-void LogStep(const char* action, const char* outcome, std::string_view path) noexcept {
-  if (!LogFile().Valid()) return;
-  LineWriter line;
-  line.Put(action);
-  line.Put(outcome);
-  line.PutText(path);
-  line.EndLine();
-}
-
 }  // namespace
 
 bool OpenRunLog(const wchar_t* path) noexcept {
@@ -115,12 +105,12 @@ void LogRunStart(std::wstring_view commandLine, std::string_view root) noexcept 
 }
 
 void LogAction(const char* action, bool ok, std::string_view path) noexcept {
-  LogStep(action, ok ? " ok " : " failed ", path);
+  LogOutcome(action, ok ? "ok" : "failed", path);
 }
 
-void LogKept(const char* action, std::string_view path) noexcept { LogStep(action, " kept ", path); }
+void LogKept(const char* action, std::string_view path) noexcept { LogOutcome(action, "kept", path); }
 
-void LogScheduled(const char* action, std::string_view path) noexcept { LogStep(action, " scheduled ", path); }
+void LogScheduled(const char* action, std::string_view path) noexcept { LogOutcome(action, "scheduled", path); }
 
 void LogOutcome(const char* action, const char* outcome, std::string_view path) noexcept {
   if (!RunLogOpen()) return;

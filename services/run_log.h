@@ -50,7 +50,8 @@ void LogKept(const char* action, std::string_view path) noexcept;
 // A file or folder that could not be deleted now and that the system deletes when it next starts.
 void LogScheduled(const char* action, std::string_view path) noexcept;
 
-// A step with an outcome of its own: "restored", "finished".
+// "<action> <outcome> <path>": a step with an outcome of its own ("restored", "finished"); the
+// three above are its common forms.
 void LogOutcome(const char* action, const char* outcome, std::string_view path) noexcept;
 
 // The last line: the verdict and the number of steps that failed.

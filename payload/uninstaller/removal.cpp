@@ -17,6 +17,7 @@
 #include "services/com_ptr.h"
 #include "services/replacement_name.h"
 #include "services/run_log.h"
+#include "services/pass_steps.h"
 #include "services/sharing_retry.h"
 
 namespace vl::uninstall {
@@ -26,14 +27,6 @@ constexpr char kLocalMachineName[] = "HKEY_LOCAL_MACHINE\\";
 
 using UniqueFind = UniqueHandle<FileSystemHandleTraits<FindClose>>;
 using UniqueItemList = UniqueHandle<NullHandleTraits<PIDLIST_ABSOLUTE, CoTaskMemFree>>;
-
-bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-
-// INVALID_FILE_ATTRIBUTES also when the path cannot be converted.
-DWORD AttributesOf(const std::string& path) {
-  const WideText wide(path);
-  return wide.Valid() ? GetFileAttributesW(wide.Get()) : INVALID_FILE_ATTRIBUTES;
-}
 
 // A special folder's path without a trailing backslash; empty when the system names none.
 std::string SpecialFolder(int csidl) {
@@ -84,7 +77,7 @@ Removal DeleteInstalledFile(const std::string& path, bool scheduleWhenHeld = fal
   if (RetriedWhileShared([&wide] { return DeleteFileW(wide.Get()) != FALSE; })) return Removal::Gone;
   const DWORD error = GetLastError();
   if (IsMissing(error)) return Removal::Gone;
-  if (scheduleWhenHeld && MoveFileExW(wide.Get(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return Removal::Scheduled;
+  if (scheduleWhenHeld && DeleteFileAtRestart(path)) return Removal::Scheduled;
   // The file stays: it stays as the installation left it.
   if (cleared) SetFileAttributesW(wide.Get(), attributes);
   return Removal::Failed;
@@ -130,26 +123,20 @@ enum class SetAside { Moved, Absent, Refused, LeftLink };
 // interrupted, is deleted first: it would refuse the move.
 SetAside MoveToRemovalName(const std::string& path) {
   const std::string removalName = path + kRemovalSuffix;
-  const WideText wide(path);
-  const WideText aside(removalName);
-  if (!wide.Valid() || !aside.Valid()) return SetAside::Refused;
-  const DWORD attributes = GetFileAttributesW(wide.Get());
+  const DWORD attributes = AttributesOf(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return IsMissing(GetLastError()) ? SetAside::Absent : SetAside::Refused;
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return SetAside::LeftLink;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return SetAside::Absent;
   if (DeleteInstalledFile(removalName) == Removal::Gone) LogAction("file", true, removalName);
-  if (RetriedWhileShared([&] { return MoveFileExW(wide.Get(), aside.Get(), 0) != FALSE; })) return SetAside::Moved;
+  if (RenameFileAt(path, removalName)) return SetAside::Moved;
   return IsMissing(GetLastError()) ? SetAside::Absent : SetAside::Refused;
 }
 
 // Moves files set aside back to their installed names, the last moved first.
 void MoveBack(const std::vector<std::string>& moved, RemovalReport& report) {
   for (auto file = moved.rbegin(); file != moved.rend(); ++file) {
-    const WideText wide(*file);
-    const WideText aside(*file + kRemovalSuffix);
-    const bool back = wide.Valid() && aside.Valid() &&
-                      RetriedWhileShared([&] { return MoveFileExW(aside.Get(), wide.Get(), 0) != FALSE; });
-    if (!back) Failed("file", *file + kRemovalSuffix, report);
+    const std::string aside = *file + kRemovalSuffix;
+    if (!RenameFileAt(aside, *file)) Failed("file", aside, report);
   }
 }
 
@@ -234,8 +221,7 @@ FolderContents ContentsOf(const std::string& folder, const RemovalReport& report
 // A folder that holds nothing but what the system deletes when it next starts: it goes then as
 // well, after them.
 void ScheduleFolder(const std::string& folder, RemovalReport& report) {
-  const WideText wide(folder);
-  if (wide.Valid() && MoveFileExW(wide.Get(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+  if (DeleteFileAtRestart(folder)) {
     Scheduled("folder", folder, report);
   } else {
     Failed("folder", folder, report);
