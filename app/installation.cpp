@@ -19,7 +19,7 @@
 #include "runtime/byte_set.h"
 #include "journal/install_pass.h"
 #include "services/access_control.h"
-#include "services/machine_pass_store.h"
+#include "services/machine_pass.h"
 #include "services/pass_steps.h"
 #include "services/file_commands.h"
 #include "services/folder_path.h"
@@ -130,93 +130,77 @@ std::uint64_t CarriedBytes(std::size_t unit) {
   return bytes;
 }
 
-// The registration's values, each as it is stored: texts as REG_SZ in UTF-16 with their
-// terminator, numbers as REG_DWORD.
-class Registration {
- public:
-  Registration() noexcept {
-    m_uninstaller = ConcatTexts({InstallRoot, kUninstallerFolderForm});
-    // The key's path with its trailing backslash, as the first value names it.
-    m_keyPath = CopyTextBytes(kDisplayIconValue,
-                              static_cast<std::size_t>(FindLastBackslash(kDisplayIconValue) - kDisplayIconValue) + 1);
-    // Command lines: quoted, so that a path with blanks is not read as a shorter program name.
-    char* command = ConcatTexts({kQuote, m_uninstaller, kQuote});
-    char* quietCommand = ConcatTexts({command, kSilentSwitch});
-    char* location = ConcatTexts({InstallRoot, kProductFolder, kBackslash});
-    AddText(CopyText(kDisplayIconValue), m_uninstaller);
-    AddText(CopyText(kDisplayNameValue), kDisplayName);
-    AddText(CopyText(kUninstallStringValue), command);
-    AddText(Named(kInstallLocationName), location);
-    AddNumber(Named(kEstimatedSizeName), PayloadKilobytes());
-    AddText(Named(kQuietUninstallStringName), quietCommand);
-    AddText(Named(kDisplayVersionName), kDisplayVersion);
-    AddText(Named(kPublisherName), kPublisher);
-    AddText(Named(kUrlInfoAboutName), kProductWebAddress);
-    AddNumber(Named(kNoModifyName), 1);
-    AddNumber(Named(kNoRepairName), 1);
-    FreeMemory(location);
-    FreeMemory(quietCommand);
-    FreeMemory(command);
-  }
-  ~Registration() {
-    for (std::size_t i = 0; i < m_count; ++i) FreeMemory(m_paths[i]);
-    FreeMemory(m_keyPath);
-    FreeMemory(m_uninstaller);
-  }
-  Registration(const Registration&) = delete;
-  Registration& operator=(const Registration&) = delete;
-
-  std::span<const journal::PassValue> Values() const noexcept { return {m_values, m_count}; }
-
- private:
-  static constexpr std::size_t kValues = 11;
-
-  // What the installation shows as its size: every carried file, in KiB rounded up.
-  static std::int32_t PayloadKilobytes() noexcept { return static_cast<std::int32_t>((CarriedBytes(1) + 1023) >> 10); }
-
-  char* Named(Text name) const noexcept { return ConcatTexts({m_keyPath, name}); }
-
-  void Add(char* path, std::uint32_t type, std::size_t bytes) noexcept {
-    m_paths[m_count] = path;
-    m_values[m_count] = {path, {true, type, std::span<const std::uint8_t>(m_room + m_used, bytes)}};
-    m_used += (bytes + 3) & ~std::size_t{3};
-    ++m_count;
-  }
-  void AddText(char* path, Text text) noexcept {
-    const std::span<wchar_t> room(reinterpret_cast<wchar_t*>(m_room + m_used), (sizeof m_room - m_used) / 2);
-    Add(path, REG_SZ, (WideIntoBuffer(text, room) + 1) * sizeof(wchar_t));
-  }
-  void AddNumber(char* path, std::uint32_t number) noexcept {
-    std::memcpy(m_room + m_used, &number, sizeof number);
-    Add(path, REG_DWORD, sizeof number);
-  }
-
-  char* m_uninstaller;
-  char* m_keyPath;
-  char* m_paths[kValues];
-  journal::PassValue m_values[kValues];
-  std::size_t m_count = 0;
-  std::size_t m_used = 0;
-  alignas(4) std::uint8_t m_room[8192];
+// The pass's plan, in the zero-filled section: the product's folders, the carried files and the
+// registration's values, each value as it is stored (texts as REG_SZ in UTF-16 with their
+// terminator, numbers as REG_DWORD).
+constexpr std::size_t kRegistrationValues = 11;
+struct PlanRoom {
+  journal::PassFolder folders[journal::kMostFolders];
+  journal::PassFile files[journal::kMostFiles];
+  journal::PassValue values[kRegistrationValues];
+  char* valuePaths[kRegistrationValues] = {};
+  alignas(4) std::uint8_t valueBytes[8192] = {};
 };
+__attribute__((section(".bss"))) PlanRoom g_plan;
+
+// The registration's values into the plan, in the order they are written.
+void PlanRegistration() {
+  char* uninstaller = ConcatTexts({InstallRoot, kUninstallerFolderForm});
+  // Command lines: quoted, so that a path with blanks is not read as a shorter program name.
+  char* command = ConcatTexts({kQuote, uninstaller, kQuote});
+  char* quietCommand = ConcatTexts({command, kSilentSwitch});
+  char* location = ConcatTexts({InstallRoot, kProductFolder, kBackslash});
+  // The key's path with its trailing backslash, as the first value names it; the first three
+  // values are named by their whole paths, the rest by their names in that key. A value without a
+  // text is a number: the size, in KiB of every carried file rounded up, then two flags.
+  char* keyPath = CopyTextBytes(kDisplayIconValue,
+                                static_cast<std::size_t>(FindLastBackslash(kDisplayIconValue) - kDisplayIconValue) + 1);
+  const Text names[kRegistrationValues] = {kDisplayIconValue,    kDisplayNameValue,         kUninstallStringValue,
+                                           kInstallLocationName, kEstimatedSizeName,        kQuietUninstallStringName,
+                                           kDisplayVersionName,  kPublisherName,            kUrlInfoAboutName,
+                                           kNoModifyName,        kNoRepairName};
+  const Text texts[kRegistrationValues] = {uninstaller,     kDisplayName, command,    location,           nullptr, quietCommand,
+                                           kDisplayVersion, kPublisher,   kProductWebAddress, nullptr, nullptr};
+  std::uint32_t number = static_cast<std::uint32_t>((CarriedBytes(1) + 1023) >> 10);
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < kRegistrationValues; ++i) {
+    std::uint8_t* bytes = g_plan.valueBytes + used;
+    std::size_t size = sizeof number;
+    if (texts[i] != nullptr) {
+      const std::span<wchar_t> room(reinterpret_cast<wchar_t*>(bytes), (sizeof g_plan.valueBytes - used) / 2);
+      size = (WideIntoBuffer(texts[i], room) + 1) * sizeof(wchar_t);
+    } else {
+      std::memcpy(bytes, &number, sizeof number);
+      number = 1;
+    }
+    char* path = i < 3 ? CopyText(names[i]) : ConcatTexts({keyPath, names[i]});
+    g_plan.valuePaths[i] = path;
+    g_plan.values[i] = {path, {true, texts[i] != nullptr ? DWORD{REG_SZ} : DWORD{REG_DWORD}, {bytes, size}}};
+    used += (size + 3) & ~std::size_t{3};
+  }
+  FreeMemory(keyPath);
+  FreeMemory(location);
+  FreeMemory(quietCommand);
+  FreeMemory(command);
+  FreeMemory(uninstaller);
+}
 
 // The folders, the carried files and the registration, made whole or not at all.
 journal::PassResult InstallFilesAndRegistration() {
-  journal::PassFolder folders[journal::kMostFolders];
-  const auto folderTexts = payload::Folders();
-  for (std::size_t i = 0; i < folderTexts.size(); ++i) folders[i] = {folderTexts[i], IsUserWritable(folderTexts[i])};
-  journal::PassFile files[journal::kMostFiles];
+  const auto folders = payload::Folders();
+  for (std::size_t i = 0; i < folders.size(); ++i) g_plan.folders[i] = {folders[i], IsUserWritable(folders[i])};
   const auto entries = payload::Entries();
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    files[i] = {entries[i].path, ByteSetData(entries[i].content), entries[i].hiddenSystem};
+    g_plan.files[i] = {entries[i].path, ByteSetData(entries[i].content), entries[i].hiddenSystem};
   }
-  const Registration registration;
+  PlanRegistration();
   char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
-  MachinePassStore store(productFolder, kUserFolderAccess);
-  const journal::PassPlan plan{InstallRoot, std::span(folders, folderTexts.size()), ProductFolderMade,
-                               std::span(files, entries.size()), registration.Values()};
-  const journal::PassResult result = RunPass(store, plan, JournalRoom());
+  const MachinePass machine(productFolder, kUserFolderAccess);
+  const journal::PassPlan plan{InstallRoot, std::span(g_plan.folders, folders.size()), ProductFolderMade,
+                               std::span(g_plan.files, entries.size()), g_plan.values};
+  const journal::PassResult result = RunPass(plan, MachinePassRoom());
   FreeMemory(productFolder);
+  for (char* path : g_plan.valuePaths) FreeMemory(path);
   return result;
 }
 

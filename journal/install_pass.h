@@ -19,37 +19,35 @@ namespace vl::journal {
 
 // The machine as the pass sees it: a call per step, each saying whether it was done. Paths are
 // absolute, in the system's texts, with a NUL just past their end; values are named by their key
-// path and name.
-class PassStore {
- public:
-  virtual bool Exists(std::string_view path) noexcept = 0;
-  // A folder of the tree, made when it is missing; `userWritable` for one that holds the user's own
-  // data. Its outcome is not a step: a file that cannot be written into it is.
-  virtual void MakeFolder(std::string_view path, bool userWritable) noexcept = 0;
-  // Only an empty folder; true when none is there afterwards.
-  virtual bool RemoveFolder(std::string_view path) noexcept = 0;
-  // A new file written whole, or none; never over something that is there. `hidden`: hidden and
-  // system once written.
-  virtual bool WriteNew(std::string_view path, std::span<const std::uint8_t> bytes, bool hidden) noexcept = 0;
-  // Never over something that is there.
-  virtual bool Rename(std::string_view from, std::string_view to) noexcept = 0;
-  // True when nothing is there afterwards, also when nothing was.
-  virtual bool Delete(std::string_view path) noexcept = 0;
-  // A file that cannot be deleted now (a program holds it), deleted at the next restart.
-  virtual bool DeleteAtRestart(std::string_view path) noexcept = 0;
-  // What is stored under `path`, its bytes in `room`; false when it cannot be read.
-  virtual bool ReadValue(std::string_view path, StoredValue& value, std::span<std::uint8_t> room) noexcept = 0;
-  // Stores `value`, or deletes the value when it is absent.
-  virtual bool WriteValue(std::string_view path, const StoredValue& value) noexcept = 0;
-  // The journal in the product folder: appended to (created by the first chunk), read whole into
-  // `room` (empty when there is none) and deleted.
-  virtual bool AppendJournal(std::span<const std::uint8_t> chunk) noexcept = 0;
-  virtual std::span<const std::uint8_t> ReadJournal(std::span<std::uint8_t> room) noexcept = 0;
-  virtual bool DeleteJournal() noexcept = 0;
-
- protected:
-  ~PassStore() = default;
-};
+// path and name. The program links them in (the installer's and the uninstaller's are
+// services/machine_pass.cpp; a host test has its own), so that the pass calls each step directly:
+// one pass runs at a time.
+namespace machine {
+bool Exists(std::string_view path) noexcept;
+// A folder of the tree, made when it is missing; `userWritable` for one that holds the user's own
+// data. Its outcome is not a step: a file that cannot be written into it is.
+void MakeFolder(std::string_view path, bool userWritable) noexcept;
+// Only an empty folder; true when none is there afterwards.
+bool RemoveFolder(std::string_view path) noexcept;
+// A new file written whole, or none; never over something that is there. `hidden`: hidden and
+// system once written.
+bool WriteNew(std::string_view path, std::span<const std::uint8_t> bytes, bool hidden) noexcept;
+// Never over something that is there.
+bool Rename(std::string_view from, std::string_view to) noexcept;
+// True when nothing is there afterwards, also when nothing was.
+bool Delete(std::string_view path) noexcept;
+// A file that cannot be deleted now (a program holds it), deleted at the next restart.
+bool DeleteAtRestart(std::string_view path) noexcept;
+// What is stored under `path`, its bytes in `room`; false when it cannot be read.
+bool ReadValue(std::string_view path, StoredValue& value, std::span<std::uint8_t> room) noexcept;
+// Stores `value`, or deletes the value when it is absent.
+bool WriteValue(std::string_view path, const StoredValue& value) noexcept;
+// The journal in the product folder: appended to (created by the first chunk), read whole into
+// `room` (empty when there is none) and deleted.
+bool AppendJournal(std::span<const std::uint8_t> chunk) noexcept;
+std::span<const std::uint8_t> ReadJournal(std::span<std::uint8_t> room) noexcept;
+bool DeleteJournal() noexcept;
+}  // namespace machine
 
 struct PassFolder {
   std::string_view path;  // relative to the root; the first is the product folder
@@ -87,8 +85,19 @@ struct PassResult {
   int scheduled = 0;      // backups that a program holds, deleted at the next restart
 };
 
-// The whole pass. `journal` holds what it writes to its journal (kJournalCapacity bytes).
-PassResult RunPass(PassStore& store, const PassPlan& plan, std::span<std::uint8_t> journal) noexcept;
+// What a pass or a recovery works in: the journal's bytes, what they announce, a registry value
+// read back, and the paths of the file at hand. Large, and used by one pass or recovery at a time:
+// the machine keeps one in its zero-filled section.
+inline constexpr std::size_t kMostPathBytes = 2048;  // with its NUL
+struct PassRoom {
+  std::uint8_t journal[kJournalCapacity] = {};
+  JournalContents contents;
+  std::uint8_t value[4096] = {};
+  char paths[3][kMostPathBytes] = {};  // the file, its backup, its replacement
+};
+
+// The whole pass.
+PassResult RunPass(const PassPlan& plan, PassRoom& room) noexcept;
 
 enum class Recovery : std::uint8_t {
   kNothing,   // no journal: no pass was cut off
@@ -97,11 +106,9 @@ enum class Recovery : std::uint8_t {
   kFailed,    // a step of the recovery failed: the journal stays for the next run
 };
 
-// Puts right a pass cut off under `root`, from its journal; `room` holds the journal while it is
-// read (kJournalCapacity bytes). A file named by `keep` (its path relative to the root) stays as
+// Puts right a pass cut off under `root`, from its journal. A file named by `keep` (its path relative to the root) stays as
 // it is when the old installation is put back, and what the pass left beside it too: the
 // uninstaller, which runs from it and removes them all.
-Recovery RecoverPass(PassStore& store, std::string_view root, std::span<std::uint8_t> room,
-                     std::string_view keep = {}) noexcept;
+Recovery RecoverPass(std::string_view root, PassRoom& room, std::string_view keep = {}) noexcept;
 
 }  // namespace vl::journal

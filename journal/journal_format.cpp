@@ -17,56 +17,70 @@ std::uint32_t ChunkCheck(std::span<const std::uint8_t> payload) noexcept {
   return routine(payload);
 }
 
-std::string_view AsText(std::span<const std::uint8_t> bytes) noexcept {
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
+// The fields of one chunk, read in order. A read past the chunk's end fails the chunk: it and
+// every read after it give nothing, and the caller asks once, at the end, whether all was there.
+class ChunkFields {
+ public:
+  explicit ChunkFields(std::span<const std::uint8_t> payload) noexcept : m_reader(payload) {}
 
-bool ReadText(ByteReader& reader, std::string_view& text) noexcept {
-  const auto length = reader.ReadU16();
-  if (!length) return false;
-  const auto bytes = reader.ReadBytes(*length);
-  if (!bytes) return false;
-  text = AsText(*bytes);
-  return true;
-}
-
-bool ReadValue(ByteReader& reader, StoredValue& value, bool present) noexcept {
-  const auto type = reader.ReadU32();
-  const auto bytes = type ? reader.ReadCounted() : Expected<std::span<const std::uint8_t>>(Error{});
-  if (!bytes) return false;
-  value = {present, *type, *bytes};
-  return true;
-}
-
-bool ReadBegin(ByteReader& reader, JournalContents& contents) noexcept {
-  const auto made = ReadText(reader, contents.productFolder) ? reader.ReadU8() : Expected<std::uint8_t>(Error{});
-  if (!made) return false;
-  contents.productFolderMade = *made != 0;
-  const auto folders = reader.ReadU16();
-  if (!folders || *folders > kMostFolders) return false;
-  for (std::size_t i = 0; i < *folders; ++i) {
-    if (!ReadText(reader, contents.folders[i])) return false;
-  }
-  const auto files = reader.ReadU16();
-  if (!files || *files > kMostFiles) return false;
-  for (std::size_t i = 0; i < *files; ++i) {
-    const auto replaces = ReadText(reader, contents.files[i].path) ? reader.ReadU8() : Expected<std::uint8_t>(Error{});
-    if (!replaces) return false;
-    contents.files[i].replaces = *replaces != 0;
-  }
-  contents.folderCount = *folders;
-  contents.fileCount = *files;
-  return true;
-}
-
-bool ReadValues(ByteReader& reader, JournalContents& contents) noexcept {
-  while (!reader.AtEnd()) {
-    if (contents.valueCount == kMostValues) return false;
-    JournalValue& value = contents.values[contents.valueCount++];
-    const auto present = ReadText(reader, value.path) ? reader.ReadU8() : Expected<std::uint8_t>(Error{});
-    if (!present || !ReadValue(reader, value.before, *present != 0) || !ReadValue(reader, value.after, true)) {
-      return false;
+  std::span<const std::uint8_t> Bytes(std::size_t count) noexcept {
+    if (!m_failed) {
+      if (const auto bytes = m_reader.ReadBytes(count)) return *bytes;
+      m_failed = true;
     }
+    return {};
+  }
+  // A little-endian number of `size` bytes (1 or 4); 0 once the chunk has failed.
+  std::uint32_t Number(std::size_t size) noexcept {
+    std::uint32_t number = 0;
+    const auto bytes = Bytes(size);
+    for (std::size_t i = bytes.size(); i-- > 0;) number = number << 8 | bytes[i];
+    return number;
+  }
+  bool AtEnd() const noexcept { return m_failed || m_reader.AtEnd(); }
+  bool Failed() const noexcept { return m_failed; }
+
+ private:
+  ByteReader m_reader;
+  bool m_failed = false;
+};
+
+// Adds one entry to what the journal announced; false when it does not belong where it stands.
+bool Take(JournalContents& contents, bool& opened, EntryKind kind, std::uint32_t number,
+          std::span<const std::uint8_t> bytes) noexcept {
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (kind == EntryKind::kProductFolder || !opened) {
+    if (kind != EntryKind::kProductFolder || opened) return false;
+    opened = true;
+    contents.productFolder = text;
+    contents.productFolderMade = number != 0;
+    return true;
+  }
+  switch (kind) {
+    case EntryKind::kFolder:
+      if (contents.folderCount == kMostFolders) return false;
+      contents.folders[contents.folderCount++] = text;
+      return true;
+    case EntryKind::kFile:
+      if (contents.fileCount == kMostFiles) return false;
+      contents.files[contents.fileCount++] = {text, number != 0};
+      return true;
+    case EntryKind::kPlaced: contents.placed = true; return true;
+    case EntryKind::kUndoing: contents.undoing = true; return true;
+    default: break;
+  }
+  // A value counts once what the pass writes is read, after its path and what was there.
+  if (contents.valueCount == kMostValues) return false;
+  JournalValue& value = contents.values[contents.valueCount];
+  if (kind == EntryKind::kValue) {
+    value = {text, {}, {}};
+  } else if (kind == EntryKind::kBefore || kind == EntryKind::kAbsent) {
+    value.before = {kind == EntryKind::kBefore, number, bytes};
+  } else if (kind == EntryKind::kAfter) {
+    value.after = {true, number, bytes};
+    ++contents.valueCount;
+  } else {
+    return false;
   }
   return true;
 }
@@ -75,48 +89,39 @@ bool ReadValues(ByteReader& reader, JournalContents& contents) noexcept {
 
 bool ReadJournal(std::span<const std::uint8_t> bytes, JournalContents& contents) noexcept {
   contents = {};
-  ByteReader chunks(bytes);
-  bool begun = false;
-  for (;;) {
-    const auto length = chunks.ReadU32();
-    const auto check = length ? chunks.ReadU32() : Expected<std::uint32_t>(Error{});
-    const auto payload = check ? chunks.ReadBytes(*length) : Expected<std::span<const std::uint8_t>>(Error{});
-    if (!payload || payload->empty() || ChunkCheck(*payload) != *check) return begun;
-    ByteReader reader(payload->subspan(1));
-    const auto kind = static_cast<ChunkKind>((*payload)[0]);
-    // Only a begin chunk opens a journal; what follows it adds to it.
-    bool read = false;
-    if (!begun) {
-      read = kind == ChunkKind::kBegin && ReadBegin(reader, contents);
-      begun = read;
-    } else if (kind == ChunkKind::kValues) {
-      read = ReadValues(reader, contents);
-    } else if (kind == ChunkKind::kPlaced || kind == ChunkKind::kUndoing) {
-      (kind == ChunkKind::kPlaced ? contents.placed : contents.undoing) = true;
-      read = true;
+  ChunkFields chunks(bytes);
+  bool opened = false;
+  for (bool begun = false;; begun = true) {
+    const std::uint32_t length = chunks.Number(4);
+    const std::uint32_t check = chunks.Number(4);
+    const auto payload = chunks.Bytes(length);
+    if (chunks.Failed() || ChunkCheck(payload) != check) return begun;
+    ChunkFields entries(payload);
+    while (!entries.AtEnd()) {
+      const auto kind = static_cast<EntryKind>(entries.Number(1));
+      const std::uint32_t number = entries.Number(4);
+      const auto entry = entries.Bytes(entries.Number(4));
+      if (entries.Failed() || !Take(contents, opened, kind, number, entry)) return begun;
     }
-    if (!read || !reader.AtEnd()) return begun;
+    // The first chunk opens the journal only when it names the product folder.
+    if (!opened) return false;
   }
 }
 
-void JournalWriter::Begin(ChunkKind kind) noexcept {
+void JournalWriter::Begin() noexcept {
   m_chunk = m_size;
   m_failed = false;
   const std::uint8_t header[kChunkHeader] = {};
   Put(header, kChunkHeader);
-  Byte(static_cast<std::uint32_t>(kind));
 }
 
-void JournalWriter::Text(std::string_view text) noexcept {
-  if (text.size() > 0xFFFF) m_failed = true;
-  Word(static_cast<std::uint32_t>(text.size()));
-  Put(text.data(), text.size());
-}
-
-void JournalWriter::Value(const StoredValue& value) noexcept {
-  Dword(value.type);
-  Dword(static_cast<std::uint32_t>(value.bytes.size()));
-  Put(value.bytes.data(), value.bytes.size());
+void JournalWriter::Entry(EntryKind kind, std::uint32_t number, std::span<const std::uint8_t> bytes) noexcept {
+  const auto length = static_cast<std::uint32_t>(bytes.size());
+  std::uint8_t header[9] = {static_cast<std::uint8_t>(kind)};
+  std::memcpy(header + 1, &number, 4);
+  std::memcpy(header + 5, &length, 4);
+  Put(header, sizeof header);
+  Put(bytes.data(), bytes.size());
 }
 
 std::span<const std::uint8_t> JournalWriter::End() noexcept {
@@ -127,7 +132,7 @@ std::span<const std::uint8_t> JournalWriter::End() noexcept {
   const std::span<std::uint8_t> chunk = m_buffer.subspan(m_chunk, m_size - m_chunk);
   const std::uint32_t words[2] = {static_cast<std::uint32_t>(chunk.size() - kChunkHeader),
                                   ChunkCheck(chunk.subspan(kChunkHeader))};
-  for (std::size_t i = 0; i < kChunkHeader; ++i) chunk[i] = static_cast<std::uint8_t>(words[i / 4] >> (8 * (i % 4)));
+  std::memcpy(chunk.data(), words, kChunkHeader);
   return chunk;
 }
 
@@ -136,8 +141,7 @@ void JournalWriter::Put(const void* bytes, std::size_t count) noexcept {
     m_failed = true;
     return;
   }
-  // Numbers go in as little-endian bytes whatever the machine; Byte, Word and Dword pass the
-  // number's own bytes, which only a little-endian machine lays out so.
+  // Numbers go in as the machine lays them out, which for the journal must be little-endian.
   static_assert(std::endian::native == std::endian::little, "the journal's numbers are little-endian");
   if (count != 0) std::memcpy(m_buffer.data() + m_size, bytes, count);
   m_size += count;

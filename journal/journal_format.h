@@ -4,17 +4,12 @@
 // ended half-way back, or finish it. Portable: the pass and its recovery are tested on the host.
 //
 // The file is a row of chunks, each written whole by one write before the steps it announces:
-//   u32 payload length, u32 CRC-32C of the payload, the payload
-// A chunk cut short or damaged ends the journal: nothing it announced was begun.
-// Payloads, the first byte naming the kind (a text is a u16 length and its bytes):
-//   begin    the product folder (the journal's own) and u8 1 when this run made it; u16 n, n
-//            other folders the pass makes (parents first); u16 m, m files, each a text and u8 1
-//            when it replaces a file that is there (0: a new file)
-//   values   registry values to the chunk's end, each its path, what was there (u8 present,
-//            u32 type, u32 length, bytes) and what the pass writes (u32 type, u32 length, bytes)
-//   placed   every file is in place: the pass is finished, not undone
-//   undoing  the pass is undone after all: it is put back even though it was placed
-// Paths are relative to the install root, in the system's texts (GB18030).
+//   u32 payload length, u32 CRC-32C of the payload, the payload: entries
+// A chunk cut short or damaged ends the journal: nothing it announced was begun. An entry is
+//   u8 kind, u32 number, u32 length, that many bytes
+// and its kind says what it is (EntryKind). The first entry names the product folder; the first
+// chunk, read whole, opens the journal. Paths are relative to the install root, in the system's
+// texts (GB18030).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +18,17 @@
 
 namespace vl::journal {
 
-enum class ChunkKind : std::uint8_t { kBegin = 1, kValues = 2, kPlaced = 3, kUndoing = 4 };
+enum class EntryKind : std::uint8_t {
+  kProductFolder = 1,  // number: 1 when this run made it
+  kFolder,             // a folder the pass makes, parents first
+  kFile,               // number: 1 when it replaces a file that is there
+  kValue,              // a registry value's path, followed by:
+  kBefore,             //   what was there (number: its type)
+  kAbsent,             //   or that nothing was,
+  kAfter,              //   and what the pass writes (number: its type)
+  kPlaced,             // every file is in place: the pass is finished, not undone
+  kUndoing,            // the pass is undone after all, even though it was placed
+};
 
 // A registry value as it is stored: absent, or its type and bytes.
 struct StoredValue {
@@ -69,8 +74,8 @@ struct JournalContents {
   bool undoing = false;
 };
 
-// Reads the chunks up to the first one cut short or damaged. False when no begin chunk was read
-// whole: then nothing the journal announced was begun.
+// Reads the chunks up to the first one cut short or damaged. False when the first chunk was not
+// read whole: then nothing the journal announced was begun.
 bool ReadJournal(std::span<const std::uint8_t> bytes, JournalContents& contents) noexcept;
 
 // Builds chunks in a buffer that holds the whole journal, so that a pass can undo itself from
@@ -79,12 +84,11 @@ class JournalWriter {
  public:
   explicit JournalWriter(std::span<std::uint8_t> buffer) noexcept : m_buffer(buffer) {}
 
-  void Begin(ChunkKind kind) noexcept;
-  void Byte(std::uint32_t value) noexcept { Put(&value, 1); }
-  void Word(std::uint32_t value) noexcept { Put(&value, 2); }
-  void Dword(std::uint32_t value) noexcept { Put(&value, 4); }
-  void Text(std::string_view text) noexcept;
-  void Value(const StoredValue& value) noexcept;
+  void Begin() noexcept;
+  void Entry(EntryKind kind, std::uint32_t number, std::span<const std::uint8_t> bytes) noexcept;
+  void Entry(EntryKind kind, std::uint32_t number, std::string_view text) noexcept {
+    Entry(kind, number, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+  }
   // Closes the chunk: its length and check filled in. Empty when anything did not fit.
   std::span<const std::uint8_t> End() noexcept;
   // Everything written so far.

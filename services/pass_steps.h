@@ -1,5 +1,5 @@
 #pragma once
-// The installation pass's steps on this machine (machine_pass_store.h), each a system call or two
+// The installation pass's steps on this machine (machine_pass.h), each a system call or two
 // on a path in the system's texts; none shows anything, and a refusal is only false.
 #include <windows.h>
 

@@ -31,9 +31,10 @@ UniqueKey g_lastKey;
 
 ValuePath::ValuePath(std::string_view path) noexcept : ValuePath(path, LastBackslash(path)) {}
 
+// Without a separator (npos, one below 0) the key is empty and the whole text is the name.
 ValuePath::ValuePath(std::string_view path, std::size_t separator) noexcept
-    : m_key(separator != std::string_view::npos ? path.substr(0, separator) : std::string_view()),
-      m_name(separator != std::string_view::npos ? path.substr(separator + 1) : path) {}
+    : m_key(std::string_view(path.data(), separator != std::string_view::npos ? separator : 0)),
+      m_name(path.substr(separator + 1)) {}
 
 HKEY OpenValueKey(HKEY root, const ValuePath& path, REGSAM access, bool create) noexcept {
   if (!path.Valid()) return nullptr;

@@ -33,7 +33,7 @@
 #include "runtime_texts.h"
 #include "self_removal.h"
 #include "installed_files.h"
-#include "services/machine_pass_store.h"
+#include "services/machine_pass.h"
 #include "services/programs_in_use.h"
 #include "services/run_log.h"
 #include "services/single_instance.h"

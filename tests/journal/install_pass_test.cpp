@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <ostream>
 #include <set>
 #include <string>
@@ -47,7 +48,7 @@ std::string Text(std::span<const std::uint8_t> bytes) { return {bytes.begin(), b
 // A machine whose process ends before step `cutAt` (every change after it does nothing; a journal
 // chunk being written is left half-written) and that refuses step `refuseAt`. Programs hold the
 // files in `held`: they can be renamed, not deleted. Reads are not steps.
-class TestStore final : public PassStore {
+class TestStore final {
  public:
   explicit TestStore(Machine machine) : m_machine(std::move(machine)) {}
 
@@ -69,16 +70,16 @@ class TestStore final : public PassStore {
     m_atRestart.clear();
   }
 
-  bool Exists(std::string_view path) noexcept override {
+  bool Exists(std::string_view path) noexcept {
     const std::string p(path);
     return m_machine.files.count(p) || m_machine.folders.count(p);
   }
   // A folder that cannot be made is no failure of its own (a file that cannot be written into it
   // is): never refused here, but the process may end there.
-  void MakeFolder(std::string_view path, bool) noexcept override {
+  void MakeFolder(std::string_view path, bool) noexcept {
     if (Step(false)) m_machine.folders.insert(std::string(path));
   }
-  bool RemoveFolder(std::string_view path) noexcept override {
+  bool RemoveFolder(std::string_view path) noexcept {
     if (!Step()) return false;
     const std::string folder(path);
     for (const auto& [file, bytes] : m_machine.files) {
@@ -87,14 +88,14 @@ class TestStore final : public PassStore {
     m_machine.folders.erase(folder);
     return true;
   }
-  bool WriteNew(std::string_view path, std::span<const std::uint8_t> bytes, bool hidden) noexcept override {
+  bool WriteNew(std::string_view path, std::span<const std::uint8_t> bytes, bool hidden) noexcept {
     const std::string p(path);
     if (!Step() || Exists(path) || !m_machine.folders.count(p.substr(0, p.rfind('\\')))) return false;
     m_machine.files[p] = Text(bytes);
     if (hidden) m_machine.hidden.insert(p);
     return true;
   }
-  bool Rename(std::string_view from, std::string_view to) noexcept override {
+  bool Rename(std::string_view from, std::string_view to) noexcept {
     const std::string f(from), t(to);
     if (!Step() || !m_machine.files.count(f) || Exists(to)) return false;
     m_machine.files[t] = m_machine.files[f];
@@ -103,19 +104,19 @@ class TestStore final : public PassStore {
     if (m_held.erase(f)) m_held.insert(t);
     return true;
   }
-  bool Delete(std::string_view path) noexcept override {
+  bool Delete(std::string_view path) noexcept {
     const std::string p(path);
     if (!Step() || m_held.count(p)) return false;
     m_machine.files.erase(p);
     m_machine.hidden.erase(p);
     return true;
   }
-  bool DeleteAtRestart(std::string_view path) noexcept override {
+  bool DeleteAtRestart(std::string_view path) noexcept {
     if (!Step()) return false;
     m_atRestart.insert(std::string(path));
     return true;
   }
-  bool ReadValue(std::string_view path, StoredValue& value, std::span<std::uint8_t> room) noexcept override {
+  bool ReadValue(std::string_view path, StoredValue& value, std::span<std::uint8_t> room) noexcept {
     const auto found = m_machine.values.find(std::string(path));
     if (found == m_machine.values.end()) {
       value = {};
@@ -126,7 +127,7 @@ class TestStore final : public PassStore {
     value = {true, found->second.type, room.first(found->second.bytes.size())};
     return true;
   }
-  bool WriteValue(std::string_view path, const StoredValue& value) noexcept override {
+  bool WriteValue(std::string_view path, const StoredValue& value) noexcept {
     if (!Step()) return false;
     if (value.present) {
       m_machine.values[std::string(path)] = {value.type, Text(value.bytes)};
@@ -135,7 +136,7 @@ class TestStore final : public PassStore {
     }
     return true;
   }
-  bool AppendJournal(std::span<const std::uint8_t> chunk) noexcept override {
+  bool AppendJournal(std::span<const std::uint8_t> chunk) noexcept {
     if (!Step()) {
       if (m_steps == m_cutAt) m_journal += Text(chunk.first(chunk.size() / 2));  // cut off mid-write
       return false;
@@ -143,11 +144,11 @@ class TestStore final : public PassStore {
     m_journal += Text(chunk);
     return true;
   }
-  std::span<const std::uint8_t> ReadJournal(std::span<std::uint8_t> room) noexcept override {
+  std::span<const std::uint8_t> ReadJournal(std::span<std::uint8_t> room) noexcept {
     std::copy(m_journal.begin(), m_journal.end(), room.begin());
     return room.first(m_journal.size());
   }
-  bool DeleteJournal() noexcept override {
+  bool DeleteJournal() noexcept {
     if (!Step()) return false;
     m_journal.clear();
     return true;
@@ -168,6 +169,9 @@ class TestStore final : public PassStore {
   int m_cutAt = -1;
   int m_refuseAt = -1;
 };
+
+// The machine the pass and the recovery change: the store a test hands them.
+TestStore* g_store = nullptr;
 
 constexpr char kRoot[] = "C:\\Apps";
 
@@ -214,14 +218,16 @@ struct Installations {
 class InstallPass : public ::testing::Test {
  protected:
   Installations m_installations;
-  std::vector<std::uint8_t> m_journal = std::vector<std::uint8_t>(kJournalCapacity);
+  std::unique_ptr<PassRoom> m_room = std::make_unique<PassRoom>();
 
   PassResult Run(TestStore& store, bool productFolderMade = false) {
-    return RunPass(store, m_installations.Plan(productFolderMade), m_journal);
+    g_store = &store;
+    return RunPass(m_installations.Plan(productFolderMade), *m_room);
   }
   Recovery Recover(TestStore& store) {
     store.NewProcess();
-    return RecoverPass(store, kRoot, m_journal);
+    g_store = &store;
+    return RecoverPass(kRoot, *m_room);
   }
 };
 
@@ -254,7 +260,8 @@ TEST_F(InstallPass, CutOffAtAnyStepTheNextRunLeavesTheOldOrTheNewInstallationExa
       TestStore twice = store;
       twice.NewProcess();
       twice.CutAt(again);
-      RecoverPass(twice, kRoot, m_journal);
+      g_store = &twice;
+      RecoverPass(kRoot, *m_room);
       Recover(twice);
       EXPECT_EQ(twice.machine(), end) << "cut at step " << cut << ", recovery cut at step " << again;
     }
@@ -327,3 +334,24 @@ TEST_F(InstallPass, AFirstInstallationThatFailsOrIsCutOffLeavesNothing) {
 
 }  // namespace
 }  // namespace vl::journal
+
+namespace vl::journal::machine {
+
+bool Exists(std::string_view path) noexcept { return g_store->Exists(path); }
+void MakeFolder(std::string_view path, bool userWritable) noexcept { g_store->MakeFolder(path, userWritable); }
+bool RemoveFolder(std::string_view path) noexcept { return g_store->RemoveFolder(path); }
+bool WriteNew(std::string_view path, std::span<const std::uint8_t> bytes, bool hidden) noexcept {
+  return g_store->WriteNew(path, bytes, hidden);
+}
+bool Rename(std::string_view from, std::string_view to) noexcept { return g_store->Rename(from, to); }
+bool Delete(std::string_view path) noexcept { return g_store->Delete(path); }
+bool DeleteAtRestart(std::string_view path) noexcept { return g_store->DeleteAtRestart(path); }
+bool ReadValue(std::string_view path, StoredValue& value, std::span<std::uint8_t> room) noexcept {
+  return g_store->ReadValue(path, value, room);
+}
+bool WriteValue(std::string_view path, const StoredValue& value) noexcept { return g_store->WriteValue(path, value); }
+bool AppendJournal(std::span<const std::uint8_t> chunk) noexcept { return g_store->AppendJournal(chunk); }
+std::span<const std::uint8_t> ReadJournal(std::span<std::uint8_t> room) noexcept { return g_store->ReadJournal(room); }
+bool DeleteJournal() noexcept { return g_store->DeleteJournal(); }
+
+}  // namespace vl::journal::machine

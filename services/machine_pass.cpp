@@ -1,0 +1,119 @@
+#include "machine_pass.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "access_control.h"
+#include "pass_steps.h"
+#include "run_log.h"
+#include "runtime/memory.h"
+
+namespace vl {
+namespace {
+
+__attribute__((section(".bss"))) journal::PassRoom g_passRoom;
+
+// The one that lives.
+MachinePass* g_pass = nullptr;
+
+// The product folder's path and kJournalName, allocated.
+char* JournalPathOf(std::string_view productFolder) noexcept {
+  auto* path = static_cast<char*>(AllocateMemory(productFolder.size() + sizeof kJournalName));
+  std::memcpy(path, productFolder.data(), productFolder.size());
+  std::memcpy(path + productFolder.size(), kJournalName, sizeof kJournalName);
+  return path;
+}
+
+// A step's outcome into the run log; returns it.
+bool Logged(const char* action, bool done, std::string_view path) noexcept {
+  LogAction(action, done, path);
+  return done;
+}
+
+}  // namespace
+
+MachinePass::MachinePass(std::string_view productFolder, const char* userFolderAccess) noexcept
+    : m_journalText(JournalPathOf(productFolder)), m_journalPath(m_journalText), m_userFolderAccess(userFolderAccess) {
+  g_pass = this;
+}
+
+MachinePass::~MachinePass() {
+  g_pass = nullptr;
+  FreeMemory(m_journalText);
+}
+
+journal::PassRoom& MachinePassRoom() noexcept { return g_passRoom; }
+
+journal::Recovery RecoverInterruptedPass(std::string_view root, std::string_view productFolder,
+                                         std::string_view keep) noexcept {
+  const MachinePass pass(productFolder, "");
+  const journal::Recovery recovery = journal::RecoverPass(root, g_passRoom, keep);
+  static const char* const kOutcomes[] = {nullptr, "restored", "finished", "failed"};
+  if (recovery != journal::Recovery::kNothing) {
+    LogOutcome("recovery", kOutcomes[static_cast<int>(recovery)], productFolder);
+  }
+  return recovery;
+}
+
+}  // namespace vl
+
+namespace vl::journal::machine {
+
+bool Exists(std::string_view path) noexcept { return PathExists(path); }
+
+void MakeFolder(std::string_view path, bool userWritable) noexcept {
+  // The user's own data: its access list lets every user change what it holds, never through a
+  // link; given again to a folder that was there. Any other folder takes the product folder's.
+  const char* access = g_pass->m_userFolderAccess;
+  LogAction("folder",
+            userWritable ? ApplyFolderAccess(path.data(), access, false) || CreateFolderWithAccess(path.data(), access)
+                         : MakeFolderAt(path),
+            path);
+}
+
+bool RemoveFolder(std::string_view path) noexcept { return RemoveFolderAt(path); }
+
+bool WriteNew(std::string_view path, std::span<const std::uint8_t> bytes, bool hidden) noexcept {
+  return Logged("file", WriteNewFileAt(path, bytes, hidden), path);
+}
+
+bool Rename(std::string_view from, std::string_view to) noexcept { return Logged("rename", RenameFileAt(from, to), to); }
+
+bool Delete(std::string_view path) noexcept { return DeleteFileAt(path) || Logged("delete", false, path); }
+
+bool DeleteAtRestart(std::string_view path) noexcept {
+  const bool scheduled = DeleteFileAtRestart(path);
+  if (scheduled) LogScheduled("delete", path);
+  return scheduled || Logged("delete", false, path);
+}
+
+bool ReadValue(std::string_view path, StoredValue& value, std::span<std::uint8_t> room) noexcept {
+  return ReadStoredValue(path, value, room) || Logged("registry", false, path);
+}
+
+bool WriteValue(std::string_view path, const StoredValue& value) noexcept {
+  return Logged("registry", WriteStoredValue(path, value), path);
+}
+
+bool AppendJournal(std::span<const std::uint8_t> chunk) noexcept {
+  // Created afresh by the pass's first chunk, then held open for the rest. Each chunk is handed to
+  // the system before the steps it announces: the end of the process cannot lose it.
+  UniqueFile& journal = g_pass->m_journal;
+  const WideText& path = g_pass->m_journalPath;
+  if (!journal && path.Valid()) journal = UniqueFile(OpenForAppending(path.Get()));
+  return (journal && AppendToFile(journal.Get(), chunk)) || Logged("journal", false, g_pass->m_journalText);
+}
+
+std::span<const std::uint8_t> ReadJournal(std::span<std::uint8_t> room) noexcept {
+  // A longer journal is read as far as it fits: what lies beyond was never acted on whole.
+  const WideText& path = g_pass->m_journalPath;
+  return path.Valid() ? ReadFileInto(path.Get(), room) : std::span<const std::uint8_t>();
+}
+
+bool DeleteJournal() noexcept {
+  g_pass->m_journal.Reset();
+  return DeleteFileAt(g_pass->m_journalText);
+}
+
+}  // namespace vl::journal::machine
