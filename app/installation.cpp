@@ -17,6 +17,7 @@
 #include "product_tree.h"
 #include "progress.h"
 #include "runtime/byte_set.h"
+#include "runtime/text_boundary.h"
 #include "journal/install_pass.h"
 #include "services/access_control.h"
 #include "services/machine_pass.h"

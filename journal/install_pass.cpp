@@ -7,41 +7,41 @@
 namespace vl::journal {
 namespace {
 
-// The file at `relative` under `root`, and the same path with the backup and the replacement
-// suffixes, each in its slot of the room with a NUL after it; a path that does not fit is empty,
-// which no step can act on.
-struct FilePaths {
-  std::string_view file;
-  std::string_view backup;
-  std::string_view replacement;
-};
-
-FilePaths JoinPaths(PassRoom& room, std::string_view root, std::string_view relative) noexcept {
-  const std::string_view suffixes[] = {{}, kBackupSuffix, kReplacementSuffix};
-  std::string_view joined[3];
-  for (std::size_t i = 0; i < 3; ++i) {
-    char* text = room.paths[i];
-    std::size_t length = 0;
-    if (root.size() + relative.size() + suffixes[i].size() < kMostPathBytes) {
-      for (const std::string_view part : {root, relative, suffixes[i]}) {
-        std::memcpy(text + length, part.data(), part.size());
-        length += part.size();
-      }
-    }
-    text[length] = '\0';
-    joined[i] = {text, length};
+// The file at `relative` under the room's root, and the same path with the backup and the
+// replacement suffixes, each in its slot of the room with a NUL after it; a path that does not fit
+// is empty, which no step can act on.
+const FilePaths& JoinPaths(PassRoom& room, std::string_view relative) noexcept {
+  static_assert(sizeof kBackupSuffix == sizeof kReplacementSuffix);
+  constexpr std::size_t kSuffix = sizeof kBackupSuffix - 1;
+  std::string_view root = room.root;
+  std::size_t length = root.size() + relative.size();
+  if (length + kSuffix >= kMostPathBytes) {
+    length = 0;
+    root = relative = std::string_view("");
   }
-  return {joined[0], joined[1], joined[2]};
+  char* const file = room.paths[0];
+  std::memcpy(file, root.data(), root.size());
+  std::memcpy(file + root.size(), relative.data(), relative.size());
+  file[length] = '\0';
+  // The same path with each suffix; an empty one stays empty.
+  const std::size_t suffixed = length != 0 ? length + kSuffix : 0;
+  room.paths[1][suffixed] = room.paths[2][suffixed] = '\0';
+  if (length != 0) {
+    std::memcpy(room.paths[1], file, length);
+    std::memcpy(room.paths[1] + length, kBackupSuffix, kSuffix);
+    std::memcpy(room.paths[2], file, length);
+    std::memcpy(room.paths[2] + length, kReplacementSuffix, kSuffix);
+  }
+  room.joined = {{file, length}, {room.paths[1], suffixed}, {room.paths[2], suffixed}};
+  return room.joined;
 }
 
-std::string_view JoinPath(PassRoom& room, std::string_view root, std::string_view relative) noexcept {
-  return JoinPaths(room, root, relative).file;
-}
+std::string_view JoinPath(PassRoom& room, std::string_view relative) noexcept { return JoinPaths(room, relative).file; }
 
 // Puts back what the room's journal announced, whether each step was done or not: every step is
 // undone by what it left (a backup there means its file was moved aside). The journal goes only
 // when every file is back, and the folders after it.
-bool RollBack(std::string_view root, PassRoom& room, std::string_view keep = {}) noexcept {
+bool RollBack(PassRoom& room, std::string_view keep = {}) noexcept {
   const JournalContents& contents = room.contents;
   bool back = true;
   for (std::size_t i = contents.valueCount; i-- > 0;) {
@@ -50,7 +50,7 @@ bool RollBack(std::string_view root, PassRoom& room, std::string_view keep = {})
   for (std::size_t i = contents.fileCount; i-- > 0;) {
     const JournalFile& file = contents.files[i];
     if (file.path == keep) continue;
-    const FilePaths paths = JoinPaths(room, root, file.path);
+    const FilePaths& paths = JoinPaths(room, file.path);
     if (file.replaces) {
       if (machine::Exists(paths.backup)) back &= machine::Delete(paths.file) && machine::Rename(paths.backup, paths.file);
       back &= machine::Delete(paths.replacement);
@@ -58,16 +58,16 @@ bool RollBack(std::string_view root, PassRoom& room, std::string_view keep = {})
       back &= machine::Delete(paths.file);
     }
   }
-  for (std::size_t i = contents.folderCount; i-- > 0;) back &= machine::RemoveFolder(JoinPath(room, root, contents.folders[i]));
+  for (std::size_t i = contents.folderCount; i-- > 0;) back &= machine::RemoveFolder(JoinPath(room, contents.folders[i]));
   // The journal lives in the product folder: the last thing to go before it.
   return back && machine::DeleteJournal() &&
-         (!contents.productFolderMade || machine::RemoveFolder(JoinPath(room, root, contents.productFolder)));
+         (!contents.productFolderMade || machine::RemoveFolder(JoinPath(room, contents.productFolder)));
 }
 
 // Completes a pass whose files are all in place: its registry values written, its backups
 // deleted (or, where a program holds one, deleted at the next restart). Returns how many were
 // left for the restart, or -1 when a value could not be written.
-int FinishPlaced(std::string_view root, PassRoom& room) noexcept {
+int FinishPlaced(PassRoom& room) noexcept {
   const JournalContents& contents = room.contents;
   for (std::size_t i = 0; i < contents.valueCount; ++i) {
     if (!machine::WriteValue(contents.values[i].path, contents.values[i].after)) return -1;
@@ -75,7 +75,7 @@ int FinishPlaced(std::string_view root, PassRoom& room) noexcept {
   int scheduled = 0;
   for (std::size_t i = 0; i < contents.fileCount; ++i) {
     if (!contents.files[i].replaces) continue;
-    const std::string_view backup = JoinPaths(room, root, contents.files[i].path).backup;
+    const std::string_view backup = JoinPaths(room, contents.files[i].path).backup;
     if (!machine::Delete(backup) && machine::DeleteAtRestart(backup)) ++scheduled;
   }
   machine::DeleteJournal();
@@ -84,7 +84,9 @@ int FinishPlaced(std::string_view root, PassRoom& room) noexcept {
 
 class Pass {
  public:
-  Pass(const PassPlan& plan, PassRoom& room) noexcept : m_plan(plan), m_room(room), m_journal(room.journal) {}
+  Pass(const PassPlan& plan, PassRoom& room) noexcept : m_plan(plan), m_room(room), m_journal(room.journal) {
+    room.root = plan.root;
+  }
 
   PassResult Run() noexcept {
     if (m_plan.folders.size() > kMostFolders || m_plan.files.size() > kMostFiles ||
@@ -92,7 +94,7 @@ class Pass {
       return m_result;
     }
     if (!Announce() || !WriteFiles() || !AnnounceValues() || !Place()) return Undone();
-    const int scheduled = Read() ? FinishPlaced(m_plan.root, m_room) : -1;
+    const int scheduled = Read() ? FinishPlaced(m_room) : -1;
     if (scheduled < 0) {
       Mark(EntryKind::kUndoing);
       return Undone();
@@ -102,7 +104,7 @@ class Pass {
   }
 
  private:
-  FilePaths Paths(std::string_view relative) noexcept { return JoinPaths(m_room, m_plan.root, relative); }
+  const FilePaths& Paths(std::string_view relative) noexcept { return JoinPaths(m_room, relative); }
 
   bool Read() noexcept { return ReadJournal(m_journal.Written(), m_room.contents); }
 
@@ -142,12 +144,11 @@ class Pass {
     for (const PassFolder& folder : m_plan.folders) machine::MakeFolder(Paths(folder.path).file, folder.userWritable);
     for (std::size_t i = 0; i < m_plan.files.size(); ++i) {
       const PassFile& file = m_plan.files[i];
-      const FilePaths paths = Paths(file.path);
+      const FilePaths& paths = Paths(file.path);
       const std::string_view target = m_replaces[i] ? paths.replacement : paths.file;
       // What an interrupted run left beside the file is deleted when it is in the way.
-      if (!machine::WriteNew(target, file.bytes, file.hidden) &&
-          (!m_replaces[i] || !machine::Delete(target) || !machine::WriteNew(target, file.bytes, file.hidden))) {
-        return false;
+      for (bool again = false; !machine::WriteNew(target, file.bytes, file.hidden); again = true) {
+        if (again || !m_replaces[i] || !machine::Delete(target)) return false;
       }
     }
     return true;
@@ -171,18 +172,18 @@ class Pass {
   bool Place() noexcept {
     for (std::size_t i = 0; i < m_plan.files.size(); ++i) {
       if (!m_replaces[i]) continue;
-      const FilePaths paths = Paths(m_plan.files[i].path);
-      if ((!machine::Rename(paths.file, paths.backup) &&
-           (!machine::Delete(paths.backup) || !machine::Rename(paths.file, paths.backup))) ||
-          !machine::Rename(paths.replacement, paths.file)) {
-        return false;
+      const FilePaths& paths = Paths(m_plan.files[i].path);
+      // A backup an interrupted run left is deleted when it is in the way.
+      for (bool again = false; !machine::Rename(paths.file, paths.backup); again = true) {
+        if (again || !machine::Delete(paths.backup)) return false;
       }
+      if (!machine::Rename(paths.replacement, paths.file)) return false;
     }
     return Mark(EntryKind::kPlaced);
   }
 
   PassResult Undone() noexcept {
-    m_result.end = !Read() || RollBack(m_plan.root, m_room) ? PassEnd::kUndone : PassEnd::kUndoFailed;
+    m_result.end = !Read() || RollBack(m_room) ? PassEnd::kUndone : PassEnd::kUndoFailed;
     return m_result;
   }
 
@@ -198,14 +199,15 @@ class Pass {
 PassResult RunPass(const PassPlan& plan, PassRoom& room) noexcept { return Pass(plan, room).Run(); }
 
 Recovery RecoverPass(std::string_view root, PassRoom& room, std::string_view keep) noexcept {
+  room.root = root;
   const std::span<const std::uint8_t> bytes = machine::ReadJournal(room.journal);
   if (bytes.empty()) return Recovery::kNothing;
   // A journal without a whole begin chunk announced nothing that was begun.
   if (!ReadJournal(bytes, room.contents)) return machine::DeleteJournal() ? Recovery::kNothing : Recovery::kFailed;
-  if (room.contents.placed && !room.contents.undoing && FinishPlaced(root, room) >= 0) {
+  if (room.contents.placed && !room.contents.undoing && FinishPlaced(room) >= 0) {
     return Recovery::kFinished;
   }
-  return RollBack(root, room, keep) ? Recovery::kRestored : Recovery::kFailed;
+  return RollBack(room, keep) ? Recovery::kRestored : Recovery::kFailed;
 }
 
 }  // namespace vl::journal

@@ -89,11 +89,18 @@ struct PassResult {
 // read back, and the paths of the file at hand. Large, and used by one pass or recovery at a time:
 // the machine keeps one in its zero-filled section.
 inline constexpr std::size_t kMostPathBytes = 2048;  // with its NUL
+struct FilePaths {
+  std::string_view file;
+  std::string_view backup;
+  std::string_view replacement;
+};
 struct PassRoom {
   std::uint8_t journal[kJournalCapacity] = {};
   JournalContents contents;
   std::uint8_t value[4096] = {};
-  char paths[3][kMostPathBytes] = {};  // the file, its backup, its replacement
+  std::string_view root;  // what the relative paths are joined to
+  char paths[3][kMostPathBytes] = {};
+  FilePaths joined;  // the file at hand: views of `paths`
 };
 
 // The whole pass.

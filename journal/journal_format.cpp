@@ -73,7 +73,7 @@ bool Take(JournalContents& contents, bool& opened, EntryKind kind, std::uint32_t
   if (contents.valueCount == kMostValues) return false;
   JournalValue& value = contents.values[contents.valueCount];
   if (kind == EntryKind::kValue) {
-    value = {text, {}, {}};
+    value.path = text;
   } else if (kind == EntryKind::kBefore || kind == EntryKind::kAbsent) {
     value.before = {kind == EntryKind::kBefore, number, bytes};
   } else if (kind == EntryKind::kAfter) {

@@ -44,8 +44,14 @@ Written WriteNewFile(const wchar_t* path, int count, const ArgRecord* args) noex
 // Moves `from` over the file `to` in one step. A hidden, system or read-only file may refuse to be
 // replaced: then its attributes are cleared for a second try, and given back when that fails too.
 bool MoveOver(const wchar_t* from, const wchar_t* to) noexcept {
-  const auto move = [from, to] { return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE; };
-  if (RetriedWhileShared(move)) return true;
+  const auto move = [from, to] {
+    for (const ULONGLONG start = GetTickCount64();
+         !MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);) {
+      if (!TryAgainWhileShared(start)) return false;
+    }
+    return true;
+  };
+  if (move()) return true;
   constexpr DWORD kBlocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
   const DWORD attributes = GetFileAttributesW(to);
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kBlocking) == 0 ||
@@ -53,7 +59,7 @@ bool MoveOver(const wchar_t* from, const wchar_t* to) noexcept {
       !SetFileAttributesW(to, FILE_ATTRIBUTE_NORMAL)) {
     return false;
   }
-  if (RetriedWhileShared(move)) return true;
+  if (move()) return true;
   SetFileAttributesW(to, attributes);
   return false;
 }

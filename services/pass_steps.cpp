@@ -60,7 +60,10 @@ bool RenameFileAt(std::string_view from, std::string_view to) noexcept {
   // A folder standing where a file belongs is not the installation's to move.
   const DWORD attributes = GetFileAttributesW(wideFrom.Get());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
-  return RetriedWhileShared([&] { return MoveFileExW(wideFrom.Get(), wideTo.Get(), 0) != FALSE; });
+  for (const ULONGLONG start = GetTickCount64(); !MoveFileExW(wideFrom.Get(), wideTo.Get(), 0);) {
+    if (!TryAgainWhileShared(start)) return false;
+  }
+  return true;
 }
 
 bool DeleteFileAt(std::string_view path) noexcept {
@@ -70,7 +73,11 @@ bool DeleteFileAt(std::string_view path) noexcept {
   if (attributes == INVALID_FILE_ATTRIBUTES) return IsMissing(GetLastError());
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
   if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) SetFileAttributesW(wide.Get(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  return RetriedWhileShared([&] { return DeleteFileW(wide.Get()) != FALSE || IsMissing(GetLastError()); });
+  for (const ULONGLONG start = GetTickCount64(); !DeleteFileW(wide.Get());) {
+    if (IsMissing(GetLastError())) return true;
+    if (!TryAgainWhileShared(start)) return false;
+  }
+  return true;
 }
 
 bool DeleteFileAtRestart(std::string_view path) noexcept {

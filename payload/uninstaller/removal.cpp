@@ -57,6 +57,14 @@ enum class Removal { Gone, Absent, Failed, LeftLink, Scheduled };
 // Hidden, system and read-only files cannot be deleted as they are.
 constexpr DWORD kBlockingAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
 
+// `step` on `path`, tried again while it is refused with a sharing violation.
+bool RetriedWhileShared(BOOL(WINAPI* step)(const wchar_t*), const wchar_t* path) {
+  for (const ULONGLONG start = GetTickCount64(); !step(path);) {
+    if (!TryAgainWhileShared(start)) return false;
+  }
+  return true;
+}
+
 // Deletes one file; Absent when it never was there. A folder standing where the file was is
 // not the installation's and is left alone (its parent then stays as well); a junction or
 // symbolic link is left as it is, whatever it leads to. With `scheduleWhenHeld`, a file that
@@ -74,7 +82,7 @@ Removal DeleteInstalledFile(const std::string& path, bool scheduleWhenHeld = fal
     const DWORD rest = attributes & ~kBlockingAttributes;
     SetFileAttributesW(wide.Get(), rest == 0 ? FILE_ATTRIBUTE_NORMAL : rest);
   }
-  if (RetriedWhileShared([&wide] { return DeleteFileW(wide.Get()) != FALSE; })) return Removal::Gone;
+  if (RetriedWhileShared(DeleteFileW, wide.Get())) return Removal::Gone;
   const DWORD error = GetLastError();
   if (IsMissing(error)) return Removal::Gone;
   if (scheduleWhenHeld && DeleteFileAtRestart(path)) return Removal::Scheduled;
@@ -236,7 +244,7 @@ void RemoveFolderIfEmpty(const std::string& folder, RemovalReport& report) {
     Failed("folder", folder, report);
     return;
   }
-  if (RetriedWhileShared([&wide] { return RemoveDirectoryW(wide.Get()) != FALSE; })) {
+  if (RetriedWhileShared(RemoveDirectoryW, wide.Get())) {
     LogAction("folder", true, folder);
     return;
   }

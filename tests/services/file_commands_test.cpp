@@ -208,7 +208,12 @@ TEST(SharingRetry, AFileHeldForAMomentIsWaitedForAndOneHeldOnIsRefused) {
   ScratchFolder scratch;
   const std::string path = scratch / "scanned.txt";
   const std::wstring wide(path.begin(), path.end());
-  const auto remove = [&wide] { return RetriedWhileShared([&wide] { return DeleteFileW(wide.c_str()) != FALSE; }); };
+  const auto remove = [&wide] {
+    for (const ULONGLONG start = GetTickCount64(); !DeleteFileW(wide.c_str());) {
+      if (!TryAgainWhileShared(start)) return false;
+    }
+    return true;
+  };
   PutFile(path, "scanned");
   {
     const HeldFile held(path);
