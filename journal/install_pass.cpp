@@ -38,30 +38,31 @@ const FilePaths& JoinPaths(PassRoom& room, std::string_view relative) noexcept {
 
 std::string_view JoinPath(PassRoom& room, std::string_view relative) noexcept { return JoinPaths(room, relative).file; }
 
-// Puts back what the room's journal announced, whether each step was done or not: every step is
-// undone by what it left (a backup there means its file was moved aside). The journal goes only
-// when every file is back, and the folders after it.
+// Puts back what the room's journal announced, in the reverse order, whether each step was done or
+// not: every step is undone by what it left (a backup there means its file was moved aside). The
+// journal goes only when every file is back, and the product folder after it.
 bool RollBack(PassRoom& room, std::string_view keep = {}) noexcept {
   const JournalContents& contents = room.contents;
   bool back = true;
-  for (std::size_t i = contents.valueCount; i-- > 0;) {
-    back &= machine::WriteValue(contents.values[i].path, contents.values[i].before);
-  }
-  for (std::size_t i = contents.fileCount; i-- > 0;) {
-    const JournalFile& file = contents.files[i];
-    if (file.path == keep) continue;
-    const FilePaths& paths = JoinPaths(room, file.path);
-    if (file.replaces) {
+  for (std::size_t i = contents.count; i-- > 1;) {
+    const JournalEntry& entry = contents.entries[i];
+    const std::string_view path = entry.Text();
+    if (entry.kind == EntryKind::kBefore || entry.kind == EntryKind::kAbsent) {
+      back &= machine::WriteValue(contents.entries[i - 1].Text(), entry.Value());
+    } else if (entry.kind == EntryKind::kFolder) {
+      back &= machine::RemoveFolder(JoinPath(room, path));
+    } else if (entry.kind == EntryKind::kFile && path != keep) {
+      const FilePaths& paths = JoinPaths(room, path);
+      if (entry.number == 0) {
+        back &= machine::Delete(paths.file);
+        continue;
+      }
       if (machine::Exists(paths.backup)) back &= machine::Delete(paths.file) && machine::Rename(paths.backup, paths.file);
       back &= machine::Delete(paths.replacement);
-    } else {
-      back &= machine::Delete(paths.file);
     }
   }
-  for (std::size_t i = contents.folderCount; i-- > 0;) back &= machine::RemoveFolder(JoinPath(room, contents.folders[i]));
-  // The journal lives in the product folder: the last thing to go before it.
-  return back && machine::DeleteJournal() &&
-         (!contents.productFolderMade || machine::RemoveFolder(JoinPath(room, contents.productFolder)));
+  const JournalEntry& product = contents.entries[0];
+  return back && machine::DeleteJournal() && (product.number == 0 || machine::RemoveFolder(JoinPath(room, product.Text())));
 }
 
 // Completes a pass whose files are all in place: its registry values written, its backups
@@ -69,13 +70,15 @@ bool RollBack(PassRoom& room, std::string_view keep = {}) noexcept {
 // left for the restart, or -1 when a value could not be written.
 int FinishPlaced(PassRoom& room) noexcept {
   const JournalContents& contents = room.contents;
-  for (std::size_t i = 0; i < contents.valueCount; ++i) {
-    if (!machine::WriteValue(contents.values[i].path, contents.values[i].after)) return -1;
+  for (std::size_t i = 0; i < contents.count; ++i) {
+    const JournalEntry& entry = contents.entries[i];
+    if (entry.kind == EntryKind::kAfter && !machine::WriteValue(contents.entries[i - 2].Text(), entry.Value())) return -1;
   }
   int scheduled = 0;
-  for (std::size_t i = 0; i < contents.fileCount; ++i) {
-    if (!contents.files[i].replaces) continue;
-    const std::string_view backup = JoinPaths(room, contents.files[i].path).backup;
+  for (std::size_t i = 0; i < contents.count; ++i) {
+    const JournalEntry& entry = contents.entries[i];
+    if (entry.kind != EntryKind::kFile || entry.number == 0) continue;
+    const std::string_view backup = JoinPaths(room, entry.Text()).backup;
     if (!machine::Delete(backup) && machine::DeleteAtRestart(backup)) ++scheduled;
   }
   machine::DeleteJournal();
@@ -204,7 +207,7 @@ Recovery RecoverPass(std::string_view root, PassRoom& room, std::string_view kee
   if (bytes.empty()) return Recovery::kNothing;
   // A journal without a whole begin chunk announced nothing that was begun.
   if (!ReadJournal(bytes, room.contents)) return machine::DeleteJournal() ? Recovery::kNothing : Recovery::kFailed;
-  if (room.contents.placed && !room.contents.undoing && FinishPlaced(room) >= 0) {
+  if (room.contents.Has(EntryKind::kPlaced) && !room.contents.Has(EntryKind::kUndoing) && FinishPlaced(room) >= 0) {
     return Recovery::kFinished;
   }
   return RollBack(room, keep) ? Recovery::kRestored : Recovery::kFailed;

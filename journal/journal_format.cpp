@@ -45,52 +45,25 @@ class ChunkFields {
   bool m_failed = false;
 };
 
-// Adds one entry to what the journal announced; false when it does not belong where it stands.
-bool Take(JournalContents& contents, bool& opened, EntryKind kind, std::uint32_t number,
-          std::span<const std::uint8_t> bytes) noexcept {
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  if (kind == EntryKind::kProductFolder || !opened) {
-    if (kind != EntryKind::kProductFolder || opened) return false;
-    opened = true;
-    contents.productFolder = text;
-    contents.productFolderMade = number != 0;
-    return true;
-  }
+// Whether an entry of `kind` may follow the last one read: the product folder comes first and only
+// first; what was there follows a value's path, and what the pass writes follows that.
+bool Follows(const JournalContents& contents, EntryKind kind) noexcept {
+  if (contents.count == kMostEntries) return false;
+  const EntryKind last = contents.count != 0 ? contents.entries[contents.count - 1].kind : EntryKind{};
   switch (kind) {
-    case EntryKind::kFolder:
-      if (contents.folderCount == kMostFolders) return false;
-      contents.folders[contents.folderCount++] = text;
-      return true;
-    case EntryKind::kFile:
-      if (contents.fileCount == kMostFiles) return false;
-      contents.files[contents.fileCount++] = {text, number != 0};
-      return true;
-    case EntryKind::kPlaced: contents.placed = true; return true;
-    case EntryKind::kUndoing: contents.undoing = true; return true;
-    default: break;
+    case EntryKind::kProductFolder: return contents.count == 0;
+    case EntryKind::kBefore:
+    case EntryKind::kAbsent: return last == EntryKind::kValue;
+    case EntryKind::kAfter: return last == EntryKind::kBefore || last == EntryKind::kAbsent;
+    default: return contents.count != 0 && kind >= EntryKind::kFolder && kind <= EntryKind::kUndoing;
   }
-  // A value counts once what the pass writes is read, after its path and what was there.
-  if (contents.valueCount == kMostValues) return false;
-  JournalValue& value = contents.values[contents.valueCount];
-  if (kind == EntryKind::kValue) {
-    value.path = text;
-  } else if (kind == EntryKind::kBefore || kind == EntryKind::kAbsent) {
-    value.before = {kind == EntryKind::kBefore, number, bytes};
-  } else if (kind == EntryKind::kAfter) {
-    value.after = {true, number, bytes};
-    ++contents.valueCount;
-  } else {
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
 
 bool ReadJournal(std::span<const std::uint8_t> bytes, JournalContents& contents) noexcept {
-  contents = {};
+  contents.count = 0;
   ChunkFields chunks(bytes);
-  bool opened = false;
   for (bool begun = false;; begun = true) {
     const std::uint32_t length = chunks.Number(4);
     const std::uint32_t check = chunks.Number(4);
@@ -101,10 +74,11 @@ bool ReadJournal(std::span<const std::uint8_t> bytes, JournalContents& contents)
       const auto kind = static_cast<EntryKind>(entries.Number(1));
       const std::uint32_t number = entries.Number(4);
       const auto entry = entries.Bytes(entries.Number(4));
-      if (entries.Failed() || !Take(contents, opened, kind, number, entry)) return begun;
+      if (entries.Failed() || !Follows(contents, kind)) return begun;
+      contents.entries[contents.count++] = {kind, number, entry};
     }
     // The first chunk opens the journal only when it names the product folder.
-    if (!opened) return false;
+    if (contents.count == 0) return false;
   }
 }
 

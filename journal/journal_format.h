@@ -49,29 +49,33 @@ inline constexpr std::size_t kMostFiles = 64;
 inline constexpr std::size_t kMostValues = 16;
 inline constexpr std::size_t kJournalCapacity = 64 * 1024;
 
-struct JournalFile {
-  std::string_view path;
-  bool replaces = false;
+// Every entry a whole journal may hold: the product folder, the folders and files, each value's
+// three, and the marks.
+inline constexpr std::size_t kMostEntries = 1 + kMostFolders + kMostFiles + 3 * kMostValues + 2;
+
+struct JournalEntry {
+  EntryKind kind;
+  std::uint32_t number;
+  std::span<const std::uint8_t> bytes;
+
+  std::string_view Text() const noexcept { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
+  // The value a kBefore, kAbsent or kAfter entry names.
+  StoredValue Value() const noexcept { return {kind != EntryKind::kAbsent, number, bytes}; }
 };
 
-struct JournalValue {
-  std::string_view path;
-  StoredValue before;
-  StoredValue after;
-};
-
-// What a journal announced, read in one pass; the views point into the journal's bytes.
+// What a journal announced, its entries in the order they were written; they point into the
+// journal's bytes. The first names the product folder; a kBefore or kAbsent entry follows its
+// kValue, and a kAfter entry that.
 struct JournalContents {
-  std::string_view productFolder;
-  bool productFolderMade = false;
-  std::string_view folders[kMostFolders];
-  JournalFile files[kMostFiles];
-  JournalValue values[kMostValues];
-  std::size_t folderCount = 0;
-  std::size_t fileCount = 0;
-  std::size_t valueCount = 0;
-  bool placed = false;
-  bool undoing = false;
+  JournalEntry entries[kMostEntries] = {};
+  std::size_t count = 0;
+
+  bool Has(EntryKind kind) const noexcept {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (entries[i].kind == kind) return true;
+    }
+    return false;
+  }
 };
 
 // Reads the chunks up to the first one cut short or damaged. False when the first chunk was not
