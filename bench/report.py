@@ -94,7 +94,7 @@ class Report:
                  "that a reinstall compares like with like. What the installer does beyond that to be "
                  "undone whole is its own overhead: it asks what is there before it writes (a "
                  "GetFileAttributesW per file and folder, a RegQueryValueExW per value), and writes its "
-                 "journal (four chunks, one WriteFile each). The installer's own security work is in the "
+                 "journal (three chunks, one WriteFile each). The installer's own security work is in the "
                  "pass where it happens there: "
                  "the access lists of the user-writable folders (\"folders\"); the check of the tree and the "
                  "product folder's access list come before the pass, when the location page accepts the "
