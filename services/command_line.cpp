@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string_view>
 
 #include "runtime/memory.h"
@@ -45,10 +46,16 @@ wchar_t* CopyWide(std::wstring_view text) noexcept {
   return copy;
 }
 
-// Whether anything but blanks follows the program's name, which the system splits off as
+std::size_t SkipBlanks(std::wstring_view line, std::size_t at) noexcept {
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  return at;
+}
+
+// Where the first argument after the program's name starts, which the system splits off as
 // CommandLineToArgvW does: up to the closing quote when the line starts with one, otherwise up
-// to the first blank. A line with no switches needs no splitting, nor SHELL32 to split it.
-bool HasArguments(std::wstring_view line) noexcept {
+// to the first blank. The line's end when there is none: a line with no switches needs no
+// splitting, nor SHELL32 to split it.
+std::size_t FirstArgument(std::wstring_view line) noexcept {
   std::size_t at = 0;
   if (!line.empty() && line[0] == L'"') {
     at = line.find(L'"', 1);
@@ -56,8 +63,25 @@ bool HasArguments(std::wstring_view line) noexcept {
   } else {
     while (at < line.size() && !IsBlank(line[at])) ++at;
   }
-  while (at < line.size() && IsBlank(line[at])) ++at;
-  return at < line.size();
+  return SkipBlanks(line, at);
+}
+
+// Where the argument after the one starting at `at` starts, by CommandLineToArgvW's rules: a
+// blank outside quotes ends an argument; a quote opens or closes a quoted part, except after an
+// odd number of backslashes, and two quotes in a quoted part are one quote character.
+std::size_t NextArgument(std::wstring_view line, std::size_t at) noexcept {
+  bool quoted = false;
+  while (at < line.size() && (quoted || !IsBlank(line[at]))) {
+    std::size_t backslashes = 0;
+    while (at < line.size() && line[at] == L'\\') ++at, ++backslashes;
+    if (at == line.size()) break;
+    if (line[at] == L'"' && backslashes % 2 == 0) {
+      if (quoted && at + 1 < line.size() && line[at + 1] == L'"') ++at;
+      else quoted = !quoted;
+    }
+    if (backslashes == 0 || line[at] == L'"') ++at;
+  }
+  return SkipBlanks(line, at);
 }
 
 // /D='s root, resolved against the current folder, as GB18030 bytes; null when it names nothing
@@ -76,24 +100,26 @@ char* RootText(std::wstring_view typed) noexcept {
 CommandLine ReadCommandLine(const wchar_t* commandLine, bool takesRoot) noexcept {
   CommandLine options;
   const std::wstring_view line = commandLine != nullptr ? commandLine : L"";
-  if (!HasArguments(line)) return options;
+  std::size_t start = FirstArgument(line);  // where arguments[i] starts in the line
+  if (start == line.size()) return options;
   int count = 0;
   const UniqueLocalMemory held(shell::CommandLineToArgv(commandLine, &count));
   auto* const* arguments = static_cast<wchar_t* const*>(held.Get());
-  for (int i = 1; arguments != nullptr && i < count; ++i) {
+  for (int i = 1; arguments != nullptr && i < count; ++i, start = NextArgument(line, start)) {
     const std::wstring_view value = arguments[i];
     bool understood = true;
     if (takesRoot && StartsWithSwitch(value, L"/D=")) {
-      // The rest of the line as it stands, blanks and all, less the blanks that end it; a path
-      // holds no "/", so the last "/D=" starts it. One quote around the whole switch, as programs
-      // that quote every argument with a blank write it, goes.
-      std::size_t at = line.size();
-      while (at >= 3 && !StartsWithSwitch({line.data() + at - 3, line.size() - at + 3}, L"/D=")) --at;
-      std::wstring_view root(line.data() + at, line.size() - at);
+      // The rest of the line as it stands from where the switch starts, blanks and all, less the
+      // blanks that end it. One quote around the whole switch, as programs that quote every
+      // argument with a blank write it, goes.
+      const bool quotedWhole = start < line.size() && line[start] == L'"';
+      std::wstring_view root = line.substr(std::min(line.size(), start + quotedWhole));
+      const bool spelled = StartsWithSwitch(root, L"/D=");
+      root.remove_prefix(spelled ? 3 : root.size());
       while (!root.empty() && IsBlank(root.back())) root.remove_suffix(1);
-      if (at > 3 && line[at - 4] == L'"' && !root.empty() && root.back() == L'"') root.remove_suffix(1);
+      if (quotedWhole && !root.empty() && root.back() == L'"') root.remove_suffix(1);
       FreeMemory(options.root);
-      options.root = at >= 3 ? RootText(root) : nullptr;
+      options.root = spelled ? RootText(root) : nullptr;
       if (options.root == nullptr && options.unknown == nullptr) options.unknown = CopyWide(value);
       break;
     }

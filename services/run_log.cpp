@@ -38,8 +38,28 @@ class LineWriter {
     for (; *ascii != '\0'; ++ascii) PutUnit(static_cast<wchar_t>(*ascii));
   }
 
-  // A system text, character by character: one that cannot be converted becomes U+FFFD and the
-  // rest of the text still follows.
+  // Text that came from outside (a path, the command line): a control character (below U+0020,
+  // U+007F, and U+0085, U+2028 and U+2029, which some readers take for line ends) is written as
+  // its code in hexadecimal between "<" and ">" ("<0D>", "<2028>"), so that each logged step
+  // stays one line and a caller cannot forge one. Neither "<" nor ">" can occur in a Windows
+  // path, so the escape is unambiguous.
+  void PutEscaped(std::wstring_view text) noexcept {
+    for (const wchar_t unit : text) {
+      const bool wide = unit == 0x85 || unit == 0x2028 || unit == 0x2029;
+      if (unit >= 0x20 && unit != 0x7F && !wide) {
+        PutUnit(unit);
+        continue;
+      }
+      wchar_t escape[] = {L'<', 0, 0, 0, 0, L'>'};
+      const std::size_t digits = wide ? 4 : 2;
+      for (std::size_t i = 0; i < digits; ++i) escape[digits - i] = L"0123456789ABCDEF"[(unit >> (4 * i)) & 0xF];
+      escape[digits + 1] = L'>';
+      Put(std::wstring_view(escape, digits + 2));
+    }
+  }
+
+  // A system text, character by character and escaped: one that cannot be converted becomes
+  // U+FFFD and the rest of the text still follows.
   void PutText(std::string_view text) noexcept {
     for (std::size_t at = 0; at < text.size();) {
       const std::size_t bytes = CharacterLength(text, at);
@@ -48,7 +68,7 @@ class LineWriter {
       if (count == 0) {
         PutUnit(kReplacement);
       } else {
-        Put(std::wstring_view(units, count));
+        PutEscaped(std::wstring_view(units, count));
       }
       at += bytes;
     }
@@ -98,7 +118,7 @@ bool RunLogOpen() noexcept { return LogFile().Valid(); }
 void LogRunStart(std::wstring_view commandLine, std::string_view root) noexcept {
   if (!RunLogOpen()) return;
   LineWriter line;
-  line.Put(commandLine);
+  line.PutEscaped(commandLine);
   line.EndLine();
   line.PutText(root);
   line.EndLine();

@@ -583,11 +583,13 @@ TEST_F(Installer, SilentInstallationsEndWithTheirExitCodes) {
 }
 
 TEST_F(Installer, TheCommandLineFillsTheBoxAndAsksForHelp) {
-  {
-    InstallerSession session(L"/D=C:\\Some Where\\");
+  // /D= takes the rest of the line from where its argument starts, whatever "/D=" the path holds.
+  for (const auto& [arguments, root] : {std::pair{L"/D=C:\\Some Where\\", L"C:\\Some Where\\"},
+                                        std::pair{L"/D=C:/Apps/d=x/", L"C:\\Apps\\d=x\\"}}) {
+    InstallerSession session(arguments);
     HWND location = session.ToLocationPage();
-    ASSERT_NE(location, nullptr);
-    EXPECT_EQ(session.InstallFolderText(location), L"C:\\Some Where\\");
+    ASSERT_NE(location, nullptr) << arguments;
+    EXPECT_EQ(session.InstallFolderText(location), root);
     ASSERT_NO_FATAL_FAILURE(CancelAndConfirm(session, location));
   }
   for (const auto& [arguments, code] : {std::pair{L"/?", 0u}, std::pair{L"/help", 0u}, std::pair{L"/Q", 2u}}) {
