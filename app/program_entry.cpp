@@ -19,8 +19,6 @@ int ProgramEntry() {
   if (Options.silent) RunUnattended();
   // A second copy changes nothing, not even the log the first may be writing.
   const bool alone = TakeSingleInstance(kInstallerInstance);
-  // A log that cannot be opened stops nothing: the run goes on without one.
-  if (alone && Options.log != nullptr) static_cast<void>(OpenRunLog(Options.log));
   CallService(kServiceStartRuntime);
   ResetFloatingPointUnit();
   InitGlobals();
@@ -33,6 +31,9 @@ int ProgramEntry() {
     if (!Options.silent) AskUser(kInstallerRunning, kOkButton, kPromptTitle);
     EndProgram(6);
   }
+  // The log is opened once the command line is accepted; one that cannot be opened, or is not
+  // kept, stops nothing: the run goes on without one.
+  if (Options.log != nullptr) static_cast<void>(OpenRunLog(Options.log));
   if (Options.silent) EndProgram(InstallUnattended());
   StartPayloadCheck();
   LoadStartPage(kWelcomePage.page);

@@ -63,7 +63,8 @@ UniqueFile Open(const wchar_t* path, DWORD access, bool ofLink) noexcept {
   return UniqueFile(CreateFileW(path, access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
-// Whether the owner of the open item is administrative (or, with `userToo`, the running user).
+}  // namespace
+
 bool OwnerIsTrusted(HANDLE item, bool userToo) noexcept {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -77,6 +78,8 @@ bool OwnerIsTrusted(HANDLE item, bool userToo) noexcept {
   }
   return userToo && IsRunningUser(owner);
 }
+
+namespace {
 
 // The attributes of the open item; 0 when they cannot be read.
 DWORD AttributesOf(HANDLE item) noexcept {

@@ -38,6 +38,11 @@ namespace vl {
 // SYSTEM, Administrators or TrustedInstaller. False when the owner cannot be read.
 [[nodiscard]] bool IsTrustedFolder(const wchar_t* path, bool linkAllowed) noexcept;
 
+// Whether SYSTEM, Administrators or TrustedInstaller owns the open item (`item`, a HANDLE opened
+// with READ_CONTROL) or, with `userToo`, the user running this program; false when its owner
+// cannot be read.
+[[nodiscard]] bool OwnerIsTrusted(void* item, bool userToo) noexcept;
+
 // True when the program runs as LocalSystem, as deployment tools run installers: it has no user
 // of its own, so what it makes for users goes where every user sees it.
 [[nodiscard]] bool RunningAsLocalSystem() noexcept;

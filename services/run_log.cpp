@@ -6,6 +6,7 @@
 
 #include "base/character_walk.h"
 #include "base/decimal_text.h"
+#include "access_control.h"
 #include "runtime/text_boundary.h"
 #include "runtime/unique_handle.h"
 
@@ -101,16 +102,52 @@ class LineWriter {
   std::size_t m_length = 0;
 };
 
+// Whether the open item is a plain file on a disk with one name, reached at `path` (a full path)
+// itself: not a device or a pipe, not a link or a second name of a file elsewhere, not through a
+// linked folder.
+bool IsPlainFileAt(HANDLE file, std::wstring_view path) noexcept {
+  BY_HANDLE_FILE_INFORMATION information;
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &information) ||
+      information.nNumberOfLinks != 1 ||
+      (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    return false;
+  }
+  // "\\?\C:\..." on a drive, "\\?\UNC\server\..." on a share; a longer path is not kept.
+  wchar_t final[1024];
+  const DWORD length = GetFinalPathNameByHandleW(file, final, std::size(final), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length >= std::size(final)) return false;
+  std::wstring_view found(final, length);
+  if (found.starts_with(L"\\\\?\\UNC\\")) {
+    final[6] = L'\\';  // "\\?\UNC\server" is "\\server"
+    found = {final + 6, length - 6};
+  } else if (found.starts_with(L"\\\\?\\")) {
+    found.remove_prefix(4);
+  }
+  return CompareStringOrdinal(found.data(), static_cast<int>(found.size()), path.data(), static_cast<int>(path.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace
 
 bool OpenRunLog(const wchar_t* path) noexcept {
-  // Appending only: every write goes to the end as it is then, even with another writer.
-  UniqueHandle<FileHandleTraits> file(CreateFileW(path, FILE_APPEND_DATA | SYNCHRONIZE,
-                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  // The caller chose the path, and the program may run elevated as another account that typed
+  // its password: the log is kept only in a plain file of one name reached without a link, and in
+  // one that was there already only when an administrator or this account owns it. Otherwise the
+  // run goes on without a log, and a file this run made goes again. Appending only: every write
+  // goes to the end as it is then, even with another writer.
+  UniqueHandle<FileHandleTraits> file(
+      CreateFileW(path, FILE_APPEND_DATA | SYNCHRONIZE | READ_CONTROL | DELETE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return false;
-  LogFile() = std::move(file);
-  return true;
+  const bool made = GetLastError() != ERROR_ALREADY_EXISTS;
+  if (IsPlainFileAt(file.Get(), path) && (made || OwnerIsTrusted(file.Get(), true))) {
+    LogFile() = std::move(file);
+    return true;
+  }
+  FILE_DISPOSITION_INFO gone{TRUE};
+  if (made) SetFileInformationByHandle(file.Get(), FileDispositionInfo, &gone, sizeof gone);
+  return false;
 }
 
 bool RunLogOpen() noexcept { return LogFile().Valid(); }

@@ -191,12 +191,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!silent) ShowMessage(kUninstallerRunning, kUninstallTitle, MB_OK | MB_ICONINFORMATION);
     return kAlreadyRunning;
   }
-  // A log that cannot be opened stops nothing: the run then goes unlogged.
-  if (command.log != nullptr) static_cast<void>(vl::OpenRunLog(command.log));
-
   const std::optional<std::string> program = ProgramPath();
   const std::optional<Installation> installation = program ? LocateInstallation(*program) : std::nullopt;
-  // Without an installation there is no root: the log says so with an empty line and no verdict.
+  // The log is opened once the installation is found (without one, nothing is logged); one that
+  // cannot be opened, or is not kept, stops nothing: the run then goes unlogged.
+  if (installation && command.log != nullptr) static_cast<void>(vl::OpenRunLog(command.log));
   vl::LogRunStart(commandLineText, installation ? installation->root + "\\" : std::string());
   if (!installation) {
     if (!silent) ShowMessage(kNotInstalledHere, kUninstallTitle, MB_OK | MB_ICONERROR);

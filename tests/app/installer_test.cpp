@@ -582,6 +582,29 @@ TEST_F(Installer, SilentInstallationsEndWithTheirExitCodes) {
   EXPECT_EQ(GetFileAttributesW((SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Vorlane").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// /LOG= names a file that a run, perhaps elevated by another account, appends to: one reached
+// through a linked file or folder, a second name of a file, or a device is never written, and the
+// run goes on without a log. A plain file in the caller's folder is the log as before.
+TEST_F(Installer, ALogThatLeadsElsewhereIsNeverWritten) {
+  ScratchFolder caller(L"log caller");
+  ScratchFolder elsewhere(L"log elsewhere");
+  const std::wstring victim = elsewhere / L"victim.txt";
+  std::ofstream(victim.c_str(), std::ios::binary) << "kept";
+  ASSERT_TRUE(MakeFileLink(caller / L"linked.txt", victim));
+  ASSERT_TRUE(MakeFolderLink(caller / L"through", elsewhere.Path()));
+  ASSERT_TRUE(CreateHardLinkW((caller / L"hard.txt").c_str(), victim.c_str(), nullptr));
+  const std::wstring missing = caller / L"missing";
+  for (const std::wstring& log :
+       {caller / L"linked.txt", caller / L"through\\victim.txt", caller / L"hard.txt", std::wstring(L"\\\\.\\NUL")}) {
+    InstallerSession session(L"/S \"/LOG=" + log + L"\" /D=" + missing);
+    EXPECT_EQ(session.WaitForExit(60000), 1u) << log;
+    EXPECT_EQ(FileBytes(victim).value_or(""), "kept") << log;
+  }
+  InstallerSession plain(L"/S \"/LOG=" + (caller / L"plain.txt") + L"\" /D=" + missing);
+  EXPECT_EQ(plain.WaitForExit(60000), 1u);
+  EXPECT_TRUE(FileBytes(caller / L"plain.txt").value_or("").ends_with("verdict failed 1\r\n"));
+}
+
 TEST_F(Installer, TheCommandLineFillsTheBoxAndAsksForHelp) {
   // /D= takes the rest of the line from where its argument starts, whatever "/D=" the path holds.
   for (const auto& [arguments, root] : {std::pair{L"/D=C:\\Some Where\\", L"C:\\Some Where\\"},

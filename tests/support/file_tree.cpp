@@ -48,10 +48,12 @@ void RemoveTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
-bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+namespace {
+
+bool MakeLink(const std::wstring& link, const std::wstring& target, bool folder) {
   const UnixNameFunction unixFileName = UnixFileName();
   if (unixFileName == nullptr) {
-    return CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != FALSE;
+    return CreateSymbolicLinkW(link.c_str(), target.c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) != FALSE;
   }
   // The link does not exist yet: name its folder, then add the link's own name.
   const std::size_t slash = link.find_last_of(L'\\');
@@ -68,13 +70,22 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  // Wine hands back a process that may end before the Unix program has run: wait for the link.
+  // Wine hands back a process that may end before the Unix program has run: wait for the link (a
+  // link to a file reads as the file).
   for (int attempt = 0; attempt < 200; ++attempt) {
     const DWORD attributes = GetFileAttributesW(link.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (!folder || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
+      return true;
+    }
     Sleep(25);
   }
   return false;
 }
+
+}  // namespace
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) { return MakeLink(link, target, true); }
+
+bool MakeFileLink(const std::wstring& link, const std::wstring& target) { return MakeLink(link, target, false); }
 
 }  // namespace vl::test

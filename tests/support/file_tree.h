@@ -13,5 +13,7 @@ void RemoveTree(const std::wstring& folder);
 // Unix symbolic link made with ln (Wine reports it as a directory that is a reparse point);
 // on Windows CreateSymbolicLink (the tests run elevated). False when it could not be made.
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
+// The same for a file.
+bool MakeFileLink(const std::wstring& link, const std::wstring& target);
 
 }  // namespace vl::test
