@@ -11,6 +11,7 @@
 #include "payload_check.h"
 #include "product_tree.h"
 #include "runtime_texts.h"
+#include "services/access_control.h"
 #include "services/folder_browser.h"
 #include "services/folder_path.h"
 #include "services/shell_functions.h"
@@ -35,6 +36,17 @@ extern "C" void OnBrowse() {
   FreeMemory(chosen);
 }
 
+namespace {
+
+// Silent, only with /ALLOWUNPROTECTED; otherwise when the user says so.
+bool MayInstallUnprotected(RootVerdict verdict) {
+  if (Options.silent) return Options.allowUnprotected;
+  const Text question = verdict == RootVerdict::kNoAccessLists ? kNoAccessListsQuestion : kUnprotectedRootQuestion;
+  return AskUser(question, kYesNoButtons, kPromptTitle) == kAnswerYes;
+}
+
+}  // namespace
+
 namespace vl::installer {
 
 char* AcceptInstallRoot(Text typed, Text* refusal) noexcept {
@@ -55,6 +67,15 @@ char* AcceptInstallRoot(Text typed, Text* refusal) noexcept {
   if (!RootHasRoom(root)) {
     FreeMemory(root);
     *refusal = kDiskFull;
+    return nullptr;
+  }
+  // Nor where another account could move the installation away and put its own in its place, or
+  // change it: refused when a folder above is theirs or their link; asked when they may rename
+  // one, or the volume keeps no access lists, or it is a network folder.
+  const RootVerdict verdict = JudgeInstallRoot(root);
+  if (verdict != RootVerdict::kSafe && (verdict == RootVerdict::kForeign || !MayInstallUnprotected(verdict))) {
+    FreeMemory(root);
+    *refusal = verdict == RootVerdict::kForeign ? kForeignInstallPath : nullptr;
     return nullptr;
   }
   if (!MakeProductTreeSound(root)) {
@@ -85,7 +106,8 @@ extern "C" void OnLocationNext() {
   char* root = AcceptInstallRoot(typed, &refusal);
   FreeMemory(typed);
   if (root == nullptr) {
-    AskUser(refusal, kOkButton, kPromptTitle);
+    // A root the user declined to install in was asked about already.
+    if (refusal != nullptr) AskUser(refusal, kOkButton, kPromptTitle);
     return;
   }
   // Disabled while the programs that hold the product's files close, too: the page stays alive

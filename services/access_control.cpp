@@ -4,6 +4,8 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <iterator>
+
 #include "runtime/unique_handle.h"
 
 namespace vl {
@@ -160,6 +162,72 @@ bool ApplyFolderAccess(const wchar_t* path, const wchar_t* accessList, bool hold
           ? SetSecurityInfo(folder.Get(), SE_FILE_OBJECT, what, nullptr, nullptr, list, nullptr) == ERROR_SUCCESS
           : SetKernelObjectSecurity(folder.Get(), what, descriptor.Get()) != FALSE;
   return applied || !VolumeKeepsAccessLists(folder.Get());
+}
+
+namespace {
+
+// CREATOR OWNER (S-1-3-0): an entry for it applies to whoever creates something below, not to the
+// folder itself.
+constexpr StoredSid kCreatorOwner = {1, 1, {0, 0, 0, 0, 0, 3}, {0}};
+
+// Whether the open folder's access list lets an account other than the administrative ones,
+// CREATOR OWNER and the running user delete or rename it or what it holds, or change who may.
+// Entries that only pass down to what is below do not count; a folder without a list lets
+// everyone do everything.
+bool LetsOthersRemove(HANDLE folder) noexcept {
+  PACL list = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list, nullptr,
+                      &descriptor) != ERROR_SUCCESS) {
+    return true;
+  }
+  const UniqueLocalMemory heldDescriptor(descriptor);
+  if (list == nullptr) return true;
+  constexpr DWORD kRemoving = DELETE | FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
+  for (DWORD i = 0; i < list->AceCount; ++i) {
+    void* entry = nullptr;
+    if (!GetAce(list, i, &entry)) return true;
+    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+    if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || (allowed->Header.AceFlags & INHERIT_ONLY_ACE) != 0 ||
+        (allowed->Mask & kRemoving) == 0) {
+      continue;
+    }
+    const PSID who = const_cast<DWORD*>(&allowed->SidStart);
+    bool trusted = EqualSid(who, const_cast<StoredSid*>(&kCreatorOwner)) || IsRunningUser(who);
+    for (const StoredSid& administrative : kAdministrativeOwners) {
+      trusted = trusted || EqualSid(who, const_cast<StoredSid*>(&administrative));
+    }
+    if (!trusted) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+RootVerdict JudgeInstallRoot(const wchar_t* root) noexcept {
+  // A network root: the server decides who may change it.
+  const wchar_t drive[] = {root[0], L':', L'\\', L'\0'};
+  if ((root[0] == L'\\' && root[1] == L'\\') || GetDriveTypeW(drive) == DRIVE_REMOTE) return RootVerdict::kNetwork;
+  wchar_t path[1024];
+  std::size_t length = 0;
+  while (root[length] != L'\0' && length + 1 < std::size(path)) path[length] = root[length], ++length;
+  if (root[length] != L'\0' || length < 3) return RootVerdict::kForeign;
+  RootVerdict verdict = RootVerdict::kSafe;
+  for (;;) {
+    // A folder, not a drive's root, is named without the separator that ends it.
+    if (length > 3 && path[length - 1] == L'\\') --length;
+    path[length] = L'\0';
+    const UniqueFile folder = Open(path, READ_CONTROL, true);
+    if (!folder) return RootVerdict::kForeign;
+    if (!VolumeKeepsAccessLists(folder.Get())) return RootVerdict::kNoAccessLists;
+    // A link leads where its owner likes: only one an administrator made is gone through. Asked of
+    // the path too, as some systems tell only that (an unreadable path reads as all attributes).
+    const bool link = ((AttributesOf(folder.Get()) | GetFileAttributesW(path)) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (!OwnerIsTrusted(folder.Get(), !link)) return RootVerdict::kForeign;
+    if (LetsOthersRemove(folder.Get())) verdict = RootVerdict::kUnprotected;
+    if (length <= 3) return verdict;
+    while (length > 3 && path[length - 1] != L'\\') --length;
+  }
 }
 
 bool IsTrustedFolder(const wchar_t* path, bool linkAllowed) noexcept {

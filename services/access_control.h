@@ -38,6 +38,22 @@ namespace vl {
 // SYSTEM, Administrators or TrustedInstaller. False when the owner cannot be read.
 [[nodiscard]] bool IsTrustedFolder(const wchar_t* path, bool linkAllowed) noexcept;
 
+// What installing under `root` (an absolute path) would risk, judged on the root and each folder
+// above it up to its drive's root, each opened without following a link:
+enum class RootVerdict {
+  kSafe,
+  // a folder is a link that no administrator made, or belongs to another account: refused
+  kForeign,
+  // another account may delete or rename a folder or what it holds, or change its access list
+  kUnprotected,
+  // the volume keeps no access lists (FAT32, exFAT): anyone may change what is installed
+  kNoAccessLists,
+  // a network folder: its server decides who may change it
+  kNetwork,
+};
+[[nodiscard]] RootVerdict JudgeInstallRoot(const wchar_t* root) noexcept;
+[[nodiscard]] RootVerdict JudgeInstallRoot(const char* root) noexcept;
+
 // Whether SYSTEM, Administrators or TrustedInstaller owns the open item (`item`, a HANDLE opened
 // with READ_CONTROL) or, with `userToo`, the user running this program; false when its owner
 // cannot be read.

@@ -19,6 +19,11 @@ bool ApplyFolderAccess(const char* path, const char* accessList, bool holdsInsta
   return widePath.Valid() && wideList.Valid() && ApplyFolderAccess(widePath.Get(), wideList.Get(), holdsInstallation);
 }
 
+RootVerdict JudgeInstallRoot(const char* root) noexcept {
+  const WideText wideRoot(NonNullText(root));
+  return wideRoot.Valid() ? JudgeInstallRoot(wideRoot.Get()) : RootVerdict::kForeign;
+}
+
 bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept {
   const WideText widePath(NonNullText(path));
   return widePath.Valid() && IsTrustedFolder(widePath.Get(), linkAllowed);

@@ -127,6 +127,8 @@ CommandLine ReadCommandLine(const wchar_t* commandLine, bool takesRoot) noexcept
       options.silent = true;
     } else if (value.size() == 18 && StartsWithSwitch(value, L"/CLOSEAPPLICATIONS")) {
       options.closeApplications = true;
+    } else if (takesRoot && value.size() == 17 && StartsWithSwitch(value, L"/ALLOWUNPROTECTED")) {
+      options.allowUnprotected = true;
     } else if (value == L"/?" || (value.size() == 5 && StartsWithSwitch(value, L"/HELP"))) {
       options.help = true;
     } else if (value.size() > 5 && StartsWithSwitch(value, L"/LOG=")) {

@@ -9,6 +9,10 @@
 //   /CLOSEAPPLICATIONS
 //               silent: programs that hold the product's files are asked to close (without it,
 //               the run changes nothing while one does)
+//   /ALLOWUNPROTECTED
+//               the installer only, silent: installs where other accounts could change the
+//               installation (a folder above it they may rename, a volume without access lists,
+//               a network folder), where the interactive installer asks first
 //   /? /HELP    the usage box
 // Switch names are case-insensitive; an argument is split from the next by the rules of
 // CommandLineToArgvW (quotes, and backslashes before a quote).
@@ -19,6 +23,7 @@ struct CommandLine {
   bool silent = false;
   bool help = false;
   bool closeApplications = false;
+  bool allowUnprotected = false;
   // The first argument not understood, as given (a new allocation), or null.
   wchar_t* unknown = nullptr;
   // /D=, resolved against the current folder at the time of reading, as GB18030 bytes (a new

@@ -582,6 +582,52 @@ TEST_F(Installer, SilentInstallationsEndWithTheirExitCodes) {
   EXPECT_EQ(GetFileAttributesW((SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Vorlane").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The root and the folders above it: where another account could rename a folder (Wine derives
+// the lists from Unix modes: 777 lets Everyone delete and rename, 755 does not), the page asks and
+// an unattended run installs only with /ALLOWUNPROTECTED; below a link a user made two levels up,
+// nothing is written.
+TEST_F(Installer, ARootOthersMayRenameIsAskedAboutAndOneBelowAForeignLinkRefused) {
+  ScratchFolder base(L"ancestors");
+  if (!MakeModeFolder(base / L"open", L"777")) GTEST_SKIP() << "a folder of a Unix mode is made only under Wine";
+  ASSERT_TRUE(MakeModeFolder(base / L"closed", L"755"));
+  ScratchFolder elsewhere(L"linked to");
+  ASSERT_TRUE(MakeFolderLink(base / L"link", elsewhere.Path()));
+  for (const std::wstring& folder : {base / L"open\\root", base / L"closed\\root", elsewhere / L"a"}) {
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << folder;
+  }
+  ASSERT_TRUE(CreateDirectoryW((elsewhere / L"a\\b").c_str(), nullptr));
+  const auto silent = [](const std::wstring& arguments) { return InstallerSession(arguments).WaitForExit(60000); };
+  const auto installed = [](const std::wstring& root) {
+    return GetFileAttributesW((root + L"\\Vorlane").c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+
+  EXPECT_EQ(silent(L"/S /D=" + base / L"open\\root"), 1u);
+  EXPECT_FALSE(installed(base / L"open\\root"));
+  EXPECT_EQ(silent(L"/S /D=" + base / L"link\\a\\b"), 1u);
+  EXPECT_FALSE(installed(elsewhere / L"a\\b"));
+  EXPECT_EQ(silent(L"/S /D=" + base / L"closed\\root"), 0u);
+  EXPECT_TRUE(installed(base / L"closed\\root"));
+
+  {
+    InstallerSession session;
+    HWND location = session.ToLocationPage();
+    ASSERT_NE(location, nullptr);
+    session.SetInstallFolder(location, base / L"open\\root");
+    session.Click(location, L"下一步");
+    HWND box = session.WaitForMessageBox(L"提示");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box).value_or(L""),
+              L"此位置或其上级文件夹允许其他用户删除或重命名，其他用户可能替换安装的程序。仍要安装到这里吗？");
+    AnswerDialog(box, IDNO);
+    ASSERT_TRUE(WaitForWindowGone(box, 5000));
+    EXPECT_EQ(session.InstallFolderText(location), base / L"open\\root");
+    EXPECT_FALSE(installed(base / L"open\\root"));
+    ASSERT_NO_FATAL_FAILURE(CancelAndConfirm(session, location));
+  }
+  EXPECT_EQ(silent(L"/S /ALLOWUNPROTECTED /D=" + base / L"open\\root"), 0u);
+  EXPECT_TRUE(installed(base / L"open\\root"));
+}
+
 // /LOG= names a file that a run, perhaps elevated by another account, appends to: one reached
 // through a linked file or folder, a second name of a file, or a device is never written, and the
 // run goes on without a log. A plain file in the caller's folder is the log as before.

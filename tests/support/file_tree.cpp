@@ -50,6 +50,25 @@ void RemoveTree(const std::wstring& folder) {
 
 namespace {
 
+// Runs a Unix command line and waits until `done` says its effect is there: Wine hands back a
+// process that may end before the Unix program has run.
+template <class Done>
+bool RunUnix(std::wstring commandLine, Done done) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    if (done()) return true;
+    Sleep(25);
+  }
+  return false;
+}
+
 bool MakeLink(const std::wstring& link, const std::wstring& target, bool folder) {
   const UnixNameFunction unixFileName = UnixFileName();
   if (unixFileName == nullptr) {
@@ -60,29 +79,26 @@ bool MakeLink(const std::wstring& link, const std::wstring& target, bool folder)
   const std::wstring unixTarget = UnixPath(unixFileName, target);
   const std::wstring unixFolder = UnixPath(unixFileName, link.substr(0, slash));
   if (unixTarget.empty() || unixFolder.empty()) return false;
-  std::wstring commandLine =
-      L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" + link.substr(slash + 1) + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  // Wine hands back a process that may end before the Unix program has run: wait for the link (a
-  // link to a file reads as the file).
-  for (int attempt = 0; attempt < 200; ++attempt) {
+  // A link to a file reads as the file.
+  return RunUnix(L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" + link.substr(slash + 1) + L"\"", [&] {
     const DWORD attributes = GetFileAttributesW(link.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (!folder || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
-      return true;
-    }
-    Sleep(25);
-  }
-  return false;
+    return attributes != INVALID_FILE_ATTRIBUTES && (!folder || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
+  });
 }
 
 }  // namespace
+
+bool MakeModeFolder(const std::wstring& folder, const wchar_t* mode) {
+  const UnixNameFunction unixFileName = UnixFileName();
+  const std::size_t slash = folder.find_last_of(L'\\');
+  const std::wstring unixParent = unixFileName != nullptr ? UnixPath(unixFileName, folder.substr(0, slash)) : L"";
+  if (unixParent.empty()) return false;
+  // Made aside and moved into place with its mode, so that once it is there its mode is too.
+  const std::wstring unix = unixParent + L"/" + folder.substr(slash + 1);
+  return RunUnix(L"/bin/sh -c \"mkdir '" + unix + L".new' && chmod " + mode + L" '" + unix + L".new' && mv '" + unix +
+                     L".new' '" + unix + L"'\"",
+                 [&] { return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
 
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target) { return MakeLink(link, target, true); }
 

@@ -16,4 +16,8 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
 // The same for a file.
 bool MakeFileLink(const std::wstring& link, const std::wstring& target);
 
+// Under Wine, makes `folder` with the Unix `mode` ("777"), from which Wine derives its access
+// list: 777 lets Everyone delete and rename what it holds, 755 only read. False on Windows.
+bool MakeModeFolder(const std::wstring& folder, const wchar_t* mode);
+
 }  // namespace vl::test
