@@ -10,7 +10,9 @@
 // takes, and never itself: anyone else who starts it gets nothing done. Having accepted, it sets
 // the event, waits for the uninstaller to end and, only when it ended with exit code 0 or 3010
 // (nothing else was left, or only files the system deletes when it next starts), deletes the
-// uninstaller's file and then the product folder if that is empty.
+// uninstaller's file and then the product folder if that is empty: each through a handle opened
+// without following a link, and only when it is still the file or folder it accepted, so that
+// one put in their place meanwhile is never deleted.
 // Its own file and folder go when the system next starts: a running image cannot delete itself.
 // A helper that refuses changes nothing; the uninstaller removes its file once it has ended.
 //
@@ -34,6 +36,12 @@ enum : UINT { kDeleted = 0, kRefused = 1, kLeft = 2 };
 // files left for the system to delete when it next starts.
 constexpr DWORD kUninstallerCompleted = 0;
 constexpr DWORD kUninstallerCompletedAtRestart = 3010;
+// What the helper accepted: the uninstaller's file and the folder that holds it.
+struct Accepted {
+  BY_HANDLE_FILE_INFORMATION uninstaller;
+  BY_HANDLE_FILE_INFORMATION folder;
+};
+
 // Room for the longest path the system knows, terminator included.
 constexpr DWORD kPathCapacity = 32768;
 
@@ -118,36 +126,54 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
 }
 
 // Whether `process` is a live process whose image is the file `paths.uninstaller`, and that file
-// is not this helper's own (the pseudo handle of the own process would have it wait for itself).
-bool IsRunningUninstaller(HANDLE process, Paths& paths) {
+// is not this helper's own (the pseudo handle of the own process would have it wait for itself);
+// `accepted` then holds the identities of that file and of its folder.
+bool IsRunningUninstaller(HANDLE process, Paths& paths, Accepted& accepted) {
   if (WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return false;
   DWORD size = kPathCapacity;
   if (!QueryFullProcessImageNameW(process, 0, paths.image, &size)) return false;
   BY_HANDLE_FILE_INFORMATION running;
-  BY_HANDLE_FILE_INFORMATION named;
   BY_HANDLE_FILE_INFORMATION own;
-  return IdentityOf(paths.image, &running) && IdentityOf(paths.uninstaller, &named) &&
-         IdentityOf(paths.self, &own) && SameFile(running, named) && !SameFile(named, own);
+  if (!IdentityOf(paths.image, &running) || !IdentityOf(paths.uninstaller, &accepted.uninstaller) ||
+      !IdentityOf(paths.self, &own) || !SameFile(running, accepted.uninstaller) || SameFile(accepted.uninstaller, own)) {
+    return false;
+  }
+  lstrcpynW(paths.image, paths.uninstaller, kPathCapacity);
+  CutToFolder(paths.image);
+  return IdentityOf(paths.image, &accepted.folder);
 }
 
-bool DeleteWhenFree(const wchar_t* path) {
-  for (DWORD attempt = 0; attempt < kAttempts; ++attempt) {
-    // A process that has just ended may hold its image a moment longer.
-    if (DeleteFileW(path) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
-    Sleep(kPauseMs);
+// Deletes the file or empty folder at `path` through a handle opened without following a link,
+// when it is the one `accepted`; tried again while it cannot be, `attempts` times in all (a
+// process that has just ended may hold its image a moment longer). True when it is gone.
+bool DeleteAccepted(const wchar_t* path, const BY_HANDLE_FILE_INFORMATION& accepted, DWORD attempts) {
+  for (DWORD attempt = 0; attempt < attempts; ++attempt) {
+    if (attempt != 0) Sleep(kPauseMs);
+    const vl::UniqueFile item(CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!item) {
+      if (GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+      continue;
+    }
+    BY_HANDLE_FILE_INFORMATION found;
+    if (!GetFileInformationByHandle(item.Get(), &found) || !SameFile(found, accepted)) return false;
+    FILE_DISPOSITION_INFO gone = {TRUE};
+    if (SetFileInformationByHandle(item.Get(), FileDispositionInfo, &gone, sizeof gone)) return true;
   }
   return false;
 }
 
-// Waits for the accepted uninstaller to end and removes its file when it completed.
-UINT FinishUninstall(HANDLE process, wchar_t* path) {
+// Waits for the accepted uninstaller to end and removes its file, then its folder if that is
+// empty, when it completed.
+UINT FinishUninstall(HANDLE process, wchar_t* path, const Accepted& accepted) {
   WaitForSingleObject(process, INFINITE);
   DWORD exitCode = 1;
   const bool completed = GetExitCodeProcess(process, &exitCode) &&
                          (exitCode == kUninstallerCompleted || exitCode == kUninstallerCompletedAtRestart);
-  if (!completed || !DeleteWhenFree(path)) return kLeft;
+  if (!completed || !DeleteAccepted(path, accepted.uninstaller, kAttempts)) return kLeft;
   CutToFolder(path);
-  RemoveDirectoryW(path);
+  DeleteAccepted(path, accepted.folder, 1);
   return kDeleted;
 }
 
@@ -164,6 +190,7 @@ extern "C" void __stdcall HelperEntry() {
   }
   auto* paths = static_cast<Paths*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Paths)));
   if (paths == nullptr) ExitProcess(kRefused);
+  Accepted accepted = {};
   UINT_PTR processValue = 0;
   UINT_PTR readyValue = 0;
   const DWORD selfLength = GetModuleFileNameW(nullptr, paths->self, kPathCapacity);
@@ -172,12 +199,12 @@ extern "C" void __stdcall HelperEntry() {
   const auto process = reinterpret_cast<HANDLE>(processValue);
   const auto ready = reinterpret_cast<HANDLE>(readyValue);
   if (selfLength == 0 || selfLength >= kPathCapacity || rest == nullptr ||
-      !QuotedArgument(rest, paths->uninstaller, kPathCapacity) || !IsRunningUninstaller(process, *paths) ||
+      !QuotedArgument(rest, paths->uninstaller, kPathCapacity) || !IsRunningUninstaller(process, *paths, accepted) ||
       !SetEvent(ready)) {
     ExitProcess(kRefused);
   }
   CloseHandle(ready);
-  const UINT code = FinishUninstall(process, paths->uninstaller);
+  const UINT code = FinishUninstall(process, paths->uninstaller, accepted);
   CloseHandle(process);
   MoveFileExW(paths->self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   CutToFolder(paths->self);
