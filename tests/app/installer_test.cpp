@@ -186,7 +186,8 @@ TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
   EXPECT_EQ(AccessLines(session),
             (std::vector<std::wstring>{
                 L"create" + product +
-                    L"\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)",
+                    L"\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)"
+                    L"(A;OICI;0x1200a9;;;OW)",
                 L"create" + product + L"\\音乐文件" + userFolder,
                 L"create" + product + L"\\udin" + userFolder,
                 L"create" + product + L"\\yx" + userFolder,
