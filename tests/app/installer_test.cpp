@@ -74,6 +74,18 @@ void AnswerPrompt(InstallerSession& session, HWND page, const wchar_t* caption, 
 }
 
 // Cancel on `page`, answered Yes: the installer ends with 0.
+// Types `root` on the location page, clicks Next and answers the box that follows with `answer`;
+// the box's text, or nothing when no box came.
+std::optional<std::wstring> BoxForRoot(InstallerSession& session, HWND location, const std::wstring& root, int answer) {
+  session.SetInstallFolder(location, root);
+  session.Click(location, L"下一步");
+  HWND box = session.WaitForMessageBox(L"提示");
+  if (box == nullptr) return std::nullopt;
+  const std::optional<std::wstring> text = MessageBoxText(box);
+  AnswerDialog(box, answer);
+  return WaitForWindowGone(box, 5000) ? text : std::nullopt;
+}
+
 void CancelAndConfirm(InstallerSession& session, HWND page) {
   session.Click(page, L"取消");
   HWND question = session.WaitForMessageBox(L"提示");
@@ -288,14 +300,8 @@ TEST_F(Installer, AProductFolderThatLinksElsewhereIsRefusedWithNothingWritten) {
   InstallerSession session;
   HWND location = session.ToLocationPage();
   ASSERT_NE(location, nullptr);
-  session.SetInstallFolder(location, root);
-  session.Click(location, L"下一步");
-  HWND box = session.WaitForMessageBox(L"提示");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box).value_or(L""),
+  EXPECT_EQ(BoxForRoot(session, location, root, IDOK),
             L"此位置的 Vorlane 文件夹属于其他用户，或是指向其他位置的链接，无法安全安装，请选择其他安装路径");
-  AnswerDialog(box, IDOK);
-  ASSERT_TRUE(WaitForWindowGone(box, 5000));
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(InstallerSession::Button(location, L"下一步")) != FALSE; }, 5000));
   RequestClose(location);
   EXPECT_EQ(session.WaitForExit(), 0u);
@@ -613,14 +619,8 @@ TEST_F(Installer, ARootOthersMayRenameIsAskedAboutAndOneBelowAForeignLinkRefused
     InstallerSession session;
     HWND location = session.ToLocationPage();
     ASSERT_NE(location, nullptr);
-    session.SetInstallFolder(location, base / L"open\\root");
-    session.Click(location, L"下一步");
-    HWND box = session.WaitForMessageBox(L"提示");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(MessageBoxText(box).value_or(L""),
+    EXPECT_EQ(BoxForRoot(session, location, base / L"open\\root", IDNO),
               L"此位置或其上级文件夹允许其他用户删除或重命名，其他用户可能替换安装的程序。仍要安装到这里吗？");
-    AnswerDialog(box, IDNO);
-    ASSERT_TRUE(WaitForWindowGone(box, 5000));
     EXPECT_EQ(session.InstallFolderText(location), base / L"open\\root");
     EXPECT_FALSE(installed(base / L"open\\root"));
     ASSERT_NO_FATAL_FAILURE(CancelAndConfirm(session, location));
