@@ -272,7 +272,11 @@ int InstallUnattended() noexcept {
 
 void RecoverCutOffInstallation() noexcept {
   char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
-  RecoverInterruptedPass(InstallRoot, productFolder);
+  // A first installation put back takes the product folder it made along: made again as accepting
+  // the root makes it (protected, and held), not by the pass with the root's access list.
+  if (RecoverInterruptedPass(InstallRoot, productFolder) == journal::Recovery::kRestored && !PathExists(productFolder)) {
+    MakeProductTreeSound(InstallRoot);
+  }
   FreeMemory(productFolder);
 }
 

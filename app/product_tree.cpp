@@ -6,6 +6,7 @@
 #include "handler_support.h"
 #include "payload/catalogue.h"
 #include "services/file_commands.h"
+#include "services/machine_pass.h"
 
 namespace vl::installer {
 namespace {
@@ -46,6 +47,8 @@ bool MakeProductTreeSound(Text root) noexcept {
   // The catalogue's first folder is the product folder, which holds all others.
   char* product = ConcatTexts({root, payload::Folders().front()});
   const int protection = ProtectFolder(product, kProductFolderAccess, true);
+  // Held from now on: the checks below and the pass cannot be undermined by a rename.
+  HoldProductFolder(product);
   FreeMemory(product);
   ProductFolderMade |= protection == kFolderCreated;
   return protection == kFolderCreated || IsProductTreeTrusted(root);

@@ -8,6 +8,7 @@
 #include "pass_steps.h"
 #include "run_log.h"
 #include "runtime/memory.h"
+#include "runtime/unique_handle.h"
 
 namespace vl {
 namespace {
@@ -16,6 +17,11 @@ __attribute__((section(".bss"))) journal::PassRoom g_passRoom;
 
 // The one that lives.
 MachinePass* g_pass = nullptr;
+
+UniqueFile& HeldProductFolder() noexcept {
+  static UniqueFile held;
+  return held;
+}
 
 // The product folder's path and kJournalName, allocated.
 char* JournalPathOf(std::string_view productFolder) noexcept {
@@ -41,6 +47,16 @@ MachinePass::MachinePass(std::string_view productFolder, const char* userFolderA
 MachinePass::~MachinePass() {
   g_pass = nullptr;
   FreeMemory(m_journalText);
+}
+
+bool HoldProductFolder(std::string_view path) noexcept {
+  const WideText wide(path);
+  HeldProductFolder() = UniqueFile(wide.Valid() ? CreateFileW(wide.Get(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                                              nullptr)
+                                                : INVALID_HANDLE_VALUE);
+  return HeldProductFolder().Valid();
 }
 
 journal::PassRoom& MachinePassRoom() noexcept { return g_passRoom; }
@@ -72,7 +88,11 @@ void MakeFolder(std::string_view path, bool userWritable) noexcept {
             path);
 }
 
-bool RemoveFolder(std::string_view path) noexcept { return RemoveFolderAt(path); }
+bool RemoveFolder(std::string_view path) noexcept {
+  // A pass being undone lets go of the product folder, so that it can remove the one it made.
+  HeldProductFolder().Reset();
+  return RemoveFolderAt(path);
+}
 
 bool WriteNew(std::string_view path, std::span<const std::uint8_t> bytes, bool hidden) noexcept {
   return Logged("file", WriteNewFileAt(path, bytes, hidden), path);

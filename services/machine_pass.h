@@ -37,6 +37,12 @@ class MachinePass {
   UniqueFile m_journal;
 };
 
+// Holds the product folder open without delete sharing, from the moment its root is accepted until
+// the program ends or a pass is undone: no other program can rename or replace it under the run
+// (on Windows, nor a folder above it). A second hold replaces the first; false when the folder
+// cannot be opened, which stops nothing.
+bool HoldProductFolder(std::string_view path) noexcept;
+
 // The room a pass or a recovery works in, in the zero-filled section: one at a time uses it.
 journal::PassRoom& MachinePassRoom() noexcept;
 

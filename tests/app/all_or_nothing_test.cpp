@@ -7,9 +7,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "installed_product.h"
 #include "installer_session.h"
@@ -78,6 +80,7 @@ Machine Now() {
 struct RunResult {
   DWORD exitCode;
   std::string log;
+  std::vector<std::string> access;  // the access lists the run gave folders, as the probe recorded them
 };
 
 RunResult Install(const std::wstring& refuse = {}, const std::wstring& endAt = {}, const std::wstring& root = {}) {
@@ -88,7 +91,7 @@ RunResult Install(const std::wstring& refuse = {}, const std::wstring& endAt = {
   SetEnvironmentVariableW(L"VL_PROBE_REFUSE", nullptr);
   SetEnvironmentVariableW(L"VL_PROBE_END_AT", nullptr);
   const DWORD exitCode = session.WaitForExit(60000);
-  return {exitCode, FileBytes(caller / L"run.txt").value_or("")};
+  return {exitCode, FileBytes(caller / L"run.txt").value_or(""), session.ProbeLines("access.txt")};
 }
 
 // The uninstaller as the registration runs it; once it has ended, its helper removes its file and
@@ -224,6 +227,17 @@ TEST(AllOrNothingFirst, AFailedFirstInstallationLeavesNothing) {
   EXPECT_EQ(refused.exitCode, 7u) << refused.log;
   EXPECT_EQ(GetFileAttributesW(kProductFolder), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(ReadRegistration().empty());
+
+  // Cut off, the next run puts the first installation back, product folder and all, and makes
+  // the folder again as accepting a root makes it: with the product's own access list.
+  const RunResult cut = Install({}, Target{kMiddle}.Text());
+  const RunResult next = Install();
+  EXPECT_EQ(next.exitCode, 0u) << next.log;
+  EXPECT_EQ(cut.exitCode, 99u) << cut.log;
+  EXPECT_NE(next.log.find("recovery restored "), std::string::npos) << next.log;
+  const std::string made = "create\t" + vl::test::ToGbk(kProductFolder) + "\t";
+  EXPECT_TRUE(std::ranges::any_of(next.access, [&](const std::string& line) { return line.starts_with(made); }));
+  EXPECT_EQ(Uninstall(), 0u);
 
   ULARGE_INTEGER available, total, free;
   if (!GetDiskFreeSpaceExW(L"R:\\", &available, &total, &free) || total.QuadPart > 4u * 1024 * 1024) {

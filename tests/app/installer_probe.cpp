@@ -8,8 +8,8 @@
 // With VL_PROBE_REFUSE set (texts separated by semicolons), it refuses every new file, rename (by
 // the name it gives), shortcut and, the first time, registry value whose path ends in one of them,
 // as a registry or disk that refuses the write would. With VL_PROBE_END_AT set, the process ends
-// at once, as a killed one would, when it is about to rename a file to a name ending so or to
-// write a registry value so named.
+// at once, as a killed one would, when it is about to write a new file or rename a file to a name
+// ending so, or to write a registry value so named.
 // It also records the access lists the program gave folders, as they were given (access.txt:
 // "create", "apply" or "apply to everything below", the folder and the list, separated by
 // tabs). The link wraps the two calls that hand a list to the system (--wrap, see
@@ -155,6 +155,7 @@ extern "C" bool __real__ZN2vl14WriteNewFileAtESt17basic_string_viewIcSt11char_tr
     Path, std::span<const std::uint8_t>, bool) noexcept;
 extern "C" bool __wrap__ZN2vl14WriteNewFileAtESt17basic_string_viewIcSt11char_traitsIcEESt4spanIKhLj4294967295EEb(
     Path path, std::span<const std::uint8_t> bytes, bool hidden) noexcept {
+  if (Named(L"VL_PROBE_END_AT", path)) TerminateProcess(GetCurrentProcess(), 99);
   return !Named(L"VL_PROBE_REFUSE", path) &&
          __real__ZN2vl14WriteNewFileAtESt17basic_string_viewIcSt11char_traitsIcEESt4spanIKhLj4294967295EEb(path, bytes,
                                                                                                              hidden);
