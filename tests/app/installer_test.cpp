@@ -181,6 +181,12 @@ TEST_F(Installer, TheDefaultInstallWritesEverythingAndEndsCleanly) {
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(finish) != FALSE; }, 20000)) << "Finish never enabled";
   EXPECT_EQ(ReadText(InstallerSession::EditBox(progress)).value_or(L""),
             ExpectedReport(L"C:\\Program Files\\", L"安装成功...."));
+  // Until the installer ends, no other program can move the product folder away and put another
+  // in its place: on Windows the installer's handle, which does not share deletion, refuses the
+  // rename. Wine renames a folder whatever handles are open on it, so there it is not asked.
+  if (!RunningUnderWine()) {
+    EXPECT_FALSE(MoveFileExW(L"C:\\Program Files\\Vorlane", L"C:\\Program Files\\Vorlane moved", 0));
+  }
   session.Click(progress, L"安装完成");
   EXPECT_EQ(session.WaitForExit(), 0u);
   ExpectCleanEnd(session, 0);
