@@ -41,12 +41,6 @@ bool ForEveryUser = false;
 int DesktopFolderCode() { return ForEveryUser ? kCommonDesktopFolder : kDesktopFolder; }
 int ProgramsFolderCode() { return ForEveryUser ? kCommonProgramsFolder : kProgramsFolder; }
 
-// A step's outcome into the run log (when one was asked for); returns `ok`.
-bool Logged(const char* action, bool ok, Text path) {
-  LogAction(action, ok, path);
-  return ok;
-}
-
 bool FolderExists(Text path) {
   char* found = TextResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(path)}));
   const bool exists = !IsEmptyText(found);
@@ -73,13 +67,13 @@ char* SpecialFolder(int code) {
 bool SaveShortCut(Text link, Text target) {
   if (BoolResult(CallLibraryCommand(kShellLibrary, CreateShortCutCommand,
                                     ArgList{TextArg(link), TextArg(target)}.PadOmittedArguments(9)))) {
-    return Logged("shortcut", true, link);
+    return LogAction("shortcut", true, link);
   }
   const char* separator = FindLastBackslash(link);
   char* folder = CopyTextBytes(link, separator != nullptr ? static_cast<std::size_t>(separator - link) + 1 : 0);
   const bool skipped = !FolderExists(folder);
   FreeMemory(folder);
-  return skipped || Logged("shortcut", false, link);
+  return skipped || LogAction("shortcut", false, link);
 }
 
 // A shortcut in a special folder; skipped when the system has no such folder, so that it never
@@ -186,8 +180,9 @@ void PlanRegistration() {
   FreeMemory(uninstaller);
 }
 
-// The folders, the carried files and the registration, made whole or not at all.
-journal::PassResult InstallFilesAndRegistration() {
+// The folders, the carried files and the registration, made whole or not at all; the journal in
+// `productFolder`.
+journal::PassResult InstallFilesAndRegistration(Text productFolder) {
   const auto folders = payload::Folders();
   for (std::size_t i = 0; i < folders.size(); ++i) g_plan.folders[i] = {folders[i], IsUserWritable(folders[i])};
   const auto entries = payload::Entries();
@@ -195,12 +190,10 @@ journal::PassResult InstallFilesAndRegistration() {
     g_plan.files[i] = {entries[i].path, ByteSetData(entries[i].content), entries[i].hiddenSystem};
   }
   PlanRegistration();
-  char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
   const MachinePass machine(productFolder, kUserFolderAccess);
   const journal::PassPlan plan{InstallRoot, std::span(g_plan.folders, folders.size()), ProductFolderMade,
                                std::span(g_plan.files, entries.size()), g_plan.values};
   const journal::PassResult result = RunPass(plan, MachinePassRoom());
-  FreeMemory(productFolder);
   for (char* path : g_plan.valuePaths) FreeMemory(path);
   return result;
 }
@@ -224,7 +217,8 @@ void InstallProduct(bool showProgress) noexcept {
                      ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
   if (showProgress) PrepareProgressDisplay();
   ForEveryUser = RunningAsLocalSystem();
-  const journal::PassResult pass = InstallFilesAndRegistration();
+  char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
+  const journal::PassResult pass = InstallFilesAndRegistration(productFolder);
   ScheduledBackups = pass.scheduled;
   if (pass.end == journal::PassEnd::kInstalled) {
     // The links: a link that cannot be saved is counted and reported, but the product runs
@@ -232,15 +226,14 @@ void InstallProduct(bool showProgress) noexcept {
     MakeProgramGroup();
     FailedStepCount = CreateShortCuts() + (CreateQuickLaunchShortCut() ? 0 : 1);
   } else {
-    char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
     const bool undone = pass.end == journal::PassEnd::kUndone;
     LogAction("undo", undone, productFolder);
-    FreeMemory(productFolder);
     // Undone, the report says which installation is there; a failed undo is a failed step, and
     // its journal lets the next run finish putting the old one back.
     PassUndone = !undone ? Undone::kNo : pass.replaced ? Undone::kOldKept : Undone::kNothingInstalled;
     FailedStepCount = undone ? 0 : 1;
   }
+  FreeMemory(productFolder);
   LogVerdict(FailedStepCount + (PassUndone != Undone::kNo));
 }
 

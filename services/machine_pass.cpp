@@ -31,12 +31,6 @@ char* JournalPathOf(std::string_view productFolder) noexcept {
   return path;
 }
 
-// A step's outcome into the run log; returns it.
-bool Logged(const char* action, bool done, std::string_view path) noexcept {
-  LogAction(action, done, path);
-  return done;
-}
-
 }  // namespace
 
 MachinePass::MachinePass(std::string_view productFolder, const char* userFolderAccess) noexcept
@@ -95,25 +89,25 @@ bool RemoveFolder(std::string_view path) noexcept {
 }
 
 bool WriteNew(std::string_view path, std::span<const std::uint8_t> bytes, bool hidden) noexcept {
-  return Logged("file", WriteNewFileAt(path, bytes, hidden), path);
+  return LogAction("file", WriteNewFileAt(path, bytes, hidden), path);
 }
 
-bool Rename(std::string_view from, std::string_view to) noexcept { return Logged("rename", RenameFileAt(from, to), to); }
+bool Rename(std::string_view from, std::string_view to) noexcept { return LogAction("rename", RenameFileAt(from, to), to); }
 
-bool Delete(std::string_view path) noexcept { return DeleteFileAt(path) || Logged("delete", false, path); }
+bool Delete(std::string_view path) noexcept { return DeleteFileAt(path) || LogAction("delete", false, path); }
 
 bool DeleteAtRestart(std::string_view path) noexcept {
   const bool scheduled = DeleteFileAtRestart(path);
   if (scheduled) LogScheduled("delete", path);
-  return scheduled || Logged("delete", false, path);
+  return scheduled || LogAction("delete", false, path);
 }
 
 bool ReadValue(std::string_view path, StoredValue& value, std::span<std::uint8_t> room) noexcept {
-  return ReadStoredValue(path, value, room) || Logged("registry", false, path);
+  return ReadStoredValue(path, value, room) || LogAction("registry", false, path);
 }
 
 bool WriteValue(std::string_view path, const StoredValue& value) noexcept {
-  return Logged("registry", WriteStoredValue(path, value), path);
+  return LogAction("registry", WriteStoredValue(path, value), path);
 }
 
 bool AppendJournal(std::span<const std::uint8_t> chunk) noexcept {
@@ -122,7 +116,7 @@ bool AppendJournal(std::span<const std::uint8_t> chunk) noexcept {
   UniqueFile& journal = g_pass->m_journal;
   const WideText& path = g_pass->m_journalPath;
   if (!journal && path.Valid()) journal = UniqueFile(OpenForAppending(path.Get()));
-  return (journal && AppendToFile(journal.Get(), chunk)) || Logged("journal", false, g_pass->m_journalText);
+  return (journal && AppendToFile(journal.Get(), chunk)) || LogAction("journal", false, g_pass->m_journalText);
 }
 
 std::span<const std::uint8_t> ReadJournal(std::span<std::uint8_t> room) noexcept {

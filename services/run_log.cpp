@@ -161,8 +161,9 @@ void LogRunStart(std::wstring_view commandLine, std::string_view root) noexcept 
   line.EndLine();
 }
 
-void LogAction(const char* action, bool ok, std::string_view path) noexcept {
+bool LogAction(const char* action, bool ok, std::string_view path) noexcept {
   LogOutcome(action, ok ? "ok" : "failed", path);
+  return ok;
 }
 
 void LogKept(const char* action, std::string_view path) noexcept { LogOutcome(action, "kept", path); }

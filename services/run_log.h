@@ -40,8 +40,8 @@ bool RunLogOpen() noexcept;
 void LogRunStart(std::wstring_view commandLine, std::string_view root) noexcept;
 
 // One step: `action` (folder, file, attributes, shortcut, registry, content, program), its outcome
-// and the path it concerned (system text).
-void LogAction(const char* action, bool ok, std::string_view path) noexcept;
+// and the path it concerned (system text). Returns `ok`, so that a step can be logged as it is told.
+bool LogAction(const char* action, bool ok, std::string_view path) noexcept;
 
 // Something left on purpose, where removing it was not the program's to do: a folder that holds
 // the user's files, a link that leads elsewhere.
