@@ -1,14 +1,27 @@
 #pragma once
 // The check every install root passes, typed on LocationPage or given with /D=.
 #include "runtime/frame.h"
+#include "runtime/memory.h"
 
 namespace vl::installer {
 
+// Why a root was refused: the text that tells the user why (none when the user was asked whether
+// to install where other accounts could change the installation and said no; silent: without
+// /ALLOWUNPROTECTED), and the item of an existing tree that belongs to another account, when one
+// does.
+struct RootRefusal {
+  Text reason = nullptr;
+  char* item = nullptr;
+
+  RootRefusal() = default;
+  RootRefusal(const RootRefusal&) = delete;
+  RootRefusal& operator=(const RootRefusal&) = delete;
+  ~RootRefusal() { FreeMemory(item); }
+};
+
 // The root the installation builds on, from what was typed: absolute, an existing folder, one
 // separator at its end, its product tree made sound (product_tree.h). Null when it is refused,
-// with `refusal` set to the text that tells the user why, or null when the user was asked whether
-// to install where other accounts could change the installation and said no (silent: without
-// /ALLOWUNPROTECTED).
-char* AcceptInstallRoot(Text typed, Text* refusal) noexcept;
+// with `refusal` saying why.
+char* AcceptInstallRoot(Text typed, RootRefusal& refusal) noexcept;
 
 }  // namespace vl::installer

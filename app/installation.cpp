@@ -238,14 +238,16 @@ void InstallProduct(bool showProgress) noexcept {
 }
 
 int InstallUnattended() noexcept {
-  Text refusal = nullptr;
+  RootRefusal refusal;
   const Text typed = RequestedRoot();
   if (!CheckPayloadUnattended(typed)) return 3;
-  char* root = AcceptInstallRoot(typed, &refusal);
+  char* root = AcceptInstallRoot(typed, refusal);
   if (root == nullptr) {
-    // Refused, nothing installed: the log names the root and the one step that failed.
+    // Refused, nothing installed: the log names the root and the one step that failed, or the
+    // item of another account that failed it.
     LogRunStart(GetCommandLineW(), typed);
-    LogAction(refusal == kDiskFull ? "space" : "folder", false, typed);
+    LogAction(refusal.reason == kDiskFull ? "space" : "folder", false,
+              refusal.item != nullptr ? refusal.item : typed);
     LogVerdict(1);
     return 1;
   }

@@ -49,9 +49,9 @@ bool MayInstallUnprotected(RootVerdict verdict) {
 
 namespace vl::installer {
 
-char* AcceptInstallRoot(Text typed, Text* refusal) noexcept {
+char* AcceptInstallRoot(Text typed, RootRefusal& refusal) noexcept {
   if (IsBlankText(typed)) {
-    *refusal = kEnterInstallPath;
+    refusal.reason = kEnterInstallPath;
     return nullptr;
   }
   // The root the installation builds every path on: absolute, an existing folder, one
@@ -59,14 +59,14 @@ char* AcceptInstallRoot(Text typed, Text* refusal) noexcept {
   char* root = TextResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(typed)}));
   if (IsEmptyText(root)) {
     FreeMemory(root);
-    *refusal = kInvalidInstallPath;
+    refusal.reason = kInvalidInstallPath;
     return nullptr;
   }
   // Nothing is written on a volume without room for the carried files, nor where another account
   // decides what the writes reach.
   if (!RootHasRoom(root)) {
     FreeMemory(root);
-    *refusal = kDiskFull;
+    refusal.reason = kDiskFull;
     return nullptr;
   }
   // Nor where another account could move the installation away and put its own in its place, or
@@ -75,12 +75,12 @@ char* AcceptInstallRoot(Text typed, Text* refusal) noexcept {
   const RootVerdict verdict = JudgeInstallRoot(root);
   if (verdict != RootVerdict::kSafe && (verdict == RootVerdict::kForeign || !MayInstallUnprotected(verdict))) {
     FreeMemory(root);
-    *refusal = verdict == RootVerdict::kForeign ? kForeignInstallPath : nullptr;
+    refusal.reason = verdict == RootVerdict::kForeign ? kForeignInstallPath : nullptr;
     return nullptr;
   }
-  if (!MakeProductTreeSound(root)) {
+  if (!MakeProductTreeSound(root, &refusal.item)) {
     FreeMemory(root);
-    *refusal = kUntrustedInstallPath;
+    refusal.reason = kUntrustedInstallPath;
     return nullptr;
   }
   return root;
@@ -102,12 +102,19 @@ extern "C" void OnLocationNext() {
   // Accepting a root makes the product folder: not for an installer whose contents are damaged.
   if (!AwaitSoundPayload()) return;
   char* typed = ReadText(kLocationPage, kInstallFolderBox);
-  Text refusal = nullptr;
-  char* root = AcceptInstallRoot(typed, &refusal);
+  RootRefusal refusal;
+  char* root = AcceptInstallRoot(typed, refusal);
   FreeMemory(typed);
   if (root == nullptr) {
-    // A root the user declined to install in was asked about already.
-    if (refusal != nullptr) AskUser(refusal, kOkButton, kPromptTitle);
+    // A root the user declined to install in was asked about already. An item of another account
+    // is named on a line of its own.
+    if (refusal.item != nullptr) {
+      char* text = ConcatTexts({refusal.reason, kLineEnd, refusal.item});
+      AskUser(text, kOkButton, kPromptTitle);
+      FreeMemory(text);
+    } else if (refusal.reason != nullptr) {
+      AskUser(refusal.reason, kOkButton, kPromptTitle);
+    }
     return;
   }
   // Disabled while the programs that hold the product's files close, too: the page stays alive

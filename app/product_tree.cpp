@@ -6,6 +6,7 @@
 #include "handler_support.h"
 #include "payload/catalogue.h"
 #include "services/file_commands.h"
+#include "services/installed_tree.h"
 #include "services/machine_pass.h"
 
 namespace vl::installer {
@@ -33,6 +34,13 @@ int ProtectFolder(Text path, Text accessList, bool holdsInstallation) noexcept {
       CallCommand(ProtectFolderCommand, ArgList{TextArg(path), TextArg(accessList), BoolArg(holdsInstallation)}));
 }
 
+// The first item below the product folder that another account owns, as a new text, or null; with
+// `inheritOnly` every item before it keeps only the access entries it inherits. The users' own
+// folders keep their lists and are not gone into.
+char* ForeignItemBelowProduct(Text root, bool inheritOnly) noexcept {
+  return ForeignItemInTree(root, payload::Folders().front(), payload::UserWritableFolders(), inheritOnly);
+}
+
 }  // namespace
 
 bool IsUserWritable(Text folder) noexcept {
@@ -42,16 +50,27 @@ bool IsUserWritable(Text folder) noexcept {
   return false;
 }
 
-bool MakeProductTreeSound(Text root) noexcept {
+bool MakeProductTreeSound(Text root, char** foreignItem) noexcept {
   if (!IsProductTreeTrusted(root)) return false;
+  // A tree that was there is read whole before anything in it changes, then stripped of the
+  // entries its items have of their own, so that the list given below reaches every item.
+  char* foreign = ForeignItemBelowProduct(root, false);
+  if (foreign == nullptr) foreign = ForeignItemBelowProduct(root, true);
   // The catalogue's first folder is the product folder, which holds all others.
   char* product = ConcatTexts({root, payload::Folders().front()});
-  const int protection = ProtectFolder(product, kProductFolderAccess, true);
+  const int protection = foreign != nullptr ? 0 : ProtectFolder(product, kProductFolderAccess, true);
   // Held from now on: the checks below and the pass cannot be undermined by a rename.
-  HoldProductFolder(product);
+  if (foreign == nullptr) HoldProductFolder(product);
   FreeMemory(product);
   ProductFolderMade |= protection == kFolderCreated;
-  return protection == kFolderCreated || IsProductTreeTrusted(root);
+  // Read once more with the list in place: nothing slipped in before it.
+  if (foreign == nullptr && protection != kFolderCreated) foreign = ForeignItemBelowProduct(root, false);
+  if (foreignItem != nullptr) {
+    *foreignItem = foreign;
+  } else {
+    FreeMemory(foreign);
+  }
+  return foreign == nullptr && (protection == kFolderCreated || IsProductTreeTrusted(root));
 }
 
 }  // namespace vl::installer

@@ -61,6 +61,7 @@ using GdiObjectTraits = NullHandleTraits<GdiObject, DeleteObject>;
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueFind = UniqueHandle<FileSystemHandleTraits<FindClose>>;
 using UniqueWindow = UniqueHandle<NullHandleTraits<HWND, DestroyWindow>>;
 using UniqueModule = UniqueHandle<NullHandleTraits<HMODULE, FreeLibrary>>;
 using UniqueKey = UniqueHandle<NullHandleTraits<HKEY, RegCloseKey>>;

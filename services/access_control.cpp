@@ -164,6 +164,31 @@ bool ApplyFolderAccess(const wchar_t* path, const wchar_t* accessList, bool hold
   return applied || !VolumeKeepsAccessLists(folder.Get());
 }
 
+bool InheritAccessOnly(HANDLE item) noexcept {
+  PACL list = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(item, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list, nullptr,
+                      &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  const UniqueLocalMemory heldDescriptor(descriptor);
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  bool ownEntries = list == nullptr || !GetSecurityDescriptorControl(descriptor, &control, &revision) ||
+                    (control & SE_DACL_PROTECTED) != 0;
+  for (DWORD i = 0; !ownEntries && i < list->AceCount; ++i) {
+    void* entry = nullptr;
+    ownEntries = !GetAce(list, i, &entry) || (static_cast<ACE_HEADER*>(entry)->AceFlags & INHERITED_ACE) == 0;
+  }
+  if (!ownEntries) return true;
+  // An empty list that inherits: what the folder passes down is all it keeps.
+  ACL empty;
+  return (InitializeAcl(&empty, sizeof empty, ACL_REVISION) &&
+          SetSecurityInfo(item, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
+                          nullptr, nullptr, &empty, nullptr) == ERROR_SUCCESS) ||
+         !VolumeKeepsAccessLists(item);
+}
+
 namespace {
 
 // CREATOR OWNER (S-1-3-0): an entry for it applies to whoever creates something below, not to the

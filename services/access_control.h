@@ -59,6 +59,12 @@ enum class RootVerdict {
 // cannot be read.
 [[nodiscard]] bool OwnerIsTrusted(void* item, bool userToo) noexcept;
 
+// Leaves the open item (a HANDLE opened with READ_CONTROL and WRITE_DAC) only the access entries
+// it inherits from its folder: entries of its own go, and a list kept from inheriting inherits
+// again. True when it had none of its own or they are gone, and on a volume that keeps no access
+// lists.
+[[nodiscard]] bool InheritAccessOnly(void* item) noexcept;
+
 // True when the program runs as LocalSystem, as deployment tools run installers: it has no user
 // of its own, so what it makes for users goes where every user sees it.
 [[nodiscard]] bool RunningAsLocalSystem() noexcept;

@@ -25,7 +25,6 @@ namespace {
 
 constexpr char kLocalMachineName[] = "HKEY_LOCAL_MACHINE\\";
 
-using UniqueFind = UniqueHandle<FileSystemHandleTraits<FindClose>>;
 using UniqueItemList = UniqueHandle<NullHandleTraits<PIDLIST_ABSOLUTE, CoTaskMemFree>>;
 
 // A special folder's path without a trailing backslash; empty when the system names none.

@@ -12,8 +12,11 @@
 // ending so, or to write a registry value so named.
 // It also records the access lists the program gave folders, as they were given (access.txt:
 // "create", "apply" or "apply to everything below", the folder and the list, separated by
-// tabs). The link wraps the two calls that hand a list to the system (--wrap, see
-// CMakeLists.txt).
+// tabs; "inherit only" and the item, for each item of a tree left only inherited entries), and
+// each log it refused (refused logs.txt). The link wraps the calls that hand a list to the
+// system (--wrap, see CMakeLists.txt). With VL_PROBE_FOREIGN_OWNER set, an item whose path ends
+// in one of its texts belongs to another account, as Wine, where the running user owns
+// everything, cannot show.
 #include <windows.h>
 
 #include <algorithm>
@@ -106,6 +109,40 @@ extern "C" bool __wrap__ZN2vl17ApplyFolderAccessEPKcS1_b(const char* path, const
   const std::string verb = below ? "apply to everything below" : "apply";
   if (done) Append("access.txt", verb + "\t" + path + "\t" + list + "\r\n");
   return done;
+}
+
+namespace {
+
+std::string PathOf(HANDLE item) {
+  wchar_t path[1024] = L"";
+  char bytes[2048] = "";
+  const DWORD length = GetFinalPathNameByHandleW(item, path, 1024, 0);
+  if (length == 0 || length >= 1024) return {};
+  WideCharToMultiByte(936, 0, path, -1, bytes, sizeof bytes, nullptr, nullptr);
+  return std::string(bytes).substr(std::string_view(bytes).starts_with("\\\\?\\") ? 4 : 0);
+}
+
+bool Named(const wchar_t* variable, std::string_view path);
+
+}  // namespace
+
+extern "C" bool __real__ZN2vl14OwnerIsTrustedEPvb(void* item, bool userToo) noexcept;
+extern "C" bool __wrap__ZN2vl14OwnerIsTrustedEPvb(void* item, bool userToo) noexcept {
+  return !Named(L"VL_PROBE_FOREIGN_OWNER", PathOf(item)) && __real__ZN2vl14OwnerIsTrustedEPvb(item, userToo);
+}
+extern "C" bool __real__ZN2vl17InheritAccessOnlyEPv(void* item) noexcept;
+extern "C" bool __wrap__ZN2vl17InheritAccessOnlyEPv(void* item) noexcept {
+  const bool done = __real__ZN2vl17InheritAccessOnlyEPv(item);
+  if (done) Append("access.txt", "inherit only\t" + PathOf(item) + "\r\n");
+  return done;
+}
+extern "C" bool __real__ZN2vl10OpenRunLogEPKw(const wchar_t* path) noexcept;
+extern "C" bool __wrap__ZN2vl10OpenRunLogEPKw(const wchar_t* path) noexcept {
+  const bool opened = __real__ZN2vl10OpenRunLogEPKw(path);
+  char bytes[2048] = "";
+  WideCharToMultiByte(936, 0, path, -1, bytes, sizeof bytes, nullptr, nullptr);
+  if (!opened) Append("refused logs.txt", std::string(bytes) + "\r\n");
+  return opened;
 }
 
 namespace {

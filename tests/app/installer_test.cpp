@@ -415,16 +415,35 @@ TEST_F(Installer, AReinstallReplacesEveryFileAndASecondRootTakesTheRegistrationO
     }
   }
   ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), ERROR_SUCCESS);
+  std::ofstream((first / L"Vorlane\\音乐文件\\song.mp3").c_str()) << "the user's";
   InstallerSession two;
   EXPECT_EQ(InstallAndFinish(two, first.Path()), ExpectedReport(first.Path() + L"\\", L"安装成功...."));
   EXPECT_EQ(two.WaitForExit(), 0u);
+  EXPECT_EQ(FileBytes(first / L"Vorlane\\音乐文件\\song.mp3"), "the user's");
+  ASSERT_TRUE(DeleteFileW((first / L"Vorlane\\音乐文件\\song.mp3").c_str()));
   ExpectPayloadInstalled(first.Path() + L"\\");
   EXPECT_EQ(UninstallValue(L"DisplayName"), L"Vorlanev2.6");
-  // The folders that were there are given their lists again; only the product folder may be a
-  // link an administrator made.
-  const auto access = AccessLines(two);
+  // Every item below the product folder but the users' own folders is first left only the entries
+  // it inherits; then the folders that were there are given their lists again, the product
+  // folder's with read and execute for whoever owns an item (owning it gives no right to change
+  // its list); only the product folder may be a link an administrator made.
+  auto access = AccessLines(two);
+  const auto inheritOnly = std::stable_partition(access.begin(), access.end(), [](const std::wstring& line) {
+    return line.starts_with(L"inherit only\t");
+  });
+  const std::vector<std::wstring> swept(access.begin(), inheritOnly);
+  access.erase(access.begin(), inheritOnly);
+  const auto sweptEnding = [&](const std::wstring& ending) {
+    return std::count_if(swept.begin(), swept.end(), [&](const std::wstring& line) { return line.ends_with(ending); });
+  };
+  EXPECT_EQ(sweptEnding(L"\\Vorlane\\Vorlane.exe"), 1);
+  EXPECT_EQ(sweptEnding(L"\\Vorlane\\tade\\lintok"), 1);
+  EXPECT_EQ(sweptEnding(L"\\音乐文件") + sweptEnding(L"\\song.mp3"), 0);
+  // The carried files, the website's link and the folders that are not the users'.
+  EXPECT_EQ(swept.size(), 34u + 1u + 9u);
   ASSERT_EQ(access.size(), 4u);
   EXPECT_EQ(access[0].rfind(L"apply to everything below\t" + first.Path() + L"\\Vorlane\tD:PAI(", 0), 0u) << access[0];
+  EXPECT_TRUE(access[0].ends_with(L"(A;OICI;0x1200a9;;;OW)")) << access[0];
   EXPECT_EQ(access[1], L"apply\t" + first.Path() + L"\\Vorlane\\音乐文件\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
                                                    L"(A;OICI;0x1301bf;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)");
 
@@ -635,6 +654,35 @@ TEST_F(Installer, ARootOthersMayRenameIsAskedAboutAndOneBelowAForeignLinkRefused
   EXPECT_TRUE(installed(base / L"open\\root"));
 }
 
+// An item below the product folder that another account owns (the probe makes it so: under Wine
+// the running user owns everything) refuses the root before anything changes, and the box and the
+// log name it; in the users' own folders it is theirs to keep.
+TEST_F(Installer, AnExistingTreeWithAnItemOfAnotherOwnerIsRefusedAndNamed) {
+  ScratchFolder root(L"planted");
+  ASSERT_EQ(InstallerSession(L"/S /D=" + root.Path()).WaitForExit(60000), 0u);
+  const std::wstring planted = root / L"Vorlane\\tade\\planted.dll";
+  std::ofstream(planted.c_str()) << "a user's";
+  std::ofstream((root / L"Vorlane\\yx\\planted.dll").c_str()) << "a user's";
+  SetEnvironmentVariableW(L"VL_PROBE_FOREIGN_OWNER", L"planted.dll");
+  const std::wstring log = root / L"run.txt";
+  InstallerSession silent(L"/S \"/LOG=" + log + L"\" /D=" + root.Path());
+  EXPECT_EQ(silent.WaitForExit(60000), 1u);
+  EXPECT_TRUE(silent.ProbeLines("access.txt").empty()) << "nothing changed";
+  const std::string logged = FileBytes(log).value_or("");
+  EXPECT_TRUE(logged.ends_with("folder failed " + Utf8(planted) + "\r\nverdict failed 1\r\n")) << logged;
+  {
+    InstallerSession session;
+    HWND location = session.ToLocationPage();
+    ASSERT_NE(location, nullptr);
+    EXPECT_EQ(BoxForRoot(session, location, root.Path(), IDOK),
+              L"此位置的 Vorlane 文件夹属于其他用户，或是指向其他位置的链接，无法安全安装，请选择其他安装路径\r\n" + planted);
+    ASSERT_NO_FATAL_FAILURE(CancelAndConfirm(session, location));
+  }
+  ASSERT_TRUE(DeleteFileW(planted.c_str()));
+  EXPECT_EQ(InstallerSession(L"/S /D=" + root.Path()).WaitForExit(60000), 0u);
+  SetEnvironmentVariableW(L"VL_PROBE_FOREIGN_OWNER", nullptr);
+}
+
 // /LOG= names a file that a run, perhaps elevated by another account, appends to: one reached
 // through a linked file or folder, a second name of a file, or a device is never written, and the
 // run goes on without a log. A plain file in the caller's folder is the log as before.
@@ -652,6 +700,7 @@ TEST_F(Installer, ALogThatLeadsElsewhereIsNeverWritten) {
     InstallerSession session(L"/S \"/LOG=" + log + L"\" /D=" + missing);
     EXPECT_EQ(session.WaitForExit(60000), 1u) << log;
     EXPECT_EQ(FileBytes(victim).value_or(""), "kept") << log;
+    EXPECT_EQ(session.ProbeLines("refused logs.txt"), std::vector<std::string>{ToGbk(log)}) << log;
   }
   InstallerSession plain(L"/S \"/LOG=" + (caller / L"plain.txt") + L"\" /D=" + missing);
   EXPECT_EQ(plain.WaitForExit(60000), 1u);
