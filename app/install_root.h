@@ -5,7 +5,7 @@
 
 namespace vl::installer {
 
-// Why a root was refused: the text that tells the user why (none when the user was asked whether
+// Why a root was refused: the text that tells the user why (empty when the user was asked whether
 // to install where other accounts could change the installation and said no; silent: without
 // /ALLOWUNPROTECTED), and the item of an existing tree that belongs to another account, when one
 // does.

@@ -270,7 +270,8 @@ void RecoverCutOffInstallation() noexcept {
   // A first installation put back takes the product folder it made along: made again as accepting
   // the root makes it (protected, and held), not by the pass with the root's access list.
   if (RecoverInterruptedPass(InstallRoot, productFolder) == journal::Recovery::kRestored && !PathExists(productFolder)) {
-    MakeProductTreeSound(InstallRoot);
+    RootRefusal unused;
+    MakeProductTreeSound(InstallRoot, unused.item);
   }
   FreeMemory(productFolder);
 }

@@ -63,27 +63,18 @@ char* AcceptInstallRoot(Text typed, RootRefusal& refusal) noexcept {
     return nullptr;
   }
   // Nothing is written on a volume without room for the carried files, nor where another account
-  // decides what the writes reach.
-  if (!RootHasRoom(root)) {
-    FreeMemory(root);
-    refusal.reason = kDiskFull;
-    return nullptr;
-  }
-  // Nor where another account could move the installation away and put its own in its place, or
-  // change it: refused when a folder above is theirs or their link; asked when they may rename
-  // one, or the volume keeps no access lists, or it is a network folder.
+  // could move the installation away and put its own in its place, or change it: refused when a
+  // folder above is theirs or their link; asked when they may rename one, or the volume keeps no
+  // access lists, or it is a network folder.
   const RootVerdict verdict = JudgeInstallRoot(root);
-  if (verdict != RootVerdict::kSafe && (verdict == RootVerdict::kForeign || !MayInstallUnprotected(verdict))) {
-    FreeMemory(root);
-    refusal.reason = verdict == RootVerdict::kForeign ? kForeignInstallPath : nullptr;
-    return nullptr;
-  }
-  if (!MakeProductTreeSound(root, &refusal.item)) {
-    FreeMemory(root);
-    refusal.reason = kUntrustedInstallPath;
-    return nullptr;
-  }
-  return root;
+  refusal.reason = !RootHasRoom(root)                      ? kDiskFull
+                   : verdict == RootVerdict::kForeign      ? kForeignInstallPath
+                   : verdict != RootVerdict::kSafe && !MayInstallUnprotected(verdict) ? kEmptyText
+                   : !MakeProductTreeSound(root, refusal.item) ? kUntrustedInstallPath
+                                                               : nullptr;
+  if (refusal.reason == nullptr) return root;
+  FreeMemory(root);
+  return nullptr;
 }
 
 }  // namespace vl::installer
@@ -112,7 +103,7 @@ extern "C" void OnLocationNext() {
       char* text = ConcatTexts({refusal.reason, kLineEnd, refusal.item});
       AskUser(text, kOkButton, kPromptTitle);
       FreeMemory(text);
-    } else if (refusal.reason != nullptr) {
+    } else if (!IsEmptyText(refusal.reason)) {
       AskUser(refusal.reason, kOkButton, kPromptTitle);
     }
     return;

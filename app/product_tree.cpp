@@ -50,27 +50,23 @@ bool IsUserWritable(Text folder) noexcept {
   return false;
 }
 
-bool MakeProductTreeSound(Text root, char** foreignItem) noexcept {
+bool MakeProductTreeSound(Text root, char*& foreignItem) noexcept {
   if (!IsProductTreeTrusted(root)) return false;
   // A tree that was there is read whole before anything in it changes, then stripped of the
   // entries its items have of their own, so that the list given below reaches every item.
-  char* foreign = ForeignItemBelowProduct(root, false);
-  if (foreign == nullptr) foreign = ForeignItemBelowProduct(root, true);
+  foreignItem = ForeignItemBelowProduct(root, false);
+  if (foreignItem == nullptr) foreignItem = ForeignItemBelowProduct(root, true);
+  if (foreignItem != nullptr) return false;
   // The catalogue's first folder is the product folder, which holds all others.
   char* product = ConcatTexts({root, payload::Folders().front()});
-  const int protection = foreign != nullptr ? 0 : ProtectFolder(product, kProductFolderAccess, true);
+  const int protection = ProtectFolder(product, kProductFolderAccess, true);
   // Held from now on: the checks below and the pass cannot be undermined by a rename.
-  if (foreign == nullptr) HoldProductFolder(product);
+  HoldProductFolder(product);
   FreeMemory(product);
-  ProductFolderMade |= protection == kFolderCreated;
+  if (protection == kFolderCreated) return ProductFolderMade = true;
   // Read once more with the list in place: nothing slipped in before it.
-  if (foreign == nullptr && protection != kFolderCreated) foreign = ForeignItemBelowProduct(root, false);
-  if (foreignItem != nullptr) {
-    *foreignItem = foreign;
-  } else {
-    FreeMemory(foreign);
-  }
-  return foreign == nullptr && (protection == kFolderCreated || IsProductTreeTrusted(root));
+  foreignItem = ForeignItemBelowProduct(root, false);
+  return foreignItem == nullptr && IsProductTreeTrusted(root);
 }
 
 }  // namespace vl::installer

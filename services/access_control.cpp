@@ -58,6 +58,25 @@ bool IsRunningUser(PSID owner) noexcept {
   return ReadRunningUser(buffer) && EqualSid(owner, buffer.user.User.Sid);
 }
 
+// Whether `account` is SYSTEM, Administrators or TrustedInstaller, or with `userToo` the user
+// running this program.
+bool IsTrustedAccount(PSID account, bool userToo) noexcept {
+  for (const StoredSid& trusted : kAdministrativeOwners) {
+    if (EqualSid(account, const_cast<StoredSid*>(&trusted))) return true;
+  }
+  return userToo && IsRunningUser(account);
+}
+
+// What the open item's security descriptor says of `what`, in `owner` or `list`; empty when it
+// cannot be read.
+UniqueLocalMemory ReadSecurity(HANDLE item, SECURITY_INFORMATION what, PSID* owner, PACL* list) noexcept {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  return UniqueLocalMemory(
+      GetSecurityInfo(item, SE_FILE_OBJECT, what, owner, nullptr, list, nullptr, &descriptor) == ERROR_SUCCESS
+          ? descriptor
+          : nullptr);
+}
+
 // The folder or file `path` opened with `access`; with `ofLink` a junction or symbolic link
 // itself, otherwise what it leads to.
 UniqueFile Open(const wchar_t* path, DWORD access, bool ofLink) noexcept {
@@ -69,16 +88,8 @@ UniqueFile Open(const wchar_t* path, DWORD access, bool ofLink) noexcept {
 
 bool OwnerIsTrusted(HANDLE item, bool userToo) noexcept {
   PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(item, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                      &descriptor) != ERROR_SUCCESS) {
-    return false;
-  }
-  const UniqueLocalMemory heldDescriptor(descriptor);
-  for (const StoredSid& trusted : kAdministrativeOwners) {
-    if (EqualSid(owner, const_cast<StoredSid*>(&trusted))) return true;
-  }
-  return userToo && IsRunningUser(owner);
+  const UniqueLocalMemory descriptor = ReadSecurity(item, OWNER_SECURITY_INFORMATION, &owner, nullptr);
+  return descriptor && IsTrustedAccount(owner, userToo);
 }
 
 namespace {
@@ -166,26 +177,19 @@ bool ApplyFolderAccess(const wchar_t* path, const wchar_t* accessList, bool hold
 
 bool InheritAccessOnly(HANDLE item) noexcept {
   PACL list = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(item, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list, nullptr,
-                      &descriptor) != ERROR_SUCCESS) {
-    return false;
-  }
-  const UniqueLocalMemory heldDescriptor(descriptor);
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  DWORD revision = 0;
-  bool ownEntries = list == nullptr || !GetSecurityDescriptorControl(descriptor, &control, &revision) ||
-                    (control & SE_DACL_PROTECTED) != 0;
+  const UniqueLocalMemory descriptor = ReadSecurity(item, DACL_SECURITY_INFORMATION, nullptr, &list);
+  if (!descriptor) return false;
+  // The control word stands at the same place in every form of a descriptor.
+  bool ownEntries = list == nullptr || (static_cast<SECURITY_DESCRIPTOR_RELATIVE*>(descriptor.Get())->Control & SE_DACL_PROTECTED) != 0;
   for (DWORD i = 0; !ownEntries && i < list->AceCount; ++i) {
     void* entry = nullptr;
     ownEntries = !GetAce(list, i, &entry) || (static_cast<ACE_HEADER*>(entry)->AceFlags & INHERITED_ACE) == 0;
   }
-  if (!ownEntries) return true;
   // An empty list that inherits: what the folder passes down is all it keeps.
-  ACL empty;
-  return (InitializeAcl(&empty, sizeof empty, ACL_REVISION) &&
-          SetSecurityInfo(item, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
-                          nullptr, nullptr, &empty, nullptr) == ERROR_SUCCESS) ||
+  ACL empty = {ACL_REVISION, 0, sizeof(ACL), 0, 0};
+  return !ownEntries ||
+         SetSecurityInfo(item, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
+                         nullptr, nullptr, &empty, nullptr) == ERROR_SUCCESS ||
          !VolumeKeepsAccessLists(item);
 }
 
@@ -201,12 +205,8 @@ constexpr StoredSid kCreatorOwner = {1, 1, {0, 0, 0, 0, 0, 3}, {0}};
 // everyone do everything.
 bool LetsOthersRemove(HANDLE folder) noexcept {
   PACL list = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list, nullptr,
-                      &descriptor) != ERROR_SUCCESS) {
-    return true;
-  }
-  const UniqueLocalMemory heldDescriptor(descriptor);
+  const UniqueLocalMemory descriptor = ReadSecurity(folder, DACL_SECURITY_INFORMATION, nullptr, &list);
+  if (!descriptor) return true;
   if (list == nullptr) return true;
   constexpr DWORD kRemoving = DELETE | FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
   for (DWORD i = 0; i < list->AceCount; ++i) {
@@ -218,11 +218,7 @@ bool LetsOthersRemove(HANDLE folder) noexcept {
       continue;
     }
     const PSID who = const_cast<DWORD*>(&allowed->SidStart);
-    bool trusted = EqualSid(who, const_cast<StoredSid*>(&kCreatorOwner)) || IsRunningUser(who);
-    for (const StoredSid& administrative : kAdministrativeOwners) {
-      trusted = trusted || EqualSid(who, const_cast<StoredSid*>(&administrative));
-    }
-    if (!trusted) return true;
+    if (!EqualSid(who, const_cast<StoredSid*>(&kCreatorOwner)) && !IsTrustedAccount(who, true)) return true;
   }
   return false;
 }

@@ -21,8 +21,9 @@ struct TreeWalk {
   bool inheritOnly;
 };
 
-// One walk at a time, in the zero-filled section rather than on the stack.
-TreeWalk g_walk = {};
+// One walk at a time, in the zero-filled section rather than on the stack (named, or the compiler
+// places an object with members that have initializers among the initialised data).
+__attribute__((section(".bss"))) TreeWalk g_walk;
 
 bool IsKept(const TreeWalk& walk, std::size_t length) noexcept {
   for (const char* folder : walk.kept) {
@@ -48,35 +49,29 @@ bool Appended(TreeWalk& walk, std::size_t length, const wchar_t* text) noexcept 
 bool PassesBelow(TreeWalk& walk, std::size_t length) noexcept {
   WIN32_FIND_DATAW found;
   const bool listed = Appended(walk, length, L"\\*");
-  const UniqueFind search(listed ? FindFirstFileExW(walk.path, FindExInfoBasic, &found, FindExSearchNameMatch,
-                                                    nullptr, 0)
-                                 : INVALID_HANDLE_VALUE);
-  const DWORD error = GetLastError();
+  const UniqueFind search(listed ? FindFirstFileW(walk.path, &found) : INVALID_HANDLE_VALUE);
   walk.path[length] = L'\0';
-  // No folder there (none yet, or a file in the way) holds nothing to check.
-  if (!search) return listed && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY);
+  if (!search) return false;
   do {
     const wchar_t* name = found.cFileName;
     if (name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'))) continue;
     walk.path[length] = L'\\';
     if (!Appended(walk, length + 1, name)) return false;
     const std::size_t itemLength = length + 1 + std::wcslen(name);
-    const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (folder && IsKept(walk, itemLength)) continue;
     const UniqueFile item(CreateFileW(walk.path, READ_CONTROL | (walk.inheritOnly ? WRITE_DAC : 0),
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!item || !OwnerIsTrusted(item.Get(), true) || (walk.inheritOnly && !InheritAccessOnly(item.Get()))) {
+    // A link is an item of its own, never a way in; asked of the open item, so that a folder
+    // swapped for one since the listing is not gone through.
+    FILE_ATTRIBUTE_TAG_INFO opened = {};
+    GetFileInformationByHandleEx(item.Get(), FileAttributeTagInfo, &opened, sizeof opened);
+    const bool folder =
+        (opened.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY;
+    if (folder && IsKept(walk, itemLength)) continue;
+    if (!item || !OwnerIsTrusted(item.Get(), true) || (walk.inheritOnly && !InheritAccessOnly(item.Get())) ||
+        (folder && !PassesBelow(walk, itemLength))) {
       return false;
     }
-    // A link is its own item, never a way in: asked of the open item too, so that a folder
-    // swapped for one since the listing is not gone through.
-    FILE_ATTRIBUTE_TAG_INFO opened;
-    const bool plainFolder =
-        folder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-        GetFileInformationByHandleEx(item.Get(), FileAttributeTagInfo, &opened, sizeof opened) &&
-        (opened.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY;
-    if (plainFolder && !PassesBelow(walk, itemLength)) return false;
   } while (FindNextFileW(search.Get(), &found));
   walk.path[length] = L'\0';
   return GetLastError() == ERROR_NO_MORE_FILES;
@@ -94,7 +89,12 @@ char* ForeignItemInTree(const char* root, const char* productFolder, std::span<c
   walk.rootLength = wideRoot.Length();
   const bool named = wideRoot.Valid() && wideFolder.Valid() && Appended(walk, 0, wideRoot.Get()) &&
                      Appended(walk, walk.rootLength, wideFolder.Get());
-  if (named && PassesBelow(walk, walk.rootLength + wideFolder.Length())) return nullptr;
+  // No folder there (none yet, or a file in the way) holds nothing to check.
+  const DWORD attributes = named ? GetFileAttributesW(walk.path) : 0;
+  if (named && (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+                PassesBelow(walk, walk.rootLength + wideFolder.Length()))) {
+    return nullptr;
+  }
   return TextFromWide(named ? walk.path : L"");
 }
 

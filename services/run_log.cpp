@@ -112,19 +112,14 @@ bool IsPlainFileAt(HANDLE file, std::wstring_view path) noexcept {
       (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
     return false;
   }
-  // "\\?\C:\..." on a drive, "\\?\UNC\server\..." on a share; a longer path is not kept.
+  // "\\?\C:\..." on a drive, "\\?\UNC\server\..." for "\\server\..."; a longer path is not kept.
   wchar_t final[1024];
   const DWORD length = GetFinalPathNameByHandleW(file, final, std::size(final), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (length == 0 || length >= std::size(final)) return false;
-  std::wstring_view found(final, length);
-  if (found.starts_with(L"\\\\?\\UNC\\")) {
-    final[6] = L'\\';  // "\\?\UNC\server" is "\\server"
-    found = {final + 6, length - 6};
-  } else if (found.starts_with(L"\\\\?\\")) {
-    found.remove_prefix(4);
-  }
-  return CompareStringOrdinal(found.data(), static_cast<int>(found.size()), path.data(), static_cast<int>(path.size()),
-                              TRUE) == CSTR_EQUAL;
+  const std::size_t share = path.size() > 1 && path[1] == L'\\' ? 2 : 0;
+  const std::size_t prefix = share != 0 ? 8 : 4;
+  return length > prefix && length < std::size(final) &&
+         CompareStringOrdinal(final + prefix, static_cast<int>(length - prefix), path.data() + share,
+                              static_cast<int>(path.size() - share), TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
