@@ -24,6 +24,7 @@
 #include <windows.h>
 
 #include "dll_search_restriction.h"
+#include "open_item_deletion.h"
 #include "runtime/text_boundary.h"
 #include "runtime/unique_handle.h"
 #include "runtime_texts.h"
@@ -158,8 +159,7 @@ bool DeleteAccepted(const wchar_t* path, const BY_HANDLE_FILE_INFORMATION& accep
     }
     BY_HANDLE_FILE_INFORMATION found;
     if (!GetFileInformationByHandle(item.Get(), &found) || !SameFile(found, accepted)) return false;
-    FILE_DISPOSITION_INFO gone = {TRUE};
-    if (SetFileInformationByHandle(item.Get(), FileDispositionInfo, &gone, sizeof gone)) return true;
+    if (DeleteOpenItem(item.Get())) return true;
   }
   return false;
 }

@@ -3,7 +3,8 @@
 // folder, the helper's path (as the system's bytes, GB18030) and the errors with which opening
 // its file for writing and deleting it failed (0 when they succeeded). With
 // VL_PROBE_HELPER_REFUSES set, it hands the helper a process handle of 0, which the helper must
-// refuse.
+// refuse. With VL_PROBE_HELPER_PROGRAM set, it starts that program as the helper, with the same
+// command line.
 #include <windows.h>
 
 #include <string>
@@ -61,5 +62,8 @@ extern "C" BOOL __wrap_StartHelperProcess(const wchar_t* program, wchar_t* comma
   Record("helper=" + Bytes(program) + "\r\nwrite=" + std::to_string(WriteOpenError(program)) +
          "\r\ndelete=" + std::to_string(DeleteError(program)) + "\r\n");
   if (GetEnvironmentVariableW(L"VL_PROBE_HELPER_REFUSES", nullptr, 0) > 0) RefuseProcessHandle(commandLine);
-  return __real_StartHelperProcess(program, commandLine, currentFolder, process);
+  wchar_t standIn[MAX_PATH] = L"";
+  const DWORD length = GetEnvironmentVariableW(L"VL_PROBE_HELPER_PROGRAM", standIn, MAX_PATH);
+  return __real_StartHelperProcess(length > 0 && length < MAX_PATH ? standIn : program, commandLine, currentFolder,
+                                   process);
 }

@@ -532,8 +532,12 @@ TEST_F(Uninstaller, NeverGoesThroughALinkBelowTheProductFolder) {
 }
 
 TEST_F(Uninstaller, TheHelperRunsFromANewFolderOfItsOwnHeldAgainstChange) {
-  // The probe build stands in for the installed uninstaller.
+  // The probe build stands in for the installed uninstaller, and starts a helper that records the
+  // deletions it makes through its handles.
   ASSERT_TRUE(CopyFileW((g_programs + L"UninstallHelperProbe.exe").c_str(), UninstallerFile().c_str(), FALSE));
+  const std::wstring deletions = TempFolder() + L"vl_helper_deletions.txt";
+  DeleteFileW(deletions.c_str());
+  SetEnvironmentVariableW(L"VL_PROBE_HELPER_PROGRAM", (g_programs + L"CleanupHelperProbe.exe").c_str());
   // Where the helper used to go, from this process's id on: whatever someone put there stays
   // unused.
   std::wstring planted;
@@ -556,9 +560,18 @@ TEST_F(Uninstaller, TheHelperRunsFromANewFolderOfItsOwnHeldAgainstChange) {
   EXPECT_EQ(helper.find_first_not_of("0123456789abcdef", temp.size() + 15), temp.size() + 15 + 16);
   EXPECT_EQ(record.at("write"), std::to_string(ERROR_SHARING_VIOLATION)) << "the helper's file takes no writes";
   EXPECT_EQ(record.at("delete"), std::to_string(ERROR_SHARING_VIOLATION)) << "nor can it be deleted";
-  ASSERT_TRUE(WaitForHelper());
-  EXPECT_FALSE(Exists(Product()));
+  SetEnvironmentVariableW(L"VL_PROBE_HELPER_PROGRAM", nullptr);
+  ASSERT_TRUE(vl::test::WaitUntil([&] { return !Exists(Product()); }, 20000));
   EXPECT_FALSE(KeyExists());
+  std::ifstream deletionRecord(deletions.c_str(), std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(deletionRecord), std::istreambuf_iterator<char>()};
+  const std::wstring deleted(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+  const std::wstring uninstallerName = UninstallerFile().substr(UninstallerFile().rfind(L'\\'));
+  // The uninstaller's file, then the product folder: nothing else, each once.
+  const std::wstring first = deleted.substr(0, deleted.find(L'\n'));
+  EXPECT_TRUE(first.ends_with(uninstallerName)) << vl::test::ToGbk(deleted);
+  EXPECT_TRUE(deleted.ends_with(L"\\Vorlane\n")) << vl::test::ToGbk(deleted);
+  EXPECT_EQ(std::count(deleted.begin(), deleted.end(), L'\n'), 2);
   HANDLE file = CreateFileW(planted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   char content[16] = {};
   DWORD read = 0;
