@@ -245,7 +245,7 @@ int InstallUnattended() noexcept {
   if (root == nullptr) {
     // Refused, nothing installed: the log names the root and the one step that failed, or the
     // item of another account that failed it.
-    LogRunStart(GetCommandLineW(), typed);
+    StartRunLog(typed);
     LogAction(refusal.reason == kDiskFull ? "space" : "folder", false,
               refusal.item != nullptr ? refusal.item : typed);
     LogVerdict(1);
@@ -253,7 +253,7 @@ int InstallUnattended() noexcept {
   }
   FreeMemory(InstallRoot);
   InstallRoot = root;
-  LogRunStart(GetCommandLineW(), InstallRoot);
+  StartRunLog(InstallRoot);
   // A program that holds the product's files stops the run before anything changes; the log
   // names it.
   if (!ProductFilesReleased(true)) {
@@ -276,6 +276,15 @@ void RecoverCutOffInstallation() noexcept {
   FreeMemory(productFolder);
 }
 
+void OpenRequestedLog() noexcept {
+  if (Options.log != nullptr && !RunLogOpen()) static_cast<void>(OpenRunLog(Options.log));
+}
+
+void StartRunLog(Text root) noexcept {
+  OpenRequestedLog();
+  LogRunStart(GetCommandLineW(), root);
+}
+
 bool RootHasRoom(Text root) noexcept {
   // Each file takes whole clusters; 4 KiB is the common cluster of today's volumes.
   return HasFreeSpaceFor(root, CarriedBytes(4096) + journal::kJournalCapacity);
@@ -285,6 +294,6 @@ bool RootHasRoom(Text root) noexcept {
 
 extern "C" void RunInstallation() {
   if (!AwaitSoundPayload()) return;
-  LogRunStart(GetCommandLineW(), InstallRoot);
+  StartRunLog(InstallRoot);
   InstallProduct(true);
 }

@@ -20,6 +20,14 @@ int InstallUnattended() noexcept;
 // anything: the old installation back, or the new one finished.
 void RecoverCutOffInstallation() noexcept;
 
+// Opens the run log /LOG= names, unless it is open. Opened only once the command line is accepted
+// and the root judged (or the copy found damaged): a run that ends before then leaves no file
+// behind. One that cannot be opened, or is not kept, stops nothing: the run goes on without one.
+void OpenRequestedLog() noexcept;
+
+// The same, then the run's start in the log: the command line and `root`.
+void StartRunLog(Text root) noexcept;
+
 // Whether the root's volume has room for the carried files (beside the old ones, for a
 // reinstallation).
 bool RootHasRoom(Text root) noexcept;

@@ -113,6 +113,7 @@ extern "C" void OnLocationNext() {
   EnableLocationButtons(false);
   FreeMemory(InstallRoot);
   InstallRoot = root;
+  OpenRequestedLog();
   if (!ProductFilesReleased(false)) {
     EnableLocationButtons(true);
     return;

@@ -7,6 +7,7 @@
 #include "app_texts.h"
 #include "globals.h"
 #include "handler_support.h"
+#include "installation.h"
 #include "payload/catalogue.h"
 #include "payload/content_check.h"
 #include "runtime/frame.h"
@@ -25,7 +26,7 @@ UniqueKernelHandle g_worker;
 bool g_reporting = false;
 
 void LogDamage(Text root, int entry) noexcept {
-  LogRunStart(GetCommandLineW(), root);
+  StartRunLog(root);
   LogAction("content", false, payload::Entries()[entry].path);
   LogVerdict(1);
 }

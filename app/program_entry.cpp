@@ -31,9 +31,6 @@ int ProgramEntry() {
     if (!Options.silent) AskUser(kInstallerRunning, kOkButton, kPromptTitle);
     EndProgram(6);
   }
-  // The log is opened once the command line is accepted; one that cannot be opened, or is not
-  // kept, stops nothing: the run goes on without one.
-  if (Options.log != nullptr) static_cast<void>(OpenRunLog(Options.log));
   if (Options.silent) EndProgram(InstallUnattended());
   StartPayloadCheck();
   LoadStartPage(kWelcomePage.page);

@@ -717,6 +717,15 @@ TEST_F(Installer, TheCommandLineFillsTheBoxAndAsksForHelp) {
     EXPECT_EQ(session.InstallFolderText(location), root);
     ASSERT_NO_FATAL_FAILURE(CancelAndConfirm(session, location));
   }
+  // The log is made only once a root is accepted: a run cancelled before leaves none.
+  ScratchFolder caller(L"unlogged");
+  {
+    InstallerSession session(L"\"/LOG=" + (caller / L"run.txt") + L"\"");
+    HWND location = session.ToLocationPage();
+    ASSERT_NE(location, nullptr);
+    ASSERT_NO_FATAL_FAILURE(CancelAndConfirm(session, location));
+  }
+  EXPECT_EQ(GetFileAttributesW((caller / L"run.txt").c_str()), INVALID_FILE_ATTRIBUTES);
   for (const auto& [arguments, code] : {std::pair{L"/?", 0u}, std::pair{L"/help", 0u}, std::pair{L"/Q", 2u}}) {
     InstallerSession session(arguments);
     HWND box = session.WaitForMessageBox(L"提示");
