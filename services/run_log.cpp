@@ -122,9 +122,30 @@ bool IsPlainFileAt(HANDLE file, std::wstring_view path) noexcept {
                               static_cast<int>(path.size() - share), TRUE) == CSTR_EQUAL;
 }
 
+// Whether the system takes a file named `path` for commands or a script of text: run when it is
+// opened, or at logon from a StartUp folder. An elevated run must not write the caller's command
+// line into one (the caller chooses the switches that follow, and so what "&" runs after them).
+bool RunsAsScript(std::wstring_view path) noexcept {
+  const std::size_t dot = path.rfind(L'.');
+  if (dot == std::wstring_view::npos || path.size() - dot > 4) return false;
+  // The extension in lower case and the dot that would follow it in the list.
+  wchar_t extension[6];
+  std::size_t length = 0;
+  for (const wchar_t unit : path.substr(dot)) extension[length++] = unit >= L'A' && unit <= L'Z' ? unit + 32 : unit;
+  extension[length++] = L'.';
+  // Each extension, and the dot that starts the next one.
+  for (const char* at = ".bat.cmd.com.vbs.vbe.js.jse.wsf.wsh.hta.ps1.reg.inf.url.scf."; *at != '\0'; ++at) {
+    std::size_t same = 0;
+    while (same < length && at[same] == extension[same]) ++same;
+    if (same == length) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool OpenRunLog(const wchar_t* path) noexcept {
+  if (RunsAsScript(path)) return false;
   // The caller chose the path, and the program may run elevated as another account that typed
   // its password: the log is kept only in a plain file of one name reached without a link, and in
   // one that was there already only when an administrator or this account owns it. Otherwise the

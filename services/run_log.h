@@ -30,7 +30,9 @@ namespace vl {
 
 // Opens `path` for appending, creating it when it is absent, and keeps it open until
 // CloseRunLog or the end of the process. The path must already be absolute: the programs change
-// their current folder. False when the file cannot be opened (then nothing is logged).
+// their current folder. False when the file cannot be opened or is not kept (then nothing is
+// logged): among others, a name the system runs as commands or a script when it is opened or at
+// logon (".bat", ".vbs", ".reg"...), since the log's first line is the caller's command line.
 [[nodiscard]] bool OpenRunLog(const wchar_t* path) noexcept;
 
 // Whether a log is open.

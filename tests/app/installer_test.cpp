@@ -684,8 +684,9 @@ TEST_F(Installer, AnExistingTreeWithAnItemOfAnotherOwnerIsRefusedAndNamed) {
 }
 
 // /LOG= names a file that a run, perhaps elevated by another account, appends to: one reached
-// through a linked file or folder, a second name of a file, or a device is never written, and the
-// run goes on without a log. A plain file in the caller's folder is the log as before.
+// through a linked file or folder, a second name of a file, a device or a script is never
+// written, and the run goes on without a log. A plain file in the caller's folder is the log as
+// before.
 TEST_F(Installer, ALogThatLeadsElsewhereIsNeverWritten) {
   ScratchFolder caller(L"log caller");
   ScratchFolder elsewhere(L"log elsewhere");
@@ -696,12 +697,15 @@ TEST_F(Installer, ALogThatLeadsElsewhereIsNeverWritten) {
   ASSERT_TRUE(CreateHardLinkW((caller / L"hard.txt").c_str(), victim.c_str(), nullptr));
   const std::wstring missing = caller / L"missing";
   for (const std::wstring& log :
-       {caller / L"linked.txt", caller / L"through\\victim.txt", caller / L"hard.txt", std::wstring(L"\\\\.\\NUL")}) {
+       {caller / L"linked.txt", caller / L"through\\victim.txt", caller / L"hard.txt", std::wstring(L"\\\\.\\NUL"),
+        caller / L"logon.Bat"}) {
     InstallerSession session(L"/S \"/LOG=" + log + L"\" /D=" + missing);
     EXPECT_EQ(session.WaitForExit(60000), 1u) << log;
     EXPECT_EQ(FileBytes(victim).value_or(""), "kept") << log;
     EXPECT_EQ(session.ProbeLines("refused logs.txt"), std::vector<std::string>{ToGbk(log)}) << log;
   }
+  // Nor is one made under a name the system would run: the log's first line is the command line.
+  EXPECT_EQ(GetFileAttributesW((caller / L"logon.Bat").c_str()), INVALID_FILE_ATTRIBUTES);
   InstallerSession plain(L"/S \"/LOG=" + (caller / L"plain.txt") + L"\" /D=" + missing);
   EXPECT_EQ(plain.WaitForExit(60000), 1u);
   EXPECT_TRUE(FileBytes(caller / L"plain.txt").value_or("").ends_with("verdict failed 1\r\n"));
