@@ -51,13 +51,12 @@ class LineWriter {
         PutUnit(unit);
         continue;
       }
-      wchar_t escape[] = {L'<', 0, 0, 0, 0, L'>'};
-      const std::size_t digits = wide ? 4 : 2;
-      for (std::size_t i = 0; i < digits; ++i) escape[digits - i] = L"0123456789ABCDEF"[(unit >> (4 * i)) & 0xF];
-      escape[digits + 1] = L'>';
-      Put(std::wstring_view(escape, digits + 2));
+      PutUnit(L'<');
+      for (int shift = wide ? 12 : 4; shift >= 0; shift -= 4) PutUnit(L"0123456789ABCDEF"[(unit >> shift) & 0xF]);
+      PutUnit(L'>');
     }
   }
+
 
   // A system text, character by character and escaped: one that cannot be converted becomes
   // U+FFFD and the rest of the text still follows.

@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   libjpeg62-turbo-dev mdbtools liblnk-utils attr
   python3 nsis
+  osslsigncode openssl
 )
 
 # The locales whose ANSI code pages the tests run under: 936 (Chinese), 1252 (English), 932
@@ -97,6 +98,14 @@ if [ -n "$todo" ]; then
   echo "setup: installing the packages:" $todo
   # shellcheck disable=SC2086
   "${apt[@]}" install -y -q --no-install-recommends $todo
+fi
+
+# Signing is proven against Debian 12's own osslsigncode (2.5), which a fresh machine installs:
+# a newer one from backports gives way to it.
+signer=$(dpkg-query -W -f='${Version}' osslsigncode)
+if [ "${signer%%-*}" != 2.5 ]; then
+  echo "setup: installing Debian 12's own osslsigncode 2.5 in place of $signer"
+  "${apt[@]}" install -y -q --allow-downgrades --no-install-recommends osslsigncode/bookworm
 fi
 
 todo=$(missing_locales)
