@@ -6,12 +6,16 @@
 The signature verifies against the test's own authority, whether the certificate comes as PEM or
 PKCS#12; taking it off again gives back the program as linked. The signed installer installs end
 to end under Wine; a byte changed inside a carried program is refused by the integrity check
-(exit 3), and a byte changed anywhere else breaks the signature.
+(exit 3), and a byte changed anywhere else breaks the signature. A time stamp comes from a
+time-stamping service the test runs on the loopback address (openssl ts behind a small HTTP
+server).
 """
+import http.server
 import os
 import shutil
 import subprocess
 import sys
+import threading
 import unittest
 
 SIGNER, INSTALLER, PLAYER, WINE_ENV, WINE_STATE, WORK = sys.argv[1:7]
@@ -25,14 +29,52 @@ def openssl(*arguments):
     run("openssl", *arguments)
 
 
-def verifies(program):
+def verification(program):
     ca = os.path.join(WORK, "ca.pem")
-    return run("osslsigncode", "verify", "-CAfile", ca, "-in", program, check=False).returncode == 0
+    return run("osslsigncode", "verify", "-CAfile", ca, "-TSA-CAfile", ca, "-in", program, check=False)
+
+
+def verifies(program):
+    return verification(program).returncode == 0
 
 
 def read(path):
     with open(path, "rb") as file:
         return file.read()
+
+
+TSA_CONFIG = """[tsa]
+default_tsa = service
+[service]
+serial = {serial}
+crypto_device = builtin
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha256, sha1
+accuracy = secs:1
+ess_cert_id_alg = sha256
+"""
+
+
+class TimeStamping(http.server.BaseHTTPRequestHandler):
+    """An RFC 3161 service: each request body is a time-stamp query, each answer openssl's reply."""
+
+    def do_POST(self):
+        query = self.rfile.read(int(self.headers["Content-Length"]))
+        at = lambda name: os.path.join(WORK, name)
+        with open(at("query.tsq"), "wb") as file:
+            file.write(query)
+        openssl("ts", "-reply", "-config", at("tsa.cnf"), "-queryfile", at("query.tsq"), "-signer", at("tsa.pem"),
+                "-inkey", at("tsa.key"), "-chain", at("ca.pem"), "-out", at("reply.tsr"))
+        reply = read(at("reply.tsr"))
+        self.send_response(200)
+        self.send_header("Content-Type", "application/timestamp-reply")
+        self.send_header("Content-Length", str(len(reply)))
+        self.end_headers()
+        self.wfile.write(reply)
+
+    def log_message(self, *arguments):
+        pass
 
 
 def changed_byte(source, target, offset):
@@ -57,6 +99,17 @@ class SignedInstaller(unittest.TestCase):
             ext.write("basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n")
         openssl("x509", "-req", "-in", at("publisher.csr"), "-CA", at("ca.pem"), "-CAkey", at("ca.key"),
                 "-CAcreateserial", "-out", at("publisher.pem"), "-days", "2", "-extfile", at("publisher.ext"))
+        with open(at("tsa.ext"), "w") as ext:
+            ext.write("basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\n"
+                      "extendedKeyUsage=critical,timeStamping\n")
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", at("tsa.key"), "-out", at("tsa.csr"),
+                "-subj", "/CN=Vorlane test time stamps")
+        openssl("x509", "-req", "-in", at("tsa.csr"), "-CA", at("ca.pem"), "-CAkey", at("ca.key"),
+                "-CAcreateserial", "-out", at("tsa.pem"), "-days", "2", "-extfile", at("tsa.ext"))
+        with open(at("tsa.cnf"), "w") as config:
+            config.write(TSA_CONFIG.format(serial=at("tsa.serial")))
+        with open(at("tsa.serial"), "w") as serial:
+            serial.write("01\n")
         openssl("pkcs12", "-export", "-in", at("publisher.pem"), "-inkey", at("publisher.key"),
                 "-out", at("publisher.p12"), "-passout", "pass:not a secret")
         cls.signed = at("VorlaneSetup.exe")
@@ -87,6 +140,23 @@ class SignedInstaller(unittest.TestCase):
         # A build without a certificate takes off what an earlier one made.
         self.sign(p12, {})
         self.assertTrue(read(p12) == read(INSTALLER))
+
+    def test_a_time_stamp_from_the_named_service_is_part_of_the_signature(self):
+        service = http.server.HTTPServer(("127.0.0.1", 0), TimeStamping)
+        threading.Thread(target=service.serve_forever, daemon=True).start()
+        stamped = os.path.join(WORK, "stamped.exe")
+        shutil.copyfile(INSTALLER, stamped)
+        try:
+            self.sign(stamped, {"SIGN_CERT": os.path.join(WORK, "publisher.pem"),
+                                "SIGN_KEY": os.path.join(WORK, "publisher.key"),
+                                "SIGN_TIMESTAMP_URL": "http://127.0.0.1:%d/" % service.server_port})
+        finally:
+            service.shutdown()
+        result = verification(stamped)
+        self.assertEqual(result.returncode, 0, result.stdout)
+        self.assertIn("The signature is timestamped", result.stdout)
+        self.assertIn("Timestamp Server Signature verification: ok", result.stdout)
+        self.assertNotIn("The signature is timestamped", verification(self.signed).stdout)
 
     def test_a_byte_changed_outside_the_carried_programs_breaks_the_signature(self):
         changed = os.path.join(WORK, "changed.exe")
