@@ -67,12 +67,17 @@ char* AcceptInstallRoot(Text typed, RootRefusal& refusal) noexcept {
   // folder above is theirs or their link; asked when they may rename one, or the volume keeps no
   // access lists, or it is a network folder.
   const RootVerdict verdict = JudgeInstallRoot(root);
-  refusal.reason = !RootHasRoom(root)                      ? kDiskFull
-                   : verdict == RootVerdict::kForeign      ? kForeignInstallPath
-                   : verdict != RootVerdict::kSafe && !MayInstallUnprotected(verdict) ? kEmptyText
-                   : !MakeProductTreeSound(root, refusal.item) ? kUntrustedInstallPath
-                                                               : nullptr;
-  if (refusal.reason == nullptr) return root;
+  if (!RootHasRoom(root)) {
+    refusal.reason = kDiskFull;
+  } else if (verdict == RootVerdict::kForeign) {
+    refusal.reason = kForeignInstallPath;
+  } else if (verdict != RootVerdict::kSafe && !MayInstallUnprotected(verdict)) {
+    refusal.reason = kEmptyText;  // asked, and the user said no
+  } else if (!MakeProductTreeSound(root, refusal.item)) {
+    refusal.reason = kUntrustedInstallPath;
+  } else {
+    return root;
+  }
   FreeMemory(root);
   return nullptr;
 }
