@@ -277,7 +277,7 @@ void RecoverCutOffInstallation() noexcept {
 }
 
 void OpenRequestedLog() noexcept {
-  if (Options.log != nullptr && !RunLogOpen()) static_cast<void>(OpenRunLog(Options.log));
+  if (Options.log != nullptr) static_cast<void>(OpenRunLog(Options.log));
 }
 
 void StartRunLog(Text root) noexcept {

@@ -92,15 +92,14 @@ bool OwnerIsTrusted(HANDLE item, bool userToo) noexcept {
   return descriptor && IsTrustedAccount(owner, userToo);
 }
 
-namespace {
-
-// The attributes of the open item; 0 when they cannot be read.
 DWORD AttributesOf(HANDLE item) noexcept {
   FILE_ATTRIBUTE_TAG_INFO information;
   return GetFileInformationByHandleEx(item, FileAttributeTagInfo, &information, sizeof information)
              ? information.FileAttributes
              : 0;
 }
+
+namespace {
 
 // The folder or file at `path`, opened with `access` and READ_CONTROL, never through a junction
 // or symbolic link but one that `throughTrustedLink` allows and that an administrator made to
@@ -180,7 +179,8 @@ bool InheritAccessOnly(HANDLE item) noexcept {
   const UniqueLocalMemory descriptor = ReadSecurity(item, DACL_SECURITY_INFORMATION, nullptr, &list);
   if (!descriptor) return false;
   // The control word stands at the same place in every form of a descriptor.
-  bool ownEntries = list == nullptr || (static_cast<SECURITY_DESCRIPTOR_RELATIVE*>(descriptor.Get())->Control & SE_DACL_PROTECTED) != 0;
+  const auto control = static_cast<SECURITY_DESCRIPTOR_RELATIVE*>(descriptor.Get())->Control;
+  bool ownEntries = list == nullptr || (control & SE_DACL_PROTECTED) != 0;
   for (DWORD i = 0; !ownEntries && i < list->AceCount; ++i) {
     void* entry = nullptr;
     ownEntries = !GetAce(list, i, &entry) || (static_cast<ACE_HEADER*>(entry)->AceFlags & INHERITED_ACE) == 0;
@@ -206,8 +206,7 @@ constexpr StoredSid kCreatorOwner = {1, 1, {0, 0, 0, 0, 0, 3}, {0}};
 bool LetsOthersRemove(HANDLE folder) noexcept {
   PACL list = nullptr;
   const UniqueLocalMemory descriptor = ReadSecurity(folder, DACL_SECURITY_INFORMATION, nullptr, &list);
-  if (!descriptor) return true;
-  if (list == nullptr) return true;
+  if (!descriptor || list == nullptr) return true;
   constexpr DWORD kRemoving = DELETE | FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
   for (DWORD i = 0; i < list->AceCount; ++i) {
     void* entry = nullptr;

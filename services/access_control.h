@@ -59,6 +59,10 @@ enum class RootVerdict {
 // cannot be read.
 [[nodiscard]] bool OwnerIsTrusted(void* item, bool userToo) noexcept;
 
+// The attributes of the open item (a HANDLE), as they stand on it rather than on its path (a link
+// there now is seen); 0 when they cannot be read.
+[[nodiscard]] unsigned long AttributesOf(void* item) noexcept;
+
 // Leaves the open item (a HANDLE opened with READ_CONTROL and WRITE_DAC) only the access entries
 // it inherits from its folder: entries of its own go, and a list kept from inheriting inherits
 // again. True when it had none of its own or they are gone, and on a volume that keeps no access

@@ -61,14 +61,13 @@ bool PassesBelow(TreeWalk& walk, std::size_t length) noexcept {
     const UniqueFile item(CreateFileW(walk.path, READ_CONTROL | (walk.inheritOnly ? WRITE_DAC : 0),
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!item) return false;
     // A link is an item of its own, never a way in; asked of the open item, so that a folder
     // swapped for one since the listing is not gone through.
-    FILE_ATTRIBUTE_TAG_INFO opened = {};
-    GetFileInformationByHandleEx(item.Get(), FileAttributeTagInfo, &opened, sizeof opened);
-    const bool folder =
-        (opened.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY;
+    const bool folder = (AttributesOf(item.Get()) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+                        FILE_ATTRIBUTE_DIRECTORY;
     if (folder && IsKept(walk, itemLength)) continue;
-    if (!item || !OwnerIsTrusted(item.Get(), true) || (walk.inheritOnly && !InheritAccessOnly(item.Get())) ||
+    if (!OwnerIsTrusted(item.Get(), true) || (walk.inheritOnly && !InheritAccessOnly(item.Get())) ||
         (folder && !PassesBelow(walk, itemLength))) {
       return false;
     }

@@ -57,7 +57,6 @@ class LineWriter {
     }
   }
 
-
   // A system text, character by character and escaped: one that cannot be converted becomes
   // U+FFFD and the rest of the text still follows.
   void PutText(std::string_view text) noexcept {
@@ -144,6 +143,7 @@ bool RunsAsScript(std::wstring_view path) noexcept {
 }  // namespace
 
 bool OpenRunLog(const wchar_t* path) noexcept {
+  if (RunLogOpen()) return true;
   if (RunsAsScript(path)) return false;
   // The caller chose the path, and the program may run elevated as another account that typed
   // its password: the log is kept only in a plain file of one name reached without a link, and in

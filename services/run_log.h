@@ -29,7 +29,7 @@
 namespace vl {
 
 // Opens `path` for appending, creating it when it is absent, and keeps it open until
-// CloseRunLog or the end of the process. The path must already be absolute: the programs change
+// CloseRunLog or the end of the process; true at once when a log is open already. The path must already be absolute: the programs change
 // their current folder. False when the file cannot be opened or is not kept (then nothing is
 // logged): among others, a name the system runs as commands or a script when it is opened or at
 // logon (".bat", ".vbs", ".reg"...), since the log's first line is the caller's command line.
