@@ -87,8 +87,13 @@ std::optional<std::wstring> BoxForRoot(InstallerSession& session, HWND location,
 }
 
 void CancelAndConfirm(InstallerSession& session, HWND page) {
-  session.Click(page, L"取消");
-  HWND question = session.WaitForMessageBox(L"提示");
+  // A click posted while the page takes the focus back from a box that has just closed can be
+  // lost on a loaded machine: it is posted again, at most twice more.
+  HWND question = nullptr;
+  for (int attempt = 0; attempt < 3 && question == nullptr; ++attempt) {
+    session.Click(page, L"取消");
+    question = session.WaitForMessageBox(L"提示", 5000);
+  }
   ASSERT_NE(question, nullptr);
   AnswerDialog(question, IDYES);
   EXPECT_EQ(session.WaitForExit(), 0u);
