@@ -13,6 +13,15 @@
 #               says per figure held, regressed or inconclusive (about 10 minutes once the base is
 #               built); BASE=<commit> (default: the merge base with origin/main), PROBE=1 for the
 #               probe build, ROUNDS and ONLY (see bench/compare.py)
+# A release is signed when SIGN_CERT names the publisher's certificate (README, "Signing a
+# release"); its files may be named relative to this folder, since the build's steps run in others.
+ifneq ($(SIGN_CERT),)
+export SIGN_CERT := $(shell realpath -m -- "$(SIGN_CERT)")
+endif
+ifneq ($(SIGN_KEY),)
+export SIGN_KEY := $(shell realpath -m -- "$(SIGN_KEY)")
+endif
+
 .PHONY: all setup host win32 build test test-host test-win32 fuzz run bench bench-compare clean
 
 all: build

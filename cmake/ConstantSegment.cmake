@@ -48,7 +48,8 @@ function(vl_add_constant_segment target)
     OUTPUT "${asm}" "${layout}"
     COMMAND "${VL_CONSTGEN}" segment --format ${VL_CONSTGEN_FORMAT} --asm "${asm}" --layout "${layout}"
             ${payload} ${inputs}
-    DEPENDS ${inputs} ${ARG_PAYLOAD} ${VL_CONSTGEN_DEPENDS}
+    # The byte sets' lengths come from the contents' sizes: a signed program is longer.
+    DEPENDS ${inputs} ${ARG_PAYLOAD} ${ARG_PAYLOAD_FILES} ${VL_CONSTGEN_DEPENDS}
     COMMENT "Generating the constant segment ${target}"
     VERBATIM)
   if(ARG_PAYLOAD_FILES)

@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
-"""The installer signed with a throwaway certificate this test makes, as a publisher signs a release.
+"""A signed build of the release, made with a throwaway certificate this test makes, as a publisher makes one.
 
-    signed_installer_test.py <sign-program.sh> <VorlaneSetup.exe> <the player as built> <wine-env> <wine state> <work folder>
+    signed_installer_test.py <build folder> <signed build target> <its output folder> <sign-program.sh>
+                             <the product's stored contents> <wine-env> <wine state>
 
-The signature verifies against the test's own authority, whether the certificate comes as PEM or
-PKCS#12; taking it off again gives back the program as linked. The signed installer installs end
-to end under Wine; a byte changed inside a carried program is refused by the integrity check
-(exit 3), and a byte changed anywhere else breaks the signature. A time stamp comes from a
-time-stamping service the test runs on the loopback address (openssl ts behind a small HTTP
-server).
+The build signs with time stamps from a service the test runs on the loopback address (openssl ts
+behind a small HTTP server), relinking only what carries a signed program. Every signature
+verifies against the test's own authority, each with its time stamp; a carried program is its
+padded image and its signature, nothing else. The signed installer installs end to end under
+Wine and writes the signed programs; a byte changed inside a carried program is refused by the
+integrity check (exit 3), and a byte changed anywhere else breaks the installer's signature. The
+PKCS#12 form of the certificate signs alike, and a build without one takes a signature off again.
 """
 import http.server
 import os
@@ -18,7 +20,12 @@ import sys
 import threading
 import unittest
 
-SIGNER, INSTALLER, PLAYER, WINE_ENV, WINE_STATE, WORK = sys.argv[1:7]
+BUILD, TARGET, SIGNED, SIGNER, PRODUCT_CONTENTS, WINE_ENV, WINE_STATE = sys.argv[1:8]
+WORK = os.path.join(SIGNED, "test")
+INSTALLER = os.path.join(SIGNED, "VorlaneSetup.exe")
+HELPER = os.path.join(SIGNED, "cleanup.exe")
+# The catalogue's programs: the player and the uninstaller.
+CARRIED = {"Vorlane.exe": "01", "卸载.exe": "02"}
 
 
 def run(*command, env=None, check=True):
@@ -84,6 +91,12 @@ def changed_byte(source, target, offset):
         file.write(data)
 
 
+def signing_environment(variables):
+    env = {k: v for k, v in os.environ.items() if not k.startswith("SIGN_")}
+    env.update(variables)
+    return env
+
+
 class SignedInstaller(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -112,68 +125,84 @@ class SignedInstaller(unittest.TestCase):
             serial.write("01\n")
         openssl("pkcs12", "-export", "-in", at("publisher.pem"), "-inkey", at("publisher.key"),
                 "-out", at("publisher.p12"), "-passout", "pass:not a secret")
-        cls.signed = at("VorlaneSetup.exe")
-        shutil.copyfile(INSTALLER, cls.signed)
-        cls.sign(cls.signed, {"SIGN_CERT": at("publisher.pem"), "SIGN_KEY": at("publisher.key")})
+        service = http.server.HTTPServer(("127.0.0.1", 0), TimeStamping)
+        threading.Thread(target=service.serve_forever, daemon=True).start()
+        try:
+            # The signed build reads its certificate from its settings file; the product's programs,
+            # built in the same tree and used by other tests meanwhile, follow the (unsigning)
+            # environment.
+            with open(os.path.join(SIGNED, "settings"), "w") as settings:
+                settings.write("SIGN_CERT=%s\nSIGN_KEY=%s\nSIGN_TIMESTAMP_URL=http://127.0.0.1:%d/\n"
+                               % (at("publisher.pem"), at("publisher.key"), service.server_port))
+            run("cmake", "--build", BUILD, "--target", TARGET, env=signing_environment({}))
+        finally:
+            service.shutdown()
+        cls.linked = os.path.join(BUILD, "tests", "app", "VorlaneSetupSigned.exe")
 
     @staticmethod
     def sign(program, variables):
-        env = {k: v for k, v in os.environ.items() if not k.startswith("SIGN_")}
-        env.update(variables)
-        run(SIGNER, program, "Vorlane", env=env)
+        run(SIGNER, program, "Vorlane", env=signing_environment(variables))
 
     def install(self, program, name):
-        """Installs into the default root of a new prefix; the exit code and the run log."""
+        """Installs into R:\\ (a folder of the test's), in a new prefix; the exit code and the run log."""
         log = os.path.join(WORK, name + ".log")
+        drive = os.path.join(WORK, name + "_drive")
+        shutil.rmtree(drive, ignore_errors=True)
+        os.makedirs(drive)
+        env = dict(os.environ, WINE_ENV_DRIVE="r:" + drive)
         code = subprocess.run([WINE_ENV, "fresh", os.path.join(WORK, "wine_" + name), WINE_STATE, program, "/S",
-                               "/LOG=Z:" + log.replace("/", "\\")], capture_output=True).returncode
-        return code, read(log).decode("utf-8") if os.path.exists(log) else ""
+                               "/LOG=Z:" + log.replace("/", "\\"), "/ALLOWUNPROTECTED", "/D=R:\\"],
+                              env=env, capture_output=True).returncode
+        return code, read(log).decode("utf-8") if os.path.exists(log) else "", os.path.join(drive, "Vorlane")
 
-    def test_the_signature_verifies_and_comes_off_again(self):
-        self.assertTrue(verifies(self.signed))
-        self.assertGreater(os.path.getsize(self.signed), os.path.getsize(INSTALLER))
-        # The password's form of the certificate signs alike.
+    def test_every_signature_verifies_with_its_time_stamp(self):
+        contents = [os.path.join(SIGNED, "contents", number) for number in CARRIED.values()]
+        for program in [INSTALLER, HELPER] + contents:
+            result = verification(program)
+            self.assertEqual(result.returncode, 0, program + "\n" + result.stdout)
+            self.assertIn("Timestamp Server Signature verification: ok", result.stdout, program)
+        # A carried program is its padded image (the catalogue's size), then its signature: the
+        # player the unsigned build's bytes; the uninstaller carries the signed helper instead.
+        for content in contents:
+            unsigned = os.path.join(WORK, "unsigned " + os.path.basename(content))
+            shutil.copyfile(content, unsigned)
+            self.sign(unsigned, {})
+            product = read(os.path.join(PRODUCT_CONTENTS, os.path.basename(content)))
+            self.assertEqual(len(read(unsigned)), len(product), content)
+        self.assertTrue(read(os.path.join(WORK, "unsigned " + CARRIED["Vorlane.exe"])) ==
+                        read(os.path.join(PRODUCT_CONTENTS, CARRIED["Vorlane.exe"])))
+        self.assertIn(read(HELPER), read(contents[1]))
+
+    def test_the_password_form_signs_alike_and_an_unsigned_build_is_as_linked(self):
         p12 = os.path.join(WORK, "from p12.exe")
-        shutil.copyfile(INSTALLER, p12)
+        shutil.copyfile(self.linked, p12)
         self.sign(p12, {"SIGN_CERT": os.path.join(WORK, "publisher.p12"), "SIGN_PASSWORD": "not a secret"})
-        self.assertTrue(verifies(p12))
-        # A build without a certificate takes off what an earlier one made.
-        self.sign(p12, {})
-        self.assertTrue(read(p12) == read(INSTALLER))
-
-    def test_a_time_stamp_from_the_named_service_is_part_of_the_signature(self):
-        service = http.server.HTTPServer(("127.0.0.1", 0), TimeStamping)
-        threading.Thread(target=service.serve_forever, daemon=True).start()
-        stamped = os.path.join(WORK, "stamped.exe")
-        shutil.copyfile(INSTALLER, stamped)
-        try:
-            self.sign(stamped, {"SIGN_CERT": os.path.join(WORK, "publisher.pem"),
-                                "SIGN_KEY": os.path.join(WORK, "publisher.key"),
-                                "SIGN_TIMESTAMP_URL": "http://127.0.0.1:%d/" % service.server_port})
-        finally:
-            service.shutdown()
-        result = verification(stamped)
+        result = verification(p12)
         self.assertEqual(result.returncode, 0, result.stdout)
-        self.assertIn("The signature is timestamped", result.stdout)
-        self.assertIn("Timestamp Server Signature verification: ok", result.stdout)
-        self.assertNotIn("The signature is timestamped", verification(self.signed).stdout)
+        self.assertNotIn("The signature is timestamped", result.stdout)
+        self.sign(p12, {})
+        self.assertTrue(read(p12) == read(self.linked))
 
     def test_a_byte_changed_outside_the_carried_programs_breaks_the_signature(self):
         changed = os.path.join(WORK, "changed.exe")
-        changed_byte(self.signed, changed, 0x1000)
+        changed_byte(INSTALLER, changed, 0x1000)
         self.assertFalse(verifies(changed))
 
-    def test_the_signed_installer_installs_and_refuses_a_changed_carried_program(self):
-        code, log = self.install(self.signed, "signed")
-        self.assertEqual(code, 0)
+    def test_the_signed_installer_installs_its_signed_programs_and_refuses_a_changed_one(self):
+        code, log, product = self.install(INSTALLER, "signed")
+        self.assertEqual(code, 0, log)
         self.assertTrue(log.endswith("verdict ok 0\r\n"), log)
-        offset = read(self.signed).find(read(PLAYER)[0x1000:0x1400])
+        for name, number in CARRIED.items():
+            self.assertTrue(read(os.path.join(product, name)) == read(os.path.join(SIGNED, "contents", number)), name)
+        player = read(os.path.join(SIGNED, "contents", CARRIED["Vorlane.exe"]))
+        offset = read(INSTALLER).find(player[0x1000:0x1400])
         self.assertGreater(offset, 0, "the player's code is carried as it was built")
         damaged = os.path.join(WORK, "damaged.exe")
-        changed_byte(self.signed, damaged, offset + 0x200)
-        code, log = self.install(damaged, "damaged")
+        changed_byte(INSTALLER, damaged, offset + 0x200)
+        code, log, _ = self.install(damaged, "damaged")
         self.assertEqual(code, 3)
         self.assertNotIn("file ok", log)
+
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)

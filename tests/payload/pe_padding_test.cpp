@@ -140,5 +140,24 @@ TEST(PePaddingTest, AlignedSectionLiesOnAPageOfTheFileAndLaterSectionsMoveWithIt
   EXPECT_FALSE(AlignSectionToPage(image, ".rdata", "t").HasValue());
 }
 
+TEST(PePaddingTest, ASignedImageIsItsUnsignedBytesAndOneSignatureThatNamesTheRest) {
+  const std::string image = MakeImage();
+  const std::size_t certificateDirectory = 0x80 + 24 + 128;
+  const auto signedWith = [&](std::uint32_t offset, std::uint32_t size, std::size_t appended) {
+    gen::ByteWriter out{std::string(image)};
+    out.PatchU32(certificateDirectory, offset);
+    out.PatchU32(certificateDirectory + 4, size);
+    out.Zeros(appended);
+    return out.Take();
+  };
+  EXPECT_TRUE(CheckSignedImage(signedWith(0x600, 0x5A8, 0x5A8), 0x600, "t").HasValue());
+  // Bytes no signature names, a signature elsewhere or shorter than the rest, sections that end
+  // before the catalogue's size.
+  EXPECT_FALSE(CheckSignedImage(image + std::string(0x200, 'x'), 0x600, "t").HasValue());
+  EXPECT_FALSE(CheckSignedImage(signedWith(0x608, 0x5A0, 0x5A8), 0x600, "t").HasValue());
+  EXPECT_FALSE(CheckSignedImage(signedWith(0x600, 0x500, 0x5A8), 0x600, "t").HasValue());
+  EXPECT_FALSE(CheckSignedImage(signedWith(0x600, 0x5A8, 0x5A8), 0x400, "t").HasValue());
+}
+
 }  // namespace
 }  // namespace payloadgen

@@ -7,6 +7,7 @@
 #include "common/byte_writer.h"
 #include "common/file_io.h"
 #include "contents.h"
+#include "pe_padding.h"
 #include "texts_source.h"
 
 namespace payloadgen {
@@ -152,15 +153,20 @@ Result<PayloadOutputs> AssemblePayload(const Catalogue& catalogue,
         std::filesystem::path(contentsFolder) / ContentFileName(entry)).string();
     const Result<std::string> content = gen::ReadFile(file);
     if (!content.HasValue()) return content.GetError();
-    if (content.Value().size() != entry.size) {
-      return Error{file, 0, "holds " + std::to_string(content.Value().size()) +
-                                " bytes; entry " + std::to_string(entry.ordinal) + " has " +
-                                std::to_string(entry.size)};
+    // A program signed after it was padded keeps the catalogue's size up to its signature.
+    const std::string& bytes = content.Value();
+    if (bytes.size() != entry.size) {
+      if (entry.kind != ContentKind::Exe || bytes.size() < entry.size) {
+        return Error{file, 0, "holds " + std::to_string(bytes.size()) + " bytes; entry " +
+                                  std::to_string(entry.ordinal) + " has " + std::to_string(entry.size)};
+      }
+      const gen::Status signedImage = CheckSignedImage(bytes, static_cast<std::uint32_t>(entry.size), file);
+      if (!signedImage.HasValue()) return signedImage.GetError();
     }
     gen::ByteWriter header;
     header.U32(1);
-    header.U32(entry.size);
-    const std::string byteSet = std::string(header.View()) + content.Value();
+    header.U32(static_cast<std::uint32_t>(bytes.size()));
+    const std::string byteSet = std::string(header.View()) + bytes;
     digests.push_back({static_cast<int>(&entry - catalogue.entries.data()), byteSet.size(),
                        vl::Crc32cByTable({reinterpret_cast<const std::uint8_t*>(byteSet.data()), byteSet.size()})});
     out.run += byteSet;

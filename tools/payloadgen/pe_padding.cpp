@@ -93,6 +93,10 @@ gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string
   facts.checksum = gen::GetU32(image, optional + kChecksum);
   facts.subsystem = gen::GetU16(image, optional + kSubsystem);
   facts.exportDirectorySize = gen::GetU32(image, optional + kExportDirectory + 4);
+  if (optionalSize >= kCertificateDirectory + 8) {
+    facts.signatureOffset = gen::GetU32(image, optional + kCertificateDirectory);
+    facts.signatureSize = gen::GetU32(image, optional + kCertificateDirectory + 4);
+  }
   if (facts.fileAlignment == 0 || facts.sectionAlignment == 0) {
     return Fail(file, "an alignment of zero");
   }
@@ -166,6 +170,22 @@ gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
   out.PatchU32(optional + kSizeOfImage, AlignUp(facts.endOfVirtualImage + padding, facts.sectionAlignment));
   out.PatchU32(optional + kChecksum, ImageChecksum(out.View(), optional + kChecksum));
   return out.Take();
+}
+
+gen::Status CheckSignedImage(std::string_view image, std::uint32_t unsignedSize, const std::string& file) {
+  const gen::Result<ImageFacts> read = ReadImageFacts(image, file);
+  if (!read.HasValue()) return read.GetError();
+  const ImageFacts& facts = read.Value();
+  if (facts.endOfSections != unsignedSize) {
+    return Fail(file, "its sections end at " + std::to_string(facts.endOfSections) + ", not at " +
+                          std::to_string(unsignedSize));
+  }
+  if (facts.signatureSize == 0 || facts.signatureOffset != unsignedSize ||
+      image.size() - unsignedSize != facts.signatureSize) {
+    return Fail(file, "the " + std::to_string(image.size() - unsignedSize) +
+                          " bytes after its last section are not its signature");
+  }
+  return gen::Done{};
 }
 
 gen::Result<std::string> AlignSectionToPage(std::string_view image, std::string_view sectionName,

@@ -25,6 +25,8 @@ struct ImageFacts {
   std::uint32_t endOfSections = 0;        // the largest raw-data end of any section
   std::uint32_t endOfVirtualImage = 0;    // the section-aligned end of the last section
   std::uint32_t exportDirectorySize = 0;
+  std::uint32_t signatureOffset = 0;      // the certificate table: a file offset, not an address
+  std::uint32_t signatureSize = 0;
   std::uint32_t checksum = 0;
   std::uint32_t headerEnd = 0;            // the first byte after the section table
   std::uint32_t firstRawData = 0;         // the first section's raw data (0 when none)
@@ -52,6 +54,11 @@ gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
 // debug directory, a signature), or has no such section with raw data.
 gen::Result<std::string> AlignSectionToPage(std::string_view image, std::string_view sectionName,
                                             const std::string& file);
+
+// Checks that `image` is an image of `unsignedSize` bytes followed by its Authenticode signature
+// and by nothing else: its sections end at `unsignedSize` and its certificate table starts there
+// and holds every byte after. A program signed after it was padded is so.
+gen::Status CheckSignedImage(std::string_view image, std::uint32_t unsignedSize, const std::string& file);
 
 // The checksum Windows' image helper computes (the checksum field counted as zero).
 std::uint32_t ImageChecksum(std::string_view image, std::uint32_t checksumOffset);

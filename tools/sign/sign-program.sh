@@ -8,10 +8,11 @@
 # An Authenticode signature with SHA-256, made by osslsigncode. Without SIGN_CERT a signature an
 # earlier build made is taken off again: the unsigned build is byte for byte the program as linked.
 #
-#   sign-program.sh <program> <description>
+#   sign-program.sh [--settings <file>] <program> <description>
 set -euo pipefail
-program=$1
-description=$2
+source "$(dirname "$0")/settings.sh"
+program=${arguments[0]}
+description=${arguments[1]}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
