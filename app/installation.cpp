@@ -35,7 +35,9 @@ using namespace vl::installer;
 namespace {
 
 // Run as LocalSystem (how deployment tools run installers), the installation has no user of its
-// own: its links go where every user sees them, and no one's Quick Launch gets one.
+// own; run as another account than the desktop's (an elevation answered with an administrator's
+// password), its own profile is not the user's: either way its links go where every user sees
+// them, and no one's Quick Launch gets one.
 bool ForEveryUser = false;
 
 int DesktopFolderCode() { return ForEveryUser ? kCommonDesktopFolder : kDesktopFolder; }
@@ -109,7 +111,7 @@ int CreateShortCuts() {
   const int failed = !SaveShortCutIn(DesktopFolderCode(), kDesktopLinkName, player) +
                      !SaveShortCutIn(ProgramsFolderCode(), kProgramGroupLinkName, player) +
                      !SaveShortCutIn(ProgramsFolderCode(), kProgramGroupUninstallLinkName, uninstaller) +
-                     !SaveShortCut(webLink, kProductWebAddress);
+                     !LogAction("shortcut", SaveWebLink(webLink, kProductWebAddress), webLink);
   FreeMemory(webLink);
   FreeMemory(uninstaller);
   FreeMemory(player);
@@ -216,7 +218,7 @@ void InstallProduct(bool showProgress) noexcept {
   CallLibraryCommand(kAppInterfaceLibrary, GetSystemInfoCommand,
                      ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
   if (showProgress) PrepareProgressDisplay();
-  ForEveryUser = RunningAsLocalSystem();
+  ForEveryUser = RunningAsLocalSystem() || DesktopOfAnotherAccount();
   char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
   const journal::PassResult pass = InstallFilesAndRegistration(productFolder);
   ScheduledBackups = pass.scheduled;

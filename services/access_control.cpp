@@ -44,14 +44,17 @@ union TokenUserBuffer {
   unsigned char bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
 };
 
-// The account the program runs as; false when its token cannot be read.
-bool ReadRunningUser(TokenUserBuffer& buffer) noexcept {
+// The account `process` runs as; false when its token cannot be read.
+bool ReadProcessUser(HANDLE process, TokenUserBuffer& buffer) noexcept {
   HANDLE raw = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+  if (!OpenProcessToken(process, TOKEN_QUERY, &raw)) return false;
   const UniqueKernelHandle token(raw);
   DWORD size = sizeof buffer;
   return GetTokenInformation(token.Get(), TokenUser, &buffer, size, &size) != FALSE;
 }
+
+// The account the program runs as; false when its token cannot be read.
+bool ReadRunningUser(TokenUserBuffer& buffer) noexcept { return ReadProcessUser(GetCurrentProcess(), buffer); }
 
 bool IsRunningUser(PSID owner) noexcept {
   TokenUserBuffer buffer;
@@ -136,6 +139,15 @@ bool VolumeKeepsAccessLists(HANDLE item) noexcept {
 bool RunningAsLocalSystem() noexcept {
   TokenUserBuffer buffer;
   return ReadRunningUser(buffer) && IsWellKnownSid(buffer.user.User.Sid, WinLocalSystemSid);
+}
+
+bool DesktopOfAnotherAccount() noexcept {
+  DWORD shellProcess = 0;
+  const HWND shell = GetShellWindow();
+  if (shell == nullptr || GetWindowThreadProcessId(shell, &shellProcess) == 0) return false;
+  const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcess));
+  TokenUserBuffer desktopUser;
+  return process && ReadProcessUser(process.Get(), desktopUser) && !IsRunningUser(desktopUser.user.User.Sid);
 }
 
 bool CreateFolderWithAccess(const wchar_t* path, const wchar_t* accessList) noexcept {

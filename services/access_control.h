@@ -72,6 +72,12 @@ enum class RootVerdict {
 // True when the program runs as LocalSystem, as deployment tools run installers: it has no user
 // of its own, so what it makes for users goes where every user sees it.
 [[nodiscard]] bool RunningAsLocalSystem() noexcept;
+
+// True when the desktop the program runs on belongs to another account than the program's (the
+// owner of the shell's process): a standard user's elevation answered with an administrator's
+// password. What the program makes for its user then goes where every user sees it, the desktop's
+// user among them. False when there is no shell or its owner cannot be read.
+[[nodiscard]] bool DesktopOfAnotherAccount() noexcept;
 [[nodiscard]] bool IsTrustedFolder(const char* path, bool linkAllowed) noexcept;
 
 }  // namespace vl

@@ -13,6 +13,7 @@ struct Functions {
   decltype(&::SHBrowseForFolderW) browseForFolder = nullptr;
   decltype(&::SHGetPathFromIDListW) getPathFromIdList = nullptr;
   decltype(&::SHGetMalloc) getMalloc = nullptr;
+  decltype(&::AssocQueryStringW) assocQueryString = nullptr;
 };
 
 template <class Function>
@@ -23,6 +24,7 @@ void Resolve(HMODULE module, const char* name, Function& function) noexcept {
 // Loaded once, on the first call, and kept for the rest of the run. Only the GUI thread calls.
 const Functions& Loaded() noexcept {
   static UniqueModule module;
+  static UniqueModule lightweightModule;
   static Functions functions;
   static bool tried = false;
   if (tried) return functions;
@@ -34,6 +36,8 @@ const Functions& Loaded() noexcept {
   Resolve(module.Get(), "SHBrowseForFolderW", functions.browseForFolder);
   Resolve(module.Get(), "SHGetPathFromIDListW", functions.getPathFromIdList);
   Resolve(module.Get(), "SHGetMalloc", functions.getMalloc);
+  lightweightModule.Reset(LoadLibraryExW(L"shlwapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  if (lightweightModule) Resolve(lightweightModule.Get(), "AssocQueryStringW", functions.assocQueryString);
   return functions;
 }
 
@@ -64,6 +68,11 @@ BOOL GetPathFromIdList(PCIDLIST_ABSOLUTE items, LPWSTR path) noexcept {
 HRESULT GetMalloc(IMalloc** allocator) noexcept {
   const auto function = Loaded().getMalloc;
   return function != nullptr ? function(allocator) : E_FAIL;
+}
+
+HRESULT AssocQueryString(ASSOCSTR what, LPCWSTR association, LPWSTR out, DWORD* length) noexcept {
+  const auto function = Loaded().assocQueryString;
+  return function != nullptr ? function(ASSOCF_NONE, what, association, nullptr, out, length) : E_FAIL;
 }
 
 }  // namespace vl::shell

@@ -6,6 +6,7 @@
 // system's returns, or the system's failure value when SHELL32 or the function cannot be loaded.
 #include <windows.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 namespace vl::shell {
 
@@ -17,5 +18,8 @@ BOOL GetSpecialFolderPath(LPWSTR path, int csidl) noexcept;
 PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOW* info) noexcept;
 BOOL GetPathFromIdList(PCIDLIST_ABSOLUTE items, LPWSTR path) noexcept;
 HRESULT GetMalloc(IMalloc** allocator) noexcept;
+// From SHLWAPI, which SHELL32 loads: what the system associates with `association`, without flags
+// or verb.
+HRESULT AssocQueryString(ASSOCSTR what, LPCWSTR association, LPWSTR out, DWORD* length) noexcept;
 
 }  // namespace vl::shell

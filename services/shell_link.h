@@ -13,4 +13,11 @@ namespace vl {
 // more, and a text that cannot be converted. COM must be initialised on the thread.
 void CreateShortCutCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept;
 
+// Saves at `link` (a full path with its ".lnk") a shortcut that opens the web `address` in the
+// default browser on every Windows: the system's explorer.exe, from the Windows folder the system
+// names, with the address as its argument (a link whose path is an address opens nothing on some
+// systems), and the icon the system shows web addresses with (the default browser's, or its own).
+// True if the link file was saved. COM must be initialised on the thread.
+[[nodiscard]] bool SaveWebLink(Text link, Text address) noexcept;
+
 }  // namespace vl

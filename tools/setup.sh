@@ -12,7 +12,7 @@ packages=(
   googletest dpkg-dev
   clang libclang-rt-14-dev
   libjpeg62-turbo-dev mdbtools liblnk-utils attr
-  python3 nsis
+  python3 python3-jsonschema python3-yaml nsis
   osslsigncode openssl
 )
 

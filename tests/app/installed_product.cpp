@@ -106,12 +106,15 @@ void ExpectLinksAndRegistration(const std::wstring& root) {
   EXPECT_EQ(target(SpecialFolder(CSIDL_PROGRAMS) + L"\\Vorlane\\Tamsic.lnk"), player);
   EXPECT_EQ(target(SpecialFolder(CSIDL_PROGRAMS) + L"\\Vorlane\\卸载.lnk"), Normal(StoredLinkTarget(uninstaller)));
   EXPECT_EQ(target(QuickLaunchFolder() + L"\\Tamsic.lnk"), player);
+  // The site opens through the system's explorer.exe, with the web icon.
   const std::wstring webLink = root + L"Vorlane\\官方网址.lnk";
-  EXPECT_NE(GetFileAttributesW(webLink.c_str()), INVALID_FILE_ATTRIBUTES);
-  if (!RunningUnderWine()) {
-    // Wine reads a web address back as a path relative to the current folder.
-    EXPECT_EQ(ShellLinkTarget(webLink), L"http://www.vorlane.com.cn/");
-  }
+  wchar_t windows[MAX_PATH];
+  GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  EXPECT_EQ(target(webLink), Normal(std::wstring(windows) + L"\\explorer.exe"));
+  const std::optional<ShellLinkExtras> web = ReadShellLinkExtras(webLink);
+  ASSERT_TRUE(web.has_value());
+  EXPECT_EQ(web->arguments, L"http://www.vorlane.com.cn/");
+  EXPECT_NE(web->iconFile, L"");
   EXPECT_EQ(UninstallValue(L"DisplayIcon"), uninstaller);
   EXPECT_EQ(UninstallValue(L"DisplayName"), L"Vorlanev2.6");
   EXPECT_EQ(UninstallValue(L"UninstallString"), L"\"" + uninstaller + L"\"");

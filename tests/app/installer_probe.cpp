@@ -225,3 +225,12 @@ extern "C" bool __wrap__ZN2vl20RunningAsLocalSystemEv() noexcept {
   return GetEnvironmentVariableA("VL_PROBE_LOCAL_SYSTEM", value, sizeof value) != 0 ||
          __real__ZN2vl20RunningAsLocalSystemEv();
 }
+
+// A desktop of another account than the installer's, which Wine, running everything as one user,
+// cannot give: VL_PROBE_DESKTOP_OF_ANOTHER_ACCOUNT makes the installer see one.
+extern "C" bool __real__ZN2vl23DesktopOfAnotherAccountEv() noexcept;
+extern "C" bool __wrap__ZN2vl23DesktopOfAnotherAccountEv() noexcept {
+  char value[4];
+  return GetEnvironmentVariableA("VL_PROBE_DESKTOP_OF_ANOTHER_ACCOUNT", value, sizeof value) != 0 ||
+         __real__ZN2vl23DesktopOfAnotherAccountEv();
+}

@@ -599,24 +599,30 @@ TEST_F(Installer, SilentInstallationsEndWithTheirExitCodes) {
                             "Vorlane\r\nverdict failed 1\r\n"))
       << log;
 
-  // As LocalSystem the links go to every user's desktop and Programs, and no one's Quick Launch.
-  ScratchFolder machine(L"machine");
+  // As LocalSystem, or as another account than the desktop's, the links go to every user's desktop
+  // and Programs, and no one's Quick Launch; the uninstaller, as the registration runs it
+  // silently, finds them there.
   const std::wstring quickLaunchLink = QuickLaunchFolder() + L"\\Tamsic.lnk";
-  DeleteFileW(quickLaunchLink.c_str());
-  SetEnvironmentVariableW(L"VL_PROBE_LOCAL_SYSTEM", L"1");
-  EXPECT_EQ(silent(L"/S /D=" + machine.Path()), 0u);
-  SetEnvironmentVariableW(L"VL_PROBE_LOCAL_SYSTEM", nullptr);
-  const std::wstring player = Normal(machine.Path() + L"\\Vorlane\\Vorlane.exe");
-  EXPECT_EQ(Normal(ShellLinkTarget(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Tamsic.lnk").value_or(L"")), player);
-  EXPECT_EQ(Normal(ShellLinkTarget(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Vorlane\\Tamsic.lnk").value_or(L"")),
-            player);
-  EXPECT_EQ(GetFileAttributesW(quickLaunchLink.c_str()), INVALID_FILE_ATTRIBUTES);
-  // Its uninstaller, as the registration runs it silently, finds them there.
-  ChildProcess uninstaller(machine / L"Vorlane\\卸载.exe", L"/S");
-  EXPECT_EQ(uninstaller.WaitForExit(60000), 0u);
-  EXPECT_EQ(GetFileAttributesW((SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Tamsic.lnk").c_str()),
-            INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetFileAttributesW((SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Vorlane").c_str()), INVALID_FILE_ATTRIBUTES);
+  for (const wchar_t* probe : {L"VL_PROBE_LOCAL_SYSTEM", L"VL_PROBE_DESKTOP_OF_ANOTHER_ACCOUNT"}) {
+    SCOPED_TRACE(Utf8(probe));
+    ScratchFolder machine(L"machine");
+    DeleteFileW(quickLaunchLink.c_str());
+    SetEnvironmentVariableW(probe, L"1");
+    EXPECT_EQ(silent(L"/S /D=" + machine.Path()), 0u);
+    SetEnvironmentVariableW(probe, nullptr);
+    const std::wstring player = Normal(machine.Path() + L"\\Vorlane\\Vorlane.exe");
+    EXPECT_EQ(Normal(ShellLinkTarget(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Tamsic.lnk").value_or(L"")),
+              player);
+    EXPECT_EQ(Normal(ShellLinkTarget(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Vorlane\\Tamsic.lnk").value_or(L"")),
+              player);
+    EXPECT_EQ(GetFileAttributesW(quickLaunchLink.c_str()), INVALID_FILE_ATTRIBUTES);
+    ChildProcess uninstaller(machine / L"Vorlane\\卸载.exe", L"/S");
+    EXPECT_EQ(uninstaller.WaitForExit(60000), 0u);
+    EXPECT_EQ(GetFileAttributesW((SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Tamsic.lnk").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW((SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Vorlane").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+  }
 }
 
 // The root and the folders above it: where another account could rename a folder (Wine derives

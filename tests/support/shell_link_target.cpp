@@ -7,17 +7,37 @@
 
 namespace vl::test {
 
-std::optional<std::wstring> ShellLinkTarget(const std::wstring& linkFile) {
+namespace {
+
+// The link loaded from its file; empty when it cannot be read.
+ComPtr<IShellLinkW> LoadLink(const std::wstring& linkFile) {
   ComPtr<IShellLinkW> link;
   ComPtr<IPersistFile> file;
-  wchar_t path[MAX_PATH] = L"";
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid())) ||
-      FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid())) ||
-      FAILED(file->Load(linkFile.c_str(), STGM_READ)) ||
-      link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK || path[0] == L'\0') {
+      FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid())) || FAILED(file->Load(linkFile.c_str(), STGM_READ))) {
+    return {};
+  }
+  return link;
+}
+
+}  // namespace
+
+std::optional<std::wstring> ShellLinkTarget(const std::wstring& linkFile) {
+  const ComPtr<IShellLinkW> link = LoadLink(linkFile);
+  wchar_t path[MAX_PATH] = L"";
+  if (!link || link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK || path[0] == L'\0') return std::nullopt;
+  return path;
+}
+
+std::optional<ShellLinkExtras> ReadShellLinkExtras(const std::wstring& linkFile) {
+  const ComPtr<IShellLinkW> link = LoadLink(linkFile);
+  wchar_t arguments[1024] = L"";
+  wchar_t icon[MAX_PATH] = L"";
+  int index = 0;
+  if (!link || FAILED(link->GetArguments(arguments, 1024)) || FAILED(link->GetIconLocation(icon, MAX_PATH, &index))) {
     return std::nullopt;
   }
-  return path;
+  return ShellLinkExtras{arguments, icon};
 }
 
 std::wstring StoredLinkTarget(const std::wstring& path) {

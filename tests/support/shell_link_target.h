@@ -13,6 +13,13 @@ namespace vl::test {
 // The link's target path; empty optional when the link cannot be read or keeps no path.
 std::optional<std::wstring> ShellLinkTarget(const std::wstring& linkFile);
 
+// What else a link keeps: its arguments and its icon's file.
+struct ShellLinkExtras {
+  std::wstring arguments;
+  std::wstring iconFile;
+};
+std::optional<ShellLinkExtras> ReadShellLinkExtras(const std::wstring& linkFile);
+
 // `path` as a link on this system keeps it: whole on Windows, through the system's code page
 // under Wine.
 std::wstring StoredLinkTarget(const std::wstring& path);
