@@ -78,6 +78,10 @@ using Bytes = std::span<const std::uint8_t>;
 using Room = std::span<std::uint8_t>;
 using Value = vl::journal::StoredValue;
 
+// The web link and the question whose desktop the installer runs on are system calls the
+// program makes outside a command.
+VL_TIMED_STEP(_ZN2vl11SaveWebLinkEPKcS1_, Links, bool, (const char* l, const char* a), (l, a))
+VL_TIMED_STEP(_ZN2vl23DesktopOfAnotherAccountEv, Queries, bool, (), ())
 VL_TIMED_STEP(_ZN2vl10PathExistsESt17basic_string_viewIcSt11char_traitsIcEE, Files, bool, (Path p), (p))
 VL_TIMED_STEP(_ZN2vl12MakeFolderAtESt17basic_string_viewIcSt11char_traitsIcEE, Folders, bool, (Path p), (p))
 VL_TIMED_STEP(_ZN2vl14RemoveFolderAtESt17basic_string_viewIcSt11char_traitsIcEE, Folders, bool, (Path p), (p))

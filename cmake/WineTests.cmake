@@ -10,6 +10,21 @@ set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
 add_test(NAME wine_teardown COMMAND "${VL_WINE_ENV}" teardown "${VL_WINE_STATE}")
 set_tests_properties(wine_teardown PROPERTIES FIXTURES_CLEANUP wine)
 
+# vl_copy_beside(<test program> <program>...): each program copied beside the test program that
+# starts it, again whenever the program is built again (not only when the test program is).
+function(vl_copy_beside test)
+  set(copies)
+  foreach(program IN LISTS ARGN)
+    set(copy "${CMAKE_CURRENT_BINARY_DIR}/${program}.exe")
+    add_custom_command(OUTPUT "${copy}"
+      COMMAND "${CMAKE_COMMAND}" -E copy "$<TARGET_FILE:${program}>" "${copy}"
+      DEPENDS ${program} VERBATIM)
+    list(APPEND copies "${copy}")
+  endforeach()
+  add_custom_target(${test}_programs DEPENDS ${copies})
+  add_dependencies(${test} ${test}_programs)
+endfunction()
+
 # vl_add_windows_test(<name> SOURCES <files>... LIBS <targets>... [ARGS <args>...])
 # A GoogleTest program run once under Wine (one ctest entry per program: each Wine start costs
 # more than a whole test case). Windowed tests take turns on the one desktop (resource lock

@@ -53,7 +53,8 @@ std::string SpecialFolder(int csidl) {
   return std::string(path) + "\\";
 }
 
-void SaveLink(const std::string& link, const std::string& target) {
+void SaveLink(const std::string& link, const std::string& target, const std::string& arguments = {},
+              const std::string& icon = {}) {
   IShellLinkA* shellLink = nullptr;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                               reinterpret_cast<void**>(&shellLink)))) {
@@ -62,6 +63,8 @@ void SaveLink(const std::string& link, const std::string& target) {
   IPersistFile* file = nullptr;
   if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
     shellLink->SetPath(target.c_str());
+    if (!arguments.empty()) shellLink->SetArguments(arguments.c_str());
+    if (!icon.empty()) shellLink->SetIconLocation(icon.c_str(), 0);
     wchar_t wide[MAX_PATH] = {};
     MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
     file->Save(wide, TRUE);
@@ -172,7 +175,13 @@ int Install(const std::string& root) {
   SaveLink(desktop + kDesktopLinkName, player);
   SaveLink(programs + kProgramGroupLinkName, player);
   SaveLink(programs + kProgramGroupUninstallLinkName, uninstaller);
-  SaveLink(root + kWebLinkPath, kProductWebAddress);
+  // The site opens through explorer.exe, with the system's web icon.
+  char windows[MAX_PATH] = {};
+  char system[MAX_PATH] = {};
+  GetSystemWindowsDirectoryA(windows, MAX_PATH);
+  GetSystemDirectoryA(system, MAX_PATH);
+  SaveLink(root + kWebLinkPath, std::string(windows) + "\\explorer.exe", kProductWebAddress,
+           std::string(system) + "\\url.dll");
   SaveLink(appData + kQuickLaunchLinkName, player);
 
   clock.Finish("floor");
