@@ -1,17 +1,23 @@
 #include "handler_support.h"
 
-#include "runtime/message_box.h"
-#include "runtime/pages/page_runtime.h"
+#include "libraries/libraries.h"
 
 namespace vl::installer {
 
 int AskUser(Text message, int style, Text title) noexcept {
-  return IntResult(CallCommand(ShowMessageBoxCommand, ArgList{TextArg(message), IntArg(style), TextArg(title)}));
+  return IntResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kShowMessageBox,
+                                      ArgList{TextArg(message), IntArg(style), TextArg(title)}));
 }
 
-void MovePage(PageRef to, PageRef from) noexcept {
-  CallCommand(LoadPageCommand, ArgList{PageRefArg(to.page, to.windowUnit), ArgRecord{}, BoolArg(false)});
-  CallCommand(ClosePageCommand, ArgList{PageRefArg(from.page, from.windowUnit)}.PadOmittedArguments(3));
+bool MovePage(PageRef to, PageRef from) noexcept {
+  // The page left closes only once the new one stands: one that cannot be built leaves the user
+  // where they were, not without any window.
+  const ArgList load{PageRefArg(to.page, to.windowUnit), ArgRecord{}, BoolArg(false)};
+  if (!BoolResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kLoadPage, load))) return false;
+  // ClosePage answers nothing.
+  static_cast<void>(CallLibraryCommand(kKernelLibrary, kernel_commands::kClosePage,
+                                       ArgList{PageRefArg(from.page, from.windowUnit)}.PadOmittedArguments(3)));
+  return true;
 }
 
 void WriteText(PageRef page, std::uint32_t control, Text text) noexcept {

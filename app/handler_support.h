@@ -11,8 +11,9 @@ namespace vl::installer {
 // Shows a message box with the given text, style and title; returns the button (Yes is 5).
 int AskUser(Text message, int style, Text title) noexcept;
 
-// Loads `to` as an ordinary top-level page, then asks for the deferred close of `from`.
-void MovePage(PageRef to, PageRef from) noexcept;
+// Loads `to` as an ordinary top-level page, then asks for the deferred close of `from`; when `to`
+// cannot be built, `from` stays and the result is false.
+bool MovePage(PageRef to, PageRef from) noexcept;
 
 // Control properties of a page, by number.
 void WriteText(PageRef page, std::uint32_t control, Text text) noexcept;

@@ -22,12 +22,8 @@
 #include "services/access_control.h"
 #include "services/machine_pass.h"
 #include "services/pass_steps.h"
-#include "services/file_commands.h"
-#include "services/folder_path.h"
 #include "services/run_log.h"
 #include "services/shell_link.h"
-#include "services/special_folders.h"
-#include "services/system_info.h"
 
 using namespace vl;
 using namespace vl::installer;
@@ -44,7 +40,8 @@ int DesktopFolderCode() { return ForEveryUser ? kCommonDesktopFolder : kDesktopF
 int ProgramsFolderCode() { return ForEveryUser ? kCommonProgramsFolder : kProgramsFolder; }
 
 bool FolderExists(Text path) {
-  char* found = TextResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(path)}));
+  char* found =
+      TextResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kGetFullFolderPath, ArgList{TextArg(path)}));
   const bool exists = !IsEmptyText(found);
   FreeMemory(found);
   return exists;
@@ -53,13 +50,14 @@ bool FolderExists(Text path) {
 // Creation that fails on a folder that is there already does no harm and counts as no failure;
 // only the log asks whether it was there, so that an unlogged run does no extra work.
 void MakeDirectory(Text path) {
-  const bool made = BoolResult(CallCommand(MakeDirectoryCommand, ArgList{TextArg(path)}));
+  const bool made =
+      BoolResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kMakeDirectory, ArgList{TextArg(path)}));
   if (RunLogOpen()) LogAction("folder", made || FolderExists(path), path);
 }
 
 // A special folder's path ending in a separator; the empty text when the system has none.
 char* SpecialFolder(int code) {
-  return TextResult(CallLibraryCommand(kShellLibrary, GetSpecialFolderPathCommand, ArgList{IntArg(code)}));
+  return TextResult(CallLibraryCommand(kShellLibrary, shell_commands::kGetSpecialFolderPath, ArgList{IntArg(code)}));
 }
 
 // Saves a shortcut with the description, arguments and working folder left out; false only when
@@ -67,7 +65,7 @@ char* SpecialFolder(int code) {
 // Launch folder, say) is skipped: there is no place the installation should have put it. A save
 // cannot succeed there, so the folder is asked about only when the save failed.
 bool SaveShortCut(Text link, Text target) {
-  if (BoolResult(CallLibraryCommand(kShellLibrary, CreateShortCutCommand,
+  if (BoolResult(CallLibraryCommand(kShellLibrary, shell_commands::kCreateShortCut,
                                     ArgList{TextArg(link), TextArg(target)}.PadOmittedArguments(9)))) {
     return LogAction("shortcut", true, link);
   }
@@ -215,8 +213,8 @@ namespace vl::installer {
 void InstallProduct(bool showProgress) noexcept {
   // The machine's facts are kept for the program's record; nothing below depends on them, so an
   // answer the system refuses changes nothing.
-  CallLibraryCommand(kAppInterfaceLibrary, GetSystemInfoCommand,
-                     ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)});
+  static_cast<void>(CallLibraryCommand(kAppInterfaceLibrary, app_interface_commands::kGetSystemInfo,
+                                       ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)}));
   if (showProgress) PrepareProgressDisplay();
   ForEveryUser = RunningAsLocalSystem() || DesktopOfAnotherAccount();
   char* productFolder = ConcatTexts({InstallRoot, kProductFolder});

@@ -12,8 +12,6 @@
 #include "product_tree.h"
 #include "runtime_texts.h"
 #include "services/access_control.h"
-#include "services/folder_browser.h"
-#include "services/folder_path.h"
 #include "services/shell_functions.h"
 
 using namespace vl;
@@ -24,7 +22,7 @@ extern "C" void OnLocationOpened() {
 }
 
 extern "C" void OnBrowse() {
-  char* chosen = TextResult(CallLibraryCommand(kShellLibrary, BrowseForFolderCommand,
+  char* chosen = TextResult(CallLibraryCommand(kShellLibrary, shell_commands::kBrowseForFolder,
                                                ArgList{TextArg(kEmptyText)}.PadOmittedArguments(3)));
   // A cancelled browser leaves the box as it was; a drive root keeps its one separator.
   if (!IsEmptyText(chosen)) {
@@ -56,7 +54,8 @@ char* AcceptInstallRoot(Text typed, RootRefusal& refusal) noexcept {
   }
   // The root the installation builds every path on: absolute, an existing folder, one
   // separator at its end.
-  char* root = TextResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(typed)}));
+  char* root =
+      TextResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kGetFullFolderPath, ArgList{TextArg(typed)}));
   if (IsEmptyText(root)) {
     FreeMemory(root);
     refusal.reason = kInvalidInstallPath;
@@ -127,5 +126,6 @@ extern "C" void OnLocationNext() {
   // The installation needs SHELL32, which no page before it has loaded unless the folder browser
   // was opened: loaded here, before the progress page, its load is not the installation's.
   shell::Load();
-  MovePage(kProgressPage, kLocationPage);
+  // A progress page that cannot be built installs nothing: the user may try again.
+  if (!MovePage(kProgressPage, kLocationPage)) EnableLocationButtons(true);
 }

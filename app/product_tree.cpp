@@ -4,6 +4,7 @@
 
 #include "app_texts.h"
 #include "handler_support.h"
+#include "libraries/libraries.h"
 #include "payload/catalogue.h"
 #include "services/file_commands.h"
 #include "services/installed_tree.h"
@@ -19,8 +20,8 @@ namespace {
 bool IsProductTreeTrusted(Text root) noexcept {
   for (Text folder : payload::Folders()) {
     char* path = ConcatTexts({root, folder});
-    const bool trusted =
-        BoolResult(CallCommand(IsTrustedFolderCommand, ArgList{TextArg(path), BoolArg(!IsUserWritable(folder))}));
+    const bool trusted = BoolResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kIsTrustedFolder,
+                                                       ArgList{TextArg(path), BoolArg(!IsUserWritable(folder))}));
     FreeMemory(path);
     if (!trusted) return false;
   }
@@ -30,8 +31,8 @@ bool IsProductTreeTrusted(Text root) noexcept {
 // Makes `path` a folder with the access list, or gives the list to the folder there (to
 // everything below it when it `holdsInstallation`); kFolderCreated, kFolderProtected or 0.
 int ProtectFolder(Text path, Text accessList, bool holdsInstallation) noexcept {
-  return IntResult(
-      CallCommand(ProtectFolderCommand, ArgList{TextArg(path), TextArg(accessList), BoolArg(holdsInstallation)}));
+  return IntResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kProtectFolder,
+                                      ArgList{TextArg(path), TextArg(accessList), BoolArg(holdsInstallation)}));
 }
 
 // The first item below the product folder that another account owns, as a new text, or null; with

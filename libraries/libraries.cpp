@@ -63,7 +63,7 @@ const DataTypeInfo kAppInterfaceTypes[] = {{}, {}, {}, {kSystemInfoTypeName, nul
 //   GetFullFolderPath(path: text) -> text
 //   ProtectFolder(path: text, access list: text, holds the installation: bool opt) -> int
 //   IsTrustedFolder(path: text, link allowed: bool opt) -> bool
-const CommandInfo kKernelCommands[] = {
+constexpr CommandInfo kKernelCommands[] = {
     {kShowMessageBoxName, &ShowMessageBoxCommand},
     {kLoadPageName, &LoadPageCommand},
     {kClosePageName, &ClosePageCommand},
@@ -83,7 +83,7 @@ const CommandInfo kKernelCommands[] = {
 //   GetSpecialFolderPath(code: int) -> text
 //   CreateShortCut(link: text, target: text, description: text opt, arguments: text opt,
 //                  working folder: text opt) -> bool
-const CommandInfo kShellCommands[] = {
+constexpr CommandInfo kShellCommands[] = {
     {kBrowseForFolderName, &BrowseForFolderCommand},
     {kGetSpecialFolderPathName, &GetSpecialFolderPathCommand},
     {kCreateShortCutName, &CreateShortCutCommand},
@@ -91,7 +91,7 @@ const CommandInfo kShellCommands[] = {
 
 // Application-interface commands:
 //   GetSystemInfo(record: SystemInfo) -> none
-const CommandInfo kAppInterfaceCommands[] = {
+constexpr CommandInfo kAppInterfaceCommands[] = {
     {kGetSystemInfoName, &GetSystemInfoCommand},
 };
 
@@ -99,6 +99,27 @@ template <class T, std::size_t N>
 constexpr std::uint32_t CountOf(const T (&)[N]) {
   return static_cast<std::uint32_t>(N);
 }
+
+// Each command lies where libraries.h says the program finds it.
+static_assert(kKernelCommands[kernel_commands::kShowMessageBox].run == &ShowMessageBoxCommand &&
+              kKernelCommands[kernel_commands::kLoadPage].run == &LoadPageCommand &&
+              kKernelCommands[kernel_commands::kClosePage].run == &ClosePageCommand &&
+              kKernelCommands[kernel_commands::kMakeDirectory].run == &MakeDirectoryCommand &&
+              kKernelCommands[kernel_commands::kWriteBytesToFile].run == &WriteBytesToFileCommand &&
+              kKernelCommands[kernel_commands::kChangeFileAttributes].run == &ChangeFileAttributesCommand &&
+              kKernelCommands[kernel_commands::kRegistryValueExists].run == &RegistryValueExistsCommand &&
+              kKernelCommands[kernel_commands::kWriteRegistryValue].run == &WriteRegistryValueCommand &&
+              kKernelCommands[kernel_commands::kReadRegistryText].run == &ReadRegistryTextCommand &&
+              kKernelCommands[kernel_commands::kGetFullFolderPath].run == &GetFullFolderPathCommand &&
+              kKernelCommands[kernel_commands::kProtectFolder].run == &ProtectFolderCommand &&
+              kKernelCommands[kernel_commands::kIsTrustedFolder].run == &IsTrustedFolderCommand &&
+              CountOf(kKernelCommands) == kernel_commands::kIsTrustedFolder + 1);
+static_assert(kShellCommands[shell_commands::kBrowseForFolder].run == &BrowseForFolderCommand &&
+              kShellCommands[shell_commands::kGetSpecialFolderPath].run == &GetSpecialFolderPathCommand &&
+              kShellCommands[shell_commands::kCreateShortCut].run == &CreateShortCutCommand &&
+              CountOf(kShellCommands) == shell_commands::kCreateShortCut + 1);
+static_assert(kAppInterfaceCommands[app_interface_commands::kGetSystemInfo].run == &GetSystemInfoCommand &&
+              CountOf(kAppInterfaceCommands) == 1);
 
 const LibraryRecord kKernelLibraryRecord = {
     kLibraryFormat, kKernelLibraryId, 2, 6, 1, 3, 0, kKernelLibraryName, 1, 0,

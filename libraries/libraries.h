@@ -12,6 +12,31 @@ inline constexpr int kShellLibrary = 2;
 inline constexpr int kAppInterfaceLibrary = 3;
 inline constexpr int kLibraryCount = 4;
 
+// Positions in each library's command table: how the program's routines name the command they
+// call (CallLibraryCommand, runtime/frame.h).
+namespace kernel_commands {
+enum Command : int {
+  kShowMessageBox,
+  kLoadPage,
+  kClosePage,
+  kMakeDirectory,
+  kWriteBytesToFile,
+  kChangeFileAttributes,
+  kRegistryValueExists,
+  kWriteRegistryValue,
+  kReadRegistryText,
+  kGetFullFolderPath,
+  kProtectFolder,
+  kIsTrustedFolder,
+};
+}  // namespace kernel_commands
+namespace shell_commands {
+enum Command : int { kBrowseForFolder, kGetSpecialFolderPath, kCreateShortCut };
+}  // namespace shell_commands
+namespace app_interface_commands {
+enum Command : int { kGetSystemInfo };
+}  // namespace app_interface_commands
+
 // The table a program's header points at.
 extern const LibraryRecord* const kLibraryTable[kLibraryCount];
 

@@ -12,10 +12,6 @@ ResultRecord CallCommand(Command command, const ArgList& args) noexcept {
   return CallCommand(command, args.Count(), args.Records());
 }
 
-ResultRecord CallLibraryCommand(int /*library*/, Command command, const ArgList& args) noexcept {
-  return CallCommand(command, args);
-}
-
 std::int32_t IntResult(const ResultRecord& r) noexcept {
   return AsInt(r).value_or(0);
 }

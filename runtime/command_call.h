@@ -14,12 +14,11 @@ struct CommandInfo {
   Command run;
 };
 
-// Calls `command` once and hands back its result record, whatever the caller wanted of it.
-ResultRecord CallCommand(Command command, int count, const ArgRecord* args) noexcept;
-ResultRecord CallCommand(Command command, const ArgList& args) noexcept;
-// Commands of the other libraries are called the same way; the caller names the library's
-// position in the library table, which the frame does not need.
-ResultRecord CallLibraryCommand(int library, Command command, const ArgList& args) noexcept;
+// Calls `command` once and hands back its result record: a caller that wants none of it says so.
+// The program's routines reach commands through their libraries' tables (CallLibraryCommand,
+// frame.h).
+[[nodiscard]] ResultRecord CallCommand(Command command, int count, const ArgRecord* args) noexcept;
+[[nodiscard]] ResultRecord CallCommand(Command command, const ArgList& args) noexcept;
 
 // Reads of a result record; a result of another type reads as 0, false or null.
 std::int32_t IntResult(const ResultRecord& r) noexcept;

@@ -19,6 +19,11 @@ inline constexpr int kServiceStartRuntime = 6;     // argument: none
 // one). Other numbers belong to services this program does not use and are ignored.
 void CallService(int service, std::uintptr_t argument = 0) noexcept;
 
+// Calls the command at position `command` of the command table of the library at position
+// `library` of the program's library table (libraries/libraries.h names both): how the program's
+// routines reach every command. A position the tables do not hold is fatal.
+[[nodiscard]] ResultRecord CallLibraryCommand(int library, int command, const ArgList& args) noexcept;
+
 // Creates the program's first page; an unknown id or a page that cannot be built is fatal.
 void LoadStartPage(std::uint32_t pageId) noexcept;
 

@@ -234,3 +234,18 @@ extern "C" bool __wrap__ZN2vl23DesktopOfAnotherAccountEv() noexcept {
   return GetEnvironmentVariableA("VL_PROBE_DESKTOP_OF_ANOTHER_ACCOUNT", value, sizeof value) != 0 ||
          __real__ZN2vl23DesktopOfAnotherAccountEv();
 }
+
+// A page that cannot be built, which no real page here gives: with VL_PROBE_SECOND_PAGE_FAILS the
+// second page the installer builds (the first it moves to) fails as a page whose window cannot
+// be made does. Build is a member function, whose `this` comes in ECX: the wrapper is one too,
+// named by its linker symbol.
+struct PageBuildProbe {
+  bool Real(HWND owner) noexcept asm("___real__ZN2vl10PageWindow5BuildEP6HWND__");
+  bool Wrapped(HWND owner) noexcept asm("___wrap__ZN2vl10PageWindow5BuildEP6HWND__");
+};
+bool PageBuildProbe::Wrapped(HWND owner) noexcept {
+  static int builds = 0;
+  char value[4];
+  if (++builds == 2 && GetEnvironmentVariableA("VL_PROBE_SECOND_PAGE_FAILS", value, sizeof value) != 0) return false;
+  return Real(owner);
+}

@@ -403,6 +403,22 @@ TEST_F(Installer, ClosingAnyPageThroughItsTitleBarEndsWithZero) {
   }
 }
 
+// A page that cannot be built: the user stays on the page they were on, which still works.
+TEST_F(Installer, APageThatCannotBeBuiltLeavesTheUserOnThePageBefore) {
+  SetEnvironmentVariableW(L"VL_PROBE_SECOND_PAGE_FAILS", L"1");
+  InstallerSession session;
+  SetEnvironmentVariableW(L"VL_PROBE_SECOND_PAGE_FAILS", nullptr);
+  HWND welcome = session.WaitForPage(Page::Welcome);
+  ASSERT_NE(welcome, nullptr);
+  session.Click(welcome, L"下一步");
+  EXPECT_EQ(session.WaitForPage(Page::Agreement, 2000), nullptr);
+  EXPECT_TRUE(IsWindowVisible(welcome));
+  // Next again builds the page.
+  EXPECT_NE(session.Turn(welcome, L"下一步", Page::Agreement), nullptr);
+  RequestClose(session.WaitForPage(Page::Agreement));
+  EXPECT_EQ(session.WaitForExit(), 0u);
+}
+
 TEST_F(Installer, AReinstallReplacesEveryFileAndASecondRootTakesTheRegistrationOver) {
   SHCreateDirectoryExW(nullptr, QuickLaunchFolder().c_str(), nullptr);
   ScratchFolder first(L"first");

@@ -82,7 +82,7 @@ bool Load(const PageInfo& page) {
 }
 
 void CloseNow(const PageInfo& page) {
-  vl::CallCommand(vl::ClosePageCommand, vl::ArgList{vl::PageRefArg(page.pageId, page.windowUnitId), vl::BoolArg(true)});
+  static_cast<void>(vl::CallCommand(vl::ClosePageCommand, vl::ArgList{vl::PageRefArg(page.pageId, page.windowUnitId), vl::BoolArg(true)}));
 }
 
 // A screenshot of the page window with the pixel lookup in client coordinates.

@@ -15,8 +15,8 @@ constexpr std::uint32_t kLocation[] = {0x52010043, 0x06010044};
 
 // From one page to another, as a handler does it through the command frame.
 void Move(const std::uint32_t (&from)[2], const std::uint32_t (&to)[2]) {
-  vl::CallCommand(vl::LoadPageCommand, vl::ArgList{vl::PageRefArg(to[0], to[1])});
-  vl::CallCommand(vl::ClosePageCommand, vl::ArgList{vl::PageRefArg(from[0], from[1])});
+  static_cast<void>(vl::CallCommand(vl::LoadPageCommand, vl::ArgList{vl::PageRefArg(to[0], to[1])}));
+  static_cast<void>(vl::CallCommand(vl::ClosePageCommand, vl::ArgList{vl::PageRefArg(from[0], from[1])}));
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ TEST_F(RuntimeStarted, TheBoxIsTaskModalUnlessSystemModalIsAsked) {
     enabledWhileOpen = IsWindowEnabled(other) != FALSE;
     test::AnswerDialog(box, IDOK);
   });
-  CallCommand(ShowMessageBoxCommand, ArgList{TextArg("modal"), IntArg(0)});
+  static_cast<void>(CallCommand(ShowMessageBoxCommand, ArgList{TextArg("modal"), IntArg(0)}));
   answer.get();
   EXPECT_FALSE(enabledWhileOpen);
   EXPECT_TRUE(IsWindowEnabled(other));

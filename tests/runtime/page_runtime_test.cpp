@@ -26,10 +26,10 @@ bool Load(std::uint32_t pageId, std::uint32_t unitId) {
   return vl::BoolResult(vl::CallCommand(vl::LoadPageCommand, vl::ArgList{vl::PageRefArg(pageId, unitId)}));
 }
 void CloseLater(std::uint32_t pageId, std::uint32_t unitId) {
-  vl::CallCommand(vl::ClosePageCommand, vl::ArgList{vl::PageRefArg(pageId, unitId)});
+  static_cast<void>(vl::CallCommand(vl::ClosePageCommand, vl::ArgList{vl::PageRefArg(pageId, unitId)}));
 }
 void CloseNow(std::uint32_t pageId, std::uint32_t unitId) {
-  vl::CallCommand(vl::ClosePageCommand, vl::ArgList{vl::PageRefArg(pageId, unitId), vl::BoolArg(true)});
+  static_cast<void>(vl::CallCommand(vl::ClosePageCommand, vl::ArgList{vl::PageRefArg(pageId, unitId), vl::BoolArg(true)}));
 }
 
 HWND WindowOf(std::uint32_t pageId) {

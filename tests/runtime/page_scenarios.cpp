@@ -19,7 +19,7 @@ int ProgramEntry() {
     RunMessageLoop();
     return 0;
   }
-  if (has(" closeunloaded")) CallCommand(ClosePageCommand, ArgList{PageRefArg(0x52010002, 0x06010010)});
+  if (has(" closeunloaded")) static_cast<void>(CallCommand(ClosePageCommand, ArgList{PageRefArg(0x52010002, 0x06010010)}));
   if (has(" contentunloaded")) ReadProperty(0x52010001, 0x16010003, 8, kWholeProperty);
   if (has(" unknownpage")) WriteProperty(0x52019999, 0x16010003, 0, kWholeProperty, 1, 0);
   if (has(" badstartpage")) LoadStartPage(0x52010003);

@@ -189,7 +189,7 @@ TEST(CommandCall, ArgumentsArriveInOrderWithOmittedSlotsAndTheResultComesBack) {
     EXPECT_TRUE(IsOmitted(g_seenArgs[i]));
     EXPECT_EQ(g_seenArgs[i].lo, 0u);
   }
-  EXPECT_EQ(IntResult(CallLibraryCommand(2, RecordingCommand, ArgList{IntArg(1)})), 5);
+  EXPECT_EQ(IntResult(CallCommand(RecordingCommand, ArgList{IntArg(1)})), 5);
   EXPECT_EQ(g_seenCount, 1);
   EXPECT_TRUE(IsOmitted(ArgAt(1, g_seenArgs, 3)));
   EXPECT_FALSE(BoolResult(IntArg(1)));  // a result of another type reads as false

@@ -32,7 +32,7 @@ const TextMember kTextMembers[] = {
 // Fills a zeroed record through the command frame, as the installer does.
 struct FilledRecord {
   SystemInfo record = {};
-  FilledRecord() { CallCommand(GetSystemInfoCommand, ArgList{RecordArg(tag::kSystemInfoRecord, &record)}); }
+  FilledRecord() { static_cast<void>(CallCommand(GetSystemInfoCommand, ArgList{RecordArg(tag::kSystemInfoRecord, &record)})); }
   ~FilledRecord() {
     for (const TextMember& m : kTextMembers) FreeMemory(record.*m.member);
   }
