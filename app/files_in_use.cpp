@@ -18,9 +18,9 @@ Text CarriedFile(std::size_t index) { return payload::Entries()[index].path; }
 // The question on LocationPage: close the programs (OK), or, when one cannot be closed, look
 // again once they have ended (Retry); Cancel goes back to the page.
 bool AskOnLocationPage(Text lines, bool closable) {
-  char* message = ConcatTexts({kProgramsInUse, lines, closable ? kCloseProgramsChoice : kProgramsOfOthersChoice});
-  const int answer = AskUser(message, closable ? kOkCancelButtons : kRetryCancelButtons, kPromptTitle);
-  FreeMemory(message);
+  const OwnedText message =
+      ConcatTexts({kProgramsInUse, lines, closable ? kCloseProgramsChoice : kProgramsOfOthersChoice});
+  const int answer = AskUser(message.Get(), closable ? kOkCancelButtons : kRetryCancelButtons, kPromptTitle);
   return answer == (closable ? kAnswerOk : kAnswerRetry);
 }
 

@@ -16,6 +16,11 @@ bool ProductFolderMade = false;
 char* Report = nullptr;
 CommandLine Options;
 
+void AcceptedInstallRoot(OwnedText root) noexcept {
+  FreeMemory(InstallRoot);
+  InstallRoot = root.Release();
+}
+
 Text RequestedRoot() noexcept { return Options.root != nullptr ? Options.root : kDefaultInstallRoot; }
 
 void InitGlobals() noexcept {

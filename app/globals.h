@@ -32,6 +32,9 @@ extern char* Report;
 // The switches the program was started with; read before anything else.
 extern CommandLine Options;
 
+// Makes `root` the install root, releasing the one before.
+void AcceptedInstallRoot(OwnedText root) noexcept;
+
 // The install root the command line asked for (/D=), or the default one.
 Text RequestedRoot() noexcept;
 

@@ -24,9 +24,9 @@ void WriteText(PageRef page, std::uint32_t control, Text text) noexcept {
   WriteProperty(page.page, control, kContent, kWholeProperty, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text)), 0);
 }
 
-char* ReadText(PageRef page, std::uint32_t control) noexcept {
+OwnedText ReadText(PageRef page, std::uint32_t control) noexcept {
   const std::uint64_t value = ReadProperty(page.page, control, kContent, kWholeProperty);
-  return reinterpret_cast<char*>(static_cast<std::uintptr_t>(value));
+  return OwnedText(reinterpret_cast<char*>(static_cast<std::uintptr_t>(value)));
 }
 
 void WriteBool(PageRef page, std::uint32_t control, int number, bool value) noexcept {

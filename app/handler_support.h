@@ -17,8 +17,8 @@ bool MovePage(PageRef to, PageRef from) noexcept;
 
 // Control properties of a page, by number.
 void WriteText(PageRef page, std::uint32_t control, Text text) noexcept;
-// The text of a control as a new allocation the caller releases (null when empty).
-char* ReadText(PageRef page, std::uint32_t control) noexcept;
+// The text of a control, now the caller's (empty when the control's is).
+OwnedText ReadText(PageRef page, std::uint32_t control) noexcept;
 void WriteBool(PageRef page, std::uint32_t control, int number, bool value) noexcept;
 // Integer properties travel as doubles in the handlers; a write truncates toward zero.
 double ReadNumber(PageRef page, std::uint32_t control, int number) noexcept;

@@ -1,7 +1,6 @@
 #pragma once
 // The check every install root passes, typed on LocationPage or given with /D=.
 #include "runtime/frame.h"
-#include "runtime/memory.h"
 
 namespace vl::installer {
 
@@ -11,17 +10,12 @@ namespace vl::installer {
 // does.
 struct RootRefusal {
   Text reason = nullptr;
-  char* item = nullptr;
-
-  RootRefusal() = default;
-  RootRefusal(const RootRefusal&) = delete;
-  RootRefusal& operator=(const RootRefusal&) = delete;
-  ~RootRefusal() { FreeMemory(item); }
+  OwnedText item;
 };
 
 // The root the installation builds on, from what was typed: absolute, an existing folder, one
-// separator at its end, its product tree made sound (product_tree.h). Null when it is refused,
+// separator at its end, its product tree made sound (product_tree.h). None when it is refused,
 // with `refusal` saying why.
-char* AcceptInstallRoot(Text typed, RootRefusal& refusal) noexcept;
+OwnedText AcceptInstallRoot(Text typed, RootRefusal& refusal) noexcept;
 
 }  // namespace vl::installer

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <utility>
 
 #include "app_texts.h"
 #include "files_in_use.h"
@@ -40,11 +41,8 @@ int DesktopFolderCode() { return ForEveryUser ? kCommonDesktopFolder : kDesktopF
 int ProgramsFolderCode() { return ForEveryUser ? kCommonProgramsFolder : kProgramsFolder; }
 
 bool FolderExists(Text path) {
-  char* found =
-      TextResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kGetFullFolderPath, ArgList{TextArg(path)}));
-  const bool exists = !IsEmptyText(found);
-  FreeMemory(found);
-  return exists;
+  return !IsEmptyText(
+      TextResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kGetFullFolderPath, ArgList{TextArg(path)})).Get());
 }
 
 // Creation that fails on a folder that is there already does no harm and counts as no failure;
@@ -56,7 +54,7 @@ void MakeDirectory(Text path) {
 }
 
 // A special folder's path ending in a separator; the empty text when the system has none.
-char* SpecialFolder(int code) {
+OwnedText SpecialFolder(int code) {
   return TextResult(CallLibraryCommand(kShellLibrary, shell_commands::kGetSpecialFolderPath, ArgList{IntArg(code)}));
 }
 
@@ -70,50 +68,33 @@ bool SaveShortCut(Text link, Text target) {
     return LogAction("shortcut", true, link);
   }
   const char* separator = FindLastBackslash(link);
-  char* folder = CopyTextBytes(link, separator != nullptr ? static_cast<std::size_t>(separator - link) + 1 : 0);
-  const bool skipped = !FolderExists(folder);
-  FreeMemory(folder);
+  const bool skipped =
+      !FolderExists(CopyTextBytes(link, separator != nullptr ? static_cast<std::size_t>(separator - link) + 1 : 0).Get());
   return skipped || LogAction("shortcut", false, link);
 }
 
 // A shortcut in a special folder; skipped when the system has no such folder, so that it never
 // lands relative to the current folder. False when its save failed.
 bool SaveShortCutIn(int folderCode, Text linkName, Text target) {
-  char* folder = SpecialFolder(folderCode);
-  bool saved = true;
-  if (!IsEmptyText(folder)) {
-    char* link = ConcatTexts({folder, linkName});
-    saved = SaveShortCut(link, target);
-    FreeMemory(link);
-  }
-  FreeMemory(folder);
-  return saved;
+  const OwnedText folder = SpecialFolder(folderCode);
+  return IsEmptyText(folder.Get()) || SaveShortCut(ConcatTexts({folder.Get(), linkName}).Get(), target);
 }
 
 // The program group's folder, made with the links that go into it.
 void MakeProgramGroup() {
-  char* programs = SpecialFolder(ProgramsFolderCode());
-  if (!IsEmptyText(programs)) {
-    char* group = ConcatTexts({programs, kProductFolder});
-    MakeDirectory(group);
-    FreeMemory(group);
-  }
-  FreeMemory(programs);
+  const OwnedText programs = SpecialFolder(ProgramsFolderCode());
+  if (!IsEmptyText(programs.Get())) MakeDirectory(ConcatTexts({programs.Get(), kProductFolder}).Get());
 }
 
 // The desktop, program group and web shortcuts; returns how many saves failed.
 int CreateShortCuts() {
-  char* player = ConcatTexts({InstallRoot, payload::PlayerEntry().path});
-  char* uninstaller = ConcatTexts({InstallRoot, payload::UninstallerEntry().path});
-  char* webLink = ConcatTexts({InstallRoot, kWebLinkPath});
-  const int failed = !SaveShortCutIn(DesktopFolderCode(), kDesktopLinkName, player) +
-                     !SaveShortCutIn(ProgramsFolderCode(), kProgramGroupLinkName, player) +
-                     !SaveShortCutIn(ProgramsFolderCode(), kProgramGroupUninstallLinkName, uninstaller) +
-                     !LogAction("shortcut", SaveWebLink(webLink, kProductWebAddress), webLink);
-  FreeMemory(webLink);
-  FreeMemory(uninstaller);
-  FreeMemory(player);
-  return failed;
+  const OwnedText player = ConcatTexts({InstallRoot, payload::PlayerEntry().path});
+  const OwnedText uninstaller = ConcatTexts({InstallRoot, payload::UninstallerEntry().path});
+  const OwnedText webLink = ConcatTexts({InstallRoot, kWebLinkPath});
+  return !SaveShortCutIn(DesktopFolderCode(), kDesktopLinkName, player.Get()) +
+         !SaveShortCutIn(ProgramsFolderCode(), kProgramGroupLinkName, player.Get()) +
+         !SaveShortCutIn(ProgramsFolderCode(), kProgramGroupUninstallLinkName, uninstaller.Get()) +
+         !LogAction("shortcut", SaveWebLink(webLink.Get(), kProductWebAddress), webLink.Get());
 }
 
 // The bytes of every carried file, each rounded up to a whole `unit`.
@@ -133,29 +114,29 @@ struct PlanRoom {
   journal::PassFolder folders[journal::kMostFolders];
   journal::PassFile files[journal::kMostFiles];
   journal::PassValue values[kRegistrationValues];
-  char* valuePaths[kRegistrationValues] = {};
   alignas(4) std::uint8_t valueBytes[8192] = {};
 };
 __attribute__((section(".bss"))) PlanRoom g_plan;
 
-// The registration's values into the plan, in the order they are written.
-void PlanRegistration() {
-  char* uninstaller = ConcatTexts({InstallRoot, kUninstallerFolderForm});
+// The registration's values into the plan, in the order they are written; their paths in `paths`.
+void PlanRegistration(OwnedText (&paths)[kRegistrationValues]) {
+  const OwnedText uninstaller = ConcatTexts({InstallRoot, kUninstallerFolderForm});
   // Command lines: quoted, so that a path with blanks is not read as a shorter program name.
-  char* command = ConcatTexts({kQuote, uninstaller, kQuote});
-  char* quietCommand = ConcatTexts({command, kSilentSwitch});
-  char* location = ConcatTexts({InstallRoot, kProductFolder, kBackslash});
+  const OwnedText command = ConcatTexts({kQuote, uninstaller.Get(), kQuote});
+  const OwnedText quietCommand = ConcatTexts({command.Get(), kSilentSwitch});
+  const OwnedText location = ConcatTexts({InstallRoot, kProductFolder, kBackslash});
   // The key's path with its trailing backslash, as the first value names it; the first three
   // values are named by their whole paths, the rest by their names in that key. A value without a
   // text is a number: the size, in KiB of every carried file rounded up, then two flags.
-  char* keyPath = CopyTextBytes(kDisplayIconValue,
-                                static_cast<std::size_t>(FindLastBackslash(kDisplayIconValue) - kDisplayIconValue) + 1);
+  const OwnedText keyPath = CopyTextBytes(
+      kDisplayIconValue, static_cast<std::size_t>(FindLastBackslash(kDisplayIconValue) - kDisplayIconValue) + 1);
   const Text names[kRegistrationValues] = {kDisplayIconValue,    kDisplayNameValue,         kUninstallStringValue,
                                            kInstallLocationName, kEstimatedSizeName,        kQuietUninstallStringName,
                                            kDisplayVersionName,  kPublisherName,            kUrlInfoAboutName,
                                            kNoModifyName,        kNoRepairName};
-  const Text texts[kRegistrationValues] = {uninstaller,     kDisplayName, command,    location,           nullptr, quietCommand,
-                                           kDisplayVersion, kPublisher,   kProductWebAddress, nullptr, nullptr};
+  const Text texts[kRegistrationValues] = {uninstaller.Get(), kDisplayName, command.Get(), location.Get(),
+                                           nullptr,           quietCommand.Get(), kDisplayVersion, kPublisher,
+                                           kProductWebAddress, nullptr,    nullptr};
   std::uint32_t number = static_cast<std::uint32_t>((CarriedBytes(1) + 1023) >> 10);
   std::size_t used = 0;
   for (std::size_t i = 0; i < kRegistrationValues; ++i) {
@@ -168,16 +149,10 @@ void PlanRegistration() {
       std::memcpy(bytes, &number, sizeof number);
       number = 1;
     }
-    char* path = i < 3 ? CopyText(names[i]) : ConcatTexts({keyPath, names[i]});
-    g_plan.valuePaths[i] = path;
-    g_plan.values[i] = {path, {true, texts[i] != nullptr ? DWORD{REG_SZ} : DWORD{REG_DWORD}, {bytes, size}}};
+    paths[i] = i < 3 ? CopyText(names[i]) : ConcatTexts({keyPath.Get(), names[i]});
+    g_plan.values[i] = {paths[i].Get(), {true, texts[i] != nullptr ? DWORD{REG_SZ} : DWORD{REG_DWORD}, {bytes, size}}};
     used += (size + 3) & ~std::size_t{3};
   }
-  FreeMemory(keyPath);
-  FreeMemory(location);
-  FreeMemory(quietCommand);
-  FreeMemory(command);
-  FreeMemory(uninstaller);
 }
 
 // The folders, the carried files and the registration, made whole or not at all; the journal in
@@ -189,21 +164,18 @@ journal::PassResult InstallFilesAndRegistration(Text productFolder) {
   for (std::size_t i = 0; i < entries.size(); ++i) {
     g_plan.files[i] = {entries[i].path, ByteSetData(entries[i].content), entries[i].hiddenSystem};
   }
-  PlanRegistration();
+  OwnedText valuePaths[kRegistrationValues];
+  PlanRegistration(valuePaths);
   const MachinePass machine(productFolder, kUserFolderAccess);
   const journal::PassPlan plan{InstallRoot, std::span(g_plan.folders, folders.size()), ProductFolderMade,
                                std::span(g_plan.files, entries.size()), g_plan.values};
-  const journal::PassResult result = RunPass(plan, MachinePassRoom());
-  for (char* path : g_plan.valuePaths) FreeMemory(path);
-  return result;
+  return RunPass(plan, MachinePassRoom());
 }
 
 bool CreateQuickLaunchShortCut() {
   if (ForEveryUser) return true;
-  char* player = ConcatTexts({InstallRoot, payload::PlayerEntry().path});
-  const bool saved = SaveShortCutIn(kApplicationDataFolder, kQuickLaunchLinkName, player);
-  FreeMemory(player);
-  return saved;
+  return SaveShortCutIn(kApplicationDataFolder, kQuickLaunchLinkName,
+                        ConcatTexts({InstallRoot, payload::PlayerEntry().path}).Get());
 }
 
 }  // namespace
@@ -217,8 +189,8 @@ void InstallProduct(bool showProgress) noexcept {
                                        ArgList{RecordArg(tag::kSystemInfoRecord, MachineInfo)}));
   if (showProgress) PrepareProgressDisplay();
   ForEveryUser = RunningAsLocalSystem() || DesktopOfAnotherAccount();
-  char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
-  const journal::PassResult pass = InstallFilesAndRegistration(productFolder);
+  const OwnedText productFolder = ConcatTexts({InstallRoot, kProductFolder});
+  const journal::PassResult pass = InstallFilesAndRegistration(productFolder.Get());
   ScheduledBackups = pass.scheduled;
   if (pass.end == journal::PassEnd::kInstalled) {
     // The links: a link that cannot be saved is counted and reported, but the product runs
@@ -227,13 +199,12 @@ void InstallProduct(bool showProgress) noexcept {
     FailedStepCount = CreateShortCuts() + (CreateQuickLaunchShortCut() ? 0 : 1);
   } else {
     const bool undone = pass.end == journal::PassEnd::kUndone;
-    LogAction("undo", undone, productFolder);
+    LogAction("undo", undone, productFolder.Get());
     // Undone, the report says which installation is there; a failed undo is a failed step, and
     // its journal lets the next run finish putting the old one back.
     PassUndone = !undone ? Undone::kNo : pass.replaced ? Undone::kOldKept : Undone::kNothingInstalled;
     FailedStepCount = undone ? 0 : 1;
   }
-  FreeMemory(productFolder);
   LogVerdict(FailedStepCount + (PassUndone != Undone::kNo));
 }
 
@@ -241,18 +212,17 @@ int InstallUnattended() noexcept {
   RootRefusal refusal;
   const Text typed = RequestedRoot();
   if (!CheckPayloadUnattended(typed)) return 3;
-  char* root = AcceptInstallRoot(typed, refusal);
-  if (root == nullptr) {
+  OwnedText root = AcceptInstallRoot(typed, refusal);
+  if (!root) {
     // Refused, nothing installed: the log names the root and the one step that failed, or the
     // item of another account that failed it.
     StartRunLog(typed);
     LogAction(refusal.reason == kDiskFull ? "space" : "folder", false,
-              refusal.item != nullptr ? refusal.item : typed);
+              refusal.item ? refusal.item.Get() : typed);
     LogVerdict(1);
     return 1;
   }
-  FreeMemory(InstallRoot);
-  InstallRoot = root;
+  AcceptedInstallRoot(std::move(root));
   StartRunLog(InstallRoot);
   // A program that holds the product's files stops the run before anything changes; the log
   // names it.
@@ -266,14 +236,14 @@ int InstallUnattended() noexcept {
 }
 
 void RecoverCutOffInstallation() noexcept {
-  char* productFolder = ConcatTexts({InstallRoot, kProductFolder});
+  const OwnedText productFolder = ConcatTexts({InstallRoot, kProductFolder});
   // A first installation put back takes the product folder it made along: made again as accepting
   // the root makes it (protected, and held), not by the pass with the root's access list.
-  if (RecoverInterruptedPass(InstallRoot, productFolder) == journal::Recovery::kRestored && !PathExists(productFolder)) {
-    RootRefusal unused;
-    MakeProductTreeSound(InstallRoot, unused.item);
+  if (RecoverInterruptedPass(InstallRoot, productFolder.Get()) == journal::Recovery::kRestored &&
+      !PathExists(productFolder.Get())) {
+    OwnedText unused;
+    MakeProductTreeSound(InstallRoot, unused);
   }
-  FreeMemory(productFolder);
 }
 
 void OpenRequestedLog() noexcept {

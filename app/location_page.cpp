@@ -1,5 +1,7 @@
 // LocationPage: the default install root, the folder browser and the check before the
 // installation.
+#include <utility>
+
 #include "app_texts.h"
 #include "files_in_use.h"
 #include "globals.h"
@@ -22,16 +24,14 @@ extern "C" void OnLocationOpened() {
 }
 
 extern "C" void OnBrowse() {
-  char* chosen = TextResult(CallLibraryCommand(kShellLibrary, shell_commands::kBrowseForFolder,
-                                               ArgList{TextArg(kEmptyText)}.PadOmittedArguments(3)));
+  const OwnedText chosen = TextResult(CallLibraryCommand(kShellLibrary, shell_commands::kBrowseForFolder,
+                                                         ArgList{TextArg(kEmptyText)}.PadOmittedArguments(3)));
   // A cancelled browser leaves the box as it was; a drive root keeps its one separator.
-  if (!IsEmptyText(chosen)) {
-    const bool endsInSeparator = FindLastBackslash(chosen) == chosen + TextLength(chosen) - 1;
-    char* root = endsInSeparator ? CopyText(chosen) : ConcatTexts({chosen, kBackslash});
-    WriteText(kLocationPage, kInstallFolderBox, root);
-    FreeMemory(root);
+  if (!IsEmptyText(chosen.Get())) {
+    const bool endsInSeparator = FindLastBackslash(chosen.Get()) == chosen.Get() + TextLength(chosen.Get()) - 1;
+    WriteText(kLocationPage, kInstallFolderBox,
+              endsInSeparator ? chosen.Get() : ConcatTexts({chosen.Get(), kBackslash}).Get());
   }
-  FreeMemory(chosen);
 }
 
 namespace {
@@ -47,38 +47,36 @@ bool MayInstallUnprotected(RootVerdict verdict) {
 
 namespace vl::installer {
 
-char* AcceptInstallRoot(Text typed, RootRefusal& refusal) noexcept {
+OwnedText AcceptInstallRoot(Text typed, RootRefusal& refusal) noexcept {
   if (IsBlankText(typed)) {
     refusal.reason = kEnterInstallPath;
-    return nullptr;
+    return {};
   }
   // The root the installation builds every path on: absolute, an existing folder, one
   // separator at its end.
-  char* root =
+  OwnedText root =
       TextResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kGetFullFolderPath, ArgList{TextArg(typed)}));
-  if (IsEmptyText(root)) {
-    FreeMemory(root);
+  if (IsEmptyText(root.Get())) {
     refusal.reason = kInvalidInstallPath;
-    return nullptr;
+    return {};
   }
   // Nothing is written on a volume without room for the carried files, nor where another account
   // could move the installation away and put its own in its place, or change it: refused when a
   // folder above is theirs or their link; asked when they may rename one, or the volume keeps no
   // access lists, or it is a network folder.
-  const RootVerdict verdict = JudgeInstallRoot(root);
-  if (!RootHasRoom(root)) {
+  const RootVerdict verdict = JudgeInstallRoot(root.Get());
+  if (!RootHasRoom(root.Get())) {
     refusal.reason = kDiskFull;
   } else if (verdict == RootVerdict::kForeign) {
     refusal.reason = kForeignInstallPath;
   } else if (verdict != RootVerdict::kSafe && !MayInstallUnprotected(verdict)) {
     refusal.reason = kEmptyText;  // asked, and the user said no
-  } else if (!MakeProductTreeSound(root, refusal.item)) {
+  } else if (!MakeProductTreeSound(root.Get(), refusal.item)) {
     refusal.reason = kUntrustedInstallPath;
   } else {
     return root;
   }
-  FreeMemory(root);
-  return nullptr;
+  return {};
 }
 
 }  // namespace vl::installer
@@ -96,17 +94,13 @@ void EnableLocationButtons(bool enabled) {
 extern "C" void OnLocationNext() {
   // Accepting a root makes the product folder: not for an installer whose contents are damaged.
   if (!AwaitSoundPayload()) return;
-  char* typed = ReadText(kLocationPage, kInstallFolderBox);
   RootRefusal refusal;
-  char* root = AcceptInstallRoot(typed, refusal);
-  FreeMemory(typed);
-  if (root == nullptr) {
+  OwnedText root = AcceptInstallRoot(ReadText(kLocationPage, kInstallFolderBox).Get(), refusal);
+  if (!root) {
     // A root the user declined to install in was asked about already. An item of another account
     // is named on a line of its own.
-    if (refusal.item != nullptr) {
-      char* text = ConcatTexts({refusal.reason, kLineEnd, refusal.item});
-      AskUser(text, kOkButton, kPromptTitle);
-      FreeMemory(text);
+    if (refusal.item) {
+      AskUser(ConcatTexts({refusal.reason, kLineEnd, refusal.item.Get()}).Get(), kOkButton, kPromptTitle);
     } else if (!IsEmptyText(refusal.reason)) {
       AskUser(refusal.reason, kOkButton, kPromptTitle);
     }
@@ -115,8 +109,7 @@ extern "C" void OnLocationNext() {
   // Disabled while the programs that hold the product's files close, too: the page stays alive
   // while it waits for them.
   EnableLocationButtons(false);
-  FreeMemory(InstallRoot);
-  InstallRoot = root;
+  AcceptedInstallRoot(std::move(root));
   OpenRequestedLog();
   if (!ProductFilesReleased(false)) {
     EnableLocationButtons(true);

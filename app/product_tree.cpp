@@ -19,10 +19,9 @@ namespace {
 // is accepted, whoever owns it.
 bool IsProductTreeTrusted(Text root) noexcept {
   for (Text folder : payload::Folders()) {
-    char* path = ConcatTexts({root, folder});
+    const OwnedText path = ConcatTexts({root, folder});
     const bool trusted = BoolResult(CallLibraryCommand(kKernelLibrary, kernel_commands::kIsTrustedFolder,
-                                                       ArgList{TextArg(path), BoolArg(!IsUserWritable(folder))}));
-    FreeMemory(path);
+                                                       ArgList{TextArg(path.Get()), BoolArg(!IsUserWritable(folder))}));
     if (!trusted) return false;
   }
   return true;
@@ -35,10 +34,10 @@ int ProtectFolder(Text path, Text accessList, bool holdsInstallation) noexcept {
                                       ArgList{TextArg(path), TextArg(accessList), BoolArg(holdsInstallation)}));
 }
 
-// The first item below the product folder that another account owns, as a new text, or null; with
+// The first item below the product folder that another account owns, or none; with
 // `inheritOnly` every item before it keeps only the access entries it inherits. The users' own
 // folders keep their lists and are not gone into.
-char* ForeignItemBelowProduct(Text root, bool inheritOnly) noexcept {
+OwnedText ForeignItemBelowProduct(Text root, bool inheritOnly) noexcept {
   return ForeignItemInTree(root, payload::Folders().front(), payload::UserWritableFolders(), inheritOnly);
 }
 
@@ -51,23 +50,22 @@ bool IsUserWritable(Text folder) noexcept {
   return false;
 }
 
-bool MakeProductTreeSound(Text root, char*& foreignItem) noexcept {
+bool MakeProductTreeSound(Text root, OwnedText& foreignItem) noexcept {
   if (!IsProductTreeTrusted(root)) return false;
   // A tree that was there is read whole before anything in it changes, then stripped of the
   // entries its items have of their own, so that the list given below reaches every item.
   foreignItem = ForeignItemBelowProduct(root, false);
-  if (foreignItem == nullptr) foreignItem = ForeignItemBelowProduct(root, true);
-  if (foreignItem != nullptr) return false;
+  if (!foreignItem) foreignItem = ForeignItemBelowProduct(root, true);
+  if (foreignItem) return false;
   // The catalogue's first folder is the product folder, which holds all others.
-  char* product = ConcatTexts({root, payload::Folders().front()});
-  const int protection = ProtectFolder(product, kProductFolderAccess, true);
+  const OwnedText product = ConcatTexts({root, payload::Folders().front()});
+  const int protection = ProtectFolder(product.Get(), kProductFolderAccess, true);
   // Held from now on: the checks below and the pass cannot be undermined by a rename.
-  HoldProductFolder(product);
-  FreeMemory(product);
+  HoldProductFolder(product.Get());
   if (protection == kFolderCreated) return ProductFolderMade = true;
   // Read once more with the list in place: nothing slipped in before it.
   foreignItem = ForeignItemBelowProduct(root, false);
-  return foreignItem == nullptr && IsProductTreeTrusted(root);
+  return !foreignItem && IsProductTreeTrusted(root);
 }
 
 }  // namespace vl::installer

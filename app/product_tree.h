@@ -14,13 +14,13 @@ bool IsUserWritable(Text folder) noexcept;
 // written, when a folder of the tree belongs to another account or is a link an administrator did
 // not make (none is accepted where a user-writable folder belongs), or when an item below the
 // product folder (not in the users' own folders) belongs to another account: then
-// `foreignItem` receives a new text naming it (otherwise null). Otherwise every item below keeps
+// `foreignItem` receives a text naming it (otherwise none). Otherwise every item below keeps
 // only the access entries it inherits, the product folder is made, or given, the administrators'
 // access list, and from then on no one else can change the tree; a product folder that was there
 // is checked once more after that, since something could have been slipped in between. True
 // also when the product folder cannot be made at all (something else is in the way): the
 // installation then reports what it could not write. A product folder it made is recorded in
 // ProductFolderMade.
-bool MakeProductTreeSound(Text root, char*& foreignItem) noexcept;
+bool MakeProductTreeSound(Text root, OwnedText& foreignItem) noexcept;
 
 }  // namespace vl::installer

@@ -33,21 +33,18 @@ void AlignWithFrame(std::uint32_t line) {
 
 // The fixed report: the install root before each of its 22 lines. Its last line tells how the
 // installation ended: complete, complete but for links that could not be saved, or undone.
-char* BuildReport() {
+OwnedText BuildReport() {
   const Text r = InstallRoot;
-  char* count = FailedStepCount == 0 ? nullptr : DisplayText(IntArg(FailedStepCount));
-  char* last = PassUndone == Undone::kOldKept            ? CopyText(kReportOldInstallationKept)
-               : PassUndone == Undone::kNothingInstalled ? CopyText(kReportNothingInstalled)
-               : FailedStepCount == 0                    ? CopyText(kReportSuccess)
-                                     : ConcatTexts({kReportFailurePrefix, count, kReportFailureSuffix});
-  char* report = ConcatTexts({r, kReportLine01, r, kReportLine02, r, kReportLine03, r, kReportLine04, r, kReportLine05,
-                              r, kReportLine06, r, kReportLine07, r, kReportLine08, r, kReportLine09, r, kReportLine10,
-                              r, kReportLine11, r, kReportLine12, r, kReportLine13, r, kReportLine14, r, kReportLine15,
-                              r, kReportLine16, r, kReportLine17, r, kReportLine18, r, kReportLine19, r, kReportLine20,
-                              r, kReportLine21, r, last});
-  FreeMemory(last);
-  FreeMemory(count);
-  return report;
+  const OwnedText count = FailedStepCount == 0 ? OwnedText() : DisplayText(IntArg(FailedStepCount));
+  const OwnedText last = PassUndone == Undone::kOldKept            ? CopyText(kReportOldInstallationKept)
+                         : PassUndone == Undone::kNothingInstalled ? CopyText(kReportNothingInstalled)
+                         : FailedStepCount == 0                    ? CopyText(kReportSuccess)
+                                 : ConcatTexts({kReportFailurePrefix, count.Get(), kReportFailureSuffix});
+  return ConcatTexts({r, kReportLine01, r, kReportLine02, r, kReportLine03, r, kReportLine04, r, kReportLine05,
+                      r, kReportLine06, r, kReportLine07, r, kReportLine08, r, kReportLine09, r, kReportLine10,
+                      r, kReportLine11, r, kReportLine12, r, kReportLine13, r, kReportLine14, r, kReportLine15,
+                      r, kReportLine16, r, kReportLine17, r, kReportLine18, r, kReportLine19, r, kReportLine20,
+                      r, kReportLine21, r, last.Get()});
 }
 
 }  // namespace
@@ -71,7 +68,7 @@ extern "C" void OnProgressTick() {
     WriteNumber(kProgressPage, kProgressTimer, kContent, 0.0);
   }
   // The same text on every tick: built once, written whole each time.
-  if (Report == nullptr) Report = BuildReport();
+  if (Report == nullptr) Report = BuildReport().Release();
   WriteText(kProgressPage, kReportBox, Report);
   if (BarIsShort()) {
     GrowBar();

@@ -18,8 +18,8 @@ std::int32_t IntResult(const ResultRecord& r) noexcept {
 
 bool BoolResult(const ResultRecord& r) noexcept { return AsBool(r).value_or(false); }
 
-char* TextResult(const ResultRecord& r) noexcept {
-  return const_cast<char*>(AsText(r).value_or(nullptr));
+OwnedText TextResult(const ResultRecord& r) noexcept {
+  return OwnedText(const_cast<char*>(AsText(r).value_or(nullptr)));
 }
 
 const ArgRecord& ArgAt(int count, const ArgRecord* args, int index) noexcept {
@@ -29,8 +29,8 @@ const ArgRecord& ArgAt(int count, const ArgRecord* args, int index) noexcept {
 
 void SetIntResult(ResultRecord* r, std::int32_t value) noexcept { *r = IntArg(value); }
 void SetBoolResult(ResultRecord* r, bool value) noexcept { *r = BoolArg(value); }
-void SetTextResult(ResultRecord* r, char* text) noexcept {
-  *r = ArgRecord{reinterpret_cast<std::uintptr_t>(text), 0, tag::kText};
+void SetTextResult(ResultRecord* r, OwnedText text) noexcept {
+  *r = ArgRecord{reinterpret_cast<std::uintptr_t>(text.Release()), 0, tag::kText};
 }
 
 }  // namespace vl

@@ -23,8 +23,8 @@ struct CommandInfo {
 // Reads of a result record; a result of another type reads as 0, false or null.
 std::int32_t IntResult(const ResultRecord& r) noexcept;
 bool BoolResult(const ResultRecord& r) noexcept;
-// The text a command returned: the caller owns it and releases it with FreeMemory.
-char* TextResult(const ResultRecord& r) noexcept;
+// The text a command returned, now the caller's.
+OwnedText TextResult(const ResultRecord& r) noexcept;
 
 // The argument at `index`, or an omitted record when the caller passed fewer.
 const ArgRecord& ArgAt(int count, const ArgRecord* args, int index) noexcept;
@@ -32,7 +32,7 @@ const ArgRecord& ArgAt(int count, const ArgRecord* args, int index) noexcept;
 // Result writers for commands.
 void SetIntResult(ResultRecord* r, std::int32_t value) noexcept;
 void SetBoolResult(ResultRecord* r, bool value) noexcept;
-// `text` must be a runtime allocation (or null for the empty text); the caller receives it.
-void SetTextResult(ResultRecord* r, char* text) noexcept;
+// The caller receives `text` (null for the empty text).
+void SetTextResult(ResultRecord* r, OwnedText text) noexcept;
 
 }  // namespace vl

@@ -13,23 +13,21 @@
 namespace vl {
 
 void ShowMessageBoxCommand(ResultRecord* result, int count, const ArgRecord* args) noexcept {
-  char* message = DisplayText(ArgAt(count, args, 0));
+  const OwnedText message = DisplayText(ArgAt(count, args, 0));
   auto style = static_cast<UINT>(AsInt(ArgAt(count, args, 1)).value_or(0));
   const ArgRecord& titleArg = ArgAt(count, args, 2);
-  char* title = IsOmitted(titleArg) ? nullptr : DisplayText(titleArg);
+  const OwnedText title = IsOmitted(titleArg) ? OwnedText() : DisplayText(titleArg);
   if ((style & MB_SYSTEMMODAL) == 0) style |= MB_TASKMODAL;
   int button = 0;
   {
-    const WideText wideMessage(message);
-    const WideText wideTitle(title == nullptr ? kDefaultMessageBoxTitle : title);
+    const WideText wideMessage(message.Get());
+    const WideText wideTitle(title ? title.Get() : kDefaultMessageBoxTitle);
     if (TheRuntime().Unattended()) {
       button = IDOK;
     } else if (wideMessage.Valid() && wideTitle.Valid()) {
       button = MessageBoxW(nullptr, wideMessage.Get(), wideTitle.Get(), style);
     }
   }
-  FreeMemory(message);
-  FreeMemory(title);
   SetIntResult(result, button >= IDOK && button <= IDNO ? button - 1 : 0);
 }
 

@@ -14,7 +14,7 @@ int TextLength(Text text) noexcept {
 
 bool IsEmptyText(Text text) noexcept { return text == nullptr || text[0] == '\0'; }
 
-char* ConcatTexts(std::initializer_list<Text> texts) noexcept {
+OwnedText ConcatTexts(std::initializer_list<Text> texts) noexcept {
   std::size_t total = 0;
   for (Text t : texts) total += static_cast<std::size_t>(TextLength(t));
   auto* out = static_cast<char*>(AllocateMemory(total + 1));
@@ -25,7 +25,7 @@ char* ConcatTexts(std::initializer_list<Text> texts) noexcept {
     at += n;
   }
   out[at] = '\0';
-  return out;
+  return OwnedText(out);
 }
 
 int CompareTexts(Text a, Text b) noexcept {
@@ -39,14 +39,14 @@ int CompareTexts(Text a, Text b) noexcept {
   }
 }
 
-char* CopyTextBytes(const char* bytes, std::size_t length) noexcept {
+OwnedText CopyTextBytes(const char* bytes, std::size_t length) noexcept {
   auto* out = static_cast<char*>(AllocateMemory(length + 1));
   if (length != 0) std::memcpy(out, bytes, length);
   out[length] = '\0';
-  return out;
+  return OwnedText(out);
 }
 
-char* CopyText(Text text) noexcept {
+OwnedText CopyText(Text text) noexcept {
   return CopyTextBytes(text == nullptr ? "" : text, static_cast<std::size_t>(TextLength(text)));
 }
 

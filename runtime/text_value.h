@@ -1,14 +1,21 @@
 #pragma once
 // Text values: pointers to NUL-terminated GB18030 bytes, whatever the system's code page (they
 // cross to Windows as UTF-16 only at the text boundary, text_boundary.h). Null and "" are both
-// the empty text. A text made at run time belongs to whoever receives it and is released once with
-// FreeMemory; the program's constant texts are never released.
+// the empty text. A text made at run time belongs to whoever receives it, as an OwnedText that
+// releases it once; the program's constant texts are never released.
 #include <cstddef>
 #include <initializer_list>
+
+#include "memory.h"
+#include "unique_handle.h"
 
 namespace vl {
 
 using Text = const char*;
+
+// A text the runtime allocated, released with FreeMemory when its one owner goes. Get() lends it;
+// Release() hands it on to a new owner (a command's result record, a program-wide variable).
+using OwnedText = UniqueHandle<NullHandleTraits<char*, FreeMemory>>;
 
 // Bytes before the NUL; 0 for null.
 int TextLength(Text text) noexcept;
@@ -16,15 +23,15 @@ bool IsEmptyText(Text text) noexcept;
 
 // A new text of all `texts` joined in order; never null, even when every input is empty (then a
 // one-byte allocation holding NUL). The inputs are not released.
-char* ConcatTexts(std::initializer_list<Text> texts) noexcept;
+OwnedText ConcatTexts(std::initializer_list<Text> texts) noexcept;
 
 // Byte-wise, unsigned: -1, 0 or 1. Null equals the empty text.
 int CompareTexts(Text a, Text b) noexcept;
 
 // A new allocation holding a copy of `text` (the empty text when null); never null.
-char* CopyText(Text text) noexcept;
+OwnedText CopyText(Text text) noexcept;
 // A new allocation holding `length` bytes of `bytes` and a NUL; never null.
-char* CopyTextBytes(const char* bytes, std::size_t length) noexcept;
+OwnedText CopyTextBytes(const char* bytes, std::size_t length) noexcept;
 
 // `text`, or the constant empty text when it is null: a text passed to a command is never null.
 Text NonNullText(Text text) noexcept;

@@ -1,8 +1,7 @@
 #pragma once
-// One move-only owner for every kind of Windows handle; the traits know the invalid value and
-// how to close. Copying is deleted so that no handle is closed twice.
-#include <windows.h>
-
+// One move-only owner for every kind of handle (Windows handles, the runtime's allocations); the
+// traits know the invalid value and how to close. Copying is deleted so that no handle is closed
+// twice. The owner itself is portable; the Windows handles' traits follow it.
 #include <utility>
 
 namespace vl {
@@ -38,13 +37,21 @@ class UniqueHandle {
   Handle m_handle = Traits::Invalid();
 };
 
-// Most handles are absent as nullptr and closed by one system function.
+// Most handles are absent as nullptr and closed by one function.
 template <class H, auto CloseFunction>
 struct NullHandleTraits {
   using Handle = H;
   static Handle Invalid() noexcept { return nullptr; }
   static void Close(Handle h) noexcept { CloseFunction(h); }
 };
+
+}  // namespace vl
+
+#ifdef _WIN32
+#include <windows.h>
+
+namespace vl {
+
 // File and search handles are absent as INVALID_HANDLE_VALUE, which their opening functions
 // return on failure; nullptr is not a value they give.
 template <auto CloseFunction>
@@ -76,3 +83,4 @@ using UniqueCursor = UniqueHandle<NullHandleTraits<HCURSOR, DestroyCursor>>;
 using UniqueLocalMemory = UniqueHandle<NullHandleTraits<HLOCAL, LocalFree>>;
 
 }  // namespace vl
+#endif  // _WIN32

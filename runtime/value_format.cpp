@@ -51,7 +51,7 @@ class Pieces {
   std::size_t m_length = 0;
 };
 
-char* FormatDateTime(double days) noexcept {
+OwnedText FormatDateTime(double days) noexcept {
   if (!std::isfinite(days) || std::fabs(days) > 3.0e6) return CopyText(kEmptyText);
   // The whole part counts days from 1899-12-30 (25569 days before 1970-01-01); the fraction is
   // the time of day, also for dates before 1899-12-30.
@@ -85,7 +85,7 @@ char* FormatDateTime(double days) noexcept {
   return CopyText(text.Text());
 }
 
-char* RealText(double value, int digits, ReadBack readBack) noexcept {
+OwnedText RealText(double value, int digits, ReadBack readBack) noexcept {
   if (std::isnan(value)) return CopyText("NaN");
   if (std::isinf(value)) return CopyText(value < 0 ? "-Infinity" : "Infinity");
   char text[kRealTextCapacity];
@@ -93,7 +93,7 @@ char* RealText(double value, int digits, ReadBack readBack) noexcept {
   return CopyText(text);
 }
 
-char* IntegerText(long long value) noexcept {
+OwnedText IntegerText(long long value) noexcept {
   char text[kIntegerTextCapacity];
   FormatSigned(text, value);
   return CopyText(text);
@@ -101,7 +101,7 @@ char* IntegerText(long long value) noexcept {
 
 }  // namespace
 
-char* DisplayText(const ArgRecord& value) noexcept {
+OwnedText DisplayText(const ArgRecord& value) noexcept {
   const auto low = static_cast<std::uint32_t>(value.lo);
   switch (value.tag) {
     case tag::kText: return CopyText(reinterpret_cast<Text>(value.lo));

@@ -89,9 +89,7 @@ void WriteBytesToFileCommand(ResultRecord* result, int count, const ArgRecord* a
   // Something is there: write the new content beside it, then move it over in one step. A write
   // that fails leaves the old file as it was, and the move replaces the name itself, so that a
   // symbolic link or a second hard link of the old file is never written through.
-  char* replacementName = ConcatTexts({path, kReplacementSuffix});
-  const WideText replacement(replacementName);
-  FreeMemory(replacementName);
+  const WideText replacement(ConcatTexts({path, kReplacementSuffix}).Get());
   DeleteFileW(replacement.Get());  // what an interrupted write left
   const bool replaced =
       WriteNewFile(replacement.Get(), count, args) == Written::Whole && MoveOver(replacement.Get(), widePath.Get());

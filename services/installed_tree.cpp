@@ -78,7 +78,7 @@ bool PassesBelow(TreeWalk& walk, std::size_t length) noexcept {
 
 }  // namespace
 
-char* ForeignItemInTree(const char* root, const char* productFolder, std::span<const char* const> keptFolders,
+OwnedText ForeignItemInTree(const char* root, const char* productFolder, std::span<const char* const> keptFolders,
                         bool inheritOnly) noexcept {
   const WideText wideRoot(root);
   const WideText wideFolder(productFolder);
@@ -92,9 +92,9 @@ char* ForeignItemInTree(const char* root, const char* productFolder, std::span<c
   const DWORD attributes = named ? GetFileAttributesW(walk.path) : 0;
   if (named && (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
                 PassesBelow(walk, walk.rootLength + wideFolder.Length()))) {
-    return nullptr;
+    return {};
   }
-  return TextFromWide(named ? walk.path : L"");
+  return OwnedText(TextFromWide(named ? walk.path : L""));
 }
 
 }  // namespace vl

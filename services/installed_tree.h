@@ -6,6 +6,8 @@
 // through a junction or symbolic link.
 #include <span>
 
+#include "runtime/text_value.h"
+
 namespace vl {
 
 // Walks every file and folder below `root` (ending in a separator) + `productFolder`, but not
@@ -13,9 +15,9 @@ namespace vl {
 // own), each opened without following a link. Every item must belong to SYSTEM, Administrators,
 // TrustedInstaller or the user running this program; with `inheritOnly` each is then left only
 // the access entries it inherits (InheritAccessOnly). Null when every item passed, also when
-// there is no product folder; otherwise a new runtime text naming the first item that did not:
-// another account's, or one that could not be read or changed.
-[[nodiscard]] char* ForeignItemInTree(const char* root, const char* productFolder,
+// there is no product folder; otherwise a text naming the first item that did not: another
+// account's, or one that could not be read or changed.
+[[nodiscard]] OwnedText ForeignItemInTree(const char* root, const char* productFolder,
                                       std::span<const char* const> keptFolders, bool inheritOnly) noexcept;
 
 }  // namespace vl

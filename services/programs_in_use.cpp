@@ -57,9 +57,7 @@ class ProductFiles {
  public:
   explicit ProductFiles(const ProductFileList& files) noexcept {
     for (std::size_t i = 0; i < files.count && m_count < kMostFiles; ++i) {
-      char* path = ConcatTexts({files.root, files.path(i)});
-      const WideText wide(path);
-      FreeMemory(path);
+      const WideText wide(ConcatTexts({files.root, files.path(i)}).Get());
       // A file that cannot be opened cannot be held as an image either.
       if (!wide.Valid() || !IdentityOf(wide.Get(), m_identities[m_count])) continue;
       const std::size_t bytes = (wide.Length() + 1) * sizeof(wchar_t);

@@ -97,9 +97,8 @@ void CreateShortCutCommand(ResultRecord* result, int count, const ArgRecord* arg
   const Text name = NonNullText(PresentText(ArgAt(count, args, 0)));
   if (*name == '\0') return;
   // No byte of a two- or four-byte character is a '.', so a '.' byte is always a full stop.
-  char* withExtension = std::strchr(name, '.') == nullptr ? ConcatTexts({name, kLinkExtension}) : nullptr;
-  const WideText fileName(withExtension != nullptr ? withExtension : name);
-  FreeMemory(withExtension);
+  const OwnedText withExtension = std::strchr(name, '.') == nullptr ? ConcatTexts({name, kLinkExtension}) : OwnedText();
+  const WideText fileName(withExtension ? withExtension.Get() : name);
   if (!fileName.Valid() || fileName.Length() >= MAX_PATH) return;
 
   const LinkObject object;

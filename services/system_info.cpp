@@ -46,8 +46,8 @@ VersionFacts QueryVersion() noexcept {
   return facts;
 }
 
-// "<major>.<minor>", a new allocation.
-char* VersionNumber(DWORD major, DWORD minor) noexcept {
+// "<major>.<minor>".
+OwnedText VersionNumber(DWORD major, DWORD minor) noexcept {
   char majorText[kIntegerTextCapacity];
   char minorText[kIntegerTextCapacity];
   FormatUnsigned(majorText, major);
@@ -55,8 +55,8 @@ char* VersionNumber(DWORD major, DWORD minor) noexcept {
   return ConcatTexts({majorText, ".", minorText});
 }
 
-// The system's name, a new allocation.
-char* OsNameOf(const VersionFacts& v) noexcept {
+// The system's name.
+OwnedText OsNameOf(const VersionFacts& v) noexcept {
   if (v.platform == VER_PLATFORM_WIN32_WINDOWS) {
     if (v.minor >= 90) return CopyText("Windows Me");
     return CopyText(v.minor >= 10 ? "Windows 98" : "Windows 95");
@@ -82,10 +82,7 @@ char* OsNameOf(const VersionFacts& v) noexcept {
   for (const Name& name : kNames) {
     if (name.major == v.major && name.minor == v.minor) return CopyText(server ? name.server : name.workstation);
   }
-  char* number = VersionNumber(v.major, v.minor);
-  char* name = ConcatTexts({"Windows NT ", number});
-  FreeMemory(number);
-  return name;
+  return ConcatTexts({"Windows NT ", VersionNumber(v.major, v.minor).Get()});
 }
 
 // A folder the system names into a MAX_PATH buffer; a reported length of 0 or one that did not
@@ -147,8 +144,8 @@ void CollectSystemFacts(SystemFacts* facts) noexcept {
   const VersionFacts version = QueryVersion();
   facts->ServicePack = version.servicePack;
   if (version.major != 0) {
-    facts->OsName = OsNameOf(version);
-    facts->Version = VersionNumber(version.major, version.minor);
+    facts->OsName = OsNameOf(version).Release();
+    facts->Version = VersionNumber(version.major, version.minor).Release();
     facts->BuildNumber = static_cast<std::int32_t>(version.build);
   }
   facts->CurUserName = LogonName();

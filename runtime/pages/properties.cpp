@@ -157,7 +157,7 @@ std::uint64_t ReadCommon(const Target& target, int number) noexcept {
     case kPropHeight: return word(fromWindow ? stored(place.bottom - place.top) : view.Height());
     case kPropTag: {
       const auto tag = view.Tag();
-      return reinterpret_cast<std::uintptr_t>(CopyTextBytes(reinterpret_cast<const char*>(tag.data()), tag.size()));
+      return reinterpret_cast<std::uintptr_t>(CopyTextBytes(reinterpret_cast<const char*>(tag.data()), tag.size()).Release());
     }
     case kPropVisible:
       return live ? (GetWindowLongW(target.window, GWL_STYLE) & WS_VISIBLE) != 0 : view.Visible();
@@ -225,7 +225,7 @@ std::uint64_t ReadFontElement(const pages::FontDescription& font, int element) n
     case 3: return font.underline != 0;
     case 4: return font.strikeOut != 0;
     case 5: return static_cast<std::uint32_t>(font.height < 0 ? -font.height : font.height);
-    case 6: return reinterpret_cast<std::uintptr_t>(CopyText(font.faceName.data()));
+    case 6: return reinterpret_cast<std::uintptr_t>(CopyText(font.faceName.data()).Release());
     default: return 0;
   }
 }
@@ -291,7 +291,7 @@ std::uint64_t ReadProperty(std::uint32_t pageId, std::uint32_t unitId, int numbe
   if (field < 0) return 0;
   const FieldSlot& slot = control.Slot(field);
   if (type == ptype::kFont && element >= 0) return ReadFontElement(FontOf(slot.bytes, control.Font()), element);
-  if (IsTextType(type)) return reinterpret_cast<std::uintptr_t>(CopyTextBytes(slot.bytes.data(), slot.bytes.size()));
+  if (IsTextType(type)) return reinterpret_cast<std::uintptr_t>(CopyTextBytes(slot.bytes.data(), slot.bytes.size()).Release());
   if (IsByteSetType(type)) {
     return reinterpret_cast<std::uintptr_t>(
         MakeByteSet({reinterpret_cast<const std::uint8_t*>(slot.bytes.data()), slot.bytes.size()}));

@@ -129,11 +129,10 @@ TEST_F(RuntimeStarted, ReleasingAConstantLeavesItIntact) {
 }
 
 TEST_F(RuntimeStarted, ConcatenatingOnlyEmptyTextsAllocatesOneByte) {
-  char* joined = ConcatTexts({nullptr, kEmptyText, ""});
-  ASSERT_NE(joined, nullptr);
-  EXPECT_EQ(HeapSize(GetProcessHeap(), 0, joined), 1u);
-  EXPECT_EQ(joined[0], '\0');
-  FreeMemory(joined);
+  const OwnedText joined = ConcatTexts({nullptr, kEmptyText, ""});
+  ASSERT_TRUE(joined);
+  EXPECT_EQ(HeapSize(GetProcessHeap(), 0, joined.Get()), 1u);
+  EXPECT_EQ(joined.Get()[0], '\0');
 }
 
 TEST_F(RuntimeStarted, StartUpMadeTheProgramFolderCurrentAndTheRequestWindowHidden) {

@@ -19,11 +19,7 @@
 namespace vl {
 namespace {
 
-std::string Take(char* text) {
-  std::string copy = text == nullptr ? std::string() : std::string(text);
-  FreeMemory(text);
-  return copy;
-}
+std::string Take(const OwnedText& text) { return text ? std::string(text.Get()) : std::string(); }
 
 TEST(TextValue, NullAndEmptyAreTheSameTextEverywhere) {
   EXPECT_EQ(TextLength(nullptr), 0);
@@ -45,18 +41,17 @@ TEST(TextValue, NullAndEmptyAreTheSameTextEverywhere) {
 }
 
 TEST(TextValue, ConcatenationJoinsInOrderAndIsNeverNull) {
-  char* onlyEmpty = ConcatTexts({nullptr, "", nullptr});
-  ASSERT_NE(onlyEmpty, nullptr);
-  EXPECT_EQ(onlyEmpty[0], '\0');
-  FreeMemory(onlyEmpty);
+  const OwnedText onlyEmpty = ConcatTexts({nullptr, "", nullptr});
+  ASSERT_TRUE(onlyEmpty);
+  EXPECT_EQ(onlyEmpty.Get()[0], '\0');
 
   EXPECT_EQ(Take(ConcatTexts({nullptr, "\\"})), "\\");
   EXPECT_EQ(Take(ConcatTexts({"C:\\Program Files\\", "Vorlane", nullptr, "\\tade"})), "C:\\Program Files\\Vorlane\\tade");
   EXPECT_EQ(Take(ConcatTexts({"one"})), "one");
 
   const char* input = "keep";
-  char* joined = ConcatTexts({input, input});
-  EXPECT_NE(joined, input);
+  const OwnedText joined = ConcatTexts({input, input});
+  EXPECT_NE(joined.Get(), input);
   EXPECT_STREQ(input, "keep");
   EXPECT_EQ(Take(joined), "keepkeep");
 }

@@ -108,7 +108,7 @@ class BrowseForFolder : public test::RuntimeStarted {
     });
     ArgList args{TextArg(title.c_str())};
     if (includeFiles) args.Add(BoolArg(true));
-    const test::OwnedText chosen(CallCommand(BrowseForFolderCommand, args));
+    const test::TextOfResult chosen(CallCommand(BrowseForFolderCommand, args));
     driver.get();
     EXPECT_TRUE(chosen.IsText());
     return chosen.Value();

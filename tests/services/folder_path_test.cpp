@@ -9,7 +9,7 @@ namespace {
 class FolderPath : public test::RuntimeStarted {
  protected:
   static std::string Resolve(const std::string& path) {
-    return test::OwnedText(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(path.c_str())})).Value();
+    return test::TextOfResult(CallCommand(GetFullFolderPathCommand, ArgList{TextArg(path.c_str())})).Value();
   }
 };
 
@@ -50,7 +50,7 @@ TEST_F(FolderPath, AMissingFolderAFileAndNothingAtAllAreRefused) {
   EXPECT_EQ(Resolve(scratch / "missing"), "");
   EXPECT_EQ(Resolve(""), "");
   EXPECT_EQ(Resolve("Q:\\" + std::string(300, 'x')), "");
-  EXPECT_TRUE(test::OwnedText(CallCommand(GetFullFolderPathCommand, ArgList{IntArg(1)})).IsText());
+  EXPECT_TRUE(test::TextOfResult(CallCommand(GetFullFolderPathCommand, ArgList{IntArg(1)})).IsText());
 }
 
 }  // namespace

@@ -163,7 +163,7 @@ TEST_F(Registry, TextsKeepTheirNulAndByteSetsTheirBytes) {
   EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(stored.data, StoredText(L"C:\\程序\\음악 🎵\\卸载.exe"));
   EXPECT_TRUE(Exists(3, path));
-  const test::OwnedText read(CallCommand(ReadRegistryTextCommand, ArgList{IntArg(3), TextArg(path.c_str())}));
+  const test::TextOfResult read(CallCommand(ReadRegistryTextCommand, ArgList{IntArg(3), TextArg(path.c_str())}));
   EXPECT_EQ(read.Value(), text);
 
   // A text or path that is no text of the system (a lead byte without its trail) writes nothing.
@@ -196,7 +196,7 @@ TEST_F(Registry, ValuesWithoutARegistryFormWriteNothing) {
 
 TEST_F(Registry, ReadingATextGivesItUpToItsFirstNulAndEverythingElseEmpty) {
   auto read = [&](const std::string& name) {
-    const test::OwnedText text(CallCommand(ReadRegistryTextCommand, ArgList{IntArg(3), TextArg((m_base + "\\" + name).c_str())}));
+    const test::TextOfResult text(CallCommand(ReadRegistryTextCommand, ArgList{IntArg(3), TextArg((m_base + "\\" + name).c_str())}));
     EXPECT_TRUE(text.IsText()) << name;
     return text.Value();
   };

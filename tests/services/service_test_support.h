@@ -49,18 +49,15 @@ class OwnedByteSet {
   void* m_block;
 };
 
-// A text result taken over from a command: released when the test is done with it.
-class OwnedText {
+// A text result taken over from a command, with the type the command gave it.
+class TextOfResult {
  public:
-  explicit OwnedText(const ResultRecord& result) : m_text(TextResult(result)), m_tag(result.tag) {}
-  ~OwnedText() { FreeMemory(m_text); }
-  OwnedText(const OwnedText&) = delete;
-  OwnedText& operator=(const OwnedText&) = delete;
+  explicit TextOfResult(const ResultRecord& result) : m_text(TextResult(result)), m_tag(result.tag) {}
   bool IsText() const { return m_tag == tag::kText; }
-  std::string Value() const { return m_text == nullptr ? std::string() : std::string(m_text); }
+  std::string Value() const { return m_text ? std::string(m_text.Get()) : std::string(); }
 
  private:
-  char* m_text;
+  OwnedText m_text;
   std::uint32_t m_tag;
 };
 

@@ -12,10 +12,10 @@
 namespace vl {
 namespace {
 
-using test::OwnedText;
+using test::TextOfResult;
 
 std::string FolderPath(std::int32_t code) {
-  const OwnedText text(CallCommand(GetSpecialFolderPathCommand, ArgList{IntArg(code)}));
+  const TextOfResult text(CallCommand(GetSpecialFolderPathCommand, ArgList{IntArg(code)}));
   EXPECT_TRUE(text.IsText()) << code;
   return text.Value();
 }
@@ -74,7 +74,7 @@ TEST_F(SpecialFolderPath, ATemporaryPathLongerThanTheBufferGivesTheEmptyText) {
 
 TEST_F(SpecialFolderPath, UnknownCodesGiveTheEmptyText) {
   for (std::int32_t code : {0, 14, -1, 0x7FFFFFFF}) EXPECT_EQ(FolderPath(code), "") << code;
-  const OwnedText noCode(CallCommand(GetSpecialFolderPathCommand, ArgList{TextArg("3")}));
+  const TextOfResult noCode(CallCommand(GetSpecialFolderPathCommand, ArgList{TextArg("3")}));
   EXPECT_TRUE(noCode.IsText());
   EXPECT_EQ(noCode.Value(), "");
 }

@@ -84,7 +84,7 @@ TEST_F(GetSystemInfo, EachTextIsANewAllocationOfItsWidth) {
 }
 
 // A runtime text for the facts to own.
-char* Fact(const std::string& text) { return CopyText(text.c_str()); }
+char* Fact(const std::string& text) { return CopyText(text.c_str()).Release(); }
 
 TEST(StoreSystemFacts, FactsLongerThanTheirMembersAreFittedSafely) {
   SystemFacts facts;

@@ -270,7 +270,7 @@ bool Read(Control& box, KindRequest& data) noexcept {
   switch (data.number) {
     case kPropPasswordChar: {
       const char character[2] = {static_cast<char>(box.Number(F::PasswordChar) & 0xFF), '\0'};
-      data.lo = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(CopyText(character)));
+      data.lo = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(CopyText(character).Release()));
       return true;
     }
     case kPropSelectionStart: data.lo = static_cast<std::uint32_t>(Selection(box).first); return true;
