@@ -4,8 +4,8 @@
 // the Error (or another error type E) that stopped it. No exceptions cross these interfaces.
 
 #include <string>
-#include <utility>
-#include <variant>
+
+#include "base/expected.h"
 
 namespace gen {
 
@@ -21,20 +21,9 @@ struct Error {
   }
 };
 
+// The product's result type (base/expected.h), with the generators' richer error.
 template <typename T, typename E = Error>
-class [[nodiscard]] Result {
- public:
-  Result(T value) : m_content(std::in_place_index<0>, std::move(value)) {}
-  Result(E error) : m_content(std::in_place_index<1>, std::move(error)) {}
-
-  [[nodiscard]] bool HasValue() const { return m_content.index() == 0; }
-  [[nodiscard]] T& Value() { return std::get<0>(m_content); }
-  [[nodiscard]] const T& Value() const { return std::get<0>(m_content); }
-  [[nodiscard]] const E& GetError() const { return std::get<1>(m_content); }
-
- private:
-  std::variant<T, E> m_content;
-};
+using Result = vl::Expected<T, E>;
 
 // For steps that produce nothing but may fail.
 struct Done {};
