@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "base/byte_reader.h"
 #include "common/byte_writer.h"
 #include "run_reader.h"
 
 namespace payloadgen {
 namespace {
+
+// A word of an image the test made, at an offset it knows to be inside.
+std::uint32_t Word(const std::string& image, std::size_t offset) { return vl::LoadU32(image.data() + offset); }
 
 struct ImageShape {
   std::uint16_t machine = 0x014C;
@@ -73,14 +77,14 @@ TEST(PePaddingTest, PaddedImageEndsAtItsNewLastSectionAndKeepsEverythingElse) {
   // The new section follows the old one in memory and in the file.
   const std::size_t header = 0x80 + 24 + 224 + 40;
   EXPECT_EQ(out.substr(header, 8), std::string_view(".pad\0\0\0\0", 8));
-  EXPECT_EQ(gen::GetU32(out, header + 12), 0x2000u);
-  EXPECT_EQ(gen::GetU32(out, header + 20), 0x600u);
-  EXPECT_EQ(gen::GetU16(out, 0x80 + 6), 2);
-  EXPECT_EQ(gen::GetU32(out, 0x80 + 24 + 8), 0x2800u);  // initialised data
+  EXPECT_EQ(Word(out, header + 12), 0x2000u);
+  EXPECT_EQ(Word(out, header + 20), 0x600u);
+  EXPECT_EQ(Word(out, 0x80 + 6) & 0xFFFF, 2u);
+  EXPECT_EQ(Word(out, 0x80 + 24 + 8), 0x2800u);  // initialised data
   // The original code is untouched and the checksum is the image helper's.
   EXPECT_EQ(out.substr(0x400, 0x200), image.substr(0x400, 0x200));
-  EXPECT_EQ(gen::GetU32(out, 0x80 + 24 + 64), ImageChecksum(out, 0x80 + 24 + 64));
-  EXPECT_NE(gen::GetU32(out, 0x80 + 24 + 64), 0u);
+  EXPECT_EQ(Word(out, 0x80 + 24 + 64), ImageChecksum(out, 0x80 + 24 + 64));
+  EXPECT_NE(Word(out, 0x80 + 24 + 64), 0u);
 }
 
 TEST(PePaddingTest, RefusesImagesAndSizesItCannotPadFaithfully) {
@@ -125,12 +129,12 @@ TEST(PePaddingTest, AlignedSectionLiesOnAPageOfTheFileAndLaterSectionsMoveWithIt
   const std::string& out = aligned.Value();
   ASSERT_EQ(out.size(), image.size() + 0xC00);
   const std::size_t table = 0x80 + 24 + 224;
-  EXPECT_EQ(gen::GetU32(out, table + 20), 0x1000u);
-  EXPECT_EQ(gen::GetU32(out, table + 40 + 20), 0x1200u);
+  EXPECT_EQ(Word(out, table + 20), 0x1000u);
+  EXPECT_EQ(Word(out, table + 40 + 20), 0x1200u);
   EXPECT_EQ(out.substr(0x400, 0xC00), std::string(0xC00, '\0'));
   EXPECT_EQ(out.substr(0x1000), image.substr(0x400));
   EXPECT_EQ(payloadtest::ReadPe(out, 0).endOfSections, out.size());
-  EXPECT_EQ(gen::GetU32(out, 0x80 + 24 + 64), ImageChecksum(out, 0x80 + 24 + 64));
+  EXPECT_EQ(Word(out, 0x80 + 24 + 64), ImageChecksum(out, 0x80 + 24 + 64));
   // Aligned already: nothing changes.
   const gen::Result<std::string> again = AlignSectionToPage(out, ".text", "t");
   ASSERT_TRUE(again.HasValue());

@@ -56,13 +56,4 @@ class ByteWriter {
   std::string m_bytes;
 };
 
-// Little-endian reads from bytes whose length the caller has checked.
-inline std::uint16_t GetU16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) |
-                                    static_cast<std::uint8_t>(bytes[at + 1]) << 8);
-}
-inline std::uint32_t GetU32(std::string_view bytes, std::size_t at) {
-  return GetU16(bytes, at) | static_cast<std::uint32_t>(GetU16(bytes, at + 2)) << 16;
-}
-
 }  // namespace gen

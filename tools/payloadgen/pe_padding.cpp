@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/byte_reader.h"
 #include "common/byte_writer.h"
 
 namespace payloadgen {
@@ -37,6 +38,34 @@ std::uint32_t AlignUp(std::uint32_t value, std::uint32_t alignment) {
   return (value + alignment - 1) / alignment * alignment;
 }
 
+// An image's fields read through the checked reader, by offset. A field that does not lie whole
+// in the image reads as 0 and marks the reading failed: callers read what they need, then ask once.
+class ImageFields {
+ public:
+  explicit ImageFields(std::string_view image) noexcept
+      : m_bytes(reinterpret_cast<const std::uint8_t*>(image.data()), image.size()) {}
+
+  std::uint16_t U16(std::size_t offset) noexcept { return Read(offset, &vl::ByteReader::ReadU16); }
+  std::uint32_t U32(std::size_t offset) noexcept { return Read(offset, &vl::ByteReader::ReadU32); }
+  bool Failed() const noexcept { return m_failed; }
+
+ private:
+  template <class Word>
+  Word Read(std::size_t offset, vl::Expected<Word> (vl::ByteReader::*read)() noexcept) noexcept {
+    vl::ByteReader reader(m_bytes);
+    if (!reader.Skip(offset)) {
+      m_failed = true;
+      return 0;
+    }
+    const vl::Expected<Word> word = (reader.*read)();
+    if (!word) m_failed = true;
+    return word ? *word : Word{0};
+  }
+
+  std::span<const std::uint8_t> m_bytes;
+  bool m_failed = false;
+};
+
 gen::Error Fail(const std::string& file, const std::string& message) {
   return gen::Error{file, 0, message};
 }
@@ -69,33 +98,35 @@ std::uint32_t ImageChecksum(std::string_view image, std::uint32_t checksumOffset
 
 gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string& file) {
   if (image.size() < 64 || image.substr(0, 2) != "MZ") return Fail(file, "not an MZ file");
-  const std::uint32_t peOffset = gen::GetU32(image, 60);
+  ImageFields fields(image);
+  const std::uint32_t peOffset = fields.U32(60);
   if (peOffset > image.size() || image.size() - peOffset < 4 + kCoffHeaderSize ||
       image.substr(peOffset, 4) != std::string_view("PE\0\0", 4)) {
     return Fail(file, "no PE header");
   }
   ImageFacts facts;
   const std::uint32_t coff = peOffset + 4;
-  facts.machine = gen::GetU16(image, coff);
-  facts.sectionCount = gen::GetU16(image, coff + 2);
-  const std::uint16_t optionalSize = gen::GetU16(image, coff + 16);
-  facts.characteristics = gen::GetU16(image, coff + 18);
+  facts.machine = fields.U16(coff);
+  facts.sectionCount = fields.U16(coff + 2);
+  const std::uint16_t optionalSize = fields.U16(coff + 16);
+  facts.characteristics = fields.U16(coff + 18);
   facts.optionalHeaderOffset = coff + kCoffHeaderSize;
   const std::uint32_t optional = facts.optionalHeaderOffset;
   if (optionalSize < kExportDirectory + 8 || image.size() - optional < optionalSize) {
     return Fail(file, "the optional header is cut short");
   }
-  if (gen::GetU16(image, optional) != kPe32Magic) return Fail(file, "not a 32-bit (PE32) image");
-  facts.sectionAlignment = gen::GetU32(image, optional + kSectionAlignment);
-  facts.fileAlignment = gen::GetU32(image, optional + kFileAlignment);
-  facts.sizeOfImage = gen::GetU32(image, optional + kSizeOfImage);
-  facts.sizeOfHeaders = gen::GetU32(image, optional + kSizeOfHeaders);
-  facts.checksum = gen::GetU32(image, optional + kChecksum);
-  facts.subsystem = gen::GetU16(image, optional + kSubsystem);
-  facts.exportDirectorySize = gen::GetU32(image, optional + kExportDirectory + 4);
+  if (fields.U16(optional) != kPe32Magic) return Fail(file, "not a 32-bit (PE32) image");
+  facts.sectionAlignment = fields.U32(optional + kSectionAlignment);
+  facts.fileAlignment = fields.U32(optional + kFileAlignment);
+  facts.sizeOfImage = fields.U32(optional + kSizeOfImage);
+  facts.sizeOfHeaders = fields.U32(optional + kSizeOfHeaders);
+  facts.checksum = fields.U32(optional + kChecksum);
+  facts.subsystem = fields.U16(optional + kSubsystem);
+  facts.exportDirectorySize = fields.U32(optional + kExportDirectory + 4);
+  facts.sizeOfInitializedData = fields.U32(optional + kSizeOfInitializedData);
   if (optionalSize >= kCertificateDirectory + 8) {
-    facts.signatureOffset = gen::GetU32(image, optional + kCertificateDirectory);
-    facts.signatureSize = gen::GetU32(image, optional + kCertificateDirectory + 4);
+    facts.signatureOffset = fields.U32(optional + kCertificateDirectory);
+    facts.signatureSize = fields.U32(optional + kCertificateDirectory + 4);
   }
   if (facts.fileAlignment == 0 || facts.sectionAlignment == 0) {
     return Fail(file, "an alignment of zero");
@@ -107,10 +138,10 @@ gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string
   facts.headerEnd = static_cast<std::uint32_t>(tableEnd);
   for (std::uint32_t i = 0; i < facts.sectionCount; ++i) {
     const std::uint32_t header = facts.sectionTableOffset + i * kSectionHeaderSize;
-    const std::uint32_t rawSize = gen::GetU32(image, header + kRawSize);
-    const std::uint32_t rawPointer = gen::GetU32(image, header + kRawPointer);
-    const std::uint32_t virtualSize = gen::GetU32(image, header + kVirtualSize);
-    const std::uint32_t virtualAddress = gen::GetU32(image, header + kVirtualAddress);
+    const std::uint32_t rawSize = fields.U32(header + kRawSize);
+    const std::uint32_t rawPointer = fields.U32(header + kRawPointer);
+    const std::uint32_t virtualSize = fields.U32(header + kVirtualSize);
+    const std::uint32_t virtualAddress = fields.U32(header + kVirtualAddress);
     if (rawSize > 0) {
       if (static_cast<std::uint64_t>(rawPointer) + rawSize > image.size()) {
         return Fail(file, "a section's data lies beyond the end of the file");
@@ -123,6 +154,8 @@ gen::Result<ImageFacts> ReadImageFacts(std::string_view image, const std::string
     if (virtualEnd > 0xFFFFFFFFu) return Fail(file, "a section lies beyond 4 GiB");
     facts.endOfVirtualImage = std::max(facts.endOfVirtualImage, static_cast<std::uint32_t>(virtualEnd));
   }
+  // Every field read was found whole above; the reader says so once more.
+  if (fields.Failed()) return Fail(file, "the headers are cut short");
   return facts;
 }
 
@@ -166,7 +199,7 @@ gen::Result<std::string> PadImage(std::string_view image, std::uint32_t size,
   const std::uint32_t coff = facts.optionalHeaderOffset - kCoffHeaderSize;
   out.PatchU16(coff + 2, static_cast<std::uint16_t>(facts.sectionCount + 1));
   const std::uint32_t optional = facts.optionalHeaderOffset;
-  out.PatchU32(optional + kSizeOfInitializedData, gen::GetU32(out.View(), optional + kSizeOfInitializedData) + padding);
+  out.PatchU32(optional + kSizeOfInitializedData, facts.sizeOfInitializedData + padding);
   out.PatchU32(optional + kSizeOfImage, AlignUp(facts.endOfVirtualImage + padding, facts.sectionAlignment));
   out.PatchU32(optional + kChecksum, ImageChecksum(out.View(), optional + kChecksum));
   return out.Take();
@@ -193,10 +226,11 @@ gen::Result<std::string> AlignSectionToPage(std::string_view image, std::string_
   const gen::Result<ImageFacts> read = ReadStrippedImage(image, file);
   if (!read.HasValue()) return read.GetError();
   const ImageFacts& facts = read.Value();
+  ImageFields fields(image);
   const std::uint32_t optional = facts.optionalHeaderOffset;
   const std::uint32_t optionalSize = facts.sectionTableOffset - optional;
   for (const std::uint32_t directory : {kCertificateDirectory, kDebugDirectory}) {
-    if (optionalSize >= directory + 8 && gen::GetU32(image, optional + directory + 4) != 0) {
+    if (optionalSize >= directory + 8 && fields.U32(optional + directory + 4) != 0) {
       return Fail(file, "the image names file offsets in a debug directory or a signature");
     }
   }
@@ -207,10 +241,11 @@ gen::Result<std::string> AlignSectionToPage(std::string_view image, std::string_
   for (std::uint32_t i = 0; i < facts.sectionCount && start == 0; ++i) {
     const std::uint32_t header = facts.sectionTableOffset + i * kSectionHeaderSize;
     const std::string_view name = image.substr(header, 8);
-    if (name.substr(0, name.find('\0')) == sectionName && gen::GetU32(image, header + kRawSize) != 0) {
-      start = gen::GetU32(image, header + kRawPointer);
+    if (name.substr(0, name.find('\0')) == sectionName && fields.U32(header + kRawSize) != 0) {
+      start = fields.U32(header + kRawPointer);
     }
   }
+  if (fields.Failed()) return Fail(file, "the headers are cut short");
   if (start == 0) return Fail(file, "no section " + std::string(sectionName) + " with data in the file");
 
   const std::uint32_t padding = AlignUp(start, facts.sectionAlignment) - start;
@@ -220,8 +255,8 @@ gen::Result<std::string> AlignSectionToPage(std::string_view image, std::string_
   gen::ByteWriter out(std::move(bytes));
   for (std::uint32_t i = 0; i < facts.sectionCount; ++i) {
     const std::uint32_t header = facts.sectionTableOffset + i * kSectionHeaderSize;
-    const std::uint32_t rawPointer = gen::GetU32(image, header + kRawPointer);
-    if (gen::GetU32(image, header + kRawSize) != 0 && rawPointer >= start) {
+    const std::uint32_t rawPointer = fields.U32(header + kRawPointer);
+    if (fields.U32(header + kRawSize) != 0 && rawPointer >= start) {
       out.PatchU32(header + kRawPointer, rawPointer + padding);
     }
   }

@@ -25,6 +25,7 @@ struct ImageFacts {
   std::uint32_t endOfSections = 0;        // the largest raw-data end of any section
   std::uint32_t endOfVirtualImage = 0;    // the section-aligned end of the last section
   std::uint32_t exportDirectorySize = 0;
+  std::uint32_t sizeOfInitializedData = 0;
   std::uint32_t signatureOffset = 0;      // the certificate table: a file offset, not an address
   std::uint32_t signatureSize = 0;
   std::uint32_t checksum = 0;
