@@ -16,7 +16,7 @@ bool ProductFolderMade = false;
 char* Report = nullptr;
 CommandLine Options;
 
-void AcceptedInstallRoot(OwnedText root) noexcept {
+void ReplaceInstallRoot(OwnedText root) noexcept {
   FreeMemory(InstallRoot);
   InstallRoot = root.Release();
 }

@@ -33,7 +33,7 @@ extern char* Report;
 extern CommandLine Options;
 
 // Makes `root` the install root, releasing the one before.
-void AcceptedInstallRoot(OwnedText root) noexcept;
+void ReplaceInstallRoot(OwnedText root) noexcept;
 
 // The install root the command line asked for (/D=), or the default one.
 Text RequestedRoot() noexcept;

@@ -222,7 +222,7 @@ int InstallUnattended() noexcept {
     LogVerdict(1);
     return 1;
   }
-  AcceptedInstallRoot(std::move(root));
+  ReplaceInstallRoot(std::move(root));
   StartRunLog(InstallRoot);
   // A program that holds the product's files stops the run before anything changes; the log
   // names it.

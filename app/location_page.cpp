@@ -27,10 +27,10 @@ extern "C" void OnBrowse() {
   const OwnedText chosen = TextResult(CallLibraryCommand(kShellLibrary, shell_commands::kBrowseForFolder,
                                                          ArgList{TextArg(kEmptyText)}.PadOmittedArguments(3)));
   // A cancelled browser leaves the box as it was; a drive root keeps its one separator.
-  if (!IsEmptyText(chosen.Get())) {
-    const bool endsInSeparator = FindLastBackslash(chosen.Get()) == chosen.Get() + TextLength(chosen.Get()) - 1;
-    WriteText(kLocationPage, kInstallFolderBox,
-              endsInSeparator ? chosen.Get() : ConcatTexts({chosen.Get(), kBackslash}).Get());
+  const Text path = chosen.Get();
+  if (!IsEmptyText(path)) {
+    const bool endsInSeparator = FindLastBackslash(path) == path + TextLength(path) - 1;
+    WriteText(kLocationPage, kInstallFolderBox, endsInSeparator ? path : ConcatTexts({path, kBackslash}).Get());
   }
 }
 
@@ -109,7 +109,7 @@ extern "C" void OnLocationNext() {
   // Disabled while the programs that hold the product's files close, too: the page stays alive
   // while it waits for them.
   EnableLocationButtons(false);
-  AcceptedInstallRoot(std::move(root));
+  ReplaceInstallRoot(std::move(root));
   OpenRequestedLog();
   if (!ProductFilesReleased(false)) {
     EnableLocationButtons(true);

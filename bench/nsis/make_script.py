@@ -16,6 +16,8 @@ import re
 import sys
 
 REPO = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+sys.path.insert(0, os.path.join(REPO, "tools"))
+from texts_file import parse_texts  # noqa: E402  (the project's one reader of texts files)
 SCRIPT_NAME = "VorlaneNsis.nsi"
 AGREEMENT_NAME = "agreement.txt"
 
@@ -99,17 +101,6 @@ def check_contents(cat, contents):
         actual = os.path.getsize(os.path.join(contents, name))
         if actual != size:
             raise CatalogueError(f"contents {name}: {actual} bytes, the catalogue says {size}")
-
-
-def parse_texts(text):
-    """The kName = "..." constants of a texts file, with their C escapes undone."""
-    escapes = {"\\": "\\", '"': '"', "r": "\r", "n": "\n", "t": "\t"}
-    texts = {}
-    for line in text.splitlines():
-        m = re.match(r'\s*(k\w+)\s*=\s*"((?:[^"\\]|\\.)*)"\s*$', line)
-        if m:
-            texts[m.group(1)] = re.sub(r"\\(.)", lambda e: escapes.get(e.group(1), e.group(1)), m.group(2))
-    return texts
 
 
 def first_caption(pages_text):

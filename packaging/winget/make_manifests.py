@@ -12,8 +12,10 @@ default locale (zh-CN) and en-US. Each is written only when its text changed.
 import hashlib
 import json
 import os
-import re
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from texts_file import parse_texts  # noqa: E402  (the project's one reader of texts files)
 
 MANIFEST_VERSION = "1.10.0"
 SCHEMA = "https://aka.ms/winget-manifest.{kind}.1.10.0.schema.json"
@@ -40,18 +42,8 @@ LOCATION_NOTE = {
 
 
 def read_named_texts(path):
-    """The `name = "value"` lines of a texts file, with the C escapes \\\\ and \\" undone."""
-    texts = {}
     with open(path, encoding="utf-8") as file:
-        for number, line in enumerate(file, 1):
-            line = line.strip()
-            if not line or line.startswith("#"):
-                continue
-            match = re.fullmatch(r'([\w.-]+)\s*=\s*"((?:[^"\\]|\\.)*)"', line)
-            if match is None:
-                sys.exit("%s:%d: not a name = \"value\" line" % (path, number))
-            texts[match.group(1)] = re.sub(r"\\(.)", r"\1", match.group(2))
-    return texts
+        return parse_texts(file.read())
 
 
 def required(texts, name, path):
