@@ -52,8 +52,8 @@ std::vector<HWND> Runtime::PageWindows() const {
   std::vector<HWND> windows;
   windows.reserve(m_pageWindows.size());
   for (std::size_t at = 0; at <= pages.size(); ++at) {
-    for (const auto& [window, pageId] : m_pageWindows) {
-      if (position(pageId) == at) windows.push_back(window);
+    for (const LoadedPageEntry& entry : m_pageWindows) {
+      if (position(entry.pageId) == at) windows.push_back(entry.window);
     }
   }
   return windows;
@@ -61,20 +61,29 @@ std::vector<HWND> Runtime::PageWindows() const {
 
 bool Runtime::AnyPageWindowAlive() const {
   return std::any_of(m_pageWindows.begin(), m_pageWindows.end(),
-                     [](const auto& entry) { return IsWindow(entry.first) != FALSE; });
+                     [](const LoadedPageEntry& entry) { return IsWindow(entry.window) != FALSE; });
 }
 
-void Runtime::AddPageWindow(HWND window, std::uint32_t pageId) { m_pageWindows.emplace_back(window, pageId); }
+void Runtime::AddPageWindow(HWND window, std::uint32_t pageId, PageWindow* page) {
+  m_pageWindows.push_back({window, pageId, page});
+}
 
 void Runtime::RemovePageWindow(HWND window) noexcept {
-  std::erase_if(m_pageWindows, [window](const auto& entry) { return entry.first == window; });
+  std::erase_if(m_pageWindows, [window](const LoadedPageEntry& entry) { return entry.window == window; });
+}
+
+PageWindow* Runtime::LoadedPage(std::uint32_t pageId) const noexcept {
+  for (const LoadedPageEntry& entry : m_pageWindows) {
+    if (entry.page != nullptr && entry.pageId == pageId) return entry.page;
+  }
+  return nullptr;
 }
 
 void Runtime::DestroyAllPages() noexcept {
   // Destroying a page removes it from the list through its window procedure: walk a copy.
   const auto windows = m_pageWindows;
-  for (const auto& [window, pageId] : windows) {
-    if (IsWindow(window)) DestroyWindow(window);
+  for (const LoadedPageEntry& entry : windows) {
+    if (IsWindow(entry.window)) DestroyWindow(entry.window);
   }
   m_pageWindows.clear();
 }

@@ -14,6 +14,7 @@
 
 namespace vl {
 
+class PageWindow;
 using CleanupRoutine = void (*)();
 using IdleCallback = void (*)(HWND window);
 
@@ -72,8 +73,12 @@ class Runtime {
   // pages last, in the order they came).
   std::vector<HWND> PageWindows() const;
   bool AnyPageWindowAlive() const;
-  void AddPageWindow(HWND window, std::uint32_t pageId = 0);
+  // The list of loaded pages is the one way from a page id to its window object: a page is added
+  // when its window is created and removed when the window is gone.
+  void AddPageWindow(HWND window, std::uint32_t pageId = 0, PageWindow* page = nullptr);
   void RemovePageWindow(HWND window) noexcept;
+  // The window object of a loaded page; null when the page is not loaded.
+  PageWindow* LoadedPage(std::uint32_t pageId) const noexcept;
   // Destroys every page window (events stay as they are: the caller suspends them).
   void DestroyAllPages() noexcept;
 
@@ -105,7 +110,12 @@ class Runtime {
   bool m_ending = false;
   CleanupRoutine m_cleanup = nullptr;
   std::vector<std::pair<HWND, IdleCallback>> m_idleCallbacks;
-  std::vector<std::pair<HWND, std::uint32_t>> m_pageWindows;  // window, page id
+  struct LoadedPageEntry {
+    HWND window;
+    std::uint32_t pageId;
+    PageWindow* page;
+  };
+  std::vector<LoadedPageEntry> m_pageWindows;
   pages::PageList m_pages;
   std::vector<UniqueModule> m_loadedLibraries;
 };

@@ -248,26 +248,6 @@ void Control::RepaintTransparentAbove(HRGN updated) const noexcept {
   }
 }
 
-bool Control::Recreate() noexcept {
-  Runtime& runtime = TheRuntime();
-  runtime.SuspendEvents();
-  SetCompanion(nullptr);
-  if (m_window != nullptr) DestroyWindow(m_window);
-  bool ok = m_page->CreateControl(*this);
-  if (ok) {
-    m_page->PlaceInZOrder(*this);
-    // The controls that lay in it went with the old window.
-    for (auto& other : m_page->Controls()) {
-      if (other->View().ContainerId() == Id() && other->Window() == nullptr) {
-        ok = m_page->CreateControl(*other) && ok;
-        if (other->Window() != nullptr) m_page->PlaceInZOrder(*other);
-      }
-    }
-  }
-  runtime.ResumeEvents();
-  return ok;
-}
-
 Control* Control::FromWindow(HWND window) noexcept {
   if (!RunsProcedure(window, &Control::RuntimeClassProc) && !RunsProcedure(window, &Control::SubclassProc)) {
     return nullptr;
@@ -303,7 +283,7 @@ void Control::Detach() noexcept {
   BindWindow(m_window, View(), nullptr);
   if (m_baseProc != nullptr) SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_baseProc));
   m_window = nullptr;
-  m_companion = nullptr;  // a sibling of the control: it goes with the page, or with Recreate
+  m_companion = nullptr;  // a sibling of the control: it goes with the page, or with its re-creation
   m_timerRunning = false;
 }
 

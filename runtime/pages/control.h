@@ -98,10 +98,6 @@ class Control {
   // their text again (the system may paint them first).
   void RepaintTransparentAbove(HRGN updated) const noexcept;
 
-  // Destroys the window and builds it again in place (same z-order) with events suspended.
-  // False when the new window cannot be made.
-  bool Recreate() noexcept;
-
   // The window unit's control shares the page window (the page creates and owns that window).
   void BindPageWindow(HWND window) noexcept { m_window = window; }
 

@@ -15,8 +15,6 @@
 namespace vl {
 namespace {
 
-int g_rebuilding = 0;
-
 struct PageRef {
   std::uint32_t pageId = 0;
   std::uint32_t windowUnitId = 0;
@@ -25,11 +23,6 @@ struct PageRef {
 std::optional<PageRef> AsPageRef(const ArgRecord& arg) noexcept {
   if (arg.tag != tag::kPageReference) return std::nullopt;
   return PageRef{static_cast<std::uint32_t>(arg.lo), arg.hi};
-}
-
-PageWindow* LoadedPage(std::uint32_t pageId) noexcept {
-  pages::PageDescription* page = TheRuntime().Pages().Find(pageId);
-  return page == nullptr ? nullptr : PageWindow::Loaded(*page);
 }
 
 // The modal page's own loop: runs until the page's window is gone. A quit request met on the way
@@ -51,28 +44,24 @@ HWND g_currentModal = nullptr;
 
 }  // namespace
 
-bool PageRebuildInProgress() noexcept { return g_rebuilding > 0; }
-
 bool LoadPage(std::uint32_t pageId, std::uint32_t parentPageId, bool modal) noexcept {
   Runtime& runtime = TheRuntime();
   HWND parentWindow = nullptr;
   if (parentPageId != 0) {                                                         // 1
-    PageWindow* parent = LoadedPage(parentPageId);
+    PageWindow* parent = PageWindow::Loaded(parentPageId);
     if (parent == nullptr || !IsWindow(parent->Window())) return false;
     parentWindow = parent->Window();
   }
   pages::PageDescription* description = runtime.Pages().Find(pageId);             // 2
   if (description == nullptr) return false;
-  if (PageWindow* open = PageWindow::Loaded(*description)) {                       // 3
+  if (PageWindow* open = PageWindow::Loaded(pageId)) {                             // 3
     if (!open->ClosePending()) {
       if (IsIconic(open->Window())) ShowWindow(open->Window(), SW_RESTORE);
       else SetForegroundWindow(open->Window());
       return true;
     }
-    ++g_rebuilding;
-    open->FinishClose();
-    --g_rebuilding;
-    if (PageWindow::Loaded(*description) != nullptr) return false;  // still there: cannot rebuild
+    open->FinishCloseForRebuild();
+    if (PageWindow::Loaded(pageId) != nullptr) return false;  // still there: cannot rebuild
   }
   if (modal) parentWindow = nullptr;                                               // 4
   else if (parentWindow != nullptr && !IsWindow(parentWindow)) return false;
@@ -111,7 +100,7 @@ bool LoadPage(std::uint32_t pageId, std::uint32_t parentPageId, bool modal) noex
 }
 
 void ClosePage(std::uint32_t pageId, std::uint32_t windowUnitId, bool now) noexcept {
-  PageWindow* page = LoadedPage(pageId);                                           // 1
+  PageWindow* page = PageWindow::Loaded(pageId);                                   // 1
   if (page == nullptr || !page->Alive() || (windowUnitId != 0 && windowUnitId != page->WindowUnitId())) {
     FatalRuntimeError(kPageNotLoaded);
   }

@@ -24,8 +24,4 @@ bool LoadPage(std::uint32_t pageId, std::uint32_t parentPageId, bool modal) noex
 // when one is given).
 void ClosePage(std::uint32_t pageId, std::uint32_t windowUnitId, bool now) noexcept;
 
-// True while LoadPage finishes the pending close of a page it is about to build again: that
-// page's window going away does not end the program.
-bool PageRebuildInProgress() noexcept;
-
 }  // namespace vl

@@ -4,7 +4,6 @@
 
 #include "display_scale.h"
 #include "event_dispatch.h"
-#include "page_runtime.h"
 #include "runtime/private_messages.h"
 #include "runtime/runtime_object.h"
 #include "runtime/text_boundary.h"
@@ -35,10 +34,7 @@ PageWindow::~PageWindow() {
   m_page->RestoreUnits(m_saved);
 }
 
-PageWindow* PageWindow::Loaded(pages::PageDescription& page) noexcept {
-  const std::uint32_t slot = page.WindowUnit().View().WindowSlot();
-  return reinterpret_cast<PageWindow*>(static_cast<std::uintptr_t>(slot));
-}
+PageWindow* PageWindow::Loaded(std::uint32_t pageId) noexcept { return TheRuntime().LoadedPage(pageId); }
 
 PageWindow* PageWindow::FromWindow(HWND window) noexcept {
   return RunsProcedure(window, &PageWindow::WindowProc) ? Bound(window) : nullptr;
@@ -92,6 +88,26 @@ bool PageWindow::CreateControl(Control& control) noexcept {
   }
   KindRequest request;
   return control.Kind().interface(kRequestCreate, control, request) && control.Window() != nullptr;
+}
+
+bool PageWindow::RecreateControl(Control& control) noexcept {
+  Runtime& runtime = TheRuntime();
+  runtime.SuspendEvents();
+  control.SetCompanion(nullptr);
+  if (control.Window() != nullptr) DestroyWindow(control.Window());
+  bool ok = CreateControl(control);
+  if (ok) {
+    PlaceInZOrder(control);
+    // The controls that lay in it went with the old window.
+    for (auto& other : m_controls) {
+      if (other->View().ContainerId() == control.Id() && other->Window() == nullptr) {
+        ok = CreateControl(*other) && ok;
+        PlaceInZOrder(*other);
+      }
+    }
+  }
+  runtime.ResumeEvents();
+  return ok;
 }
 
 void PageWindow::PlaceInZOrder(Control& control) noexcept {
@@ -251,6 +267,13 @@ void PageWindow::FinishClose() noexcept {
   if (m_window != nullptr) DestroyWindow(m_window);
 }
 
+void PageWindow::FinishCloseForRebuild() noexcept {
+  Use use(this);  // the object outlives its window until this returns
+  m_rebuilding = true;
+  FinishClose();
+  m_rebuilding = false;
+}
+
 void PageWindow::BecomeModal() noexcept {
   m_modal = true;
   m_disabledByModal.clear();
@@ -314,7 +337,7 @@ void PageWindow::OnFinalMessage() noexcept {
   m_windowUnit->BindPageWindow(nullptr);
   // The last page gone ends the message loop (the program then ends normally); a page that was
   // never completely built, or one being replaced by a new load, does not count.
-  if (m_built && runtime.LoopStarted() && !runtime.AnyPageWindowAlive() && !PageRebuildInProgress()) {
+  if (m_built && runtime.LoopStarted() && !runtime.AnyPageWindowAlive() && !m_rebuilding) {
     PostQuitMessage(0);
   }
   DeleteWhenUnused();
@@ -370,7 +393,7 @@ LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam
       page->m_window = window;
       page->m_windowUnit->BindPageWindow(window);
       BindWindow(window, page->m_page->WindowUnit().View(), page);
-      TheRuntime().AddPageWindow(window, page->PageId());
+      TheRuntime().AddPageWindow(window, page->PageId(), page);
     }
   }
   PageWindow* page = Bound(window);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -24,8 +25,9 @@ class PageWindow {
   PageWindow(const PageWindow&) = delete;
   PageWindow& operator=(const PageWindow&) = delete;
 
-  // The loaded page's window object; null when the page is not loaded.
-  static PageWindow* Loaded(pages::PageDescription& page) noexcept;
+  // The loaded page's window object (the runtime's list of loaded pages); null when the page is
+  // not loaded.
+  static PageWindow* Loaded(std::uint32_t pageId) noexcept;
   // The page window object of a window; null for any window that is not a page's.
   static PageWindow* FromWindow(HWND window) noexcept;
 
@@ -46,15 +48,13 @@ class PageWindow {
 
   // The window unit's values, as a control of the window kind whose window is the page's.
   Control& WindowUnit() noexcept { return *m_windowUnit; }
-  std::vector<std::unique_ptr<Control>>& Controls() noexcept { return m_controls; }
+  std::span<const std::unique_ptr<Control>> Controls() const noexcept { return m_controls; }
 
   // The control of a unit id; null when the page has no such control.
   Control* FindControl(std::uint32_t unitId) noexcept;
-  // Creates a control window (its container first); used by Build and by re-creation.
-  bool CreateControl(Control& control) noexcept;
-  // Puts a control window directly below the control stored before it with the same container
-  // (at the top when it is the first).
-  void PlaceInZOrder(Control& control) noexcept;
+  // Destroys a control's window and builds it again in place (same z-order) with events
+  // suspended, with the controls that lay in it. False when a new window cannot be made.
+  bool RecreateControl(Control& control) noexcept;
 
   // Shows the page as its start position says (header version non-zero) and fires event -7 on the
   // control holding the focus.
@@ -66,6 +66,9 @@ class PageWindow {
   void SetClosePending() noexcept { m_closePending = true; }
   // The close: clears the pending flag, gives back what a modal page disabled, destroys the window.
   void FinishClose() noexcept;
+  // The pending close finished by a new load of the same page: the window going away does not
+  // end the program, since the page is built again at once.
+  void FinishCloseForRebuild() noexcept;
 
   bool Modal() const noexcept { return m_modal; }
   // Disables every other page window, remembering which were enabled.
@@ -97,6 +100,11 @@ class PageWindow {
   static PageWindow* Bound(HWND window) noexcept;
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   bool CreatePageWindow(HWND owner) noexcept;
+  // Creates a control window (its container first).
+  bool CreateControl(Control& control) noexcept;
+  // Puts a control window directly below the control stored before it with the same container
+  // (at the top when it is the first).
+  void PlaceInZOrder(Control& control) noexcept;
   void OnTitleBarClose() noexcept;
   void OnDestroy() noexcept;
   void OnFinalMessage() noexcept;
@@ -111,6 +119,7 @@ class PageWindow {
   HWND m_window = nullptr;
   bool m_built = false;
   bool m_closePending = false;
+  bool m_rebuilding = false;
   bool m_firstShowPending = false;
   bool m_modal = false;
   bool m_topmost = false;
@@ -122,8 +131,6 @@ class PageWindow {
   UniqueBrush m_background;
   int m_uses = 0;
   bool m_deletePending = false;
-
-  friend class Control;
 };
 
 }  // namespace vl

@@ -39,7 +39,7 @@ Target Find(std::uint32_t pageId, std::uint32_t unitId) noexcept {
   target.unit = target.page->FindUnit(unitId);
   if (target.unit == nullptr || target.unit->IsMenuEntry()) FatalRuntimeError(kPageNotLoaded);
   target.isPage = target.unit == &target.page->WindowUnit();
-  target.loaded = PageWindow::Loaded(*target.page);
+  target.loaded = PageWindow::Loaded(pageId);
   if (target.loaded != nullptr) {
     target.control = target.isPage ? &target.loaded->WindowUnit() : target.loaded->FindControl(unitId);
     if (target.control != nullptr) target.window = target.control->Window();
@@ -271,7 +271,7 @@ void WriteProperty(std::uint32_t pageId, std::uint32_t unitId, int number, int e
     else slot.number = request.lo;
   }
   control.Kind().interface(kRequestChanged, control, request);
-  if (request.recreate && control.Window() != nullptr) control.Recreate();
+  if (request.recreate && control.Window() != nullptr) target.loaded->RecreateControl(control);
 }
 
 std::uint64_t ReadProperty(std::uint32_t pageId, std::uint32_t unitId, int number, int element) noexcept {

@@ -49,7 +49,7 @@ void RecordProgress() {
   const std::string state = "width=" + std::to_string(width) + " finish=" + (disabled ? "disabled" : "enabled");
   if (state != g_lastState) g_progress += "after tick " + std::to_string(g_ticks) + ": " + state + "\r\n";
   g_lastState = state;
-  const vl::PageWindow* page = vl::PageWindow::Loaded(*vl::TheRuntime().Pages().Find(kProgressPage));
+  const vl::PageWindow* page = vl::PageWindow::Loaded(kProgressPage);
   if (page == nullptr) return;
   RECT bar{};
   GetWindowRect(const_cast<vl::PageWindow*>(page)->FindControl(kProgressBar)->Window(), &bar);

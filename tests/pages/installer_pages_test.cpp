@@ -41,7 +41,7 @@ int g_dpi = 96;
 int Scaled(int value, int dpi = g_dpi) { return MulDiv(value, dpi, 96); }
 
 vl::PageWindow& LoadedPage(const PageInfo& page) {
-  return *vl::PageWindow::Loaded(*vl::TheRuntime().Pages().Find(page.pageId));
+  return *vl::PageWindow::Loaded(page.pageId);
 }
 
 RECT PlaceInParent(HWND window) {

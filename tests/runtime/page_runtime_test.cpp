@@ -33,7 +33,7 @@ void CloseNow(std::uint32_t pageId, std::uint32_t unitId) {
 }
 
 HWND WindowOf(std::uint32_t pageId) {
-  vl::PageWindow* page = vl::PageWindow::Loaded(*vl::TheRuntime().Pages().Find(pageId));
+  vl::PageWindow* page = vl::PageWindow::Loaded(pageId);
   return page == nullptr ? nullptr : page->Window();
 }
 
