@@ -37,6 +37,8 @@ class PropertyValues {
   const FieldValue& At(int field) const noexcept { return m_values[static_cast<std::size_t>(field)]; }
   template <class Field>
   const FieldValue& At(Field field) const noexcept { return At(static_cast<int>(field)); }
+  // A field's value replaced (bytes the caller keeps alive as long as these values).
+  void Set(int field, FieldValue value) noexcept { m_values[static_cast<std::size_t>(field)] = value; }
 
  private:
   friend Expected<PropertyValues> ReadPropertyBlock(std::uint32_t, std::span<const std::uint8_t>) noexcept;

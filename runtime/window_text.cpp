@@ -7,7 +7,7 @@
 
 namespace vl {
 
-HWND CreateTextWindow(DWORD exStyle, const char* className, const char* title, DWORD style, int left, int top,
+HWND CreateTextWindow(DWORD exStyle, const char* className, std::string_view title, DWORD style, int left, int top,
                       int width, int height, HWND parent, HMENU menu, void* param) noexcept {
   const WideText wideClass(className);
   const WideText wideTitle(title);
@@ -16,7 +16,7 @@ HWND CreateTextWindow(DWORD exStyle, const char* className, const char* title, D
                          GetModuleHandleW(nullptr), param);
 }
 
-bool SetWindowBytes(HWND window, const char* text) noexcept {
+bool SetWindowBytes(HWND window, std::string_view text) noexcept {
   const WideText wide(text);
   return wide.Valid() && SetWindowTextW(window, wide.Get()) != FALSE;
 }

@@ -6,16 +6,17 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string_view>
 
 namespace vl {
 
 // CreateWindowExW in the program's module; null when a text cannot be converted or the window
 // cannot be made.
-HWND CreateTextWindow(DWORD exStyle, const char* className, const char* title, DWORD style, int left, int top,
+HWND CreateTextWindow(DWORD exStyle, const char* className, std::string_view title, DWORD style, int left, int top,
                       int width, int height, HWND parent, HMENU menu, void* param) noexcept;
 
 // SetWindowTextW; false when the text cannot be converted or the window refuses it.
-bool SetWindowBytes(HWND window, const char* text) noexcept;
+bool SetWindowBytes(HWND window, std::string_view text) noexcept;
 
 // The window's text, or its UTF-16 units `from` up to `to` (an edit box's selection, say; -1 for
 // the end), as a new runtime allocation (FreeMemory releases it); null when it cannot be read or

@@ -85,14 +85,51 @@ Control::~Control() {
 }
 
 bool Control::ReadStoredValues() noexcept {
-  auto values = pages::ReadPropertyBlock(View().Kind(), View().PropertyBlock());
+  const auto stored = View().PropertyBlock();
+  m_block.assign(stored.begin(), stored.end());
+  auto values = pages::ReadPropertyBlock(View().Kind(), m_block);
   if (!values) return false;
-  for (std::size_t i = 0; i < values->Kind().fields.size() && i < m_fields.size(); ++i) {
-    const pages::FieldValue& value = values->At(static_cast<int>(i));
-    m_fields[i].number = value.number;
-    m_fields[i].bytes.assign(reinterpret_cast<const char*>(value.bytes.data()), value.bytes.size());
-  }
+  m_values = *values;
   return true;
+}
+
+void Control::SetNumber(int field, std::uint32_t number) noexcept {
+  pages::FieldValue value = m_values->At(field);
+  value.number = number;
+  m_values->Set(field, value);
+}
+
+void Control::SetBytes(int field, std::span<const std::uint8_t> bytes) {
+  std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
+  auto held = std::find_if(m_written.begin(), m_written.end(), [field](const auto& entry) { return entry.first == field; });
+  if (held == m_written.end()) held = m_written.insert(m_written.end(), {field, {}});
+  // Moving a vector keeps its bytes where they are: the views of other written fields stay valid.
+  held->second = std::move(copy);
+  m_values->Set(field, {m_values->At(field).number, held->second});
+}
+
+void Control::ApplyStoredChange(int number) noexcept {
+  const int field = PropertyField(*m_kind, number);
+  if (field < 0 || m_window == nullptr) return;
+  switch (PropertyType(*m_kind, number)) {
+    case ptype::kFont:
+      RefreshFont(TRUE);
+      break;
+    case ptype::kPicture:
+      m_picture = Picture::FromFile(Bytes(field));
+      break;
+    case ptype::kBackColour:
+      if (m_brush) MakeBrush(ResolveColour(Number(field)));
+      [[fallthrough]];
+    case ptype::kColour:
+      Repaint();
+      break;
+    case ptype::kText:
+      if (field == m_kind->textField) SetWindowBytes(m_window, Text(field));
+      break;
+    default:
+      break;
+  }
 }
 
 HWND Control::ParentWindow() const noexcept {
@@ -119,12 +156,19 @@ DWORD Control::ChildStyle() const noexcept {
   return style;
 }
 
-bool Control::CreateControlWindow(const char* className, const char* text, DWORD style, DWORD exStyle,
-                                  bool systemClass) noexcept {
+void Control::BuildLook() noexcept {
+  BuildFont();
+  for (const PropertyDef& property : m_kind->properties) {
+    if (property.type == ptype::kPicture && property.field >= 0) m_picture = Picture::FromFile(Bytes(property.field));
+  }
+}
+
+bool Control::CreateControlWindow(const char* className, DWORD style, DWORD exStyle, bool systemClass) noexcept {
   HWND parent = ParentWindow();
   if (parent == nullptr) return false;
   const auto id = reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(pages::IdSerial(Id()) & 0xFFFF));
   const RECT place = WindowPlace();
+  const std::string_view text = m_kind->textField >= 0 ? Text(m_kind->textField) : std::string_view{};
   HWND window = CreateTextWindow(exStyle, className, text, style, place.left, place.top, place.right - place.left,
                                  place.bottom - place.top, parent, id, systemClass ? nullptr : this);
   if (window == nullptr) return false;
@@ -142,9 +186,11 @@ HFONT Control::Font() const noexcept {
   return m_font ? m_font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void Control::BuildFont(std::span<const std::uint8_t> block) noexcept {
+void Control::BuildFont() noexcept {
+  const int fontField = FontField(*m_kind);
   const int dpi = Dpi();
-  const pages::FontDescription stored = pages::DecodeFont(block);
+  const pages::FontDescription stored =
+      pages::DecodeFont(fontField >= 0 ? Bytes(fontField) : std::span<const std::uint8_t>{});
   LOGFONTW record{};
   if (stored.isDefault) {
     // The stock font is made for the system DPI: kept there, described anew at any other.
@@ -176,14 +222,17 @@ void Control::BuildFont(std::span<const std::uint8_t> block) noexcept {
   m_font.Reset(CreateFontIndirectW(&record));
 }
 
+void Control::RefreshFont(BOOL redraw) noexcept {
+  BuildFont();
+  SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), redraw);
+}
+
 void Control::ApplyDpi() noexcept {
   if (m_window == nullptr) return;
   const RECT place = WindowPlace();
   SetWindowPos(m_window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  const int font = FontField(*m_kind);
-  BuildFont(font >= 0 ? ByteSpan(font) : std::span<const std::uint8_t>{});
-  SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  RefreshFont(FALSE);
   // An up-down control follows its buddy's new place.
   if (m_companion != nullptr) SendMessageW(m_companion, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_window), 0);
 }
@@ -234,7 +283,7 @@ void Control::Repaint() noexcept {
     RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     return;
   }
-  InvalidateRect(m_window, nullptr, TRUE);
+  RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void Control::RepaintTransparentAbove(HRGN updated) const noexcept {

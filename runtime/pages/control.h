@@ -1,6 +1,7 @@
 #pragma once
 // A control of a loaded page: its unit, its kind, the current values of its kind's properties
-// (copied from the stored block when the page is loaded), its window and the GDI objects it owns.
+// (views of its own copy of the stored block, read when the page is loaded, and of the values
+// written since), its window and the GDI objects it owns.
 // One window lifecycle: the control is bound to its window at creation (WM_NCCREATE for the
 // runtime's classes, right after creation for subclassed system controls) and unbound at
 // WM_NCDESTROY (window_binding.h), and found from the window alone; the object itself lives as
@@ -10,23 +11,22 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <string>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "control_kind.h"
 #include "pages/page_format.h"
 #include "pages/page_segment.h"
+#include "pages/property_block.h"
 #include "picture.h"
 #include "runtime/unique_handle.h"
 
 namespace vl {
 
 class PageWindow;
-
-// One property value as the control holds it: a number, or the bytes of a text or block.
-struct FieldSlot {
-  std::uint32_t number = 0;
-  std::string bytes;
-};
 
 class Control {
  public:
@@ -44,24 +44,32 @@ class Control {
   // The DPI its page is laid out at.
   int Dpi() const noexcept;
 
-  // Copies the stored block's values; false when the block cannot be read (a version above the
-  // kind's highest, a field cut short): the control is then not created.
+  // Reads a copy of the stored block; false when it cannot be read (a version above the kind's
+  // highest, a field cut short): the control is then not created.
   bool ReadStoredValues() noexcept;
 
   template <class Field>
-  std::uint32_t Number(Field field) const noexcept { return m_fields[Index(field)].number; }
+  std::uint32_t Number(Field field) const noexcept { return m_values->At(field).number; }
   template <class Field>
   std::int32_t Int(Field field) const noexcept { return static_cast<std::int32_t>(Number(field)); }
   template <class Field>
   bool Bool(Field field) const noexcept { return Number(field) != 0; }
   template <class Field>
-  const std::string& Bytes(Field field) const noexcept { return m_fields[Index(field)].bytes; }
+  std::span<const std::uint8_t> Bytes(Field field) const noexcept { return m_values->At(field).bytes; }
   template <class Field>
-  std::span<const std::uint8_t> ByteSpan(Field field) const noexcept {
-    const std::string& b = Bytes(field);
-    return {reinterpret_cast<const std::uint8_t*>(b.data()), b.size()};
+  std::string_view Text(Field field) const noexcept {
+    const auto bytes = Bytes(field);
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
   }
-  FieldSlot& Slot(int field) noexcept { return m_fields[static_cast<std::size_t>(field)]; }
+  // A field written: a number, or bytes the control keeps a copy of.
+  void SetNumber(int field, std::uint32_t number) noexcept;
+  void SetBytes(int field, std::span<const std::uint8_t> bytes);
+
+  // What every kind does after a property with a stored field was written, by the field's type:
+  // a font is built and set again, a picture loaded again, the window's own text set, and for a
+  // colour the background brush (where the kind made one) made again and the control repainted.
+  // The kind then does what is its own.
+  void ApplyStoredChange(int number) noexcept;
 
   // --- Creating the window (the kinds' create operations) ----------------------------------
 
@@ -71,14 +79,15 @@ class Control {
   RECT WindowPlace() const noexcept;
   // WS_CHILD and WS_CLIPSIBLINGS, with WS_VISIBLE, WS_DISABLED and WS_TABSTOP from the flags.
   DWORD ChildStyle() const noexcept;
-  // Creates the control window at the unit's place and size in the parent and attaches to it; a
-  // system class is subclassed. False when the window cannot be made.
-  bool CreateControlWindow(const char* className, const char* text, DWORD style, DWORD exStyle,
-                           bool systemClass) noexcept;
+  // The font and the picture its fields describe, made before its window (a button's style
+  // depends on its picture).
+  void BuildLook() noexcept;
+  // Creates the control window, with the kind's window text, at the unit's place and size in the
+  // parent and attaches to it; a system class is subclassed. False when the window cannot be made.
+  bool CreateControlWindow(const char* className, DWORD style, DWORD exStyle, bool systemClass) noexcept;
 
-  // The control's font (or the default GUI font), rebuilt from a font field at the page's DPI.
+  // The control's font (or the default GUI font), built from its font field at the page's DPI.
   HFONT Font() const noexcept;
-  void BuildFont(std::span<const std::uint8_t> block) noexcept;
   // After the page's DPI changed: the window placed and its font made again at the new DPI.
   void ApplyDpi() noexcept;
   // A solid brush the control owns (its background), replaced on each call.
@@ -125,15 +134,18 @@ class Control {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   LRESULT CallBase(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
-  template <class Field>
-  static std::size_t Index(Field field) noexcept { return static_cast<std::size_t>(field); }
+  void BuildFont() noexcept;
+  // The font built again and set on the window.
+  void RefreshFont(BOOL redraw) noexcept;
 
   PageWindow* m_page;
   pages::Unit* m_unit;
   const KindDescriptor* m_kind;
   HWND m_window = nullptr;
   WNDPROC m_baseProc = nullptr;  // the system class's procedure, for a subclassed control
-  std::array<FieldSlot, pages::kMaxFields> m_fields{};
+  std::vector<std::uint8_t> m_block;              // the stored block's copy the values view
+  std::optional<pages::PropertyValues> m_values;  // read in ReadStoredValues, before any other use
+  std::vector<std::pair<int, std::vector<std::uint8_t>>> m_written;  // field, its written bytes
   UniqueFont m_font;
   UniqueBrush m_brush;
   Picture m_picture;

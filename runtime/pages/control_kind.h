@@ -74,6 +74,7 @@ struct KindDescriptor {
   std::span<const PropertyDef> properties;  // numbers 8 and up, in order; the kind has no others
   KindInterface interface;
   KindMessageHandler message;  // null: no messages of its own
+  std::int8_t textField = -1;  // the field shown as the window's text; -1: none
 };
 
 // The kind's descriptor, found through the data types of the program's libraries; null for a

@@ -86,6 +86,7 @@ bool PageWindow::CreateControl(Control& control) noexcept {
     if (holder == nullptr || holder == &control) return false;
     if (holder->Window() == nullptr && !CreateControl(*holder)) return false;
   }
+  control.BuildLook();
   KindRequest request;
   return control.Kind().interface(kRequestCreate, control, request) && control.Window() != nullptr;
 }
@@ -129,7 +130,7 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
   const pages::UnitView view = m_page->WindowUnit().View();
   const int border = values.Int(WindowField::Border);
   const bool controlBox = values.Bool(WindowField::ControlBox);
-  const std::string& caption = values.Bytes(WindowField::Caption);
+  const std::string_view caption = values.Text(WindowField::Caption);
   DWORD style = WS_CLIPCHILDREN;
   DWORD exStyle = 0;
   if (border != 0) {
@@ -175,7 +176,8 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
   }
   m_topmost = values.Bool(WindowField::AlwaysOnTop);
 
-  const std::string& className = values.Bytes(WindowField::ClassName);
+  // Zero-terminated: the class is registered and named by it.
+  const std::string className(values.Text(WindowField::ClassName));
   const char* windowClass = kPageWindowClass;
   if (!className.empty()) {
     // A class of the program's own name behaves as the default one.
@@ -189,7 +191,7 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
   } else if (!RegisterClassNamed(kPageWindowClass)) {
     return false;
   }
-  HWND window = CreateTextWindow(exStyle, windowClass, caption.c_str(), style, left, top, width, height, owner,
+  HWND window = CreateTextWindow(exStyle, windowClass, caption, style, left, top, width, height, owner,
                                  nullptr, this);
   if (window == nullptr) return false;
 
@@ -217,7 +219,7 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
 
 void PageWindow::SetIcons() noexcept {
   // The icon file's nearest image at the sizes the system asks for at the page's DPI.
-  const auto file = m_windowUnit->ByteSpan(WindowField::Icon);
+  const auto file = m_windowUnit->Bytes(WindowField::Icon);
   const int systemDpi = SystemDpi();
   UniqueIcon big = IconFromFile(file, ScaleInt(GetSystemMetrics(SM_CXICON), m_dpi, systemDpi));
   UniqueIcon small = IconFromFile(file, ScaleInt(GetSystemMetrics(SM_CXSMICON), m_dpi, systemDpi));

@@ -168,9 +168,8 @@ std::uint64_t ReadCommon(const Target& target, int number) noexcept {
 }
 
 // The font a property describes; the default font's description when the property holds none.
-pages::FontDescription FontOf(const std::string& stored, HFONT current) noexcept {
-  const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
-  if (stored.size() == pages::font_record::kLength) return pages::DecodeFont(bytes);
+pages::FontDescription FontOf(std::span<const std::uint8_t> stored, HFONT current) noexcept {
+  if (stored.size() == pages::font_record::kLength) return pages::DecodeFont(stored);
   LOGFONTW logFont{};
   GetObjectW(current, sizeof logFont, &logFont);
   pages::FontDescription font;
@@ -256,7 +255,7 @@ void WriteProperty(std::uint32_t pageId, std::uint32_t unitId, int number, int e
   } else if (type == ptype::kChoice) {
     request.lo = static_cast<std::int32_t>(lo) < 0 ? 0 : lo;
   } else if (type == ptype::kFont && element >= 0) {
-    pages::FontDescription font = FontOf(control.Slot(PropertyField(control.Kind(), number)).bytes, control.Font());
+    pages::FontDescription font = FontOf(control.Bytes(PropertyField(control.Kind(), number)), control.Font());
     WriteFontElement(font, element, lo);
     converted = pages::EncodeFont(font);
     request.bytes = converted;
@@ -266,9 +265,9 @@ void WriteProperty(std::uint32_t pageId, std::uint32_t unitId, int number, int e
     request.bytes = TextBytes(lo);
   }
   if (const int field = PropertyField(control.Kind(), number); field >= 0) {
-    FieldSlot& slot = control.Slot(field);
-    if (IsByteSetType(type) || IsTextType(type)) slot.bytes.assign(request.bytes.begin(), request.bytes.end());
-    else slot.number = request.lo;
+    if (IsByteSetType(type) || IsTextType(type)) control.SetBytes(field, request.bytes);
+    else control.SetNumber(field, request.lo);
+    control.ApplyStoredChange(number);
   }
   control.Kind().interface(kRequestChanged, control, request);
   if (request.recreate && control.Window() != nullptr) target.loaded->RecreateControl(control);
@@ -289,14 +288,14 @@ std::uint64_t ReadProperty(std::uint32_t pageId, std::uint32_t unitId, int numbe
   }
   const int field = PropertyField(control.Kind(), number);
   if (field < 0) return 0;
-  const FieldSlot& slot = control.Slot(field);
-  if (type == ptype::kFont && element >= 0) return ReadFontElement(FontOf(slot.bytes, control.Font()), element);
-  if (IsTextType(type)) return reinterpret_cast<std::uintptr_t>(CopyTextBytes(slot.bytes.data(), slot.bytes.size()).Release());
-  if (IsByteSetType(type)) {
-    return reinterpret_cast<std::uintptr_t>(
-        MakeByteSet({reinterpret_cast<const std::uint8_t*>(slot.bytes.data()), slot.bytes.size()}));
+  const auto bytes = control.Bytes(field);
+  if (type == ptype::kFont && element >= 0) return ReadFontElement(FontOf(bytes, control.Font()), element);
+  if (IsTextType(type)) {
+    const std::string_view text = control.Text(field);
+    return reinterpret_cast<std::uintptr_t>(CopyTextBytes(text.data(), text.size()).Release());
   }
-  return slot.number;
+  if (IsByteSetType(type)) return reinterpret_cast<std::uintptr_t>(MakeByteSet(bytes));
+  return control.Number(field);
 }
 
 }  // namespace vl

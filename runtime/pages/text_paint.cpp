@@ -31,7 +31,7 @@ UINT TextFormat(const TextLook& look) noexcept {
   return format;
 }
 
-void DrawLabelText(HDC dc, const RECT& area, const std::string& bytes, const TextLook& look) noexcept {
+void DrawLabelText(HDC dc, const RECT& area, std::string_view bytes, const TextLook& look) noexcept {
   if (bytes.empty()) return;
   const WideText text(bytes);
   if (!text.Valid()) return;

@@ -3,7 +3,7 @@
 // transparent background with one of the text effects.
 #include <windows.h>
 
-#include <string>
+#include <string_view>
 
 namespace vl {
 
@@ -18,7 +18,7 @@ struct TextLook {
 };
 
 // Draws `text` (GB18030 bytes, drawn as UTF-16) inside `area`.
-void DrawLabelText(HDC dc, const RECT& area, const std::string& text, const TextLook& look) noexcept;
+void DrawLabelText(HDC dc, const RECT& area, std::string_view text, const TextLook& look) noexcept;
 
 // The DrawText format of a look.
 UINT TextFormat(const TextLook& look) noexcept;

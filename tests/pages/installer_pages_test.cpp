@@ -69,7 +69,7 @@ void ExpectLaidOutAt(const PageInfo& page, int dpi) {
     EXPECT_EQ(place.bottom, Scaled(view.Top() + view.Height(), dpi));
     const int field = vl::FontField(control->Kind());
     if (field < 0) continue;
-    const vl::pages::FontDescription stored = vl::pages::DecodeFont(control->ByteSpan(field));
+    const vl::pages::FontDescription stored = vl::pages::DecodeFont(control->Bytes(field));
     LOGFONTW font{};
     GetObjectW(control->Font(), sizeof font, &font);
     EXPECT_EQ(font.lfHeight, stored.isDefault ? MulDiv(stock.lfHeight, dpi, systemDpi) : Scaled(stored.height, dpi));

@@ -7,6 +7,7 @@ RoutineLog g_routines;
 namespace {
 void Ran(Routine routine) {
   ++g_routines.calls[static_cast<int>(routine)];
+  g_routines.order.push_back(routine);
   // A copy: the hook may replace itself.
   const std::function<void()> hook = g_routines.Hook(routine);
   if (hook) hook();
@@ -21,3 +22,6 @@ extern "C" void OnTick() { Ran(Routine::Tick); }
 extern "C" void OnSecondCreated() { Ran(Routine::SecondCreated); }
 extern "C" void OnSecondClick() { Ran(Routine::SecondClick); }
 extern "C" void OnHiddenCreated() { Ran(Routine::HiddenCreated); }
+extern "C" void OnFirstMoved() { Ran(Routine::FirstMoved); }
+extern "C" void OnFirstResized() { Ran(Routine::FirstResized); }
+extern "C" void OnFirstFocus() { Ran(Routine::FirstFocus); }

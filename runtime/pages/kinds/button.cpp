@@ -3,7 +3,6 @@
 #include "../control.h"
 #include "../event_dispatch.h"
 #include "../page_window.h"
-#include "runtime/window_text.h"
 #include "runtime_texts.h"
 
 namespace vl {
@@ -39,11 +38,9 @@ bool CreateButton(Control& button) noexcept {
   style |= HorizontalStyle(button.Int(B::HorizontalAlignment));
   const int vertical = button.Int(B::VerticalAlignment);
   style |= vertical == 0 ? BS_TOP : vertical == 2 ? BS_BOTTOM : BS_VCENTER;
-  button.BuildFont(button.ByteSpan(B::Font));
-  Picture& picture = button.CurrentPicture();
-  picture = Picture::FromFile(button.ByteSpan(B::Picture));
+  const Picture& picture = button.CurrentPicture();
   if (!picture.Empty()) style |= picture.IsIcon() ? BS_ICON : BS_BITMAP;
-  if (!button.CreateControlWindow(kButtonClassName, button.Bytes(B::Text).c_str(), style, 0, true)) return false;
+  if (!button.CreateControlWindow(kButtonClassName, style, 0, true)) return false;
   if (!picture.Empty()) {
     SendMessageW(button.Window(), BM_SETIMAGE, picture.IsIcon() ? IMAGE_ICON : IMAGE_BITMAP,
                  picture.IsIcon() ? reinterpret_cast<LPARAM>(picture.Icon()) : reinterpret_cast<LPARAM>(picture.Bitmap()));
@@ -55,20 +52,12 @@ bool ButtonInterface(int request, Control& button, KindRequest& data) noexcept {
   switch (request) {
     case kRequestCreate:
       return CreateButton(button);
-    case kRequestChanged:
-      switch (PropertyField(button.Kind(), data.number)) {
-        case static_cast<int>(B::Text):
-          SetWindowBytes(button.Window(), button.Bytes(B::Text).c_str());
-          break;
-        case static_cast<int>(B::Font):
-          button.BuildFont(button.ByteSpan(B::Font));
-          SendMessageW(button.Window(), WM_SETFONT, reinterpret_cast<WPARAM>(button.Font()), TRUE);
-          break;
-        default:
-          data.recreate = true;  // style and picture are fixed at creation
-          break;
-      }
+    case kRequestChanged: {
+      // A new text or font is set on the window as it is; style and picture are fixed at creation.
+      const int field = PropertyField(button.Kind(), data.number);
+      data.recreate = field != static_cast<int>(B::Text) && field != static_cast<int>(B::Font);
       return true;
+    }
     default:
       return false;
   }
@@ -85,9 +74,8 @@ bool ButtonMessage(Control& button, UINT message, WPARAM wParam, LPARAM, LRESULT
 
 bool CreateGroupBox(Control& group) noexcept {
   const DWORD style = group.ChildStyle() | BS_GROUPBOX | HorizontalStyle(group.Int(G::Alignment));
-  group.BuildFont(group.ByteSpan(G::Font));
   group.MakeBrush(ResolveColour(group.Number(G::BackgroundColour)));
-  return group.CreateControlWindow(kButtonClassName, group.Bytes(G::Caption).c_str(), style & ~WS_TABSTOP, 0, true);
+  return group.CreateControlWindow(kButtonClassName, style & ~WS_TABSTOP, 0, true);
 }
 
 bool GroupBoxInterface(int request, Control& group, KindRequest& data) noexcept {
@@ -95,25 +83,8 @@ bool GroupBoxInterface(int request, Control& group, KindRequest& data) noexcept 
     case kRequestCreate:
       return CreateGroupBox(group);
     case kRequestChanged:
-      switch (PropertyField(group.Kind(), data.number)) {
-        case static_cast<int>(G::Caption):
-          SetWindowBytes(group.Window(), group.Bytes(G::Caption).c_str());
-          break;
-        case static_cast<int>(G::Font):
-          group.BuildFont(group.ByteSpan(G::Font));
-          SendMessageW(group.Window(), WM_SETFONT, reinterpret_cast<WPARAM>(group.Font()), TRUE);
-          break;
-        case static_cast<int>(G::BackgroundColour):
-          group.MakeBrush(ResolveColour(group.Number(G::BackgroundColour)));
-          group.Repaint();
-          break;
-        case static_cast<int>(G::TextColour):
-          group.Repaint();
-          break;
-        default:
-          data.recreate = true;
-          break;
-      }
+      // The caption's alignment is a style fixed at creation; the others apply as they are.
+      data.recreate = PropertyField(group.Kind(), data.number) == static_cast<int>(G::Alignment);
       return true;
     default:
       return false;
@@ -131,8 +102,9 @@ bool GroupBoxMessage(Control& group, UINT message, WPARAM wParam, LPARAM, LRESUL
 
 }  // namespace
 
-const KindDescriptor kButtonKind = {pages::kKindButton, kButtonProperties, &ButtonInterface, &ButtonMessage};
+const KindDescriptor kButtonKind = {pages::kKindButton, kButtonProperties, &ButtonInterface, &ButtonMessage,
+                                    static_cast<std::int8_t>(B::Text)};
 const KindDescriptor kGroupBoxKind = {pages::kKindGroupBox, kGroupBoxProperties, &GroupBoxInterface,
-                                      &GroupBoxMessage};
+                                      &GroupBoxMessage, static_cast<std::int8_t>(G::Caption)};
 
 }  // namespace vl

@@ -154,10 +154,8 @@ void CreateUpDown(Control& box) noexcept {
 }
 
 bool CreateEditBox(Control& box) noexcept {
-  box.BuildFont(box.ByteSpan(F::Font));
   box.MakeBrush(ResolveColour(box.Number(F::BackgroundColour)));
-  if (!box.CreateControlWindow(kEditClassName, box.Bytes(F::Content).c_str(), EditStyle(box),
-                               BorderStyles(box.Int(F::Border)).first, true)) {
+  if (!box.CreateControlWindow(kEditClassName, EditStyle(box), BorderStyles(box.Int(F::Border)).first, true)) {
     return false;
   }
   ApplyLimit(box);
@@ -181,16 +179,16 @@ void ChangedWithoutField(Control& box, KindRequest& data) noexcept {
   HWND window = box.Window();
   switch (data.number) {
     case kPropPasswordChar:
-      box.Slot(static_cast<int>(F::PasswordChar)).number = data.bytes.empty() ? 0 : data.bytes[0];
+      box.SetNumber(static_cast<int>(F::PasswordChar), data.bytes.empty() ? 0 : data.bytes[0]);
       ApplyPasswordChar(box);
       InvalidateRect(window, nullptr, TRUE);
       break;
     case kPropSelectionStart:
-      box.Slot(static_cast<int>(F::SelectionStart)).number = data.lo;
+      box.SetNumber(static_cast<int>(F::SelectionStart), data.lo);
       Select(box, static_cast<std::int32_t>(data.lo), 0);
       break;
     case kPropSelectionLength:
-      box.Slot(static_cast<int>(F::SelectionLength)).number = data.lo;
+      box.SetNumber(static_cast<int>(F::SelectionLength), data.lo);
       Select(box, Selection(box).first, static_cast<std::int32_t>(data.lo));
       break;
     case kPropSelectedText: {
@@ -209,20 +207,10 @@ void Changed(Control& box, KindRequest& data) noexcept {
   HWND window = box.Window();
   switch (static_cast<F>(field)) {
     case F::Content:
-      SetWindowBytes(window, box.Bytes(F::Content).c_str());
       SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), EN_CHANGE),
                    reinterpret_cast<LPARAM>(window));
       break;
     case F::Border: ChangeBorder(box); break;
-    case F::TextColour: box.Repaint(); break;
-    case F::BackgroundColour:
-      box.MakeBrush(ResolveColour(box.Number(F::BackgroundColour)));
-      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-      break;
-    case F::Font:
-      box.BuildFont(box.ByteSpan(F::Font));
-      SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(box.Font()), TRUE);
-      break;
     case F::MaxLength: ApplyLimit(box); break;
     case F::InputMode:
       SendMessageW(window, EM_SETREADONLY, box.Int(F::InputMode) == 1, 0);
@@ -242,10 +230,11 @@ void Changed(Control& box, KindRequest& data) noexcept {
     case F::CaseConversion:
     case F::UpDown: {
       // Styles an EDIT window takes only at creation: build it again with what it shows now.
-      box.Slot(static_cast<int>(F::Content)).bytes = WindowText(window);
+      const std::string shown = WindowText(window);
+      box.SetBytes(static_cast<int>(F::Content), {reinterpret_cast<const std::uint8_t*>(shown.data()), shown.size()});
       const auto [start, end] = Selection(box);
-      box.Slot(static_cast<int>(F::SelectionStart)).number = static_cast<std::uint32_t>(start);
-      box.Slot(static_cast<int>(F::SelectionLength)).number = static_cast<std::uint32_t>(end - start);
+      box.SetNumber(static_cast<int>(F::SelectionStart), static_cast<std::uint32_t>(start));
+      box.SetNumber(static_cast<int>(F::SelectionLength), static_cast<std::uint32_t>(end - start));
       data.recreate = true;
       break;
     }
@@ -319,6 +308,7 @@ bool EditBoxMessage(Control& box, UINT message, WPARAM wParam, LPARAM, LRESULT& 
 
 }  // namespace
 
-const KindDescriptor kEditBoxKind = {pages::kKindEditBox, kEditBoxProperties, &EditBoxInterface, &EditBoxMessage};
+const KindDescriptor kEditBoxKind = {pages::kKindEditBox, kEditBoxProperties, &EditBoxInterface, &EditBoxMessage,
+                                     static_cast<std::int8_t>(F::Content)};
 
 }  // namespace vl

@@ -110,18 +110,12 @@ void Paint(Control& label) {
   label.RepaintTransparentAbove(updated.Get());
 }
 
-bool LabelInterface(int request, Control& label, KindRequest& data) noexcept {
+bool LabelInterface(int request, Control& label, KindRequest&) noexcept {
   switch (request) {
     case kRequestCreate:
-      label.BuildFont(label.ByteSpan(F::Font));
-      label.CurrentPicture() = Picture::FromFile(label.ByteSpan(F::Picture));
-      return label.CreateControlWindow(PaintedControlClass(), label.Bytes(F::Text).c_str(), label.ChildStyle(), 0, false);
+      return label.CreateControlWindow(PaintedControlClass(), label.ChildStyle(), 0, false);
     case kRequestChanged:
-      ApplyTextChange<F>(label, data.number);
-      if (PropertyField(label.Kind(), data.number) == static_cast<int>(F::Picture)) {
-        label.CurrentPicture() = Picture::FromFile(label.ByteSpan(F::Picture));
-      }
-      label.Repaint();
+      label.Repaint();  // every property shows in its painting
       return true;
     default:
       return false;
@@ -138,6 +132,7 @@ bool LabelMessage(Control& label, UINT message, WPARAM, LPARAM, LRESULT& result)
 
 }  // namespace
 
-const KindDescriptor kLabelKind = {pages::kKindLabel, kLabelProperties, &LabelInterface, &LabelMessage};
+const KindDescriptor kLabelKind = {pages::kKindLabel, kLabelProperties, &LabelInterface, &LabelMessage,
+                                   static_cast<std::int8_t>(F::Text)};
 
 }  // namespace vl

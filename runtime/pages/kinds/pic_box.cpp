@@ -53,17 +53,13 @@ void Paint(Control& box) {
   box.RepaintTransparentAbove(updated.Get());
 }
 
-bool PicBoxInterface(int request, Control& box, KindRequest& data) noexcept {
+bool PicBoxInterface(int request, Control& box, KindRequest&) noexcept {
   switch (request) {
     case kRequestCreate:
-      box.CurrentPicture() = Picture::FromFile(box.ByteSpan(F::Picture));
       // WS_CLIPCHILDREN: controls inside the box are not painted over by the picture.
-      return box.CreateControlWindow(PaintedControlClass(), "", box.ChildStyle() | WS_CLIPCHILDREN, 0, false);
+      return box.CreateControlWindow(PaintedControlClass(), box.ChildStyle() | WS_CLIPCHILDREN, 0, false);
     case kRequestChanged:
-      if (PropertyField(box.Kind(), data.number) == static_cast<int>(F::Picture)) {
-        box.CurrentPicture() = Picture::FromFile(box.ByteSpan(F::Picture));
-      }
-      box.Repaint();
+      box.Repaint();  // every property shows in its painting
       return true;
     default:
       return false;

@@ -17,7 +17,7 @@ constexpr PropertyDef kTimerProperties[] = {
 // Starts, restarts or stops the system timer for a period; an unchanged period does nothing.
 void ApplyPeriod(Control& timer, std::int32_t period) noexcept {
   if (period < 0) period = 0;
-  timer.Slot(static_cast<int>(F::Period)).number = static_cast<std::uint32_t>(period);
+  timer.SetNumber(static_cast<int>(F::Period), static_cast<std::uint32_t>(period));
   if (period == timer.m_timerPeriod && (period == 0 || timer.m_timerRunning)) return;
   if (timer.m_timerRunning) KillTimer(timer.Window(), kTimerId);
   timer.m_timerRunning = period > 0 && SetTimer(timer.Window(), kTimerId, static_cast<UINT>(period), nullptr) != 0;
@@ -29,7 +29,7 @@ bool TimerInterface(int request, Control& timer, KindRequest& data) noexcept {
     case kRequestCreate:
       timer.m_timerRunning = false;
       timer.m_timerPeriod = 0;
-      if (!timer.CreateControlWindow(TimerClass(), "", timer.ChildStyle(), 0, false)) return false;
+      if (!timer.CreateControlWindow(TimerClass(), timer.ChildStyle(), 0, false)) return false;
       ApplyPeriod(timer, timer.Int(F::Period));
       return true;
     case kRequestChanged:

@@ -25,13 +25,11 @@ void Paint(Control& label) {
   DrawControlText<F>(paint.Dc(), area, label);
 }
 
-bool TransLabelInterface(int request, Control& label, KindRequest& data) noexcept {
+bool TransLabelInterface(int request, Control& label, KindRequest&) noexcept {
   switch (request) {
     case kRequestCreate:
-      label.BuildFont(label.ByteSpan(F::Font));
-      return label.CreateControlWindow(PaintedControlClass(), label.Bytes(F::Text).c_str(), label.ChildStyle(), WS_EX_TRANSPARENT, false);
+      return label.CreateControlWindow(PaintedControlClass(), label.ChildStyle(), WS_EX_TRANSPARENT, false);
     case kRequestChanged:
-      ApplyTextChange<F>(label, data.number);
       label.Repaint();
       return true;
     default:
@@ -51,6 +49,6 @@ bool TransLabelMessage(Control& label, UINT message, WPARAM, LPARAM, LRESULT& re
 }  // namespace
 
 const KindDescriptor kTransLabelKind = {pages::kKindTransLabel, kTransLabelProperties, &TransLabelInterface,
-                                        &TransLabelMessage};
+                                        &TransLabelMessage, static_cast<std::int8_t>(F::Text)};
 
 }  // namespace vl

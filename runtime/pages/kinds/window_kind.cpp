@@ -1,7 +1,6 @@
 // The page window as a kind: its properties 8 and up are the fields of its stored block, in
 // block order. The page window itself is made by the page (PageWindow), not by this kind.
 #include "../control.h"
-#include "runtime/window_text.h"
 #include "../page_window.h"
 
 namespace vl {
@@ -36,30 +35,20 @@ constexpr PropertyDef kWindowProperties[] = {
     {ptype::kText, static_cast<std::int8_t>(W::HelpFile)},
 };
 
-// Changes that a live page window can take; the others (frame, buttons, class) shape the window
-// when it is created and apply from the next load.
+// Changes that a live page window can take besides its caption and colour; the others (frame,
+// buttons, class) shape the window when it is created and apply from the next load.
 bool WindowInterface(int request, Control& page, KindRequest& data) noexcept {
   if (request != kRequestChanged) return false;
-  HWND window = page.Window();
-  switch (PropertyField(page.Kind(), data.number)) {
-    case static_cast<int>(W::Caption):
-      SetWindowBytes(window, page.Bytes(W::Caption).c_str());
-      break;
-    case static_cast<int>(W::BackgroundColour):
-      InvalidateRect(window, nullptr, TRUE);
-      break;
-    case static_cast<int>(W::AlwaysOnTop):
-      SetWindowPos(window, page.Bool(W::AlwaysOnTop) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      break;
-    default:
-      break;
+  if (PropertyField(page.Kind(), data.number) == static_cast<int>(W::AlwaysOnTop)) {
+    SetWindowPos(page.Window(), page.Bool(W::AlwaysOnTop) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   return true;
 }
 
 }  // namespace
 
-const KindDescriptor kWindowKind = {pages::kKindWindow, kWindowProperties, &WindowInterface, nullptr};
+const KindDescriptor kWindowKind = {pages::kKindWindow, kWindowProperties, &WindowInterface, nullptr,
+                                    static_cast<std::int8_t>(W::Caption)};
 
 }  // namespace vl
