@@ -36,9 +36,9 @@ std::string ToString(std::span<const std::uint8_t> b) { return std::string(b.beg
 std::vector<pagegen::PageSource> ParseEveryKind() {
   const std::string dir = VL_TEST_DATA_DIR;
   const auto routines = pagegen::ParseRoutineList("routines", ReadFile(dir + "/test_routines.txt"));
-  return pagegen::ParsePageSource(dir + "/every_kind.pages", ReadFile(dir + "/every_kind.pages"), routines,
-                                  pagegen::kEntrySize, {})
-      .pages;
+  const auto parsed = pagegen::ParsePageSource(dir + "/every_kind.pages", ReadFile(dir + "/every_kind.pages"),
+                                               routines.Value(), pagegen::kEntrySize, {});
+  return parsed.Value().pages;
 }
 
 // The segment the build generated from every_kind.pages, and its four routine entries.

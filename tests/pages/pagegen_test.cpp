@@ -14,17 +14,13 @@ namespace {
 
 const std::vector<std::string> kRoutines = {"First", "Second"};
 
-ParsedSource Parse(const std::string& text) {
+gen::Result<ParsedSource> Parse(const std::string& text) {
   return ParsePageSource(std::string(VL_TEST_DATA_DIR) + "/inline.pages", text, kRoutines, kEntrySize, {});
 }
 
 std::string ErrorOf(const std::string& text) {
-  try {
-    Parse(text);
-  } catch (const SourceError& error) {
-    return error.what();
-  }
-  return "";
+  const auto parsed = Parse(text);
+  return parsed ? "" : parsed.GetError().Describe();
 }
 
 TEST(PageSource, MistakesAreReportedWithTheirLine) {
@@ -45,12 +41,9 @@ TEST(PageSource, MistakesAreReportedWithTheirLine) {
 TEST(PageSource, FaultsTheProgramWouldRefuseAreReportedAtTheirUnit) {
   auto faultOf = [](const std::string& text) -> std::string {
     const auto parsed = Parse(text);
-    try {
-      CheckReadable("inline.pages", parsed.pages, BuildSegment(parsed.pages), kRoutines.size());
-    } catch (const SourceError& error) {
-      return error.what();
-    }
-    return "";
+    if (!parsed) return "not parsed";
+    const auto readable = CheckReadable("inline.pages", parsed->pages, BuildSegment(parsed->pages), kRoutines.size());
+    return readable ? "" : readable.GetError().Describe();
   };
   const std::string head = "page 0x52010001\nunit 0x06010000 window \"\"\n";
   EXPECT_EQ(faultOf(head + "unit 0x16010001 Timer \"t\"\n  on 0 Second\n"), "");
@@ -76,8 +69,9 @@ TEST(PageSource, ValuesAndEscapesBecomeTheStoredBytes) {
       "  pointer -1 hex \"41 42\"\n"
       "unit 0x16010001 Timer \"t\"\n"
       "  properties 1\n    period -1\n");
-  ASSERT_EQ(parsed.pages.size(), 1u);
-  const PageSource& page = parsed.pages[0];
+  ASSERT_TRUE(parsed) << parsed.GetError().Describe();
+  ASSERT_EQ(parsed->pages.size(), 1u);
+  const PageSource& page = parsed->pages[0];
   EXPECT_EQ(page.reserved, 0x00CFA920u);
   const UnitSource& window = page.units[0];
   EXPECT_EQ(window.tag, std::string("a\0b\r\n\"\\", 7));
@@ -94,10 +88,12 @@ TEST(PageSource, ValuesAndEscapesBecomeTheStoredBytes) {
 }
 
 TEST(RoutineList, NamesAreIdentifiersListedOnce) {
-  EXPECT_EQ(ParseRoutineList("r", "# entries\nA\n\n  B  # second\n"), (std::vector<std::string>{"A", "B"}));
-  EXPECT_THROW(ParseRoutineList("r", "A\nA\n"), SourceError);
-  EXPECT_THROW(ParseRoutineList("r", "A B\n"), SourceError);
-  EXPECT_THROW(ParseRoutineList("r", "9A\n"), SourceError);
+  const auto listed = ParseRoutineList("r", "# entries\nA\n\n  B  # second\n");
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(*listed, (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(ParseRoutineList("r", "A\nA\n").GetError().Describe(), "r:2: routine listed twice: A");
+  EXPECT_EQ(ParseRoutineList("r", "A B\n").GetError().Describe(), "r:1: one routine name per line");
+  EXPECT_EQ(ParseRoutineList("r", "9A\n").GetError().Describe(), "r:1: not a routine name: 9A");
 }
 
 }  // namespace

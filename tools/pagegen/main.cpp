@@ -8,7 +8,6 @@
 // The segment is read back with the runtime's own validating reader before anything is written:
 // a source that the program would refuse fails the build, naming the line of the faulty unit.
 #include <iostream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -45,10 +44,9 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
   return args.size() % 2 == 0 && !options.source.empty() && !options.routines.empty() && !options.binary.empty();
 }
 
-// Keeps the time stamp of an output whose content did not change.
-void WriteIfChanged(const std::string& path, const std::string& content) {
-  const gen::Status written = gen::WriteFileIfChanged(path, content);
-  if (!written.HasValue()) throw std::runtime_error(written.GetError().Describe());
+int Failed(const gen::Error& error) {
+  std::cerr << "pagegen: " << error.Describe() << "\n";
+  return 1;
 }
 
 std::string DepfileEscape(const std::string& path) {
@@ -69,26 +67,36 @@ int main(int argc, char** argv) {
                  " --format coff|elf] [--include-dir <dir>]... [--depfile <out.d>]\n";
     return 2;
   }
-  try {
-    const auto routines = pagegen::ParseRoutineList(options.routines, pagegen::ReadWholeFile(options.routines));
-    const auto parsed = pagegen::ParsePageSource(options.source, pagegen::ReadWholeFile(options.source), routines,
-                                                 pagegen::kEntrySize, options.includeDirs);
-    const std::string segment = pagegen::BuildSegment(parsed.pages);
-    pagegen::CheckReadable(options.source, parsed.pages, segment, routines.size());
-    WriteIfChanged(options.binary, segment);
-    if (!options.assembly.empty()) WriteIfChanged(options.assembly, pagegen::RenderAssembly(segment, routines, options.format));
-    if (!options.layout.empty()) {
-      WriteIfChanged(options.layout, pagegen::RenderLayout(static_cast<std::uint32_t>(segment.size()), routines));
-    }
-    if (!options.depfile.empty()) {
-      std::string deps = DepfileEscape(options.binary) + ":";
-      deps += " " + DepfileEscape(options.source) + " " + DepfileEscape(options.routines);
-      for (const std::string& file : parsed.filesRead) deps += " " + DepfileEscape(file);
-      WriteIfChanged(options.depfile, deps + "\n");
-    }
-  } catch (const std::exception& error) {
-    std::cerr << "pagegen: " << error.what() << "\n";
-    return 1;
+  const auto routineText = pagegen::ReadWholeFile(options.routines);
+  if (!routineText) return Failed(routineText.GetError());
+  const auto routines = pagegen::ParseRoutineList(options.routines, *routineText);
+  if (!routines) return Failed(routines.GetError());
+  const auto sourceText = pagegen::ReadWholeFile(options.source);
+  if (!sourceText) return Failed(sourceText.GetError());
+  const auto parsed = pagegen::ParsePageSource(options.source, *sourceText, *routines, pagegen::kEntrySize,
+                                               options.includeDirs);
+  if (!parsed) return Failed(parsed.GetError());
+  const std::string segment = pagegen::BuildSegment(parsed->pages);
+  if (const auto readable = pagegen::CheckReadable(options.source, parsed->pages, segment, routines->size()); !readable) {
+    return Failed(readable.GetError());
+  }
+  // Each output keeps its time stamp when its content did not change.
+  std::vector<std::pair<std::string, std::string>> outputs{{options.binary, segment}};
+  if (!options.assembly.empty()) {
+    outputs.emplace_back(options.assembly, pagegen::RenderAssembly(segment, *routines, options.format));
+  }
+  if (!options.layout.empty()) {
+    outputs.emplace_back(options.layout,
+                         pagegen::RenderLayout(static_cast<std::uint32_t>(segment.size()), *routines));
+  }
+  if (!options.depfile.empty()) {
+    std::string deps = DepfileEscape(options.binary) + ":";
+    deps += " " + DepfileEscape(options.source) + " " + DepfileEscape(options.routines);
+    for (const std::string& file : parsed->filesRead) deps += " " + DepfileEscape(file);
+    outputs.emplace_back(options.depfile, deps + "\n");
+  }
+  for (const auto& [path, content] : outputs) {
+    if (const gen::Status written = gen::WriteFileIfChanged(path, content); !written) return Failed(written.GetError());
   }
   return 0;
 }

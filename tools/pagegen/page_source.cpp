@@ -27,26 +27,31 @@ class Parser {
          const std::vector<std::string>& includeDirs)
       : m_path(std::move(path)), m_routines(routines), m_entrySize(entrySize), m_includeDirs(includeDirs) {
     auto encoder = constgen::GbkEncoder::Open();
-    if (!encoder.HasValue()) throw SourceError(m_path, 0, "no UTF-8 to GBK conversion in this C library");
-    m_encoder.emplace(std::move(encoder.Value()));
+    if (encoder.HasValue()) m_encoder.emplace(std::move(encoder.Value()));
+    else m_error = gen::Error{m_path, 0, "no UTF-8 to GBK conversion in this C library"};
     m_includeDirs.insert(m_includeDirs.begin(), std::filesystem::path(m_path).parent_path().string());
   }
 
-  ParsedSource Parse(const std::string& text) {
+  gen::Result<ParsedSource> Parse(const std::string& text) {
     std::istringstream in(text);
     std::string line;
-    while (std::getline(in, line)) {
+    while (!m_error && std::getline(in, line)) {
       ++m_line;
       auto tokens = Tokenize(line);
-      if (!tokens.empty()) Statement(tokens);
+      if (!m_error && !tokens.empty()) Statement(tokens);
     }
+    if (m_error) return *m_error;
     return std::move(m_result);
   }
 
  private:
-  [[noreturn]] void Fail(const std::string& message) const { throw SourceError(m_path, m_line, message); }
+  // The first problem is kept: the step that met it returns at once with an empty value, the
+  // statement ends there and no further line is read.
+  void Fail(const std::string& message) {
+    if (!m_error) m_error = gen::Error{m_path, m_line, message};
+  }
 
-  std::vector<Token> Tokenize(const std::string& line) const {
+  std::vector<Token> Tokenize(const std::string& line) {
     std::vector<Token> tokens;
     std::size_t i = 0;
     while (i < line.size()) {
@@ -77,16 +82,19 @@ class Parser {
 
   // The bytes of a quoted token: UTF-8 runs in GBK, escapes as they say.
   std::string Text(const Token& token, bool gbk = true) {
-    if (!token.quoted) Fail("a quoted text was expected, not '" + token.text + "'");
+    if (!token.quoted) {
+      Fail("a quoted text was expected, not '" + token.text + "'");
+      return {};
+    }
     std::string out, run;
     auto flush = [&] {
       if (run.empty()) return;
       if (!gbk) {
         out += run;
-      } else {
-        auto encoded = m_encoder->Encode(run);
-        if (!encoded.HasValue()) Fail("text with a character that GBK cannot store");
+      } else if (auto encoded = m_encoder->Encode(run); encoded.HasValue()) {
         out += encoded.Value();
+      } else {
+        Fail("text with a character that GBK cannot store");
       }
       run.clear();
     };
@@ -104,28 +112,39 @@ class Parser {
         case '\\': run += '\\'; break;
         case '"': run += '"'; break;
         case 'x': {
-          if (i + 2 >= raw.size()) Fail("\\x needs two hex digits");
+          if (i + 2 >= raw.size()) {
+            Fail("\\x needs two hex digits");
+            return {};
+          }
           flush();
           out += static_cast<char>(HexByte(raw.substr(i + 1, 2)));
           i += 2;
           break;
         }
-        default: Fail(std::string("unknown escape \\") + e);
+        default:
+          Fail(std::string("unknown escape \\") + e);
+          return {};
       }
     }
     flush();
     return out;
   }
 
-  std::uint8_t HexByte(const std::string& digits) const {
+  std::uint8_t HexByte(const std::string& digits) {
     unsigned value = 0;
     auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
-    if (error != std::errc{} || end != digits.data() + digits.size() || digits.size() != 2) Fail("bad hex byte '" + digits + "'");
+    if (error != std::errc{} || end != digits.data() + digits.size() || digits.size() != 2) {
+      Fail("bad hex byte '" + digits + "'");
+      return 0;
+    }
     return static_cast<std::uint8_t>(value);
   }
 
-  std::int64_t Number(const Token& token) const {
-    if (token.quoted) Fail("a number was expected");
+  std::int64_t Number(const Token& token) {
+    if (token.quoted) {
+      Fail("a number was expected");
+      return 0;
+    }
     std::string_view s = token.text;
     bool negative = false;
     if (!s.empty() && s[0] == '-') {
@@ -141,10 +160,11 @@ class Parser {
     auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value, base);
     if (error != std::errc{} || end != s.data() + s.size() || s.empty() || value > 0xFFFFFFFFull) {
       Fail("bad number '" + token.text + "'");
+      return 0;
     }
     return negative ? -static_cast<std::int64_t>(value) : static_cast<std::int64_t>(value);
   }
-  std::uint32_t Dword(const Token& token) const { return static_cast<std::uint32_t>(Number(token)); }
+  std::uint32_t Dword(const Token& token) { return static_cast<std::uint32_t>(Number(token)); }
 
   std::string FileBytes(const Token& token) {
     const std::string name = Text(token, false);
@@ -152,10 +172,14 @@ class Parser {
       const std::filesystem::path candidate = std::filesystem::path(dir) / name;
       if (std::filesystem::is_regular_file(candidate)) {
         m_result.filesRead.insert(std::filesystem::absolute(candidate).lexically_normal().string());
-        return ReadWholeFile(candidate.string());
+        auto content = ReadWholeFile(candidate.string());
+        if (content.HasValue()) return std::move(content.Value());
+        Fail(content.GetError().Describe());
+        return {};
       }
     }
     Fail("file not found: " + name);
+    return {};
   }
 
   // A UTF-8 text file as GBK with CR LF line ends and no line end after the last line.
@@ -169,8 +193,9 @@ class Parser {
     }
     if (lines.size() >= 2 && lines.ends_with("\r\n")) lines.resize(lines.size() - 2);
     auto encoded = m_encoder->Encode(lines);
-    if (!encoded.HasValue()) Fail("text file with a character that GBK cannot store");
-    return encoded.Value();
+    if (encoded.HasValue()) return std::move(encoded.Value());
+    Fail("text file with a character that GBK cannot store");
+    return {};
   }
 
   std::string HexBytes(const Token& token) {
@@ -190,21 +215,31 @@ class Parser {
 
   // A byte value starting at tokens[at]: "text", file, text-file, hex, none.
   std::string ByteValue(const std::vector<Token>& tokens, std::size_t at) {
-    if (at >= tokens.size()) Fail("a value is missing");
+    if (at >= tokens.size()) {
+      Fail("a value is missing");
+      return {};
+    }
     const Token& first = tokens[at];
     if (first.quoted) return Text(first);
     if (first.text == "none") return {};
-    if (at + 1 >= tokens.size()) Fail("'" + first.text + "' needs a quoted argument");
+    if (at + 1 >= tokens.size()) {
+      Fail("'" + first.text + "' needs a quoted argument");
+      return {};
+    }
     if (first.text == "file") return FileBytes(tokens[at + 1]);
     if (first.text == "text-file") return TextFile(tokens[at + 1]);
     if (first.text == "hex") return HexBytes(tokens[at + 1]);
     Fail("unknown value '" + first.text + "'");
+    return {};
   }
 
   std::string FontValue(const std::vector<Token>& tokens, std::size_t at) {
     if (at >= tokens.size() || !tokens[at].quoted) return ByteValue(tokens, at);
     const std::string face = Text(tokens[at]);
-    if (face.size() >= vl::pages::font_record::kFaceNameLength) Fail("face name longer than 31 bytes");
+    if (face.size() >= vl::pages::font_record::kFaceNameLength) {
+      Fail("face name longer than 31 bytes");
+      return {};
+    }
     vl::pages::FontDescription font;
     std::copy(face.begin(), face.end(), font.faceName.begin());
     struct Setting {
@@ -229,11 +264,17 @@ class Parser {
     };
     for (std::size_t i = at + 1; i < tokens.size(); ++i) {
       const auto eq = tokens[i].text.find('=');
-      if (tokens[i].quoted || eq == std::string::npos) Fail("font settings are key=value");
+      if (tokens[i].quoted || eq == std::string::npos) {
+        Fail("font settings are key=value");
+        return {};
+      }
       const std::string key = tokens[i].text.substr(0, eq);
       const auto setting = std::find_if(std::begin(kSettings), std::end(kSettings),
                                         [&](const Setting& s) { return key == s.key; });
-      if (setting == std::end(kSettings)) Fail("unknown font setting '" + key + "'");
+      if (setting == std::end(kSettings)) {
+        Fail("unknown font setting '" + key + "'");
+        return {};
+      }
       setting->set(font, Number({tokens[i].text.substr(eq + 1), false}));
     }
     const auto record = vl::pages::EncodeFont(font);
@@ -244,51 +285,60 @@ class Parser {
     for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
   }
 
-  PageSource& CurrentPage() {
-    if (m_result.pages.empty()) Fail("a unit outside any page");
-    return m_result.pages.back();
+  // Null (and failed) when there is none yet.
+  PageSource* CurrentPage() {
+    if (!m_result.pages.empty()) return &m_result.pages.back();
+    Fail("a unit outside any page");
+    return nullptr;
   }
-  UnitSource& CurrentUnit() {
-    if (CurrentPage().units.empty()) Fail("a unit setting outside any unit");
-    return CurrentPage().units.back();
+  UnitSource* CurrentUnit() {
+    PageSource* page = CurrentPage();
+    if (page != nullptr && !page->units.empty()) return &page->units.back();
+    Fail("a unit setting outside any unit");
+    return nullptr;
   }
 
-  void Need(const std::vector<Token>& tokens, std::size_t count) const {
-    if (tokens.size() < count) Fail("'" + tokens[0].text + "' needs " + std::to_string(count - 1) + " values");
+  bool Need(const std::vector<Token>& tokens, std::size_t count) {
+    if (tokens.size() >= count) return true;
+    Fail("'" + tokens[0].text + "' needs " + std::to_string(count - 1) + " values");
+    return false;
   }
 
   void Statement(const std::vector<Token>& t) {
     const std::string& word = t[0].text;
-    if (t[0].quoted) Fail("a line must start with a keyword");
+    if (t[0].quoted) return Fail("a line must start with a keyword");
     if (m_inProperties && word != "page" && word != "unit" && word != "menu") return Field(t);
     if (word == "page") return Page(t);
     if (word == "unit" || word == "menu") return NewUnit(t);
     if (word == "texts") {
-      Need(t, 3);
-      CurrentPage().firstText = Text(t[1]);
-      CurrentPage().secondText = Text(t[2]);
+      PageSource* page = CurrentPage();
+      if (page == nullptr || !Need(t, 3)) return;
+      page->firstText = Text(t[1]);
+      page->secondText = Text(t[2]);
       return;
     }
-    UnitSource& unit = CurrentUnit();
+    UnitSource* current = CurrentUnit();
+    if (current == nullptr) return;
+    UnitSource& unit = *current;
     if (word == "remark") {
-      Need(t, 2);
+      if (!Need(t, 2)) return;
       unit.remark = Text(t[1]);
     } else if (word == "geometry") {
-      Need(t, 5);
+      if (!Need(t, 5)) return;
       unit.left = static_cast<std::int32_t>(Number(t[1]));
       unit.top = static_cast<std::int32_t>(Number(t[2]));
       unit.width = static_cast<std::int32_t>(Number(t[3]));
       unit.height = static_cast<std::int32_t>(Number(t[4]));
     } else if (word == "container") {
-      Need(t, 2);
+      if (!Need(t, 2)) return;
       unit.container = Dword(t[1]);
     } else if (word == "children") {
       for (std::size_t i = 1; i < t.size(); ++i) unit.children.push_back(Dword(t[i]));
     } else if (word == "tag") {
-      Need(t, 2);
+      if (!Need(t, 2)) return;
       unit.tag = Text(t[1]);
     } else if (word == "pointer") {
-      Need(t, 2);
+      if (!Need(t, 2)) return;
       if (!t[1].quoted && t[1].text != "none" && t[1].text != "file" && t[1].text != "hex" && t[1].text != "text-file") {
         unit.pointer.clear();
         AppendDword(unit.pointer, Dword(t[1]));
@@ -300,16 +350,18 @@ class Parser {
       unit.state = 0;
       for (std::size_t i = 1; i < t.size(); ++i) unit.state |= StateWord(t[i]);
     } else if (word == "tab-order") {
-      Need(t, 2);
+      if (!Need(t, 2)) return;
       unit.tabOrder = static_cast<std::int32_t>(Number(t[1]));
     } else if (word == "shortcut") {
-      Need(t, 2);
+      if (!Need(t, 2)) return;
       unit.shortcut = Dword(t[1]);
     } else if (word == "on") {
       Event(unit, t);
     } else if (word == "properties") {
-      Need(t, 2);
-      if (unit.menuEntry || vl::pages::FindKind(unit.kind) == nullptr) Fail("this unit's kind has no known property block");
+      if (!Need(t, 2)) return;
+      if (unit.menuEntry || vl::pages::FindKind(unit.kind) == nullptr) {
+        return Fail("this unit's kind has no known property block");
+      }
       unit.hasProperties = true;
       unit.version = Dword(t[1]);
       m_inProperties = true;
@@ -322,7 +374,7 @@ class Parser {
   }
 
   void Page(const std::vector<Token>& t) {
-    Need(t, 2);
+    if (!Need(t, 2)) return;
     m_inProperties = false;
     PageSource page;
     page.line = m_line;
@@ -338,24 +390,26 @@ class Parser {
 
   void NewUnit(const std::vector<Token>& t) {
     m_inProperties = false;
+    PageSource* page = CurrentPage();
+    if (page == nullptr) return;
     UnitSource unit;
     unit.line = m_line;
     if (t[0].text == "menu") {
-      Need(t, 3);
+      if (!Need(t, 3)) return;
       unit.id = Dword(t[1]);
       unit.menuEntry = true;
       unit.name = Text(t[2]);
     } else {
-      Need(t, 4);
+      if (!Need(t, 4)) return;
       unit.id = Dword(t[1]);
       if (const auto* kind = vl::pages::FindKindByName(t[2].text); kind != nullptr) unit.kind = kind->kind;
       else unit.kind = Dword(t[2]);
       unit.name = Text(t[3]);
     }
-    CurrentPage().units.push_back(std::move(unit));
+    page->units.push_back(std::move(unit));
   }
 
-  std::uint32_t StateWord(const Token& token) const {
+  std::uint32_t StateWord(const Token& token) {
     if (token.text == "visible") return vl::pages::kStateVisible;
     if (token.text == "disabled") return vl::pages::kStateDisabled;
     if (token.text == "focus-stop") return vl::pages::kStateFocusStop;
@@ -364,27 +418,30 @@ class Parser {
   }
 
   void Event(UnitSource& unit, const std::vector<Token>& t) {
-    Need(t, 3);
+    if (!Need(t, 3)) return;
     EventSource event;
     event.number = static_cast<std::int32_t>(Number(t[1]));
     if (t[2].text == "-") {
       event.handler = vl::pages::kNoHandler;
     } else if (t[2].text == "offset") {
-      Need(t, 4);
+      if (!Need(t, 4)) return;
       event.handler = Dword(t[3]);
     } else {
       const auto found = std::find(m_routines.begin(), m_routines.end(), t[2].text);
-      if (found == m_routines.end()) Fail("routine '" + t[2].text + "' is not in the routine list");
+      if (found == m_routines.end()) return Fail("routine '" + t[2].text + "' is not in the routine list");
       event.handler = static_cast<std::uint32_t>(found - m_routines.begin()) * m_entrySize;
     }
     unit.events.push_back(event);
   }
 
+  // Only while m_inProperties: the unit's kind has a known property block.
   void Field(const std::vector<Token>& t) {
-    UnitSource& unit = CurrentUnit();
+    UnitSource* current = CurrentUnit();
+    if (current == nullptr) return;
+    UnitSource& unit = *current;
     const vl::pages::KindInfo& kind = *vl::pages::FindKind(unit.kind);
     const int index = vl::pages::FindField(kind, t[0].text);
-    if (index < 0) Fail("'" + t[0].text + "' is not a field of " + std::string(kind.name));
+    if (index < 0) return Fail("'" + t[0].text + "' is not a field of " + std::string(kind.name));
     const vl::pages::FieldDef& def = kind.fields[static_cast<std::size_t>(index)];
     FieldSetting setting;
     if (def.type == FieldType::Font) {
@@ -392,7 +449,7 @@ class Parser {
     } else if (vl::pages::IsBlockType(def.type)) {
       setting.bytes = ByteValue(t, 1);
     } else {
-      Need(t, 2);
+      if (!Need(t, 2)) return;
       setting.number = Dword(t[1]);
     }
     unit.fields[index] = std::move(setting);
@@ -404,19 +461,20 @@ class Parser {
   std::vector<std::string> m_includeDirs;
   std::optional<constgen::GbkEncoder> m_encoder;
   ParsedSource m_result;
+  std::optional<gen::Error> m_error;
   int m_line = 0;
   bool m_inProperties = false;
 };
 
 }  // namespace
 
-std::string ReadWholeFile(const std::string& path) {
+gen::Result<std::string> ReadWholeFile(const std::string& path) {
   gen::Result<std::string> content = gen::ReadFile(path);
-  if (!content.HasValue()) throw SourceError(path, 0, "cannot read the file");
-  return std::move(content.Value());
+  if (!content.HasValue()) return gen::Error{path, 0, "cannot read the file"};
+  return content;
 }
 
-std::vector<std::string> ParseRoutineList(const std::string& path, const std::string& text) {
+gen::Result<std::vector<std::string>> ParseRoutineList(const std::string& path, const std::string& text) {
   std::vector<std::string> routines;
   std::istringstream in(text);
   std::string line;
@@ -427,20 +485,20 @@ std::vector<std::string> ParseRoutineList(const std::string& path, const std::st
     std::istringstream words(line);
     std::string name, extra;
     if (!(words >> name)) continue;
-    if (words >> extra) throw SourceError(path, lineNumber, "one routine name per line");
+    if (words >> extra) return gen::Error{path, lineNumber, "one routine name per line"};
     const bool identifier = std::all_of(name.begin(), name.end(), [](char c) {
       return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
     });
-    if (!identifier || (name[0] >= '0' && name[0] <= '9')) throw SourceError(path, lineNumber, "not a routine name: " + name);
+    if (!identifier || (name[0] >= '0' && name[0] <= '9')) return gen::Error{path, lineNumber, "not a routine name: " + name};
     if (std::find(routines.begin(), routines.end(), name) != routines.end()) {
-      throw SourceError(path, lineNumber, "routine listed twice: " + name);
+      return gen::Error{path, lineNumber, "routine listed twice: " + name};
     }
     routines.push_back(name);
   }
   return routines;
 }
 
-ParsedSource ParsePageSource(const std::string& path, const std::string& text,
+gen::Result<ParsedSource> ParsePageSource(const std::string& path, const std::string& text,
                              const std::vector<std::string>& routines, std::uint32_t entrySize,
                              const std::vector<std::string>& includeDirs) {
   Parser parser(path, routines, entrySize, includeDirs);

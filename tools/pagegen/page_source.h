@@ -33,17 +33,12 @@
 #include <cstdint>
 #include <map>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace pagegen {
+#include "common/result.h"
 
-class SourceError : public std::runtime_error {
- public:
-  SourceError(const std::string& file, int line, const std::string& message)
-      : std::runtime_error(file + ":" + std::to_string(line) + ": " + message) {}
-};
+namespace pagegen {
 
 struct FieldSetting {
   std::uint32_t number = 0;
@@ -89,18 +84,19 @@ struct PageSource {
 };
 
 // One routine name per line ('#' comments); each routine's entry lies at (position x entry size).
-std::vector<std::string> ParseRoutineList(const std::string& path, const std::string& text);
+// Fails at the line of the first problem.
+gen::Result<std::vector<std::string>> ParseRoutineList(const std::string& path, const std::string& text);
 
 struct ParsedSource {
   std::vector<PageSource> pages;
   std::set<std::string> filesRead;  // every file a value named
 };
 
-// Throws SourceError with the line of the first problem.
-ParsedSource ParsePageSource(const std::string& path, const std::string& text,
+// Fails at the line of the first problem.
+gen::Result<ParsedSource> ParsePageSource(const std::string& path, const std::string& text,
                              const std::vector<std::string>& routines, std::uint32_t entrySize,
                              const std::vector<std::string>& includeDirs);
 
-std::string ReadWholeFile(const std::string& path);
+gen::Result<std::string> ReadWholeFile(const std::string& path);
 
 }  // namespace pagegen

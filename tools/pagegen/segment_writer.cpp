@@ -139,11 +139,11 @@ std::string BuildSegment(const std::vector<PageSource>& pages) {
   return out.Take();
 }
 
-void CheckReadable(const std::string& path, const std::vector<PageSource>& pages, const std::string& segment,
+gen::Status CheckReadable(const std::string& path, const std::vector<PageSource>& pages, const std::string& segment,
                    std::size_t routineCount) {
   std::vector<std::uint8_t> bytes(segment.begin(), segment.end());
   auto read = vl::pages::ReadPageSegment(bytes, static_cast<std::uint32_t>(routineCount * kEntrySize));
-  if (read) return;
+  if (read) return gen::Done{};
   const vl::pages::PageError& error = read.GetError();
   char description[256];
   vl::pages::DescribePageError(error, description);
@@ -155,7 +155,7 @@ void CheckReadable(const std::string& path, const std::vector<PageSource>& pages
       line = page.units[static_cast<std::size_t>(error.unit)].line;
     }
   }
-  throw SourceError(path, line, description);
+  return gen::Error{path, line, description};
 }
 
 std::string RenderAssembly(const std::string& segment, const std::vector<std::string>& routines, gen::AsmFormat format) {

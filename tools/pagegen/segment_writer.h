@@ -16,9 +16,9 @@ std::string BuildUnitRecord(const UnitSource& unit);
 // The whole segment: page index, page records, unit blocks.
 std::string BuildSegment(const std::vector<PageSource>& pages);
 
-// Reads the segment back with the runtime's own validating reader; throws SourceError for a fault
-// the program would refuse, at the source line of the page or unit it lies in.
-void CheckReadable(const std::string& path, const std::vector<PageSource>& pages, const std::string& segment,
+// Reads the segment back with the runtime's own validating reader; fails for a fault the program
+// would refuse, at the source line of the page or unit it lies in.
+gen::Status CheckReadable(const std::string& path, const std::vector<PageSource>& pages, const std::string& segment,
                    std::size_t routineCount);
 
 // Every routine entry is this many bytes: a jump to the routine, padded.
