@@ -20,7 +20,7 @@ Text CarriedFile(std::size_t index) { return payload::Entries()[index].path; }
 bool AskOnLocationPage(Text lines, bool closable) {
   const OwnedText message =
       ConcatTexts({kProgramsInUse, lines, closable ? kCloseProgramsChoice : kProgramsOfOthersChoice});
-  const int answer = AskUser(message.Get(), closable ? kOkCancelButtons : kRetryCancelButtons, kPromptTitle);
+  const int answer = AskUser(message.Get(), closable ? MB_OKCANCEL : MB_RETRYCANCEL, kPromptTitle);
   return answer == (closable ? kAnswerOk : kAnswerRetry);
 }
 

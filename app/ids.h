@@ -1,5 +1,7 @@
 #pragma once
 // The pages and controls the installer's handlers address, by the ids of its page descriptions.
+#include <windows.h>
+
 #include <cstdint>
 
 namespace vl::installer {
@@ -44,13 +46,10 @@ inline constexpr int kApplicationDataFolder = 8;
 inline constexpr int kCommonDesktopFolder = 12;
 inline constexpr int kCommonProgramsFolder = 13;
 
-// Message-box styles and the answers the handlers look for (the button's id less one).
-inline constexpr int kOkButton = 0;
-inline constexpr int kOkCancelButtons = 1;
-inline constexpr int kYesNoButtons = 4;
-inline constexpr int kRetryCancelButtons = 5;
-inline constexpr int kAnswerOk = 0;
-inline constexpr int kAnswerRetry = 3;
-inline constexpr int kAnswerYes = 5;
+// The answers the handlers look for: a message box's style is the system's (MB_YESNO...), and
+// its answer the id of the button chosen less one.
+inline constexpr int kAnswerOk = IDOK - 1;
+inline constexpr int kAnswerRetry = IDRETRY - 1;
+inline constexpr int kAnswerYes = IDYES - 1;
 
 }  // namespace vl::installer

@@ -40,7 +40,7 @@ namespace {
 bool MayInstallUnprotected(RootVerdict verdict) {
   if (Options.silent) return Options.allowUnprotected;
   const Text question = verdict == RootVerdict::kNoAccessLists ? kNoAccessListsQuestion : kUnprotectedRootQuestion;
-  return AskUser(question, kYesNoButtons, kPromptTitle) == kAnswerYes;
+  return AskUser(question, MB_YESNO, kPromptTitle) == kAnswerYes;
 }
 
 }  // namespace
@@ -100,9 +100,9 @@ extern "C" void OnLocationNext() {
     // A root the user declined to install in was asked about already. An item of another account
     // is named on a line of its own.
     if (refusal.item) {
-      AskUser(ConcatTexts({refusal.reason, kLineEnd, refusal.item.Get()}).Get(), kOkButton, kPromptTitle);
+      AskUser(ConcatTexts({refusal.reason, kLineEnd, refusal.item.Get()}).Get(), MB_OK, kPromptTitle);
     } else if (!IsEmptyText(refusal.reason)) {
-      AskUser(refusal.reason, kOkButton, kPromptTitle);
+      AskUser(refusal.reason, MB_OK, kPromptTitle);
     }
     return;
   }

@@ -7,7 +7,7 @@ using namespace vl;
 using namespace vl::installer;
 
 extern "C" void ConfirmExit() {
-  if (AskUser(kConfirmExitQuestion, kYesNoButtons, kPromptTitle) == kAnswerYes) EndProgram(0);
+  if (AskUser(kConfirmExitQuestion, MB_YESNO, kPromptTitle) == kAnswerYes) EndProgram(0);
 }
 
 extern "C" void OnWelcomeNext() { MovePage(kAgreementPage, kWelcomePage); }

@@ -24,11 +24,11 @@ int ProgramEntry() {
   InitGlobals();
   CallService(kServiceRegisterCleanup, reinterpret_cast<std::uintptr_t>(&ReleaseGlobals));
   if (Options.unknown != nullptr || Options.help) {
-    AskUser(kUsage, kOkButton, kPromptTitle);
+    AskUser(kUsage, MB_OK, kPromptTitle);
     EndProgram(Options.unknown != nullptr ? 2 : 0);
   }
   if (!alone) {
-    if (!Options.silent) AskUser(kInstallerRunning, kOkButton, kPromptTitle);
+    if (!Options.silent) AskUser(kInstallerRunning, MB_OK, kPromptTitle);
     EndProgram(6);
   }
   if (Options.silent) EndProgram(InstallUnattended());

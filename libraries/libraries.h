@@ -6,11 +6,8 @@
 
 namespace vl {
 
-inline constexpr int kKernelLibrary = 0;
-inline constexpr int kExtensionUiLibrary = 1;
-inline constexpr int kShellLibrary = 2;
-inline constexpr int kAppInterfaceLibrary = 3;
-inline constexpr int kLibraryCount = 4;
+// Each library's position in the program's library table.
+enum LibraryPosition : int { kKernelLibrary, kExtensionUiLibrary, kShellLibrary, kAppInterfaceLibrary, kLibraryCount };
 
 // Positions in each library's command table: how the program's routines name the command they
 // call (CallLibraryCommand, runtime/frame.h).

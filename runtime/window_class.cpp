@@ -4,7 +4,7 @@
 
 namespace vl {
 
-bool RegisterRuntimeWindowClass(const char* name, WNDPROC procedure, UINT style) noexcept {
+bool RegisterRuntimeWindowClass(std::string_view name, WNDPROC procedure, UINT style) noexcept {
   const WideText wideName(name);
   if (!wideName.Valid()) return false;
   WNDCLASSW windowClass{};

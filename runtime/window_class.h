@@ -3,10 +3,12 @@
 // all are UTF-16 classes, whose procedures are W procedures.
 #include <windows.h>
 
+#include <string_view>
+
 namespace vl {
 
 // Registers a window class of the program's module once; true when the class exists
 // afterwards, also when an earlier call registered it.
-bool RegisterRuntimeWindowClass(const char* name, WNDPROC procedure, UINT style) noexcept;
+bool RegisterRuntimeWindowClass(std::string_view name, WNDPROC procedure, UINT style) noexcept;
 
 }  // namespace vl

@@ -7,7 +7,7 @@
 
 namespace vl {
 
-HWND CreateTextWindow(DWORD exStyle, const char* className, std::string_view title, DWORD style, int left, int top,
+HWND CreateTextWindow(DWORD exStyle, std::string_view className, std::string_view title, DWORD style, int left, int top,
                       int width, int height, HWND parent, HMENU menu, void* param) noexcept {
   const WideText wideClass(className);
   const WideText wideTitle(title);

@@ -12,7 +12,7 @@ namespace vl {
 
 // CreateWindowExW in the program's module; null when a text cannot be converted or the window
 // cannot be made.
-HWND CreateTextWindow(DWORD exStyle, const char* className, std::string_view title, DWORD style, int left, int top,
+HWND CreateTextWindow(DWORD exStyle, std::string_view className, std::string_view title, DWORD style, int left, int top,
                       int width, int height, HWND parent, HMENU menu, void* param) noexcept;
 
 // SetWindowTextW; false when the text cannot be converted or the window refuses it.

@@ -31,16 +31,13 @@ void WindowStateList::SaveAndDisable(const std::vector<HWND>& programWindows) no
   const HWND active = GetActiveWindow();
   m_active = IsWindow(active) ? active : nullptr;
   m_foreground = GetForegroundWindow();
-  m_windows.clear();
   for (HWND window : programWindows) {
-    if (window == nullptr || HasParent(window)) continue;
-    m_windows.push_back(SavedWindow{window, IsWindowEnabled(window) != FALSE});
-    EnableWindow(window, FALSE);
+    if (window != nullptr && !HasParent(window)) m_windows.Disable(window);
   }
 }
 
-void WindowStateList::Restore() const noexcept {
-  for (const SavedWindow& saved : m_windows) EnableWindow(saved.window, saved.enabled ? TRUE : FALSE);
+void WindowStateList::Restore() noexcept {
+  m_windows.Restore();
   if (IsWindow(m_foreground)) SetForegroundWindow(m_foreground);
   if (IsWindow(m_active)) SetActiveWindow(m_active);
 }

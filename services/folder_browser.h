@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/command_call.h"
+#include "runtime/disabled_windows.h"
 
 namespace vl {
 
@@ -18,19 +19,15 @@ class WindowStateList {
   void SaveAndDisable(const std::vector<HWND>& programWindows) noexcept;
   // Enables or disables each saved window again as it was, in list order; then brings back the
   // foreground window and the active window, each only if it still exists.
-  void Restore() const noexcept;
+  void Restore() noexcept;
 
   // The owner for the dialog: the window that was active.
   HWND Owner() const noexcept { return m_active; }
 
  private:
-  struct SavedWindow {
-    HWND window;
-    bool enabled;
-  };
   HWND m_active = nullptr;
   HWND m_foreground = nullptr;
-  std::vector<SavedWindow> m_windows;
+  DisabledWindows m_windows;
 };
 
 // The program's windows the picker must disable while it is open, asked for each time it opens;

@@ -100,12 +100,9 @@ void Control::SetNumber(int field, std::uint32_t number) noexcept {
 }
 
 void Control::SetBytes(int field, std::span<const std::uint8_t> bytes) {
-  std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
-  auto held = std::find_if(m_written.begin(), m_written.end(), [field](const auto& entry) { return entry.first == field; });
-  if (held == m_written.end()) held = m_written.insert(m_written.end(), {field, {}});
-  // Moving a vector keeps its bytes where they are: the views of other written fields stay valid.
-  held->second = std::move(copy);
-  m_values->Set(field, {m_values->At(field).number, held->second});
+  std::vector<std::uint8_t>& held = m_written[static_cast<std::size_t>(field)];
+  held.assign(bytes.begin(), bytes.end());
+  m_values->Set(field, {m_values->At(field).number, held});
 }
 
 void Control::ApplyStoredChange(int number) noexcept {

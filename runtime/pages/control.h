@@ -14,7 +14,6 @@
 #include <optional>
 #include <span>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "control_kind.h"
@@ -145,7 +144,7 @@ class Control {
   WNDPROC m_baseProc = nullptr;  // the system class's procedure, for a subclassed control
   std::vector<std::uint8_t> m_block;              // the stored block's copy the values view
   std::optional<pages::PropertyValues> m_values;  // read in ReadStoredValues, before any other use
-  std::vector<std::pair<int, std::vector<std::uint8_t>>> m_written;  // field, its written bytes
+  std::array<std::vector<std::uint8_t>, pages::kMaxFields> m_written;  // the bytes each field was written
   UniqueFont m_font;
   UniqueBrush m_brush;
   Picture m_picture;

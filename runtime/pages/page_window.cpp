@@ -52,7 +52,7 @@ Control* PageWindow::FindControl(std::uint32_t unitId) noexcept {
   return nullptr;
 }
 
-bool PageWindow::RegisterClassNamed(const char* name) noexcept {
+bool PageWindow::RegisterClassNamed(std::string_view name) noexcept {
   return RegisterRuntimeWindowClass(name, &PageWindow::WindowProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS);
 }
 
@@ -176,18 +176,17 @@ bool PageWindow::CreatePageWindow(HWND owner) noexcept {
   }
   m_topmost = values.Bool(WindowField::AlwaysOnTop);
 
-  // Zero-terminated: the class is registered and named by it.
-  const std::string className(values.Text(WindowField::ClassName));
-  const char* windowClass = kPageWindowClass;
+  const std::string_view className = values.Text(WindowField::ClassName);
+  std::string_view windowClass = kPageWindowClass;
   if (!className.empty()) {
     // A class of the program's own name behaves as the default one.
     const WideText wideName(className);
     WNDCLASSW named{};
     if (!wideName.Valid() || (!GetClassInfoW(GetModuleHandleW(nullptr), wideName.Get(), &named) &&
-                              !RegisterClassNamed(className.c_str()))) {
+                              !RegisterClassNamed(className))) {
       return false;
     }
-    windowClass = className.c_str();
+    windowClass = className;
   } else if (!RegisterClassNamed(kPageWindowClass)) {
     return false;
   }
@@ -278,22 +277,15 @@ void PageWindow::FinishCloseForRebuild() noexcept {
 
 void PageWindow::BecomeModal() noexcept {
   m_modal = true;
-  m_disabledByModal.clear();
   for (HWND other : TheRuntime().PageWindows()) {
-    if (other == m_window || !IsWindow(other)) continue;
-    const bool wasEnabled = IsWindowEnabled(other) != FALSE;
-    m_disabledByModal.emplace_back(other, wasEnabled);
-    EnableWindow(other, FALSE);
+    if (other != m_window && IsWindow(other)) m_disabledByModal.Disable(other);
   }
 }
 
 void PageWindow::ReleaseModal() noexcept {
   if (!m_modal) return;
   m_modal = false;
-  for (const auto& [window, wasEnabled] : m_disabledByModal) {
-    if (IsWindow(window)) EnableWindow(window, wasEnabled ? TRUE : FALSE);
-  }
-  m_disabledByModal.clear();
+  m_disabledByModal.Restore();
 }
 
 PageWindow::Use::Use(PageWindow* page) noexcept : m_page(page) {

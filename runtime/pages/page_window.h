@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "control.h"
 #include "pages/page_segment.h"
+#include "runtime/disabled_windows.h"
 #include "runtime/unique_handle.h"
 
 namespace vl {
@@ -92,7 +94,7 @@ class PageWindow {
 
   // Registers the page windows' class under `name` (the default WTWindow or a page's own class
   // name); false when it cannot be.
-  static bool RegisterClassNamed(const char* name) noexcept;
+  static bool RegisterClassNamed(std::string_view name) noexcept;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -125,7 +127,7 @@ class PageWindow {
   bool m_topmost = false;
   int m_startPosition = 1;
   int m_dpi = 96;
-  std::vector<std::pair<HWND, bool>> m_disabledByModal;
+  DisabledWindows m_disabledByModal;
   UniqueIcon m_bigIcon;
   UniqueIcon m_smallIcon;
   UniqueBrush m_background;

@@ -4,7 +4,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <string>
 
 #include "../control.h"
 #include "../event_dispatch.h"
@@ -84,14 +83,6 @@ DWORD EditStyle(const Control& box) noexcept {
   if (letterCase == 1) style |= ES_LOWERCASE;
   if (letterCase == 2) style |= ES_UPPERCASE;
   return style | BorderStyles(box.Int(F::Border)).second;
-}
-
-std::string WindowText(HWND window) {
-  std::size_t length = 0;
-  char* bytes = WindowBytes(window, &length);
-  std::string text(bytes != nullptr ? bytes : "", length);
-  FreeMemory(bytes);
-  return text;
 }
 
 void ApplyPasswordChar(Control& box) noexcept {
@@ -230,8 +221,10 @@ void Changed(Control& box, KindRequest& data) noexcept {
     case F::CaseConversion:
     case F::UpDown: {
       // Styles an EDIT window takes only at creation: build it again with what it shows now.
-      const std::string shown = WindowText(window);
-      box.SetBytes(static_cast<int>(F::Content), {reinterpret_cast<const std::uint8_t*>(shown.data()), shown.size()});
+      std::size_t length = 0;
+      const OwnedText shown(WindowBytes(window, &length));
+      box.SetBytes(static_cast<int>(F::Content),
+                   {reinterpret_cast<const std::uint8_t*>(shown.Get()), shown ? length : 0});
       const auto [start, end] = Selection(box);
       box.SetNumber(static_cast<int>(F::SelectionStart), static_cast<std::uint32_t>(start));
       box.SetNumber(static_cast<int>(F::SelectionLength), static_cast<std::uint32_t>(end - start));

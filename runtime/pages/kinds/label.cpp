@@ -6,9 +6,9 @@
 #include "label_text.h"
 #include "pages/property_block.h"
 #include "../display_scale.h"
-#include "../gdi_scope.h"
 #include "../gradient.h"
 #include "../painted_border.h"
+#include "painted_control.h"
 
 namespace vl {
 namespace {
@@ -73,14 +73,7 @@ void PaintPicture(HDC dc, const RECT& area, const Picture& picture, int mode, in
   RestoreDC(dc, saved);
 }
 
-void Paint(Control& label) {
-  UniqueHandle<GdiObjectTraits<HRGN>> updated(CreateRectRgn(0, 0, 0, 0));
-  GetUpdateRgn(label.Window(), updated.Get(), FALSE);
-  PaintScope paint(label.Window());
-  RECT area;
-  GetClientRect(label.Window(), &area);
-  Canvas canvas(paint.Dc(), area.right, area.bottom);
-  if (!canvas.Valid()) return;
+void Paint(Control& label, Canvas& canvas, RECT& area) {
   HDC dc = canvas.Dc();
   const int border = label.Int(F::Border);
   const int dpi = label.Dpi();
@@ -106,8 +99,6 @@ void Paint(Control& label) {
                  stride);
   }
   DrawControlText<F>(dc, area, label);
-  canvas.CopyTo(paint.Dc(), 0, 0);
-  label.RepaintTransparentAbove(updated.Get());
 }
 
 bool LabelInterface(int request, Control& label, KindRequest&) noexcept {
@@ -123,11 +114,7 @@ bool LabelInterface(int request, Control& label, KindRequest&) noexcept {
 }
 
 bool LabelMessage(Control& label, UINT message, WPARAM, LPARAM, LRESULT& result) noexcept {
-  switch (message) {
-    case WM_ERASEBKGND: result = 1; return true;  // the paint covers everything
-    case WM_PAINT: Paint(label); result = 0; return true;
-    default: return false;
-  }
+  return PaintedControlMessage(label, message, result, &Paint);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // PicBox: a picture (JPEG or icon) on its background colour, drawn at its natural size at the top
 // left (mode 0), stretched to fill the box (1) or centred and scaled down to fit (2).
-#include "../control.h"
-#include "../gdi_scope.h"
 #include "../painted_border.h"
+#include "painted_control.h"
 
 namespace vl {
 namespace {
@@ -19,14 +18,7 @@ constexpr PropertyDef kPicBoxProperties[] = {
     {ptype::kText, static_cast<std::int8_t>(F::Binding2)},
 };
 
-void Paint(Control& box) {
-  UniqueHandle<GdiObjectTraits<HRGN>> updated(CreateRectRgn(0, 0, 0, 0));
-  GetUpdateRgn(box.Window(), updated.Get(), FALSE);
-  PaintScope paint(box.Window());
-  RECT area;
-  GetClientRect(box.Window(), &area);
-  Canvas canvas(paint.Dc(), area.right, area.bottom);
-  if (!canvas.Valid()) return;
+void Paint(Control& box, Canvas& canvas, RECT& area) {
   HDC dc = canvas.Dc();
   const int dpi = box.Dpi();
   PaintBorder(dc, area, box.Int(F::Border), dpi);
@@ -49,8 +41,6 @@ void Paint(Control& box) {
     }
   }
   RestoreDC(dc, saved);
-  canvas.CopyTo(paint.Dc(), 0, 0);
-  box.RepaintTransparentAbove(updated.Get());
 }
 
 bool PicBoxInterface(int request, Control& box, KindRequest&) noexcept {
@@ -67,11 +57,7 @@ bool PicBoxInterface(int request, Control& box, KindRequest&) noexcept {
 }
 
 bool PicBoxMessage(Control& box, UINT message, WPARAM, LPARAM, LRESULT& result) noexcept {
-  switch (message) {
-    case WM_ERASEBKGND: result = 1; return true;
-    case WM_PAINT: Paint(box); result = 0; return true;
-    default: return false;
-  }
+  return PaintedControlMessage(box, message, result, &Paint);
 }
 
 }  // namespace
