@@ -189,6 +189,35 @@ TEST_F(PageRuntime, PositionsAndSizesAreClampedWhenWritten) {
   EXPECT_EQ(ReadInt(kFirst, kButton, vl::kPropHeight), 22);
 }
 
+// What a written field changes: a text or font reaches the window as it is; a style the system
+// takes only at creation builds the window again, with everything written so far.
+TEST_F(PageRuntime, WrittenFieldsReachTheWindowOrBuildItAgain) {
+  constexpr int kButtonText = 9, kButtonDefault = 10, kButtonFont = 13, kFontHeight = 5;
+  auto text = [](const char* bytes) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(bytes)); };
+  ASSERT_TRUE(Load(kFirst, kFirstUnit));
+  HWND button = vl::test::FindChildById(WindowOf(kFirst), kButton & 0xFFFF);
+  const char* const kNext = "\xCF\xC2\xD2\xBB\xB2\xBD";  // "下一步" in GBK
+  vl::WriteProperty(kFirst, kButton, kButtonText, vl::kWholeProperty, text(kNext), 0);
+  vl::WriteProperty(kFirst, kButton, kButtonFont, kFontHeight, 20, 0);
+  auto fontHeight = [](HWND window) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfHeight;
+  };
+  EXPECT_EQ(vl::test::FindChildById(WindowOf(kFirst), kButton & 0xFFFF), button);
+  EXPECT_EQ(vl::test::WindowCaption(button), L"下一步");
+  EXPECT_EQ(fontHeight(button), -20);
+  EXPECT_EQ(ReadText(kFirst, kButton, kButtonText), kNext);
+
+  WriteInt(kFirst, kButton, kButtonDefault, 1);
+  HWND rebuilt = vl::test::FindChildById(WindowOf(kFirst), kButton & 0xFFFF);
+  ASSERT_NE(rebuilt, nullptr);
+  EXPECT_NE(rebuilt, button);
+  EXPECT_NE(GetWindowLongW(rebuilt, GWL_STYLE) & BS_DEFPUSHBUTTON, 0);
+  EXPECT_EQ(vl::test::WindowCaption(rebuilt), L"下一步");
+  EXPECT_EQ(fontHeight(rebuilt), -20);
+}
+
 TEST_F(PageRuntime, AnEmptyEditBoxReadsAsNull) {
   ASSERT_TRUE(Load(kFirst, kFirstUnit));
   bool wasNull = false;
