@@ -1,8 +1,12 @@
 #pragma once
-// The pages and controls the installer's handlers address, by the ids of its page descriptions.
+// The pages and controls the installer's handlers address, by the ids of its page descriptions
+// (generated from pages/pages.txt), and the answers its message boxes give.
 #include <windows.h>
 
 #include <cstdint>
+
+#include "page_segment_layout.h"
+#include "runtime/frame.h"
 
 namespace vl::installer {
 
@@ -12,32 +16,19 @@ struct PageRef {
   std::uint32_t windowUnit;
 };
 
-inline constexpr PageRef kWelcomePage{0x52010001, 0x06010000};
-inline constexpr PageRef kAgreementPage{0x52010013, 0x06010012};
-inline constexpr PageRef kLocationPage{0x52010043, 0x06010044};
-inline constexpr PageRef kProgressPage{0x5201008D, 0x0601008E};
+inline constexpr PageRef kWelcomePage{page_ids::kWelcomePage, page_ids::kWelcomeWindow};
+inline constexpr PageRef kAgreementPage{page_ids::kAgreementPage, page_ids::kAgreementWindow};
+inline constexpr PageRef kLocationPage{page_ids::kLocationPage, page_ids::kLocationWindow};
+inline constexpr PageRef kProgressPage{page_ids::kProgressPage, page_ids::kProgressWindow};
 
-// LocationPage.
-inline constexpr std::uint32_t kInstallFolderBox = 0x16010052;
-inline constexpr std::uint32_t kBrowseButton = 0x16010053;
-inline constexpr std::uint32_t kLocationBackButton = 0x16010045;
-inline constexpr std::uint32_t kLocationNextButton = 0x16010046;
+// The controls the handlers address, named in the page source.
+using page_ids::kInstallFolderBox, page_ids::kBrowseButton, page_ids::kLocationBackButton,
+    page_ids::kLocationNextButton;
+using page_ids::kProgressFrame, page_ids::kProgressBar, page_ids::kUpperHyphenLine, page_ids::kLowerHyphenLine,
+    page_ids::kProgressTimer, page_ids::kFinishButton, page_ids::kReportBox;
 
-// ProgressPage.
-inline constexpr std::uint32_t kProgressFrame = 0x16010098;
-inline constexpr std::uint32_t kProgressBar = 0x1601009A;
-inline constexpr std::uint32_t kUpperHyphenLine = 0x160100A2;
-inline constexpr std::uint32_t kLowerHyphenLine = 0x160100A3;
-inline constexpr std::uint32_t kProgressTimer = 0x1601009B;
-inline constexpr std::uint32_t kFinishButton = 0x16010090;
-inline constexpr std::uint32_t kReportBox = 0x160100C1;
-
-// Property numbers common to every kind, and the first kind-specific one.
-inline constexpr int kLeft = 0;
-inline constexpr int kWidth = 2;
-inline constexpr int kDisabled = 6;
-inline constexpr int kContent = 8;  // EditBox: its text; Timer: its period in milliseconds
-inline constexpr int kWholeProperty = -1;
+// The first property of an EditBox (its text) and of a Timer (its period in milliseconds).
+inline constexpr int kContent = kFirstKindProperty;
 
 // Special folder codes the installation uses.
 inline constexpr int kDesktopFolder = 3;

@@ -84,9 +84,9 @@ OwnedText AcceptInstallRoot(Text typed, RootRefusal& refusal) noexcept {
 namespace {
 
 void EnableLocationButtons(bool enabled) {
-  WriteBool(kLocationPage, kLocationBackButton, kDisabled, !enabled);
-  WriteBool(kLocationPage, kLocationNextButton, kDisabled, !enabled);
-  WriteBool(kLocationPage, kBrowseButton, kDisabled, !enabled);
+  WriteBool(kLocationPage, kLocationBackButton, kPropDisabled, !enabled);
+  WriteBool(kLocationPage, kLocationNextButton, kPropDisabled, !enabled);
+  WriteBool(kLocationPage, kBrowseButton, kPropDisabled, !enabled);
 }
 
 }  // namespace

@@ -17,18 +17,18 @@ constexpr double kTolerance = 0.0000001;
 
 // The bar grows until its width reaches the frame's width less the margin.
 bool BarIsShort() {
-  const double limit = ReadNumber(kProgressPage, kProgressFrame, kWidth) - kMargin;
-  const double bar = ReadNumber(kProgressPage, kProgressBar, kWidth);
+  const double limit = ReadNumber(kProgressPage, kProgressFrame, kPropWidth) - kMargin;
+  const double bar = ReadNumber(kProgressPage, kProgressBar, kPropWidth);
   return bar - limit < -kTolerance;
 }
 
 void GrowBar() {
-  WriteNumber(kProgressPage, kProgressBar, kWidth, ReadNumber(kProgressPage, kProgressBar, kWidth) + kStep);
+  WriteNumber(kProgressPage, kProgressBar, kPropWidth, ReadNumber(kProgressPage, kProgressBar, kPropWidth) + kStep);
 }
 
 void AlignWithFrame(std::uint32_t line) {
-  WriteNumber(kProgressPage, line, kLeft, ReadNumber(kProgressPage, kProgressFrame, kLeft));
-  WriteNumber(kProgressPage, line, kWidth, ReadNumber(kProgressPage, kProgressFrame, kWidth));
+  WriteNumber(kProgressPage, line, kPropLeft, ReadNumber(kProgressPage, kProgressFrame, kPropLeft));
+  WriteNumber(kProgressPage, line, kPropWidth, ReadNumber(kProgressPage, kProgressFrame, kPropWidth));
 }
 
 // The fixed report: the install root before each of its 22 lines. Its last line tells how the
@@ -52,10 +52,10 @@ OwnedText BuildReport() {
 namespace vl::installer {
 
 void PrepareProgressDisplay() noexcept {
-  WriteBool(kProgressPage, kFinishButton, kDisabled, true);
+  WriteBool(kProgressPage, kFinishButton, kPropDisabled, true);
   AlignWithFrame(kUpperHyphenLine);
   AlignWithFrame(kLowerHyphenLine);
-  WriteNumber(kProgressPage, kProgressBar, kLeft, ReadNumber(kProgressPage, kProgressFrame, kLeft) + kStep);
+  WriteNumber(kProgressPage, kProgressBar, kPropLeft, ReadNumber(kProgressPage, kProgressFrame, kPropLeft) + kStep);
   WriteNumber(kProgressPage, kProgressTimer, kContent, 1.0);
 }
 
@@ -73,6 +73,6 @@ extern "C" void OnProgressTick() {
   if (BarIsShort()) {
     GrowBar();
   } else {
-    WriteBool(kProgressPage, kFinishButton, kDisabled, false);
+    WriteBool(kProgressPage, kFinishButton, kPropDisabled, false);
   }
 }

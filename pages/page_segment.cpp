@@ -296,7 +296,7 @@ bool SegmentReader::ReadPages(std::vector<PageDescription>& pages) noexcept {
     page.m_id = ids[i];
     std::uint32_t unitCount = 0, blockLength = 0;
     if (!ReadWord(reader, page.m_reserved) || !ReadWord(reader, page.m_moduleId) ||
-        !ReadText(reader, page.m_firstText) || !ReadText(reader, page.m_secondText) ||
+        !ReadText(reader, page.m_firstReservedText) || !ReadText(reader, page.m_secondReservedText) ||
         !ReadWord(reader, unitCount)) {
       return false;
     }

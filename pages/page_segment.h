@@ -53,8 +53,9 @@ class PageDescription {
   std::uint32_t Id() const noexcept { return m_id; }
   std::uint32_t Reserved() const noexcept { return m_reserved; }
   std::uint32_t ModuleId() const noexcept { return m_moduleId; }
-  std::span<const std::uint8_t> FirstText() const noexcept { return m_firstText; }
-  std::span<const std::uint8_t> SecondText() const noexcept { return m_secondText; }
+  // The page record's two counted texts: kept with the page, empty in every page, not used.
+  std::span<const std::uint8_t> FirstReservedText() const noexcept { return m_firstReservedText; }
+  std::span<const std::uint8_t> SecondReservedText() const noexcept { return m_secondReservedText; }
 
   // Stored order; the first is the window unit.
   std::span<Unit> Units() noexcept { return m_units; }
@@ -74,8 +75,8 @@ class PageDescription {
   std::uint32_t m_id = 0;
   std::uint32_t m_reserved = 0;
   std::uint32_t m_moduleId = 0;
-  std::span<const std::uint8_t> m_firstText;
-  std::span<const std::uint8_t> m_secondText;
+  std::span<const std::uint8_t> m_firstReservedText;
+  std::span<const std::uint8_t> m_secondReservedText;
   std::vector<Unit> m_units;
 };
 

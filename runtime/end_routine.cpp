@@ -1,4 +1,4 @@
-// The end of the program: the end routine, EndProgram and the fatal error path.
+// The end of the program: the end routine and EndProgram.
 #include <windows.h>
 #include <ole2.h>
 
@@ -15,14 +15,13 @@ namespace {
 
 bool g_endRoutineRan = false;
 EndObserver g_endObserver = nullptr;
-LONG g_inFatalError = 0;
 
 }  // namespace
 
 void RunEndRoutine(int exitCode) noexcept {
   Runtime& runtime = TheRuntime();
-  runtime.SuspendEvents();                                                 // 1
-  if (!runtime.OnGuiThread()) {                                            // 2
+  runtime.SuspendEvents();
+  if (!runtime.OnGuiThread()) {
     if (HWND requests = runtime.HiddenWindow()) {
       SendMessageW(requests, kEndProgramRequest, static_cast<WPARAM>(exitCode), 0);
     }
@@ -31,13 +30,13 @@ void RunEndRoutine(int exitCode) noexcept {
   }
   if (g_endRoutineRan) return;
   g_endRoutineRan = true;
-  runtime.SetEnding();                                                     // 3
-  runtime.ClearIdleCallbacks();                                            // 4
-  runtime.DestroyAllPages();                                               // 5
+  runtime.SetEnding();
+  runtime.ClearIdleCallbacks();
+  runtime.DestroyAllPages();
   runtime.ReleasePages();
-  if (CleanupRoutine cleanup = runtime.TakeCleanupRoutine()) cleanup();    // 6
-  NotifyLibraries(kLibraryEndCode);                                        // 7
-  runtime.ReleaseLoadedLibraries();                                        // 8
+  if (CleanupRoutine cleanup = runtime.TakeCleanupRoutine()) cleanup();
+  NotifyLibraries(kLibraryEndCode);
+  runtime.ReleaseLoadedLibraries();
   runtime.SetHiddenWindow(nullptr);
   if (runtime.OleInitialised()) {
     if (runtime.Unattended()) CoUninitialize();
@@ -52,18 +51,6 @@ void SetEndObserver(EndObserver observer) noexcept { g_endObserver = observer; }
 void EndProgram(int exitCode) noexcept {
   RunEndRoutine(exitCode);
   ExitProcess(static_cast<UINT>(exitCode));
-}
-
-void FatalRuntimeError(const char* message, int errorCode) noexcept {
-  // A fatal error inside the fatal path (the box itself failing to allocate, say) ends at once.
-  if (InterlockedExchange(&g_inFatalError, 1) != 0) ExitProcess(static_cast<UINT>(-1));
-  Runtime& runtime = TheRuntime();
-  runtime.SuspendEvents();
-  char text[kFatalTextCapacity];
-  ComposeFatalErrorText(text, message, errorCode);
-  ShowFatalBox(text);
-  runtime.ForgetCleanupRoutine();
-  EndProgram(-1);
 }
 
 }  // namespace vl

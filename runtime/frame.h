@@ -8,6 +8,7 @@
 #include "command_call.h"
 #include "memory.h"
 #include "numbers.h"
+#include "pages/properties.h"
 #include "text_value.h"
 
 namespace vl {
@@ -27,15 +28,6 @@ void CallService(int service, std::uintptr_t argument = 0) noexcept;
 // Creates the program's first page; an unknown id or a page that cannot be built is fatal.
 void LoadStartPage(std::uint32_t pageId) noexcept;
 
-// Writes property `number` of a page's window unit or control (see runtime/pages/properties.h:
-// numbers 0 to 7 work on unloaded pages too; an unknown page or unit, or a number of 8 and up on
-// a control without a window, is fatal). `element` is -1 for the whole property.
-void WriteProperty(std::uint32_t pageId, std::uint32_t controlId, int number, int element, std::uint32_t lo,
-                   std::uint32_t hi) noexcept;
-
-// Reads property `number`: the value, or for a text or byte set a new allocation the caller
-// releases (pointer in the low word). Fatal as WriteProperty.
-std::uint64_t ReadProperty(std::uint32_t pageId, std::uint32_t controlId, int number, int element) noexcept;
 
 // Runs until the program's last page has closed; returns at once when no page window exists.
 void RunMessageLoop() noexcept;

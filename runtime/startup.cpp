@@ -82,22 +82,22 @@ void LoadPageDescriptions(Runtime& runtime) noexcept {
 
 void StartRuntime() noexcept {
   Runtime& runtime = TheRuntime();
-  InitialiseHeap();                                          // 1
-  runtime.SetHeader(ReadHeaderOrDie());                      // 2
-  // 3: an unattended run shows nothing, so it needs COM alone, not OLE's clipboard and drag and drop.
+  InitialiseHeap();
+  runtime.SetHeader(ReadHeaderOrDie());
+  // An unattended run shows nothing, so it needs COM alone, not OLE's clipboard and drag and drop.
   if (!runtime.OleInitialised() &&
       SUCCEEDED(runtime.Unattended() ? CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) : OleInitialize(nullptr))) {
     runtime.SetOleInitialised(true);
   }
-  TakeProgramLocation(runtime);                              // 4
-  if (runtime.HiddenWindow() == nullptr && !runtime.Unattended()) {                        // 5
+  TakeProgramLocation(runtime);
+  if (runtime.HiddenWindow() == nullptr && !runtime.Unattended()) {
     runtime.SetHiddenWindow(CreateHiddenRequestWindow());
   }
-  runtime.SetGuiThreadId(GetCurrentThreadId());              // 6
-  const auto& segment = runtime.Header().constSegment;       // 7
+  runtime.SetGuiThreadId(GetCurrentThreadId());
+  const auto& segment = runtime.Header().constSegment;
   if (!segment.empty() && !IsInConstantRange(segment.data())) RegisterConstantRange(segment.data(), segment.size());
-  NotifyLibraries(kLibraryStartCode);                        // 8
-  LoadPageDescriptions(runtime);                             // 9
+  NotifyLibraries(kLibraryStartCode);
+  LoadPageDescriptions(runtime);
 }
 
 void NotifyLibraries(int code) noexcept {

@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "com_ptr.h"
+#include "runtime/com_ptr.h"
 #include "runtime/text_boundary.h"
 #include "runtime/text_value.h"
 #include "shell_functions.h"

@@ -8,11 +8,11 @@
 
 #include <cstring>
 
-#include "com_ptr.h"
-#include "shell_functions.h"
+#include "runtime/com_ptr.h"
 #include "runtime/memory.h"
 #include "runtime/text_boundary.h"
 #include "runtime/text_value.h"
+#include "shell_functions.h"
 
 namespace vl {
 namespace {

@@ -363,7 +363,7 @@ LRESULT Control::Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
 
 LRESULT CALLBACK Control::RuntimeClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* control = static_cast<Control*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* control = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     if (control != nullptr) control->Attach(window);
   }
   Control* control = Bound(window);

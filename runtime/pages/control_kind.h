@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "properties.h"
+
 namespace vl {
 
 class Control;
@@ -15,9 +17,9 @@ class Control;
 namespace ptype {
 enum Code : std::uint16_t {
   kInt = 1001,
-  kWide = 1002,
+  kEightByteValue = 1002,       // both value words
   kBool = 1003,
-  kWide2 = 1004,
+  kOtherEightByteValue = 1004,  // both value words, as 1002
   kText = 1005,
   kChoice = 1006,
   kPicture = 1009,
@@ -38,9 +40,6 @@ inline constexpr int kRequestCreate = 1;   // create the control window; false: 
 inline constexpr int kRequestChanged = 4;  // property `number` was written (value converted)
 inline constexpr int kRequestRead = 6;     // read property `number`; false: the runtime reads the field
 
-// The property numbers every kind shares.
-inline constexpr int kPropLeft = 0, kPropTop = 1, kPropWidth = 2, kPropHeight = 3, kPropTag = 4,
-                     kPropVisible = 5, kPropDisabled = 6, kPropCursor = 7, kFirstKindProperty = 8;
 
 struct KindRequest {
   int number = 0;

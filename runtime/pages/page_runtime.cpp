@@ -46,15 +46,17 @@ HWND g_currentModal = nullptr;
 
 bool LoadPage(std::uint32_t pageId, std::uint32_t parentPageId, bool modal) noexcept {
   Runtime& runtime = TheRuntime();
+  // The parent must be loaded, and the page known.
   HWND parentWindow = nullptr;
-  if (parentPageId != 0) {                                                         // 1
+  if (parentPageId != 0) {
     PageWindow* parent = PageWindow::Loaded(parentPageId);
     if (parent == nullptr || !IsWindow(parent->Window())) return false;
     parentWindow = parent->Window();
   }
-  pages::PageDescription* description = runtime.Pages().Find(pageId);             // 2
+  pages::PageDescription* description = runtime.Pages().Find(pageId);
   if (description == nullptr) return false;
-  if (PageWindow* open = PageWindow::Loaded(pageId)) {                             // 3
+  // An open page is only activated, unless its close is pending: then it is built anew.
+  if (PageWindow* open = PageWindow::Loaded(pageId)) {
     if (!open->ClosePending()) {
       if (IsIconic(open->Window())) ShowWindow(open->Window(), SW_RESTORE);
       else SetForegroundWindow(open->Window());
@@ -63,10 +65,11 @@ bool LoadPage(std::uint32_t pageId, std::uint32_t parentPageId, bool modal) noex
     open->FinishCloseForRebuild();
     if (PageWindow::Loaded(pageId) != nullptr) return false;  // still there: cannot rebuild
   }
-  if (modal) parentWindow = nullptr;                                               // 4
+  if (modal) parentWindow = nullptr;
   else if (parentWindow != nullptr && !IsWindow(parentWindow)) return false;
 
-  runtime.SuspendEvents();                                                         // 5
+  // Built with events suspended; a page that cannot be built leaves nothing of itself.
+  runtime.SuspendEvents();
   auto* page = new PageWindow(*description);
   PageWindow::Use use(page);
   if (!page->Build(parentWindow)) {
@@ -77,18 +80,20 @@ bool LoadPage(std::uint32_t pageId, std::uint32_t parentPageId, bool modal) noex
   }
   runtime.ResumeEvents();
 
+  // Its events 0, 3 and 4 while it is still hidden; a handler may close it on the way.
   const std::uint32_t id = description->Id();
-  FireEvent(id, 0, kEventCreated);                                                 // 6
+  FireEvent(id, 0, kEventCreated);
   if (page->Alive()) FireEvent(id, 0, kEventMoved);
   if (page->Alive()) FireEvent(id, 0, kEventResized);
   if (!page->Alive()) return true;
 
+  // Shown as stored; a page stored hidden is shown the first time its window unit is made visible.
   const bool visible = description->WindowUnit().View().Visible();
-  if (visible) page->ShowFirstTime();                                              // 7
+  if (visible) page->ShowFirstTime();
   if (!page->Alive()) return true;
-  if (modal) page->BecomeModal();                                                  // 8
-  page->SetFirstShowPending(true);                                                 // 9
-  if (visible) {                                                                   // 10
+  if (modal) page->BecomeModal();
+  page->SetFirstShowPending(true);
+  if (visible) {
     page->SetFirstShowPending(false);
     if (modal) {
       const HWND outer = std::exchange(g_currentModal, page->Window());
@@ -96,16 +101,16 @@ bool LoadPage(std::uint32_t pageId, std::uint32_t parentPageId, bool modal) noex
       g_currentModal = outer;
     }
   }
-  return true;                                                                     // 11
+  return true;
 }
 
 void ClosePage(std::uint32_t pageId, std::uint32_t windowUnitId, bool now) noexcept {
-  PageWindow* page = PageWindow::Loaded(pageId);                                   // 1
+  PageWindow* page = PageWindow::Loaded(pageId);
   if (page == nullptr || !page->Alive() || (windowUnitId != 0 && windowUnitId != page->WindowUnitId())) {
     FatalRuntimeError(kPageNotLoaded);
   }
-  page->SetClosePending();                                                         // 2
-  if (now) {                                                                       // 3
+  page->SetClosePending();
+  if (now) {
     PageWindow::Use use(page);
     page->FinishClose();
     return;

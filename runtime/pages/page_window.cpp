@@ -382,7 +382,7 @@ LRESULT PageWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept 
 
 LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* page = static_cast<PageWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* page = static_cast<PageWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     if (page != nullptr) {
       page->m_window = window;
       page->m_windowUnit->BindPageWindow(window);

@@ -5,6 +5,10 @@
 
 namespace vl {
 
+// The property numbers every kind shares.
+inline constexpr int kPropLeft = 0, kPropTop = 1, kPropWidth = 2, kPropHeight = 3, kPropTag = 4,
+                     kPropVisible = 5, kPropDisabled = 6, kPropCursor = 7, kFirstKindProperty = 8;
+
 // The element index selects one field of a font property (0 escapement, 1 bold, 2 italic,
 // 3 underline, 4 strike-out, 5 size, 6 face name); -1 is the whole property.
 inline constexpr int kWholeProperty = -1;

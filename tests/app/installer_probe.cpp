@@ -24,6 +24,7 @@
 #include <string>
 
 #include "journal/journal_format.h"
+#include "page_segment_layout.h"
 #include "runtime/frame.h"
 #include "runtime/memory.h"
 #include "runtime/pages/page_window.h"
@@ -32,9 +33,7 @@
 
 namespace {
 
-constexpr std::uint32_t kProgressPage = 0x5201008D;
-constexpr std::uint32_t kProgressBar = 0x1601009A;
-constexpr std::uint32_t kFinishButton = 0x16010090;
+using page_ids::kProgressPage, page_ids::kProgressBar, page_ids::kFinishButton;
 constexpr UINT_PTR kProgressTimerId = 1000;
 
 HHOOK g_hook = nullptr;

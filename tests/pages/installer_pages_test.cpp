@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "page_segment_layout.h"
 #include "pages/property_block.h"
 #include "provisional_handlers.h"
 #include "runtime/frame.h"
@@ -28,10 +29,10 @@ struct PageInfo {
   std::uint32_t windowUnitId;
   const char* screenName;
 };
-constexpr PageInfo kWelcome{0x52010001, 0x06010000, "page-1-welcome"};
-constexpr PageInfo kAgreement{0x52010013, 0x06010012, "page-2-agreement"};
-constexpr PageInfo kLocation{0x52010043, 0x06010044, "page-3-location"};
-constexpr PageInfo kProgress{0x5201008D, 0x0601008E, "page-4-progress"};
+constexpr PageInfo kWelcome{page_ids::kWelcomePage, page_ids::kWelcomeWindow, "page-1-welcome"};
+constexpr PageInfo kAgreement{page_ids::kAgreementPage, page_ids::kAgreementWindow, "page-2-agreement"};
+constexpr PageInfo kLocation{page_ids::kLocationPage, page_ids::kLocationWindow, "page-3-location"};
+constexpr PageInfo kProgress{page_ids::kProgressPage, page_ids::kProgressWindow, "page-4-progress"};
 constexpr PageInfo kPages[] = {kWelcome, kAgreement, kLocation, kProgress};
 
 const wchar_t kCaption[] = L"Vorlane V2.6 绿色中文版";
@@ -159,7 +160,7 @@ TEST_F(InstallerPages, EachPageComesUpCentredAtTheDisplaysScaleWithItsCaptionIco
     ExpectLaidOutAt(page, g_dpi);
     if (page.pageId == kWelcome.pageId) {
       LOGFONTW font{};
-      GetObjectW(LoadedPage(page).FindControl(0x160100B2)->Font(), sizeof font, &font);
+      GetObjectW(LoadedPage(page).FindControl(page_ids::kWelcomeTitle)->Font(), sizeof font, &font);
       EXPECT_EQ(font.lfHeight, Scaled(-16));  // 黑体 16
     }
     // Handlers read the stored units, whatever the display.
@@ -229,7 +230,7 @@ TEST_F(InstallerPages, TheBannerCoversItsPlaceAndTheSmallIconLiesInIt) {
   EXPECT_EQ(image.At(Scaled(80), banner.bottom), backgroundAt(banner.bottom));
 
   RECT icon;
-  GetWindowRect(LoadedPage(kWelcome).FindControl(0x160100FC)->Window(), &icon);
+  GetWindowRect(LoadedPage(kWelcome).FindControl(page_ids::kWelcomeIcon)->Window(), &icon);
   MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&icon), 2);
   EXPECT_EQ(icon.left, Scaled(1) + Scaled(31));
   EXPECT_EQ(icon.top, Scaled(25) + Scaled(175));
@@ -274,7 +275,7 @@ TEST_F(InstallerPages, HyphenLinesAreEtched) {
 TEST_F(InstallerPages, ANewDpiLaysTheShownPageOutAgainAndKeepsItsState) {
   ASSERT_TRUE(Load(kProgress));
   HWND page = OnlyPage();
-  constexpr std::uint32_t kReport = 0x160100C1, kBar = 0x1601009A, kFinish = 0x16010090;
+  constexpr std::uint32_t kReport = page_ids::kReportBox, kBar = page_ids::kProgressBar, kFinish = page_ids::kFinishButton;
   const std::string report = "\xb5\xda\xd2\xbb\xd0\xd0\r\nsecond line";  // 第一行
   vl::WriteProperty(kProgress.pageId, kReport, 8, -1, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(report.c_str())), 0);
   HWND reportBox = LoadedPage(kProgress).FindControl(kReport)->Window();

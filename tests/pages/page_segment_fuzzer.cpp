@@ -66,7 +66,7 @@ void WalkSegment(std::span<const std::uint8_t> data) {
   for (PageDescription& page : pages.Value().Pages()) CheckTrusted(page);
   FixUpHandlers(pages.Value(), 0x00401000);
   for (PageDescription& page : pages.Value().Pages()) {
-    Consume(page.FirstText());
+    Consume(page.FirstReservedText());
     const SavedUnits saved = page.SaveUnits();
     for (Unit& unit : page.Units()) {
       UnitView view = unit.View();

@@ -37,7 +37,7 @@ std::vector<pagegen::PageSource> ParseEveryKind() {
   const std::string dir = VL_TEST_DATA_DIR;
   const auto routines = pagegen::ParseRoutineList("routines", ReadFile(dir + "/test_routines.txt"));
   const auto parsed = pagegen::ParsePageSource(dir + "/every_kind.pages", ReadFile(dir + "/every_kind.pages"),
-                                               routines.Value(), pagegen::kEntrySize, {});
+                                               routines.Value(), vl::pages::kRoutineEntryLength, {});
   return parsed.Value().pages;
 }
 
@@ -74,8 +74,8 @@ TEST(PageSegment, EveryWrittenFieldOfEveryUnitReadsBack) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->Reserved(), pageSource.reserved);
     EXPECT_EQ(page->ModuleId(), pageSource.moduleId);
-    EXPECT_EQ(ToString(page->FirstText()), pageSource.firstText);
-    EXPECT_EQ(ToString(page->SecondText()), pageSource.secondText);
+    EXPECT_EQ(ToString(page->FirstReservedText()), pageSource.firstReservedText);
+    EXPECT_EQ(ToString(page->SecondReservedText()), pageSource.secondReservedText);
     ASSERT_EQ(page->Units().size(), pageSource.units.size());
     EXPECT_EQ(page->WindowUnit().Id(), pageSource.units.front().id);
     for (const pagegen::UnitSource& source : pageSource.units) {

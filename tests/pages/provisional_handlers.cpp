@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr std::uint32_t kWelcome[] = {0x52010001, 0x06010000};
-constexpr std::uint32_t kAgreement[] = {0x52010013, 0x06010012};
-constexpr std::uint32_t kLocation[] = {0x52010043, 0x06010044};
+constexpr std::uint32_t kWelcome[] = {page_ids::kWelcomePage, page_ids::kWelcomeWindow};
+constexpr std::uint32_t kAgreement[] = {page_ids::kAgreementPage, page_ids::kAgreementWindow};
+constexpr std::uint32_t kLocation[] = {page_ids::kLocationPage, page_ids::kLocationWindow};
 
 // From one page to another, as a handler does it through the command frame.
 void Move(const std::uint32_t (&from)[2], const std::uint32_t (&to)[2]) {

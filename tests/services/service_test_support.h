@@ -12,6 +12,7 @@
 
 #include "runtime/frame.h"
 #include "runtime/text_boundary.h"
+#include "tests/support/file_tree.h"
 
 namespace vl::test {
 
@@ -61,24 +62,8 @@ class TextOfResult {
   std::uint32_t m_tag;
 };
 
-// Removes a folder and everything in it, attributes notwithstanding.
-inline void RemoveWideTree(const std::wstring& path) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) RemoveWideTree(child);
-      else DeleteFileW(child.c_str());
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryW(path.c_str());
-}
-inline void RemoveTree(const std::string& path) { RemoveWideTree(Wide(path)); }
+// Removes a folder and everything in it, attributes notwithstanding (tests/support/file_tree.h).
+inline void RemoveTree(const std::string& path) { RemoveTree(Wide(path)); }
 
 // A new empty folder for one test, removed with its contents at the end. `Path()` has no
 // trailing backslash.

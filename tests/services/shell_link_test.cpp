@@ -13,8 +13,8 @@
 #include <iterator>
 #include <string>
 
+#include "runtime/com_ptr.h"
 #include "service_test_support.h"
-#include "services/com_ptr.h"
 
 namespace vl {
 namespace {

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "services/com_ptr.h"
+#include "runtime/com_ptr.h"
 
 namespace vl::test {
 

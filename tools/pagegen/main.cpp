@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
   if (!routines) return Failed(routines.GetError());
   const auto sourceText = pagegen::ReadWholeFile(options.source);
   if (!sourceText) return Failed(sourceText.GetError());
-  const auto parsed = pagegen::ParsePageSource(options.source, *sourceText, *routines, pagegen::kEntrySize,
+  const auto parsed = pagegen::ParsePageSource(options.source, *sourceText, *routines, vl::pages::kRoutineEntryLength,
                                                options.includeDirs);
   if (!parsed) return Failed(parsed.GetError());
   const std::string segment = pagegen::BuildSegment(parsed->pages);
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
   }
   if (!options.layout.empty()) {
     outputs.emplace_back(options.layout,
-                         pagegen::RenderLayout(static_cast<std::uint32_t>(segment.size()), *routines));
+                         pagegen::RenderLayout(static_cast<std::uint32_t>(segment.size()), *routines, parsed->pages));
   }
   if (!options.depfile.empty()) {
     std::string deps = DepfileEscape(options.binary) + ":";

@@ -313,8 +313,8 @@ class Parser {
     if (word == "texts") {
       PageSource* page = CurrentPage();
       if (page == nullptr || !Need(t, 3)) return;
-      page->firstText = Text(t[1]);
-      page->secondText = Text(t[2]);
+      page->firstReservedText = Text(t[1]);
+      page->secondReservedText = Text(t[2]);
       return;
     }
     UnitSource* current = CurrentUnit();
@@ -382,6 +382,7 @@ class Parser {
     for (std::size_t i = 2; i + 1 < t.size(); i += 2) {
       if (t[i].text == "reserved") page.reserved = Dword(t[i + 1]);
       else if (t[i].text == "module") page.moduleId = Dword(t[i + 1]);
+      else if (t[i].text == "as") page.symbol = Symbol(t[i + 1]);
       else Fail("unknown page setting '" + t[i].text + "'");
     }
     if ((t.size() - 2) % 2 != 0) Fail("page settings come in pairs");
@@ -405,8 +406,29 @@ class Parser {
       if (const auto* kind = vl::pages::FindKindByName(t[2].text); kind != nullptr) unit.kind = kind->kind;
       else unit.kind = Dword(t[2]);
       unit.name = Text(t[3]);
+      if (t.size() > 4) {
+        if (t.size() != 6 || t[4].quoted || t[4].text != "as") {
+          return Fail("a unit's name is followed only by 'as <Symbol>'");
+        }
+        unit.symbol = Symbol(t[5]);
+      }
     }
     page->units.push_back(std::move(unit));
+  }
+
+  // An identifier named once in the source: it becomes a constant of the generated header.
+  std::string Symbol(const Token& token) {
+    const std::string& name = token.text;
+    const bool identifier = !token.quoted && !name.empty() && !(name[0] >= '0' && name[0] <= '9') &&
+                            std::all_of(name.begin(), name.end(), [](char c) {
+                              return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+                            });
+    if (!identifier) {
+      Fail("not a symbol: " + name);
+      return {};
+    }
+    if (!m_symbols.insert(name).second) Fail("symbol named twice: " + name);
+    return name;
   }
 
   std::uint32_t StateWord(const Token& token) {
@@ -462,6 +484,7 @@ class Parser {
   std::optional<constgen::GbkEncoder> m_encoder;
   ParsedSource m_result;
   std::optional<gen::Error> m_error;
+  std::set<std::string> m_symbols;
   int m_line = 0;
   bool m_inProperties = false;
 };

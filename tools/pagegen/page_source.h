@@ -5,10 +5,13 @@
 // free. Texts in double quotes take the escapes \r \n \t \\ \" and \xHH (a raw byte) and are
 // stored as GBK bytes.
 //
-//   page <id> [reserved <n>] [module <id>]     starts a page
-//     texts "<first>" "<second>"               the page record's two counted texts
-//   unit <id> <kind> "<name>"                  a window unit or control of the current page; the
+//   page <id> [reserved <n>] [module <id>] [as <Symbol>]
+//                                              starts a page
+//     texts "<first>" "<second>"               the page record's two reserved counted texts
+//   unit <id> <kind> "<name>" [as <Symbol>]    a window unit or control of the current page; the
 //                                              kind is a kind name or a number
+//   A page or unit named with `as` is the generated header's page_ids::k<Symbol>: the one place
+//   the program and its tests take its id from.
 //     remark "<text>"      geometry <left> <top> <width> <height>
 //     container <id>       children <id>...    tag "<text>"
 //     pointer <value>      the mouse-pointer block: a number (a 4-byte block), or a byte value
@@ -53,6 +56,7 @@ struct EventSource {
 struct UnitSource {
   int line = 0;  // where the unit starts in the source
   std::uint32_t id = 0;
+  std::string symbol;  // the name its id has in the generated header; empty: none
   std::uint32_t kind = 0;
   bool menuEntry = false;
   std::string name;
@@ -76,10 +80,11 @@ struct UnitSource {
 struct PageSource {
   int line = 0;
   std::uint32_t id = 0;
+  std::string symbol;  // as UnitSource::symbol
   std::uint32_t reserved = 0;
   std::uint32_t moduleId = 0;
-  std::string firstText;
-  std::string secondText;
+  std::string firstReservedText;
+  std::string secondReservedText;
   std::vector<UnitSource> units;
 };
 

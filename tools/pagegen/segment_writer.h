@@ -19,16 +19,14 @@ std::string BuildSegment(const std::vector<PageSource>& pages);
 // Reads the segment back with the runtime's own validating reader; fails for a fault the program
 // would refuse, at the source line of the page or unit it lies in.
 gen::Status CheckReadable(const std::string& path, const std::vector<PageSource>& pages, const std::string& segment,
-                   std::size_t routineCount);
-
-// Every routine entry is this many bytes: a jump to the routine, padded.
-inline constexpr std::uint32_t kEntrySize = vl::pages::kRoutineEntryLength;
+                          std::size_t routineCount);
 
 // The segment in the writable data section under kPageSegmentStart, and the routine entries
 // in the code section from kCodeStart, one per routine in list order.
 std::string RenderAssembly(const std::string& segment, const std::vector<std::string>& routines, gen::AsmFormat format);
 // kPageSegmentLength, the three labels (kCodeEnd after the last entry), the routines (C linkage)
-// and each one's entry offset.
-std::string RenderLayout(std::uint32_t length, const std::vector<std::string>& routines);
+// and each one's entry offset, and the ids of the pages and units the source names.
+std::string RenderLayout(std::uint32_t length, const std::vector<std::string>& routines,
+                         const std::vector<PageSource>& pages);
 
 }  // namespace pagegen

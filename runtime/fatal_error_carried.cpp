@@ -4,10 +4,9 @@
 // leaves its file for a second run. A silent run ends the same way without the box.
 #include <windows.h>
 
-#include "payload/fatal_error.h"
-#include "runtime/fatal_error.h"
-#include "runtime/text_boundary.h"
+#include "fatal_error.h"
 #include "runtime_texts.h"
+#include "text_boundary.h"
 
 namespace vl {
 namespace {

@@ -15,7 +15,7 @@ namespace {
 const std::vector<std::string> kRoutines = {"First", "Second"};
 
 gen::Result<ParsedSource> Parse(const std::string& text) {
-  return ParsePageSource(std::string(VL_TEST_DATA_DIR) + "/inline.pages", text, kRoutines, kEntrySize, {});
+  return ParsePageSource(std::string(VL_TEST_DATA_DIR) + "/inline.pages", text, kRoutines, vl::pages::kRoutineEntryLength, {});
 }
 
 std::string ErrorOf(const std::string& text) {
@@ -35,6 +35,23 @@ TEST(PageSource, MistakesAreReportedWithTheirLine) {
   EXPECT_NE(ErrorOf(head + "properties 6\n icon file \"no-such-file\"\n").find("file not found"), std::string::npos);
   EXPECT_NE(ErrorOf(head + "tag \"\xF0\x9F\x98\x80\"\n").find("GBK cannot store"), std::string::npos);
   EXPECT_EQ(ErrorOf(head + "  on 0 Second\n"), "");
+  EXPECT_NE(ErrorOf(head + "unit 0x16010001 Timer \"t\" as 9t\n").find(":3: not a symbol: 9t"), std::string::npos);
+  EXPECT_NE(ErrorOf(head + "unit 0x16010001 Timer \"t\" like T\n").find(":3: a unit's name is followed only by"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf("page 1 as P\nunit 0x06010000 window \"\" as P\n").find(":2: symbol named twice: P"),
+            std::string::npos);
+}
+
+// A page or unit named in the source is a constant of the generated header, and nothing else is.
+TEST(PageSource, NamedPagesAndUnitsBecomeTheHeadersIds) {
+  const auto parsed = Parse("page 0x52010001 as FirstPage\nunit 0x06010000 window \"\"\n"
+                            "unit 0x16010001 Timer \"t\" as Ticker\n");
+  ASSERT_TRUE(parsed) << parsed.GetError().Describe();
+  const std::string layout = RenderLayout(16, kRoutines, parsed->pages);
+  EXPECT_NE(layout.find("namespace page_ids {\ninline constexpr std::uint32_t kFirstPage = 0x52010001;\n"
+                        "inline constexpr std::uint32_t kTicker = 0x16010001;\n}"),
+            std::string::npos)
+      << layout;
 }
 
 // What the program would refuse, the generator refuses at the line of the unit it lies in.
@@ -76,7 +93,7 @@ TEST(PageSource, ValuesAndEscapesBecomeTheStoredBytes) {
   const UnitSource& window = page.units[0];
   EXPECT_EQ(window.tag, std::string("a\0b\r\n\"\\", 7));
   ASSERT_EQ(window.events.size(), 3u);
-  EXPECT_EQ(window.events[0].handler, kEntrySize);
+  EXPECT_EQ(window.events[0].handler, vl::pages::kRoutineEntryLength);
   EXPECT_EQ(window.events[1].handler, 0xFFFFFFFFu);
   EXPECT_EQ(window.events[2].handler, 0u);
   EXPECT_EQ(window.state, 0x101u);
