@@ -1,8 +1,8 @@
 #include "libraries.h"
 
 #include "runtime/message_box.h"
-#include "runtime/pages/control_kind.h"
-#include "runtime/pages/page_runtime.h"
+#include "runtime/controls/control_kind.h"
+#include "runtime/controls/page_runtime.h"
 #include "runtime/runtime_object.h"
 #include "runtime_texts.h"
 #include "services/file_commands.h"

@@ -8,7 +8,7 @@
 #include "command_call.h"
 #include "memory.h"
 #include "numbers.h"
-#include "pages/properties.h"
+#include "controls/properties.h"
 #include "text_value.h"
 
 namespace vl {

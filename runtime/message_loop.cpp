@@ -3,8 +3,8 @@
 
 #include "fatal_error.h"
 #include "frame.h"
-#include "runtime/pages/page_runtime.h"
-#include "runtime/pages/page_window.h"
+#include "runtime/controls/page_runtime.h"
+#include "runtime/controls/page_window.h"
 #include "runtime_object.h"
 #include "runtime_texts.h"
 

@@ -27,7 +27,7 @@
 #include "page_segment_layout.h"
 #include "runtime/frame.h"
 #include "runtime/memory.h"
-#include "runtime/pages/page_window.h"
+#include "runtime/controls/page_window.h"
 #include "runtime/runtime_object.h"
 #include "runtime/startup.h"
 

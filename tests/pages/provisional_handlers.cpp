@@ -5,7 +5,7 @@
 
 #include "page_segment_layout.h"
 #include "runtime/frame.h"
-#include "runtime/pages/page_runtime.h"
+#include "runtime/controls/page_runtime.h"
 
 namespace {
 

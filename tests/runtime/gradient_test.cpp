@@ -1,5 +1,5 @@
 // The gradient formula, against values worked out by hand from its definition.
-#include "runtime/pages/gradient.h"
+#include "runtime/controls/gradient.h"
 
 #include <gtest/gtest.h>
 

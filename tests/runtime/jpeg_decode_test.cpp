@@ -1,6 +1,6 @@
 // JPEG decoding and icon files: the banner the pages carry decodes to its size, and malformed
 // pictures are refused without reading past their bytes.
-#include "runtime/pages/jpeg_decode.h"
+#include "runtime/controls/jpeg_decode.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <iterator>
 #include <vector>
 
-#include "runtime/pages/icon_file.h"
+#include "runtime/controls/icon_file.h"
 
 namespace {
 

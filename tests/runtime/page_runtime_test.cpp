@@ -9,9 +9,9 @@
 
 #include "page_routines.h"
 #include "runtime/frame.h"
-#include "runtime/pages/page_runtime.h"
-#include "runtime/pages/page_window.h"
-#include "runtime/pages/properties.h"
+#include "runtime/controls/page_runtime.h"
+#include "runtime/controls/page_window.h"
+#include "runtime/controls/properties.h"
 #include "runtime/runtime_object.h"
 #include "tests/support/child_process.h"
 #include "tests/support/ui_automation.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "runtime/frame.h"
-#include "runtime/pages/page_runtime.h"
-#include "runtime/pages/properties.h"
+#include "runtime/controls/page_runtime.h"
+#include "runtime/controls/properties.h"
 
 int ProgramEntry() {
   using namespace vl;

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <memory>
 
-#include "runtime/pages/gdi_scope.h"
+#include "runtime/controls/gdi_scope.h"
 #include "runtime/unique_handle.h"
 
 namespace vl::test {
