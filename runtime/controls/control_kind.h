@@ -14,12 +14,13 @@ namespace vl {
 class Control;
 
 // Property type codes, as the value conversion of WriteProperty treats them.
+// The two codes of 8-byte values (both value words) are treated alike.
 namespace ptype {
 enum Code : std::uint16_t {
   kInt = 1001,
-  kEightByteValue = 1002,       // both value words
+  kEightByteValue = 1002,
   kBool = 1003,
-  kOtherEightByteValue = 1004,  // both value words, as 1002
+  kOtherEightByteValue = 1004,
   kText = 1005,
   kChoice = 1006,
   kPicture = 1009,
