@@ -6,9 +6,9 @@
 #include "arg_record.h"
 #include "byte_set.h"
 #include "command_call.h"
+#include "controls/properties.h"
 #include "memory.h"
 #include "numbers.h"
-#include "controls/properties.h"
 #include "text_value.h"
 
 namespace vl {
@@ -27,7 +27,6 @@ void CallService(int service, std::uintptr_t argument = 0) noexcept;
 
 // Creates the program's first page; an unknown id or a page that cannot be built is fatal.
 void LoadStartPage(std::uint32_t pageId) noexcept;
-
 
 // Runs until the program's last page has closed; returns at once when no page window exists.
 void RunMessageLoop() noexcept;

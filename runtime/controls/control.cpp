@@ -105,15 +105,14 @@ void Control::SetBytes(int field, std::span<const std::uint8_t> bytes) {
   m_values->Set(field, {m_values->At(field).number, held});
 }
 
-void Control::ApplyStoredChange(int number) noexcept {
-  const int field = PropertyField(*m_kind, number);
-  if (field < 0 || m_window == nullptr) return;
-  switch (PropertyType(*m_kind, number)) {
+void Control::ApplyStoredChange(int field, std::uint16_t type) noexcept {
+  if (m_window == nullptr) return;
+  switch (type) {
     case ptype::kFont:
       RefreshFont(TRUE);
       break;
     case ptype::kPicture:
-      m_picture = Picture::FromFile(Bytes(field));
+      LoadPicture(field);
       break;
     case ptype::kBackColour:
       if (m_brush) MakeBrush(ResolveColour(Number(field)));
@@ -155,10 +154,10 @@ DWORD Control::ChildStyle() const noexcept {
 
 void Control::BuildLook() noexcept {
   BuildFont();
-  for (const PropertyDef& property : m_kind->properties) {
-    if (property.type == ptype::kPicture && property.field >= 0) m_picture = Picture::FromFile(Bytes(property.field));
-  }
+  if (const int field = FieldOfType(*m_kind, ptype::kPicture); field >= 0) LoadPicture(field);
 }
+
+void Control::LoadPicture(int field) noexcept { m_picture = Picture::FromFile(Bytes(field)); }
 
 bool Control::CreateControlWindow(const char* className, DWORD style, DWORD exStyle, bool systemClass) noexcept {
   HWND parent = ParentWindow();
@@ -184,7 +183,7 @@ HFONT Control::Font() const noexcept {
 }
 
 void Control::BuildFont() noexcept {
-  const int fontField = FontField(*m_kind);
+  const int fontField = FieldOfType(*m_kind, ptype::kFont);
   const int dpi = Dpi();
   const pages::FontDescription stored =
       pages::DecodeFont(fontField >= 0 ? Bytes(fontField) : std::span<const std::uint8_t>{});

@@ -64,11 +64,11 @@ class Control {
   void SetNumber(int field, std::uint32_t number) noexcept;
   void SetBytes(int field, std::span<const std::uint8_t> bytes);
 
-  // What every kind does after a property with a stored field was written, by the field's type:
-  // a font is built and set again, a picture loaded again, the window's own text set, and for a
-  // colour the background brush (where the kind made one) made again and the control repainted.
-  // The kind then does what is its own.
-  void ApplyStoredChange(int number) noexcept;
+  // What every kind does after a stored field of type `type` was written: a font is built and
+  // set again, a picture loaded again, the window's own text set, and for a colour the background
+  // brush (where the kind made one) made again and the control repainted. The kind then does what
+  // is its own.
+  void ApplyStoredChange(int field, std::uint16_t type) noexcept;
 
   // --- Creating the window (the kinds' create operations) ----------------------------------
 
@@ -134,6 +134,7 @@ class Control {
   LRESULT CallBase(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
   void BuildFont() noexcept;
+  void LoadPicture(int field) noexcept;
   // The font built again and set on the window.
   void RefreshFont(BOOL redraw) noexcept;
 

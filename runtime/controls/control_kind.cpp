@@ -41,9 +41,9 @@ int PropertyField(const KindDescriptor& kind, int number) noexcept {
   return kind.properties[static_cast<std::size_t>(number - kFirstKindProperty)].field;
 }
 
-int FontField(const KindDescriptor& kind) noexcept {
+int FieldOfType(const KindDescriptor& kind, std::uint16_t type) noexcept {
   for (const PropertyDef& property : kind.properties) {
-    if (property.type == ptype::kFont) return property.field;
+    if (property.type == type) return property.field;
   }
   return -1;
 }

@@ -41,7 +41,6 @@ inline constexpr int kRequestCreate = 1;   // create the control window; false: 
 inline constexpr int kRequestChanged = 4;  // property `number` was written (value converted)
 inline constexpr int kRequestRead = 6;     // read property `number`; false: the runtime reads the field
 
-
 struct KindRequest {
   int number = 0;
   // Changed: the converted value (numbers in lo/hi; texts and byte sets in bytes).
@@ -86,8 +85,9 @@ int PropertyCount(const KindDescriptor& kind) noexcept;
 std::uint16_t PropertyType(const KindDescriptor& kind, int number) noexcept;
 // The stored field behind a property number; -1 when there is none.
 int PropertyField(const KindDescriptor& kind, int number) noexcept;
-// The stored field of the kind's font property; -1 when the kind has none.
-int FontField(const KindDescriptor& kind) noexcept;
+// The stored field of the kind's first property of a type (its font, its picture); -1 when the
+// kind has none.
+int FieldOfType(const KindDescriptor& kind, std::uint16_t type) noexcept;
 
 // The kinds, defined beside their painting and messages in kinds/, and named by the libraries'
 // data-type tables.

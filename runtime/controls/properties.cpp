@@ -244,6 +244,7 @@ void WriteProperty(std::uint32_t pageId, std::uint32_t unitId, int number, int e
   Control& control = *target.control;
   const std::uint16_t type = PropertyType(control.Kind(), number);
   if (type == 0) return;
+  const int field = PropertyField(control.Kind(), number);
   PageWindow::Use use(target.loaded);
   KindRequest request;
   request.number = number;
@@ -255,7 +256,7 @@ void WriteProperty(std::uint32_t pageId, std::uint32_t unitId, int number, int e
   } else if (type == ptype::kChoice) {
     request.lo = static_cast<std::int32_t>(lo) < 0 ? 0 : lo;
   } else if (type == ptype::kFont && element >= 0) {
-    pages::FontDescription font = FontOf(control.Bytes(PropertyField(control.Kind(), number)), control.Font());
+    pages::FontDescription font = FontOf(control.Bytes(field), control.Font());
     WriteFontElement(font, element, lo);
     converted = pages::EncodeFont(font);
     request.bytes = converted;
@@ -264,10 +265,10 @@ void WriteProperty(std::uint32_t pageId, std::uint32_t unitId, int number, int e
   } else if (IsTextType(type)) {
     request.bytes = TextBytes(lo);
   }
-  if (const int field = PropertyField(control.Kind(), number); field >= 0) {
+  if (field >= 0) {
     if (IsByteSetType(type) || IsTextType(type)) control.SetBytes(field, request.bytes);
     else control.SetNumber(field, request.lo);
-    control.ApplyStoredChange(number);
+    control.ApplyStoredChange(field, type);
   }
   control.Kind().interface(kRequestChanged, control, request);
   if (request.recreate && control.Window() != nullptr) target.loaded->RecreateControl(control);

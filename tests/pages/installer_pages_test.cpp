@@ -68,7 +68,7 @@ void ExpectLaidOutAt(const PageInfo& page, int dpi) {
     EXPECT_EQ(place.top, Scaled(view.Top(), dpi));
     EXPECT_EQ(place.right, Scaled(view.Left() + view.Width(), dpi));
     EXPECT_EQ(place.bottom, Scaled(view.Top() + view.Height(), dpi));
-    const int field = vl::FontField(control->Kind());
+    const int field = vl::FieldOfType(control->Kind(), vl::ptype::kFont);
     if (field < 0) continue;
     const vl::pages::FontDescription stored = vl::pages::DecodeFont(control->Bytes(field));
     LOGFONTW font{};

@@ -37,7 +37,7 @@ std::vector<pagegen::PageSource> ParseEveryKind() {
   const std::string dir = VL_TEST_DATA_DIR;
   const auto routines = pagegen::ParseRoutineList("routines", ReadFile(dir + "/test_routines.txt"));
   const auto parsed = pagegen::ParsePageSource(dir + "/every_kind.pages", ReadFile(dir + "/every_kind.pages"),
-                                               routines.Value(), vl::pages::kRoutineEntryLength, {});
+                                               routines.Value(), {});
   return parsed.Value().pages;
 }
 

@@ -15,7 +15,7 @@ namespace {
 const std::vector<std::string> kRoutines = {"First", "Second"};
 
 gen::Result<ParsedSource> Parse(const std::string& text) {
-  return ParsePageSource(std::string(VL_TEST_DATA_DIR) + "/inline.pages", text, kRoutines, vl::pages::kRoutineEntryLength, {});
+  return ParsePageSource(std::string(VL_TEST_DATA_DIR) + "/inline.pages", text, kRoutines, {});
 }
 
 std::string ErrorOf(const std::string& text) {

@@ -4,6 +4,7 @@
 #include <set>
 #include <system_error>
 
+#include "common/identifier.h"
 #include "common/lines.h"
 #include "texts_parser.h"
 
@@ -11,12 +12,7 @@ namespace constgen {
 namespace {
 
 bool IsLabel(std::string_view name) {
-  if (name.size() < 2 || name[0] != 'k') return false;
-  for (const char c : name) {
-    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    if (!letter && !(c >= '0' && c <= '9') && c != '_') return false;
-  }
-  return !IsReservedName(name);
+  return name.size() >= 2 && name[0] == 'k' && gen::IsIdentifier(name) && !IsReservedName(name);
 }
 
 std::string LabelOf(const SegmentItem& item) {

@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 
+#include "common/identifier.h"
 #include "common/lines.h"
 #include "utf8.h"
 
@@ -12,10 +13,8 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsIdentifierStart(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
+using gen::IsIdentifierChar;
+using gen::IsIdentifierStart;
 
 std::optional<unsigned> HexValue(char c) {
   if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');

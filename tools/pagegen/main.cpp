@@ -73,8 +73,7 @@ int main(int argc, char** argv) {
   if (!routines) return Failed(routines.GetError());
   const auto sourceText = pagegen::ReadWholeFile(options.source);
   if (!sourceText) return Failed(sourceText.GetError());
-  const auto parsed = pagegen::ParsePageSource(options.source, *sourceText, *routines, vl::pages::kRoutineEntryLength,
-                                               options.includeDirs);
+  const auto parsed = pagegen::ParsePageSource(options.source, *sourceText, *routines, options.includeDirs);
   if (!parsed) return Failed(parsed.GetError());
   const std::string segment = pagegen::BuildSegment(parsed->pages);
   if (const auto readable = pagegen::CheckReadable(options.source, parsed->pages, segment, routines->size()); !readable) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "common/file_io.h"
+#include "common/identifier.h"
 #include "gbk_encoding.h"
 #include "pages/page_format.h"
 #include "pages/property_block.h"
@@ -23,9 +24,9 @@ struct Token {
 
 class Parser {
  public:
-  Parser(std::string path, const std::vector<std::string>& routines, std::uint32_t entrySize,
+  Parser(std::string path, const std::vector<std::string>& routines,
          const std::vector<std::string>& includeDirs)
-      : m_path(std::move(path)), m_routines(routines), m_entrySize(entrySize), m_includeDirs(includeDirs) {
+      : m_path(std::move(path)), m_routines(routines), m_includeDirs(includeDirs) {
     auto encoder = constgen::GbkEncoder::Open();
     if (encoder.HasValue()) m_encoder.emplace(std::move(encoder.Value()));
     else m_error = gen::Error{m_path, 0, "no UTF-8 to GBK conversion in this C library"};
@@ -419,11 +420,7 @@ class Parser {
   // An identifier named once in the source: it becomes a constant of the generated header.
   std::string Symbol(const Token& token) {
     const std::string& name = token.text;
-    const bool identifier = !token.quoted && !name.empty() && !(name[0] >= '0' && name[0] <= '9') &&
-                            std::all_of(name.begin(), name.end(), [](char c) {
-                              return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-                            });
-    if (!identifier) {
+    if (token.quoted || !gen::IsIdentifier(name)) {
       Fail("not a symbol: " + name);
       return {};
     }
@@ -451,7 +448,7 @@ class Parser {
     } else {
       const auto found = std::find(m_routines.begin(), m_routines.end(), t[2].text);
       if (found == m_routines.end()) return Fail("routine '" + t[2].text + "' is not in the routine list");
-      event.handler = static_cast<std::uint32_t>(found - m_routines.begin()) * m_entrySize;
+      event.handler = static_cast<std::uint32_t>(found - m_routines.begin()) * vl::pages::kRoutineEntryLength;
     }
     unit.events.push_back(event);
   }
@@ -479,7 +476,6 @@ class Parser {
 
   std::string m_path;
   const std::vector<std::string>& m_routines;
-  std::uint32_t m_entrySize;
   std::vector<std::string> m_includeDirs;
   std::optional<constgen::GbkEncoder> m_encoder;
   ParsedSource m_result;
@@ -509,10 +505,7 @@ gen::Result<std::vector<std::string>> ParseRoutineList(const std::string& path, 
     std::string name, extra;
     if (!(words >> name)) continue;
     if (words >> extra) return gen::Error{path, lineNumber, "one routine name per line"};
-    const bool identifier = std::all_of(name.begin(), name.end(), [](char c) {
-      return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-    });
-    if (!identifier || (name[0] >= '0' && name[0] <= '9')) return gen::Error{path, lineNumber, "not a routine name: " + name};
+    if (!gen::IsIdentifier(name)) return gen::Error{path, lineNumber, "not a routine name: " + name};
     if (std::find(routines.begin(), routines.end(), name) != routines.end()) {
       return gen::Error{path, lineNumber, "routine listed twice: " + name};
     }
@@ -522,9 +515,9 @@ gen::Result<std::vector<std::string>> ParseRoutineList(const std::string& path, 
 }
 
 gen::Result<ParsedSource> ParsePageSource(const std::string& path, const std::string& text,
-                             const std::vector<std::string>& routines, std::uint32_t entrySize,
-                             const std::vector<std::string>& includeDirs) {
-  Parser parser(path, routines, entrySize, includeDirs);
+                                          const std::vector<std::string>& routines,
+                                          const std::vector<std::string>& includeDirs) {
+  Parser parser(path, routines, includeDirs);
   return parser.Parse(text);
 }
 

@@ -97,10 +97,11 @@ struct ParsedSource {
   std::set<std::string> filesRead;  // every file a value named
 };
 
-// Fails at the line of the first problem.
+// Fails at the line of the first problem. A handler's stored offset is its routine's position
+// in `routines` times vl::pages::kRoutineEntryLength.
 gen::Result<ParsedSource> ParsePageSource(const std::string& path, const std::string& text,
-                             const std::vector<std::string>& routines, std::uint32_t entrySize,
-                             const std::vector<std::string>& includeDirs);
+                                          const std::vector<std::string>& routines,
+                                          const std::vector<std::string>& includeDirs);
 
 gen::Result<std::string> ReadWholeFile(const std::string& path);
 

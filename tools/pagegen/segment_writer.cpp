@@ -141,9 +141,10 @@ std::string BuildSegment(const std::vector<PageSource>& pages) {
 }
 
 gen::Status CheckReadable(const std::string& path, const std::vector<PageSource>& pages, const std::string& segment,
-                   std::size_t routineCount) {
+                          std::size_t routineCount) {
   std::vector<std::uint8_t> bytes(segment.begin(), segment.end());
-  auto read = vl::pages::ReadPageSegment(bytes, static_cast<std::uint32_t>(routineCount * vl::pages::kRoutineEntryLength));
+  const auto entriesLength = static_cast<std::uint32_t>(routineCount * vl::pages::kRoutineEntryLength);
+  auto read = vl::pages::ReadPageSegment(bytes, entriesLength);
   if (read) return gen::Done{};
   const vl::pages::PageError& error = read.GetError();
   char description[256];
@@ -200,7 +201,8 @@ extern "C" const unsigned char kCodeEnd[];
 )";
   for (std::size_t i = 0; i < routines.size(); ++i) {
     out += "extern \"C\" void " + routines[i] + "();\n";
-    out += "inline constexpr std::uint32_t k" + routines[i] + "EntryOffset = " + std::to_string(i * vl::pages::kRoutineEntryLength) + ";\n";
+    out += "inline constexpr std::uint32_t k" + routines[i] + "EntryOffset = " +
+           std::to_string(i * vl::pages::kRoutineEntryLength) + ";\n";
   }
   std::string ids;
   auto named = [&ids](const std::string& symbol, std::uint32_t id) {
@@ -212,7 +214,9 @@ extern "C" const unsigned char kCodeEnd[];
     named(page.symbol, page.id);
     for (const UnitSource& unit : page.units) named(unit.symbol, unit.id);
   }
-  if (!ids.empty()) out += "\n// The pages and units the source names.\nnamespace page_ids {\n" + ids + "}  // namespace page_ids\n";
+  if (!ids.empty()) {
+    out += "\n// The pages and units the source names.\nnamespace page_ids {\n" + ids + "}  // namespace page_ids\n";
+  }
   return out;
 }
 
