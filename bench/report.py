@@ -81,8 +81,8 @@ class Report:
         self.out()
         self.out("From the start of `RunInstallation` to its return, timed inside the process with "
                  "QueryPerformanceCounter: the benchmark build of the installer (`VorlaneSetupBench.exe`, "
-                 "the shipped program with the pass and the system commands it calls wrapped at link "
-                 "time) walked through its pages by the automation helper, against `floor_install.exe`, "
+                 "the shipped program's code with the pass and the system commands it calls wrapped at "
+                 "link time, so linked without link-time optimisation) walked through its pages by the automation helper, against `floor_install.exe`, "
                  "which does the same work from the same uncompressed payload in its constant segment "
                  "(laid out alike: that section's data on a page of the file, so both map it) "
                  "with the plainest Win32 calls (14 CreateDirectoryA, 34 CreateFileA with one WriteFile "

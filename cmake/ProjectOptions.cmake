@@ -26,7 +26,25 @@ if(WIN32)
   #   made;
   # - no run-time type information: nothing asks a type at run time, and a class with virtual
   #   functions would otherwise bring the C++ library's type descriptions along.
+  #
+  # Product code is also compiled for link-time optimisation (-flto): the shipped programs are
+  # optimised as a whole when they are linked (vl_optimise_whole_program). The objects stay "fat",
+  # with their ordinary code beside, and every other program (tests, probes, tools) links that
+  # code without the whole-program pass (-fno-lto, set for every link below): such a link swaps
+  # functions by --wrap and mixes these objects with ones compiled at other levels.
   target_compile_options(vl_product_options INTERFACE -Os
     -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables
+    -flto -ffat-lto-objects
     $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics -fno-rtti>)
+  add_link_options(-fno-lto)
 endif()
+
+# vl_optimise_whole_program(<target>): the program is linked with link-time optimisation over
+# the product code it links: one partition, so that the whole program is one unit to inline and
+# prune across, and so that a symbol that a benchmark build swaps by --wrap keeps its one public
+# definition. At the same size setting as the compiles.
+function(vl_optimise_whole_program target)
+  if(WIN32)
+    target_link_options(${target} PRIVATE -flto -flto-partition=one -Os)
+  endif()
+endfunction()
