@@ -89,15 +89,24 @@ todo=$(missing_packages)
 # apt-get runs with no questions asked: DEBIAN_FRONTEND goes through sudo by env, as sudo drops
 # the caller's environment.
 apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get)
+release=()
 if [ -n "$todo" ] || [ "$need_update" -eq 1 ]; then
   echo "setup: updating the package lists (apt-get update)"
-  "${apt[@]}" update -q
+  if ! "${apt[@]}" update -q; then
+    # A mirror caught between two syncs can serve an index that does not match its release file;
+    # apt then goes on without that index. Without the security archive's i386 index, the i386
+    # libraries that 32-bit Wine needs cannot match the amd64 versions that archive offers, and
+    # nothing installs. Bookworm's own archive has both architectures at one version: the
+    # packages come from there (-t bookworm), and any other failure still stops the install.
+    echo "setup: some package lists could not be read (above); installing from bookworm's own archive"
+    release=(-t bookworm)
+  fi
   todo=$(missing_packages)
 fi
 if [ -n "$todo" ]; then
   echo "setup: installing the packages:" $todo
   # shellcheck disable=SC2086
-  "${apt[@]}" install -y -q --no-install-recommends $todo
+  "${apt[@]}" install -y -q --no-install-recommends "${release[@]}" $todo
 fi
 
 # Signing is proven against Debian 12's own osslsigncode (2.5), which a fresh machine installs:
