@@ -39,12 +39,14 @@ set(vl_jpeg_lib "${vl_jpeg_prefix}/lib/libjpeg.a")
 
 # Optimised for size (the pages' pictures are small and decoded once), and built as the product
 # code is (cmake/ProjectOptions.cmake): a section per function and object for the linker to drop
-# the unused ones, no unwind tables (C code that nothing unwinds through). libjpeg's messages and
-# its messages use the C library's own printf family rather than the larger C99 one that mingw-w64
-# would otherwise link in. The library does not read its JPEGMEM variable (NO_GETENV): the
-# programs run elevated, and their decoder takes no limit from the environment of whoever
-# started them.
+# the unused ones, no unwind tables (C code that nothing unwinds through), and fat objects for
+# link-time optimisation, so that the shipped programs optimise the decoder as a whole with the
+# code that calls it (other programs link its ordinary code). libjpeg's messages use the C
+# library's own printf family rather than the larger C99 one that mingw-w64 would otherwise link
+# in. The library does not read its JPEGMEM variable (NO_GETENV): the programs run elevated, and
+# their decoder takes no limit from the environment of whoever started them.
 set(vl_jpeg_c_flags "-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables")
+string(APPEND vl_jpeg_c_flags " -flto -ffat-lto-objects")
 string(APPEND vl_jpeg_c_flags " -D__USE_MINGW_ANSI_STDIO=0 -DNO_GETENV")
 
 # Decoder features that the program's decoding does not need, turned off in libjpeg's
