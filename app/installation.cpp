@@ -118,7 +118,8 @@ struct PlanRoom {
 };
 __attribute__((section(".bss"))) PlanRoom g_plan;
 
-// The registration's values into the plan, in the order they are written; their paths in `paths`.
+// The registration's values into the plan, in the order they are written; the paths it joins in
+// `paths` (the first three values are named by their texts as they stand).
 void PlanRegistration(OwnedText (&paths)[kRegistrationValues]) {
   const OwnedText uninstaller = ConcatTexts({InstallRoot, kUninstallerFolderForm});
   // Command lines: quoted, so that a path with blanks is not read as a shorter program name.
@@ -149,8 +150,9 @@ void PlanRegistration(OwnedText (&paths)[kRegistrationValues]) {
       std::memcpy(bytes, &number, sizeof number);
       number = 1;
     }
-    paths[i] = i < 3 ? CopyText(names[i]) : ConcatTexts({keyPath.Get(), names[i]});
-    g_plan.values[i] = {paths[i].Get(), {true, texts[i] != nullptr ? DWORD{REG_SZ} : DWORD{REG_DWORD}, {bytes, size}}};
+    if (i >= 3) paths[i] = ConcatTexts({keyPath.Get(), names[i]});
+    g_plan.values[i] = {i < 3 ? names[i] : paths[i].Get(),
+                        {true, texts[i] != nullptr ? DWORD{REG_SZ} : DWORD{REG_DWORD}, {bytes, size}}};
     used += (size + 3) & ~std::size_t{3};
   }
 }

@@ -21,11 +21,10 @@ if(WIN32)
   # - no unwind tables: nothing throws through product code, and the linker keeps every function
   #   that an unwind table names, used or not;
   # - function-local statics without the C++ library's thread-safe guard, which would bring its
-  #   exception and thread machinery along. There are two such statics, the runtime object and
-  #   the control list; both are first reached on the GUI thread (the runtime object in the
-  #   start-up, the control list with the first page) before the program can run anything on
-  #   another thread, and a thread that calls EndProgram or meets a fatal error later finds both
-  #   made;
+  #   exception and thread machinery along. Every such static (the runtime object, the control
+  #   list, the run log's file, the shell's libraries, the display scale...) is first reached on
+  #   the GUI thread: the installer's one other thread, the payload check's worker, reaches none,
+  #   and one that meets a fatal error finds the runtime object made in the start-up;
   # - no run-time type information: nothing asks a type at run time, and a class with virtual
   #   functions would otherwise bring the C++ library's type descriptions along.
   #

@@ -2,12 +2,9 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "access_control.h"
 #include "pass_steps.h"
 #include "run_log.h"
-#include "runtime/memory.h"
 #include "runtime/unique_handle.h"
 
 namespace vl {
@@ -18,45 +15,33 @@ __attribute__((section(".bss"))) journal::PassRoom g_passRoom;
 // The one that lives.
 MachinePass* g_pass = nullptr;
 
-UniqueFile& HeldProductFolder() noexcept {
-  static UniqueFile held;
-  return held;
-}
-
-// The product folder's path and kJournalName, allocated.
-char* JournalPathOf(std::string_view productFolder) noexcept {
-  auto* path = static_cast<char*>(AllocateMemory(productFolder.size() + sizeof kJournalName));
-  std::memcpy(path, productFolder.data(), productFolder.size());
-  std::memcpy(path + productFolder.size(), kJournalName, sizeof kJournalName);
-  return path;
-}
+// The product folder, held from its accepted root to the end of the run (HoldProductFolder).
+UniqueFile g_heldProductFolder;
 
 }  // namespace
 
-MachinePass::MachinePass(std::string_view productFolder, const char* userFolderAccess) noexcept
-    : m_journalText(JournalPathOf(productFolder)), m_journalPath(m_journalText), m_userFolderAccess(userFolderAccess) {
+MachinePass::MachinePass(Text productFolder, const char* userFolderAccess) noexcept
+    : m_journalText(ConcatTexts({productFolder, kJournalName})),
+      m_journalPath(m_journalText.Get()),
+      m_userFolderAccess(userFolderAccess) {
   g_pass = this;
 }
 
-MachinePass::~MachinePass() {
-  g_pass = nullptr;
-  FreeMemory(m_journalText);
-}
+MachinePass::~MachinePass() { g_pass = nullptr; }
 
 bool HoldProductFolder(std::string_view path) noexcept {
   const WideText wide(path);
-  HeldProductFolder() = UniqueFile(wide.Valid() ? CreateFileW(wide.Get(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                                              nullptr)
-                                                : INVALID_HANDLE_VALUE);
-  return HeldProductFolder().Valid();
+  g_heldProductFolder = UniqueFile(wide.Valid() ? CreateFileW(wide.Get(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                                               nullptr)
+                                                 : INVALID_HANDLE_VALUE);
+  return g_heldProductFolder.Valid();
 }
 
 journal::PassRoom& MachinePassRoom() noexcept { return g_passRoom; }
 
-journal::Recovery RecoverInterruptedPass(std::string_view root, std::string_view productFolder,
-                                         std::string_view keep) noexcept {
+journal::Recovery RecoverInterruptedPass(std::string_view root, Text productFolder, std::string_view keep) noexcept {
   const MachinePass pass(productFolder, "");
   const journal::Recovery recovery = journal::RecoverPass(root, g_passRoom, keep);
   static const char* const kOutcomes[] = {nullptr, "restored", "finished", "failed"};
@@ -84,7 +69,7 @@ void MakeFolder(std::string_view path, bool userWritable) noexcept {
 
 bool RemoveFolder(std::string_view path) noexcept {
   // A pass being undone lets go of the product folder, so that it can remove the one it made.
-  HeldProductFolder().Reset();
+  g_heldProductFolder.Reset();
   return RemoveFolderAt(path);
 }
 
@@ -116,7 +101,7 @@ bool AppendJournal(std::span<const std::uint8_t> chunk) noexcept {
   UniqueFile& journal = g_pass->m_journal;
   const WideText& path = g_pass->m_journalPath;
   if (!journal && path.Valid()) journal = UniqueFile(OpenForAppending(path.Get()));
-  return (journal && AppendToFile(journal.Get(), chunk)) || LogAction("journal", false, g_pass->m_journalText);
+  return (journal && AppendToFile(journal.Get(), chunk)) || LogAction("journal", false, g_pass->m_journalText.Get());
 }
 
 std::span<const std::uint8_t> ReadJournal(std::span<std::uint8_t> room) noexcept {
@@ -127,7 +112,7 @@ std::span<const std::uint8_t> ReadJournal(std::span<std::uint8_t> room) noexcept
 
 bool DeleteJournal() noexcept {
   g_pass->m_journal.Reset();
-  return DeleteFileAt(g_pass->m_journalText);
+  return DeleteFileAt(g_pass->m_journalText.Get());
 }
 
 }  // namespace vl::journal::machine

@@ -8,6 +8,7 @@
 
 #include "journal/install_pass.h"
 #include "runtime/text_boundary.h"
+#include "runtime/text_value.h"
 #include "runtime/unique_handle.h"
 
 namespace vl {
@@ -20,7 +21,7 @@ inline constexpr char kJournalName[] = "\\setup.vljournal";
 // the user's own data. One at a time.
 class MachinePass {
  public:
-  MachinePass(std::string_view productFolder, const char* userFolderAccess) noexcept;
+  MachinePass(Text productFolder, const char* userFolderAccess) noexcept;
   ~MachinePass();
   MachinePass(const MachinePass&) = delete;
   MachinePass& operator=(const MachinePass&) = delete;
@@ -31,7 +32,7 @@ class MachinePass {
   friend std::span<const std::uint8_t> journal::machine::ReadJournal(std::span<std::uint8_t>) noexcept;
   friend bool journal::machine::DeleteJournal() noexcept;
 
-  char* m_journalText;
+  OwnedText m_journalText;
   WideText m_journalPath;
   const char* m_userFolderAccess;
   UniqueFile m_journal;
@@ -49,7 +50,6 @@ journal::PassRoom& MachinePassRoom() noexcept;
 // Puts right a pass cut off in the product folder under `root`, before anything else changes it;
 // the log says what it found. `productFolder` is the folder's path, `root` what the journal's
 // relative paths are joined to; `keep` as for journal::RecoverPass.
-journal::Recovery RecoverInterruptedPass(std::string_view root, std::string_view productFolder,
-                                         std::string_view keep = {}) noexcept;
+journal::Recovery RecoverInterruptedPass(std::string_view root, Text productFolder, std::string_view keep = {}) noexcept;
 
 }  // namespace vl

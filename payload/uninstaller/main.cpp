@@ -204,7 +204,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // An installation that a run of the installer left cut off is put right first: the installation
   // this program removes is then whole, the old one or the new one. This program's own file stays
   // as it is, whichever it is; the other goes with the files left beside the installed ones.
-  vl::RecoverInterruptedPass(installation->root + "\\", installation->productFolder,
+  vl::RecoverInterruptedPass(installation->root + "\\", installation->productFolder.c_str(),
                              std::string("\\") + kUninstallerFolderForm);
   if (!silent) {
     const std::string question = kConfirmUninstall + installation->productFolder;
