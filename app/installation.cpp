@@ -119,16 +119,17 @@ struct PlanRoom {
 __attribute__((section(".bss"))) PlanRoom g_plan;
 
 // The registration's values into the plan, in the order they are written; the paths it joins in
-// `paths` (the first three values are named by their texts as they stand).
+// `paths`. The first kWholePathValues are named by their whole paths, used as they stand.
+constexpr std::size_t kWholePathValues = 3;
 void PlanRegistration(OwnedText (&paths)[kRegistrationValues]) {
   const OwnedText uninstaller = ConcatTexts({InstallRoot, kUninstallerFolderForm});
   // Command lines: quoted, so that a path with blanks is not read as a shorter program name.
   const OwnedText command = ConcatTexts({kQuote, uninstaller.Get(), kQuote});
   const OwnedText quietCommand = ConcatTexts({command.Get(), kSilentSwitch});
   const OwnedText location = ConcatTexts({InstallRoot, kProductFolder, kBackslash});
-  // The key's path with its trailing backslash, as the first value names it; the first three
-  // values are named by their whole paths, the rest by their names in that key. A value without a
-  // text is a number: the size, in KiB of every carried file rounded up, then two flags.
+  // The key's path with its trailing backslash, as the first value names it; the values after the
+  // whole-path ones are named by their names in that key. A value without a text is a number: the
+  // size, in KiB of every carried file rounded up, then two flags.
   const OwnedText keyPath = CopyTextBytes(
       kDisplayIconValue, static_cast<std::size_t>(FindLastBackslash(kDisplayIconValue) - kDisplayIconValue) + 1);
   const Text names[kRegistrationValues] = {kDisplayIconValue,    kDisplayNameValue,         kUninstallStringValue,
@@ -150,8 +151,8 @@ void PlanRegistration(OwnedText (&paths)[kRegistrationValues]) {
       std::memcpy(bytes, &number, sizeof number);
       number = 1;
     }
-    if (i >= 3) paths[i] = ConcatTexts({keyPath.Get(), names[i]});
-    g_plan.values[i] = {i < 3 ? names[i] : paths[i].Get(),
+    if (i >= kWholePathValues) paths[i] = ConcatTexts({keyPath.Get(), names[i]});
+    g_plan.values[i] = {i < kWholePathValues ? names[i] : paths[i].Get(),
                         {true, texts[i] != nullptr ? DWORD{REG_SZ} : DWORD{REG_DWORD}, {bytes, size}}};
     used += (size + 3) & ~std::size_t{3};
   }

@@ -33,7 +33,8 @@ if(WIN32)
   # with their ordinary code beside, and every other program (tests, probes, tools) links that
   # code without the whole-program pass (-fno-lto, set for every link below): such a link swaps
   # functions by --wrap and mixes these objects with ones compiled at other levels.
-  target_compile_options(vl_product_options INTERFACE -Oz
+  set(vl_size_setting -Oz)
+  target_compile_options(vl_product_options INTERFACE ${vl_size_setting}
     -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables
     -flto -ffat-lto-objects
     $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics -fno-rtti>)
@@ -43,9 +44,9 @@ endif()
 # vl_optimise_whole_program(<target>): the program is linked with link-time optimisation over
 # the product code it links: one partition, so that the whole program is one unit to inline and
 # prune across, and so that a symbol that a benchmark build swaps by --wrap keeps its one public
-# definition. At the same size setting as the compiles.
+# definition. At the same size setting as the compiles (vl_size_setting).
 function(vl_optimise_whole_program target)
   if(WIN32)
-    target_link_options(${target} PRIVATE -flto -flto-partition=one -Oz)
+    target_link_options(${target} PRIVATE -flto -flto-partition=one ${vl_size_setting})
   endif()
 endfunction()
